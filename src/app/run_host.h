@@ -1,0 +1,27 @@
+// The batch run's only way to the user: messages, questions, the event pump and progress.
+// The GUI implements it with Qt, the command line on a terminal, the tests with a script.
+#pragma once
+
+#include <string_view>
+
+namespace pictorand {
+
+class TRunHost {
+public:
+    virtual ~TRunHost() = default;
+
+    // A plain message: OK button, no icon, caption "Pictorand v4.3".
+    virtual void ShowMessage(std::string_view text) = 0;
+    // A Yes/No question with the question icon; answers true for Yes.
+    virtual bool AskYesNo(std::string_view text) = 0;
+    // The standard error box: the error's text, OK button, error icon.
+    virtual void ShowError(std::string_view text) = 0;
+    // Lets pending window messages be processed.
+    virtual void ProcessMessages() = 0;
+    // Sets the progress bar, 0 to 100.
+    virtual void SetProgress(int percent) = 0;
+};
+
+inline constexpr std::string_view ApplicationTitle = "Pictorand v4.3";
+
+}  // namespace pictorand

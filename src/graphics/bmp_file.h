@@ -1,0 +1,24 @@
+// Windows device-independent bitmap files: decoding into and encoding from TBitmap.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "graphics/bitmap.h"
+#include "graphics/stream.h"
+
+namespace pictorand {
+
+// Decodes a whole BMP file. Accepts the core (OS/2 1.x), OS/2 2.x and the 40-, 52-,
+// 56-, 108- and 124-byte headers; 1, 2, 4, 8, 16, 24 and 32 bits per pixel; RLE4,
+// RLE8, bit fields and top-down rows. Anything malformed raises EInvalidGraphic.
+TBitmap DecodeBmp(std::span<const std::uint8_t> file);
+
+// Reads the rest of the stream as one BMP file.
+TBitmap ReadBmpStream(TStream& stream);
+
+// Writes the bitmap in its own pixel format and palette with a 40-byte info header
+// (bit fields for 5-6-5 rasters; device-dependent and custom rasters as 32 bits).
+void WriteBmpStream(const TBitmap& bitmap, TStream& stream);
+
+}  // namespace pictorand

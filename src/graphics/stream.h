@@ -1,0 +1,59 @@
+// Seekable byte streams: the abstract TStream and the in-memory TMemoryStream.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace pictorand {
+
+enum class TSeekOrigin { Beginning, Current, End };
+
+class TStream {
+public:
+    virtual ~TStream() = default;
+
+    // Reads up to count bytes and answers how many were read.
+    virtual std::size_t Read(void* buffer, std::size_t count) = 0;
+    // Writes up to count bytes and answers how many were written.
+    virtual std::size_t Write(const void* buffer, std::size_t count) = 0;
+    virtual std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) = 0;
+    virtual void SetSize(std::int64_t size) = 0;
+
+    std::int64_t Position() { return Seek(0, TSeekOrigin::Current); }
+    void SetPosition(std::int64_t position) { Seek(position, TSeekOrigin::Beginning); }
+    std::int64_t Size();
+
+    // Read exactly count bytes or raise EReadError ("Stream read error").
+    void ReadBuffer(void* buffer, std::size_t count);
+    // Write exactly count bytes or raise EWriteError ("Stream write error").
+    void WriteBuffer(const void* buffer, std::size_t count);
+    void WriteBuffer(std::span<const std::uint8_t> bytes) { WriteBuffer(bytes.data(), bytes.size()); }
+
+    // Everything from the current position to the end, refusing more than limit bytes.
+    std::vector<std::uint8_t> ReadRemaining(std::size_t limit);
+    // Copies count bytes from source at its position into this stream.
+    void CopyFrom(TStream& source, std::int64_t count);
+};
+
+class TMemoryStream : public TStream {
+public:
+    TMemoryStream() = default;
+    explicit TMemoryStream(std::vector<std::uint8_t> bytes) : data_(std::move(bytes)) {}
+
+    std::size_t Read(void* buffer, std::size_t count) override;
+    std::size_t Write(const void* buffer, std::size_t count) override;
+    std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
+    void SetSize(std::int64_t size) override;
+
+    const std::vector<std::uint8_t>& Bytes() const { return data_; }
+    std::vector<std::uint8_t> TakeBytes() { position_ = 0; return std::move(data_); }
+    void Clear() { data_.clear(); position_ = 0; }
+
+private:
+    std::vector<std::uint8_t> data_;
+    std::size_t position_ = 0;
+};
+
+}  // namespace pictorand

@@ -1,0 +1,228 @@
+#include "graphics/bmp_file.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "corpus.h"
+#include "graphics/exceptions.h"
+#include "graphics/file_stream.h"
+
+namespace pictorand {
+namespace {
+
+std::vector<std::uint8_t> Encode(const TBitmap& bitmap) {
+    TMemoryStream stream;
+    WriteBmpStream(bitmap, stream);
+    return stream.Bytes();
+}
+
+std::uint32_t U32(const std::vector<std::uint8_t>& b, std::size_t at) {
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
+}
+
+TBitmap Pattern(TPixelFormat format, int width, int height) {
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(format);
+    bitmap.SetSize(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            bitmap.SetPixel(x, y, RGBColor(static_cast<std::uint8_t>(x * 40), static_cast<std::uint8_t>(y * 60), 255));
+    return bitmap;
+}
+
+// Little builder for hand-made BMP files with a 40-byte header.
+std::vector<std::uint8_t> BuildBmp(int width, int height, int bits, std::uint32_t compression,
+                                   const std::vector<std::uint8_t>& palette, const std::vector<std::uint8_t>& pixels) {
+    std::vector<std::uint8_t> b;
+    auto u16 = [&](std::uint32_t v) { b.push_back(v & 0xFF); b.push_back(v >> 8 & 0xFF); };
+    auto u32 = [&](std::uint32_t v) { u16(v & 0xFFFF); u16(v >> 16); };
+    const auto offBits = static_cast<std::uint32_t>(54 + palette.size());
+    b.push_back('B');
+    b.push_back('M');
+    u32(offBits + static_cast<std::uint32_t>(pixels.size()));
+    u32(0);
+    u32(offBits);
+    u32(40);
+    u32(static_cast<std::uint32_t>(width));
+    u32(static_cast<std::uint32_t>(height));
+    u16(1);
+    u16(static_cast<std::uint32_t>(bits));
+    u32(compression);
+    u32(static_cast<std::uint32_t>(pixels.size()));
+    u32(0);
+    u32(0);
+    u32(static_cast<std::uint32_t>(palette.size() / 4));
+    u32(0);
+    b.insert(b.end(), palette.begin(), palette.end());
+    b.insert(b.end(), pixels.begin(), pixels.end());
+    return b;
+}
+
+TEST(BmpWrite, RoundTripsEveryPixelFormat) {
+    struct Case { TPixelFormat format; int bits; std::uint32_t paletteEntries; std::uint32_t compression; };
+    const Case cases[] = {
+        {TPixelFormat::pf1bit, 1, 2, 0},   {TPixelFormat::pf4bit, 4, 16, 0},  {TPixelFormat::pf8bit, 8, 256, 0},
+        {TPixelFormat::pf15bit, 16, 0, 0}, {TPixelFormat::pf16bit, 16, 0, 3}, {TPixelFormat::pf24bit, 24, 0, 0},
+        {TPixelFormat::pf32bit, 32, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bits);
+        const TBitmap original = Pattern(c.format, 7, 3);
+        const auto bytes = Encode(original);
+        const std::uint32_t tableBytes = c.paletteEntries * 4 + (c.compression == 3 ? 12 : 0);
+        EXPECT_EQ(bytes.size(), 54 + tableBytes + original.RowStride() * 3);
+        EXPECT_EQ(U32(bytes, 10), 54 + tableBytes) << "pixel offset";
+        EXPECT_EQ(U32(bytes, 14), 40u) << "info header size";
+        EXPECT_EQ(bytes[28], c.bits);
+        EXPECT_EQ(U32(bytes, 30), c.compression);
+        EXPECT_EQ(U32(bytes, 46), c.paletteEntries);
+
+        const TBitmap decoded = DecodeBmp(bytes);
+        EXPECT_EQ(decoded.PixelFormat(), c.format);
+        EXPECT_EQ(decoded.Palette(), original.Palette());
+        ASSERT_EQ(decoded.Width(), 7);
+        ASSERT_EQ(decoded.Height(), 3);
+        EXPECT_TRUE(std::equal(original.Bits().begin(), original.Bits().end(), decoded.Bits().begin()));
+    }
+}
+
+TEST(BmpWrite, DeviceFormatIsWrittenAs32Bits) {
+    TBitmap device = Pattern(TPixelFormat::pfDevice, 2, 2);
+    const auto bytes = Encode(device);
+    EXPECT_EQ(bytes[28], 32);
+    EXPECT_EQ(DecodeBmp(bytes).GetPixel(1, 1), device.GetPixel(1, 1));
+}
+
+TEST(BmpRead, DecodesRunLengthData) {
+    const std::vector<std::uint8_t> palette = {0, 0, 0, 0, 255, 255, 255, 0, 0, 0, 255, 0};
+    // Bottom row: 3 x index 1, absolute run 2,0,1; then end of line; top row: delta right 2, 1 x index 2; end.
+    const std::vector<std::uint8_t> rle8 = {3, 1, 0, 3, 2, 0, 1, 0, 0, 0, 0, 2, 2, 0, 1, 2, 0, 1};
+    const TBitmap bitmap = DecodeBmp(BuildBmp(6, 2, 8, 1, palette, rle8));
+    EXPECT_EQ(bitmap.PixelFormat(), TPixelFormat::pf8bit);
+    const std::uint8_t bottom[] = {1, 1, 1, 2, 0, 1};
+    EXPECT_TRUE(std::equal(bottom, bottom + 6, bitmap.ScanLine(1)));
+    const std::uint8_t top[] = {0, 0, 2, 0, 0, 0};
+    EXPECT_TRUE(std::equal(top, top + 6, bitmap.ScanLine(0)));
+
+    // RLE4: 5 pixels alternating 1 and 2, then absolute 3 nibbles 3,4,5.
+    const std::vector<std::uint8_t> rle4 = {5, 0x12, 0, 3, 0x34, 0x50, 0, 1};
+    const TBitmap four = DecodeBmp(BuildBmp(8, 1, 4, 2, palette, rle4));
+    const std::uint8_t packed[] = {0x12, 0x12, 0x13, 0x45};
+    EXPECT_TRUE(std::equal(packed, packed + 4, four.ScanLine(0)));
+}
+
+TEST(BmpRead, RunsThatLeaveTheRasterAreCut) {
+    const std::vector<std::uint8_t> palette = {0, 0, 0, 0, 255, 255, 255, 0};
+    const std::vector<std::uint8_t> rle8 = {255, 1, 0, 2, 200, 200, 0, 9, 1, 1, 1, 1, 1, 1, 1, 1, 1};
+    const TBitmap bitmap = DecodeBmp(BuildBmp(4, 2, 8, 1, palette, rle8));
+    EXPECT_EQ(bitmap.ScanLine(1)[3], 1);
+}
+
+TEST(BmpRead, RejectsMalformedFiles) {
+    const std::vector<std::uint8_t> palette = {0, 0, 0, 0, 255, 255, 255, 0};
+    const auto good = BuildBmp(4, 2, 8, 0, palette, std::vector<std::uint8_t>(8, 1));
+    ASSERT_NO_THROW(DecodeBmp(good));
+    struct Case { const char* what; std::vector<std::uint8_t> bytes; };
+    std::vector<Case> cases = {
+        {"empty", {}},
+        {"no signature", {'B', 'X'}},
+        {"pixels cut short", std::vector<std::uint8_t>(good.begin(), good.end() - 1)},
+        {"header cut short", std::vector<std::uint8_t>(good.begin(), good.begin() + 30)},
+        {"zero width", BuildBmp(0, 2, 8, 0, palette, {})},
+        {"bit count 7", BuildBmp(4, 2, 7, 0, palette, std::vector<std::uint8_t>(8))},
+        {"RLE8 with 4 bits", BuildBmp(4, 2, 4, 1, palette, {0, 1})},
+        {"compression 9", BuildBmp(4, 2, 8, 9, palette, std::vector<std::uint8_t>(8))},
+        {"huge raster, tiny data", BuildBmp(200000, 200000, 24, 0, {}, {1, 2, 3})},
+        {"huge run-length raster", BuildBmp(60000, 60000, 8, 1, palette, {0, 1})},
+    };
+    for (const Case& c : cases) {
+        EXPECT_THROW(DecodeBmp(c.bytes), EInvalidGraphic) << c.what;
+    }
+}
+
+TEST(BmpRead, ShortStreamRaisesTheReadError) {
+    TMemoryStream stream(std::vector<std::uint8_t>{'B', 'M', 1});
+    TBitmap bitmap;
+    EXPECT_THROW(bitmap.LoadFromStream(stream), EInvalidGraphic);
+}
+
+std::map<std::string, TBitmap> LoadAll(const std::filesystem::path& folder) {
+    std::map<std::string, TBitmap> loaded;
+    for (const auto& file : testing::CorpusFiles(folder, ".bmp")) {
+        TBitmap bitmap;
+        bitmap.LoadFromFile(file.string());
+        loaded.emplace(file.filename().string(), std::move(bitmap));
+    }
+    return loaded;
+}
+
+void ExpectSamePicture(const TBitmap& a, const TBitmap& b, const std::string& what) {
+    ASSERT_EQ(a.Width(), b.Width()) << what;
+    ASSERT_EQ(a.Height(), b.Height()) << what;
+    for (int y = 0; y < a.Height(); ++y)
+        for (int x = 0; x < a.Width(); ++x)
+            ASSERT_EQ(a.GetPixel(x, y), b.GetPixel(x, y)) << what << " at " << x << "," << y;
+}
+
+TEST(BmpSuite, EveryGoodFileLoadsAndEncodingsAgree) {
+    PICTORAND_REQUIRE_CORPUS(folder, "bmpsuite/g");
+    std::map<std::string, TBitmap> loaded;
+    ASSERT_NO_THROW(loaded = LoadAll(folder));
+    EXPECT_EQ(loaded.size(), 23u);
+    for (const auto& [name, bitmap] : loaded) {
+        EXPECT_FALSE(bitmap.Empty()) << name;
+    }
+    // The same picture in different encodings must decode to the same pixels.
+    const std::vector<std::vector<std::string>> families = {
+        {"pal8.bmp", "pal8-0.bmp", "pal8rle.bmp", "pal8topdown.bmp", "pal8os2.bmp", "pal8v4.bmp", "pal8v5.bmp"},
+        {"pal4.bmp", "pal4rle.bmp"},
+        {"rgb24.bmp", "rgb32.bmp", "rgb32bf.bmp", "rgb24pal.bmp"},
+        {"rgb16.bmp", "rgb16-565pal.bmp"},
+    };
+    for (const auto& family : families) {
+        for (std::size_t i = 1; i < family.size(); ++i) {
+            if (family[0] == "rgb16.bmp") {
+                ExpectSamePicture(loaded.at("rgb16-565.bmp"), loaded.at(family[i]), family[i]);
+            } else {
+                ExpectSamePicture(loaded.at(family[0]), loaded.at(family[i]), family[i]);
+            }
+        }
+    }
+    EXPECT_EQ(loaded.at("pal1.bmp").PixelFormat(), TPixelFormat::pf1bit);
+    EXPECT_EQ(loaded.at("pal4.bmp").PixelFormat(), TPixelFormat::pf4bit);
+    EXPECT_EQ(loaded.at("rgb16.bmp").PixelFormat(), TPixelFormat::pf15bit);
+    EXPECT_EQ(loaded.at("rgb16-565.bmp").PixelFormat(), TPixelFormat::pf16bit);
+    EXPECT_EQ(loaded.at("rgb24.bmp").GetPixel(0, 0), loaded.at("rgb32bf.bmp").GetPixel(0, 0));
+}
+
+TEST(BmpSuite, BadAndQuestionableFilesNeverCrash) {
+    PICTORAND_REQUIRE_CORPUS(root, "bmpsuite");
+    int rejected = 0;
+    for (const char* sub : {"b", "q"}) {
+        for (const auto& file : testing::CorpusFiles(root / sub, ".bmp")) {
+            TBitmap bitmap;
+            try {
+                bitmap.LoadFromFile(file.string());
+                // Whatever loaded must be a consistent raster that can be written again.
+                TMemoryStream out;
+                bitmap.SaveToStream(out);
+            } catch (const EInvalidGraphic&) {
+                ++rejected;
+            }
+        }
+    }
+    EXPECT_GT(rejected, 5);
+}
+
+TEST(BmpSuite, KnownBadFilesAreRejected) {
+    PICTORAND_REQUIRE_CORPUS(folder, "bmpsuite/b");
+    for (const char* name : {"badbitcount.bmp", "badheadersize.bmp", "badplanes.bmp", "badwidth.bmp",
+                             "reallybig.bmp", "rletopdown.bmp", "shortfile.bmp"}) {
+        TBitmap bitmap;
+        EXPECT_THROW(bitmap.LoadFromFile((folder / name).string()), EInvalidGraphic) << name;
+    }
+}
+
+}  // namespace
+}  // namespace pictorand
