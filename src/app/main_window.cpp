@@ -1,41 +1,243 @@
 #include "app/main_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+#include <QUrl>
 #include <QVBoxLayout>
-#include <QWidget>
 
+#include <filesystem>
+
+#include "app/app_messages.h"
 #include "app/settings_file.h"
+#include "dialogs/options_dialog.h"
 #include "graphics/exceptions.h"
 
 namespace pictorand {
 
+namespace {
+
+QString Text(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+// The source dialog's filters: description and patterns, the first one shown.
+const char* const SourceFilters[][2] = {
+    {"Все поддерживаемые файлы", "*.BMP; *.JPG; *.JPEG; *.GIF; *.TGA; *.TIF; *.TIFF; *.PCX; *.PNG; *.PSD; *.PSP; *.WMF; *.PDD;"},
+    {"Файлы BMP", "*.BMP;"},
+    {"Файлы JPG, JPEG", "*.JPG; *.JPEG;"},
+    {"Файлы GIF", "*.GIF;"},
+    {"Файлы TGA", "*.TGA;"},
+    {"Файлы TIF, TIFF", "*.TIF; *.TIFF;"},
+    {"Файлы PCX", "*.PCX;"},
+    {"Файлы PNG", "*.PNG;"},
+    {"Файлы PSD, PDD", "*.PSD; *.PDD;"},
+    {"Файлы PSP", "*.PSP;"},
+    {"Файлы WMF", "*.WMF;"},
+};
+
+// "Description (patterns)", with lower-case patterns added since file names here are
+// case-sensitive.
+QString QtFilter(const char* description, const char* patterns) {
+    QStringList list;
+    for (const QString& p : QString::fromUtf8(patterns).split(';', Qt::SkipEmptyParts)) {
+        list << p.trimmed() << p.trimmed().toLower();
+    }
+    return QString::fromUtf8(description) + " (" + list.join(' ') + ")";
+}
+
+QString ExecutableFolder() { return QFileInfo(QString::fromStdString(SettingsFilePath())).absolutePath(); }
+
+}  // namespace
+
 TFormGl::TFormGl(QWidget* parent)
     : QMainWindow(parent), host_(this, [this](int percent) { progressBar1_->setValue(percent); }) {
     setObjectName("FormGl");
-    setWindowTitle(QString::fromUtf8(ApplicationTitle.data(), static_cast<qsizetype>(ApplicationTitle.size())));
+    setWindowTitle(Text(ApplicationTitle));
+    QFont font("Arial");
+    font.setPointSize(8);
+    setFont(font);
+    BuildMenu();
+    BuildPanel();
+    timer1_ = new QTimer(this);
+    timer1_->setObjectName("Timer1");
+    timer1_->setSingleShot(true);
+    timer1_->setInterval(300);
+    connect(timer1_, &QTimer::timeout, this, &TFormGl::Timer1Timer);
+    setWindowFlags(windowFlags() & ~Qt::WindowMaximizeButtonHint);
+}
+
+void TFormGl::BuildMenu() {
+    auto add = [this](const char* menuTitle, const char* itemTitle, auto slot) {
+        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(menuTitle));
+        QAction* action = menu->addAction(QString::fromUtf8(itemTitle));
+        connect(action, &QAction::triggered, this, slot);
+        return menu;
+    };
+    add("Файл", "Выход из программы", [this] { N6Click(); });
+    add("Формат", "Формат файла вывода...", [this] { ShowOptionsDialog("Формат файла"); });
+    add("Имя", "Имя файла вывода...", [this] { ShowOptionsDialog("Имя файла при выводе"); });
+    add("Размер", "Размер изображения...", [this] { ShowOptionsDialog("Размер изображения"); });
+    add("Логотип", "Наложение логотипа...", [this] { ShowOptionsDialog("Логотип"); });
+    QMenu* help = add("Помощь", "Помощь...", [this] { N12Click(); });
+    help->addSeparator();
+    connect(help->addAction(QString::fromUtf8("О программе...")), &QAction::triggered, this,
+            [this] { QMessageBox::about(this, QString::fromUtf8("О программе"), Text(ApplicationTitle)); });
+}
+
+void TFormGl::BuildPanel() {
     auto* central = new QWidget(this);
-    auto* layout = new QVBoxLayout(central);
-    layout->addStretch();
+    auto* outer = new QVBoxLayout(central);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+
+    panel1_ = new QWidget(central);
+    panel1_->setObjectName("Panel1");
+    auto* grid = new QGridLayout(panel1_);
+    grid->setContentsMargins(6, 4, 6, 4);
+
+    auto folderGroup = [this](const char* caption, const char* editName, const char* buttonName, QLineEdit*& edit,
+                              void (TFormGl::*click)()) {
+        auto* group = new QGroupBox(QString::fromUtf8(caption), panel1_);
+        auto* row = new QHBoxLayout(group);
+        edit = new QLineEdit(group);
+        edit->setObjectName(editName);
+        edit->setReadOnly(true);
+        auto* browse = new QToolButton(group);
+        browse->setObjectName(buttonName);
+        browse->setText("...");
+        connect(browse, &QToolButton::clicked, this, click);
+        row->addWidget(edit);
+        row->addWidget(browse);
+        return group;
+    };
+    grid->addWidget(folderGroup("Папка/Файл источник", "EditInput", "SpeedButtonInput", editInput_, &TFormGl::SpeedButtonInputClick), 0, 0);
+    grid->addWidget(folderGroup("Папка получатель", "EditOut", "SpeedButtonOut", editOut_, &TFormGl::SpeedButtonOutClick), 1, 0);
+
+    auto* buttons = new QVBoxLayout();
+    buttons->setSpacing(1);
+    auto button = [&](const char* name, const char* caption, auto slot) {
+        auto* b = new QPushButton(QString::fromUtf8(caption), panel1_);
+        b->setObjectName(name);
+        b->setFlat(true);
+        b->setFixedHeight(22);
+        connect(b, &QPushButton::clicked, this, slot);
+        buttons->addWidget(b);
+    };
+    button("FlatButtonFormat", "Формат файла", [this] { ShowOptionsDialog("Формат файла"); });
+    button("FlatButtonName", "Имя файла", [this] { ShowOptionsDialog("Имя файла при выводе"); });
+    button("FlatButtonSize", "Размер изобр.", [this] { ShowOptionsDialog("Размер изображения"); });
+    button("FlatButtonLogotip", "Логотип", [this] { ShowOptionsDialog("Логотип"); });
+    button("FlatButtonGo", "С  т  а  р  т", [this] { FlatButtonGoClick(); });
+    grid->addLayout(buttons, 0, 1, 2, 1);
+    grid->setColumnStretch(0, 1);
+    outer->addWidget(panel1_, 1);
+
     progressBar1_ = new QProgressBar(central);
     progressBar1_->setObjectName("ProgressBar1");
     progressBar1_->setRange(0, 100);
     progressBar1_->setValue(0);
     progressBar1_->setFixedHeight(17);
-    layout->addWidget(progressBar1_);
+    progressBar1_->setTextVisible(false);
+    outer->addWidget(progressBar1_);
     setCentralWidget(central);
-    setFixedSize(506, 177);
+    setFixedSize(506, 177 + menuBar()->sizeHint().height());
+}
+
+void TFormGl::ShowOptionsDialog(const QString& title) {
+    TOptionsDialog dialog(title, settings_.Edit(), this);
+    dialog.exec();
+}
+
+void TFormGl::SetSources(const QStringList& files) {
+    sourceFiles_ = files;
+    if (!files.isEmpty()) sourceFileName_ = files.front();
+    QString folder = sourceFileName_.isEmpty() ? QString() : QFileInfo(sourceFileName_).absolutePath();
+    editInput_->setText(QDir::toNativeSeparators(folder));
+}
+
+void TFormGl::SetOutputFolder(const QString& folder) {
+    outputFolder_ = folder;
+    editOut_->setText(folder);
+}
+
+void TFormGl::SpeedButtonInputClick() {
+    QStringList filters;
+    for (const auto& f : SourceFilters) filters << QtFilter(f[0], f[1]);
+    QFileDialog dialog(this, QString::fromUtf8("Выберите файл или файлы для обработки"));
+    dialog.setObjectName("OpenDialog1");
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setNameFilters(filters);
+    sourceFiles_.clear();
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+        // The loader opens sources by their bare names, so their folder becomes current.
+        QDir::setCurrent(QFileInfo(dialog.selectedFiles().front()).absolutePath());
+        SetSources(dialog.selectedFiles());
+    } else {
+        SetSources({});
+    }
+}
+
+void TFormGl::SpeedButtonOutClick() {
+    const QString folder = QFileDialog::getExistingDirectory(this, QString::fromUtf8("Папка получатель"), outputFolder_);
+    if (!folder.isEmpty()) SetOutputFolder(folder);
+}
+
+void TFormGl::N12Click() {
+    const QString help = ExecutableFolder() + "/TesselHLP.chm";
+    if (QFileInfo::exists(help)) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(help));
+    } else {
+        host_.ShowMessage(messages::HelpFileNotFound, {});
+    }
+}
+
+void TFormGl::N6Click() { QCoreApplication::exit(0); }
+
+void TFormGl::FlatButtonGoClick() {
+    if (sourceFiles_.isEmpty() || !QFileInfo::exists(sourceFileName_) || editOut_->text().isEmpty()) {
+        host_.ShowMessage(messages::NothingToProcess, {});
+        return;
+    }
+    std::vector<std::string> files;
+    for (const QString& path : sourceFiles_) files.push_back(QFileInfo(path).fileName().toStdString());
+    panel1_->setEnabled(false);
+    running_ = true;
+    TBatchRun run(host_, settings_);
+    run.OutputFolder = [this] { return outputFolder_.toStdString(); };
+    run.LogoFileName = [this] { return settings_.Current().LogoFileText; };
+    run.ResizeImage(files);
+    running_ = false;
+    panel1_->setEnabled(true);
+    timer1_->start();
+    if (closeAfterRun_) QCoreApplication::exit(0);
+}
+
+void TFormGl::Timer1Timer() {
+    timer1_->stop();
+    progressBar1_->setValue(0);
 }
 
 void TFormGl::ReadFromFileSettings() {
     try {
-        ReadSettingsFile(SettingsFilePath(), settings_);
+        ReadSettingsFile(SettingsFilePath(), settings_.Edit());
     } catch (const Exception& error) {
         host_.ShowError(error.what());
     }
 }
 
-void TFormGl::WriteToFileSettings() { WriteSettingsFile(SettingsFilePath(), settings_); }
+void TFormGl::WriteToFileSettings() { WriteSettingsFile(SettingsFilePath(), settings_.Current()); }
 
 void TFormGl::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
@@ -47,11 +249,18 @@ void TFormGl::showEvent(QShowEvent* event) {
 void TFormGl::closeEvent(QCloseEvent* event) {
     try {
         WriteToFileSettings();
-        event->accept();
     } catch (const Exception& error) {
         host_.ShowError(error.what());
         event->ignore();
+        return;
     }
+    if (running_) {
+        // The run goes on to its last file; the program ends after it.
+        closeAfterRun_ = true;
+        event->ignore();
+        return;
+    }
+    event->accept();
 }
 
 }  // namespace pictorand

@@ -10,12 +10,12 @@ namespace {
 QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 }  // namespace
 
-void TQtRunHost::ShowMessage(std::string_view text) {
+void TQtRunHost::ShowMessage(std::string_view text, std::string_view) {
     QMessageBox box(QMessageBox::NoIcon, FromUtf8(ApplicationTitle), FromUtf8(text), QMessageBox::Ok, owner_);
     box.exec();
 }
 
-bool TQtRunHost::AskYesNo(std::string_view text) {
+bool TQtRunHost::AskYesNo(TQuestion, std::string_view text) {
     QMessageBox box(QMessageBox::Question, FromUtf8(ApplicationTitle), FromUtf8(text),
                     QMessageBox::Yes | QMessageBox::No, owner_);
     return box.exec() == QMessageBox::Yes;

@@ -14,8 +14,8 @@ class TQtRunHost : public TRunHost {
 public:
     TQtRunHost(QWidget* owner, std::function<void(int)> progress) : owner_(owner), progress_(std::move(progress)) {}
 
-    void ShowMessage(std::string_view text) override;
-    bool AskYesNo(std::string_view text) override;
+    void ShowMessage(std::string_view text, std::string_view detail) override;
+    bool AskYesNo(TQuestion question, std::string_view text) override;
     void ShowError(std::string_view text) override;
     void ProcessMessages() override;
     void SetProgress(int percent) override { progress_(percent); }

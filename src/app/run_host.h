@@ -6,14 +6,23 @@
 
 namespace pictorand {
 
+inline constexpr std::string_view ApplicationTitle = "Pictorand v4.3";
+
+// What a Yes/No question asks, so that a host without a user can answer by policy.
+enum class TQuestion {
+    ContinueAfterFailure,  // go on with the other files after one failed
+    ReplaceExisting,       // replace an existing output file
+};
+
 class TRunHost {
 public:
     virtual ~TRunHost() = default;
 
-    // A plain message: OK button, no icon, caption "Pictorand v4.3".
-    virtual void ShowMessage(std::string_view text) = 0;
+    // A plain message: OK button, no icon, caption "Pictorand v4.3". The detail is the
+    // underlying error's own text, which the GUI does not show.
+    virtual void ShowMessage(std::string_view text, std::string_view detail = {}) = 0;
     // A Yes/No question with the question icon; answers true for Yes.
-    virtual bool AskYesNo(std::string_view text) = 0;
+    virtual bool AskYesNo(TQuestion question, std::string_view text) = 0;
     // The standard error box: the error's text, OK button, error icon.
     virtual void ShowError(std::string_view text) = 0;
     // Lets pending window messages be processed.
@@ -21,7 +30,5 @@ public:
     // Sets the progress bar, 0 to 100.
     virtual void SetProgress(int percent) = 0;
 };
-
-inline constexpr std::string_view ApplicationTitle = "Pictorand v4.3";
 
 }  // namespace pictorand

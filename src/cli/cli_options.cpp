@@ -1,0 +1,174 @@
+#include "cli/cli_options.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+#include "app/integer_text.h"
+#include "app/settings_file.h"
+#include "graphics/exceptions.h"
+
+namespace pictorand {
+
+const char* const CliUsage =
+    "Usage: pictorand-cli [options] FILE...\n"
+    "  --output-dir DIR        folder for the output files (required)\n"
+    "  --format F              bmp|jpg|gif|tga|tif|png|pcx|ico|wmf\n"
+    "  --size S                pixels:N|percent:N|cm:N|mm:N|custom:WxH|none\n"
+    "  --filter F              box|triangle|hermite|bell|b-spline|lanczos3|mitchell\n"
+    "  --quality N             JPEG quality: 10 20 30 35 40 45 50 55 60 65 70 75 80 85 90 95 100\n"
+    "  --naming N              thumb|number|from:N|word:TEXT|fixed:TEXT|keep\n"
+    "  --overwrite P           ask|always|never (ask only on a terminal)\n"
+    "  --logo FILE             stamp this logo into every image\n"
+    "  --logo-corner C         top-left|top-right|bottom-left|bottom-right\n"
+    "  --settings FILE         start from the values of a settings file\n"
+    "  --help, --version\n";
+
+namespace {
+
+const std::pair<std::string_view, OutputFormat> FormatNames[] = {
+    {"bmp", OutputFormat::Bmp}, {"jpg", OutputFormat::Jpg}, {"gif", OutputFormat::Gif},
+    {"tga", OutputFormat::Tga}, {"tif", OutputFormat::Tiff}, {"png", OutputFormat::Png},
+    {"pcx", OutputFormat::Pcx}, {"ico", OutputFormat::Ico}, {"wmf", OutputFormat::Wmf},
+};
+
+// The kernel actually used by each list item: the Hermite and Triangle items swap kernels,
+// so the name given here chooses the item whose kernel it is.
+const std::pair<std::string_view, ResampleFilter> FilterNames[] = {
+    {"box", ResampleFilter::Box},         {"triangle", ResampleFilter::Hermite},
+    {"hermite", ResampleFilter::Triangle}, {"bell", ResampleFilter::Bell},
+    {"b-spline", ResampleFilter::BSpline}, {"lanczos3", ResampleFilter::Lanczos3},
+    {"mitchell", ResampleFilter::Mitchell},
+};
+
+const std::pair<std::string_view, LogoCorner> CornerNames[] = {
+    {"top-left", LogoCorner::TopLeft}, {"top-right", LogoCorner::TopRight},
+    {"bottom-left", LogoCorner::BottomLeft}, {"bottom-right", LogoCorner::BottomRight},
+};
+
+template <class E, std::size_t N>
+E Lookup(const std::pair<std::string_view, E> (&names)[N], std::string_view value, std::string_view option) {
+    for (const auto& [name, e] : names) {
+        if (name == value) return e;
+    }
+    throw TUsageError("unknown value '" + std::string(value) + "' for " + std::string(option));
+}
+
+std::string CheckedNumber(std::string_view text, std::string_view option) {
+    if (!TryStrToInt(text)) throw TUsageError("'" + std::string(text) + "' is not a number for " + std::string(option));
+    return std::string(text);
+}
+
+void ApplySize(ConversionSettings& s, std::string_view value) {
+    const std::size_t colon = value.find(':');
+    const std::string_view kind = value.substr(0, colon);
+    const std::string_view number = colon == std::string_view::npos ? std::string_view() : value.substr(colon + 1);
+    if (kind == "none" && colon == std::string_view::npos) {
+        s.Size = SizeMode::NoResize;
+    } else if (kind == "pixels") {
+        s.Size = SizeMode::FitPixels;
+        s.MaxSideText = CheckedNumber(number, "--size");
+    } else if (kind == "percent") {
+        s.Size = SizeMode::FitPercent;
+        s.PercentText = CheckedNumber(number, "--size");
+    } else if (kind == "cm") {
+        s.Size = SizeMode::FitCentimetres;
+        s.CentimetresText = CheckedNumber(number, "--size");
+    } else if (kind == "mm") {
+        s.Size = SizeMode::FitMillimetres;
+        s.MillimetresText = CheckedNumber(number, "--size");
+    } else if (kind == "custom") {
+        const std::size_t x = number.find('x');
+        if (x == std::string_view::npos) throw TUsageError("--size custom needs WxH");
+        s.Size = SizeMode::Custom;
+        s.CustomWidthText = CheckedNumber(number.substr(0, x), "--size");
+        s.CustomHeightText = CheckedNumber(number.substr(x + 1), "--size");
+    } else {
+        throw TUsageError("unknown value '" + std::string(value) + "' for --size");
+    }
+}
+
+void ApplyNaming(ConversionSettings& s, std::string_view value) {
+    const std::size_t colon = value.find(':');
+    const std::string_view kind = value.substr(0, colon);
+    const std::string text = colon == std::string_view::npos ? std::string() : std::string(value.substr(colon + 1));
+    const bool hasText = colon != std::string_view::npos;
+    if (kind == "thumb" && !hasText) s.Naming = NamingMode::AddThumb;
+    else if (kind == "number" && !hasText) s.Naming = NamingMode::AutoNumber;
+    else if (kind == "keep" && !hasText) s.Naming = NamingMode::KeepName;
+    else if (kind == "from" && hasText) {
+        s.Naming = NamingMode::NumberFrom;
+        s.StartNumberText = CheckedNumber(text, "--naming");
+    } else if (kind == "word" && hasText) {
+        s.Naming = NamingMode::AddWord;
+        s.AddedWordText = text;
+    } else if (kind == "fixed" && hasText) {
+        s.Naming = NamingMode::FixedName;
+        s.FixedNameText = text;
+    } else {
+        throw TUsageError("unknown value '" + std::string(value) + "' for --naming");
+    }
+}
+
+}  // namespace
+
+TCliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
+    TCliOptions options;
+    // The settings file comes first so that every other option overrides it.
+    for (std::size_t i = 0; i + 1 < arguments.size(); ++i) {
+        if (arguments[i] != "--settings") continue;
+        try {
+            if (!ReadSettingsFile(arguments[i + 1], options.Settings))
+                throw TUsageError("settings file not found: " + arguments[i + 1]);
+        } catch (const Exception& error) {
+            throw TUsageError("cannot read settings file " + arguments[i + 1] + ": " + error.what());
+        }
+    }
+    ConversionSettings& s = options.Settings;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& arg = arguments[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= arguments.size()) throw TUsageError(arg + " needs a value");
+            return arguments[++i];
+        };
+        if (arg == "--help" || arg == "-h") options.ShowHelp = true;
+        else if (arg == "--version") options.ShowVersion = true;
+        else if (arg == "--output-dir" || arg == "-o") options.OutputDir = value();
+        else if (arg == "--format" || arg == "-f") s.Format = Lookup(FormatNames, value(), "--format");
+        else if (arg == "--size" || arg == "-s") ApplySize(s, value());
+        else if (arg == "--filter") s.Filter = static_cast<std::int32_t>(Lookup(FilterNames, value(), "--filter"));
+        else if (arg == "--quality" || arg == "-q") {
+            const std::string q = value();
+            const auto found = std::find(JpegQualityItems.begin(), JpegQualityItems.end(), q);
+            if (found == JpegQualityItems.end()) throw TUsageError("--quality must be one of the 17 quality items");
+            s.JpegQuality = static_cast<std::int32_t>(found - JpegQualityItems.begin());
+        } else if (arg == "--naming" || arg == "-n") ApplyNaming(s, value());
+        else if (arg == "--overwrite") {
+            const std::string p = value();
+            options.OverwriteGiven = true;
+            if (p == "ask") options.Overwrite = TOverwritePolicy::Ask;
+            else if (p == "always") options.Overwrite = TOverwritePolicy::Always;
+            else if (p == "never") options.Overwrite = TOverwritePolicy::Never;
+            else throw TUsageError("unknown value '" + p + "' for --overwrite");
+        } else if (arg == "--logo") {
+            options.LogoFile = value();
+            s.LogoEnabled = true;
+            s.LogoFileText = options.LogoFile;
+        } else if (arg == "--logo-corner") s.LogoPosition = Lookup(CornerNames, value(), "--logo-corner");
+        else if (arg == "--settings") ++i;
+        else if (arg.size() > 1 && arg[0] == '-' && arg != "--") throw TUsageError("unknown option " + arg);
+        else if (arg == "--") {
+            options.Files.insert(options.Files.end(), arguments.begin() + static_cast<std::ptrdiff_t>(i + 1), arguments.end());
+            break;
+        } else options.Files.push_back(arg);
+    }
+    if (options.ShowHelp || options.ShowVersion) return options;
+    if (options.OutputDir.empty()) throw TUsageError("--output-dir is required");
+    if (options.Files.empty()) throw TUsageError("no input files");
+    // The overwrite policy maps onto the warning pair: "always" replaces silently.
+    if (options.Overwrite == TOverwritePolicy::Always) s.SetReplaceSilently(true);
+    else s.SetWarnOnExisting(true);
+    return options;
+}
+
+}  // namespace pictorand

@@ -1,0 +1,38 @@
+// The command line of pictorand-cli, parsed into settings and a list of files.
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "app/conversion_settings.h"
+
+namespace pictorand {
+
+enum class TOverwritePolicy { Ask, Always, Never };
+
+struct TCliOptions {
+    ConversionSettings Settings;
+    std::string OutputDir;
+    std::vector<std::string> Files;
+    TOverwritePolicy Overwrite = TOverwritePolicy::Never;
+    bool OverwriteGiven = false;
+    std::string LogoFile;
+    bool ShowHelp = false;
+    bool ShowVersion = false;
+};
+
+// Raised for a command line that cannot be used; the text says why.
+class TUsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Parses the arguments (without the program name). A --settings file is applied first,
+// whatever its position, so that the other options override it.
+TCliOptions ParseCommandLine(const std::vector<std::string>& arguments);
+
+extern const char* const CliUsage;
+
+}  // namespace pictorand

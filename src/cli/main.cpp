@@ -1,0 +1,51 @@
+// pictorand-cli: the batch run of the GUI from the command line.
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "app/batch_run.h"
+#include "cli/cli_options.h"
+#include "cli/terminal_host.h"
+
+int main(int argc, char* argv[]) {
+    using namespace pictorand;
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    TCliOptions options;
+    try {
+        options = ParseCommandLine(arguments);
+    } catch (const TUsageError& error) {
+        std::fprintf(stderr, "pictorand-cli: %s\n%s", error.what(), CliUsage);
+        return 2;
+    }
+    if (options.ShowHelp) {
+        std::fputs(CliUsage, stdout);
+        return 0;
+    }
+    if (options.ShowVersion) {
+        std::printf("pictorand-cli %s\n", std::string(ApplicationTitle).c_str());
+        return 0;
+    }
+
+    std::error_code error;
+    std::filesystem::create_directories(options.OutputDir, error);
+    if (error) {
+        std::fprintf(stderr, "pictorand-cli: cannot create %s: %s\n", options.OutputDir.c_str(), error.message().c_str());
+        return 1;
+    }
+
+    const bool interactive = isatty(STDERR_FILENO) && isatty(STDIN_FILENO);
+    const TOverwritePolicy overwrite =
+        options.Overwrite == TOverwritePolicy::Ask && !interactive ? TOverwritePolicy::Never : options.Overwrite;
+    TTerminalHost host(overwrite, interactive);
+    TFixedSettings settings(options.Settings);
+    TBatchRun run(host, settings);
+    const std::string outputDir = options.OutputDir;
+    const std::string logo = options.LogoFile;
+    run.OutputFolder = [outputDir] { return outputDir; };
+    run.LogoFileName = [logo] { return logo; };
+    const TRunSummary summary = run.ResizeImage(options.Files);
+    host.Finish();
+    const bool allWritten = summary.Failed == 0 && !summary.Ended && !summary.Escaped;
+    return allWritten ? 0 : 1;
+}
