@@ -1,0 +1,65 @@
+#include "cli/cli_options.h"
+
+#include <gtest/gtest.h>
+
+#include "app/settings_file.h"
+#include "temp_dir.h"
+
+namespace pictorand {
+namespace {
+
+TCliOptions Parse(std::vector<std::string> args) { return ParseCommandLine(args); }
+
+TEST(CliOptions, OptionsBecomeSettings) {
+    const TCliOptions o = Parse({"--output-dir", "out", "--format", "tif", "--size", "custom:640x480", "--filter", "hermite",
+                                 "--quality", "85", "--naming", "from:-5", "--logo", "l.png", "--logo-corner", "top-right",
+                                 "a.jpg", "b.png"});
+    EXPECT_EQ(o.OutputDir, "out");
+    EXPECT_EQ(o.Files, (std::vector<std::string>{"a.jpg", "b.png"}));
+    EXPECT_EQ(o.Settings.Format, OutputFormat::Tiff);
+    EXPECT_EQ(o.Settings.Size, SizeMode::Custom);
+    EXPECT_EQ(o.Settings.CustomWidthText, "640");
+    EXPECT_EQ(o.Settings.CustomHeightText, "480");
+    // "hermite" names the kernel, which the list item "Triangle Filter" uses.
+    EXPECT_EQ(o.Settings.SelectedFilter(), ResampleFilter::Triangle);
+    EXPECT_EQ(o.Settings.JpegQualityText(), "85");
+    EXPECT_EQ(o.Settings.Naming, NamingMode::NumberFrom);
+    EXPECT_EQ(o.Settings.StartNumberText, "-5");
+    EXPECT_TRUE(o.Settings.LogoEnabled);
+    EXPECT_EQ(o.Settings.LogoPosition, LogoCorner::TopRight);
+    EXPECT_TRUE(o.Settings.WarnOnExisting);
+
+    const TCliOptions defaults = Parse({"--output-dir", "o", "x.bmp"});
+    EXPECT_EQ(defaults.Settings, ConversionSettings{});
+    EXPECT_TRUE(Parse({"--output-dir", "o", "--overwrite", "always", "x"}).Settings.ReplaceSilently);
+}
+
+TEST(CliOptions, BadCommandLinesAreUsageErrors) {
+    const std::vector<std::vector<std::string>> bad = {
+        {"a.bmp"},
+        {"--output-dir", "o"},
+        {"--output-dir", "o", "--format", "webp", "a"},
+        {"--output-dir", "o", "--size", "pixels:x", "a"},
+        {"--output-dir", "o", "--size", "custom:5", "a"},
+        {"--output-dir", "o", "--quality", "61", "a"},
+        {"--output-dir", "o", "--naming", "word", "a"},
+        {"--output-dir", "o", "--bogus", "a"},
+        {"--output-dir"},
+        {"--output-dir", "o", "--settings", "/nonexistent/Setting.dat", "a"},
+    };
+    for (const auto& args : bad) EXPECT_THROW(Parse(args), TUsageError) << args.size();
+}
+
+TEST(CliOptions, SettingsFileIsTheStartingPoint) {
+    testing::TTempDir dir;
+    ConversionSettings stored;
+    stored.SetFormatButton(OutputFormat::Png, true);
+    stored.Naming = NamingMode::KeepName;
+    WriteSettingsFile(dir.File("Setting.dat"), stored);
+    const TCliOptions o = Parse({"--naming", "number", "--output-dir", "o", "--settings", dir.File("Setting.dat"), "a"});
+    EXPECT_EQ(o.Settings.Format, OutputFormat::Png);
+    EXPECT_EQ(o.Settings.Naming, NamingMode::AutoNumber) << "options override the file whatever their order";
+}
+
+}  // namespace
+}  // namespace pictorand

@@ -1,0 +1,85 @@
+// Runs the pictorand-cli executable end to end.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "graphics/bitmap.h"
+#include "graphics/metafile.h"
+#include "temp_dir.h"
+
+namespace pictorand {
+namespace {
+
+struct TCliResult {
+    int status;
+    std::string errors;
+};
+
+TCliResult RunCli(const testing::TTempDir& dir, const std::string& arguments) {
+    const std::string log = dir.File("stderr.txt");
+    const std::string command = "cd '" + dir.Path().string() + "' && '" PICTORAND_CLI "' " + arguments + " 2> '" + log + "' < /dev/null";
+    const int raw = std::system(command.c_str());
+    std::ifstream in(log);
+    std::stringstream text;
+    text << in.rdbuf();
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, text.str()};
+}
+
+TBitmap Picture() {
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(TPixelFormat::pf24bit);
+    bitmap.SetSize(6, 4);
+    bitmap.Fill(RGBColor(0, 90, 180));
+    return bitmap;
+}
+
+TEST(CliRun, ConvertsBitmapsAndMetafiles) {
+    testing::TTempDir dir;
+    TBitmap picture = Picture();
+    picture.SaveToFile(dir.File("a.bmp"));
+    TMetafile metafile;
+    metafile.RecordBitmap(picture);
+    metafile.SaveToFile(dir.File("b.wmf"));
+
+    const TCliResult result = RunCli(dir, "--output-dir out --format bmp --size none --naming keep a.bmp b.wmf");
+    EXPECT_EQ(result.status, 0) << result.errors;
+    TBitmap a, b;
+    a.LoadFromFile(dir.File("out/a.bmp"));
+    b.LoadFromFile(dir.File("out/b.bmp"));
+    EXPECT_EQ(a.GetPixel(5, 3), RGBColor(0, 90, 180));
+    EXPECT_EQ(b.Width(), 6);
+    EXPECT_EQ(b.GetPixel(0, 0), RGBColor(0, 90, 180));
+}
+
+TEST(CliRun, UnreadableFileGivesTheLoadMessageAndStatusOne) {
+    testing::TTempDir dir;
+    Picture().SaveToFile(dir.File("good.bmp"));
+    testing::WriteFileBytes(dir.File("bad.bmp"), {1, 2, 3});
+    const TCliResult result = RunCli(dir, "--output-dir out --format bmp --naming keep bad.bmp good.bmp");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.errors.find("Невозможно загрузить файл bad.bmp!"), std::string::npos) << result.errors;
+    EXPECT_NE(result.errors.find("Bitmap image is not valid"), std::string::npos) << "the reader's own text follows";
+    EXPECT_TRUE(std::filesystem::exists(dir.File("out/good.bmp"))) << "the run goes on";
+}
+
+TEST(CliRun, ExistingOutputsAreKeptUnlessAskedToReplace) {
+    testing::TTempDir dir;
+    Picture().SaveToFile(dir.File("a.bmp"));
+    std::filesystem::create_directories(dir.File("out"));
+    testing::WriteFileBytes(dir.File("out/a.bmp"), {7});
+    EXPECT_EQ(RunCli(dir, "--output-dir out --format bmp --naming keep a.bmp").status, 0);
+    EXPECT_EQ(testing::ReadFileBytes(dir.File("out/a.bmp")).size(), 1u);
+    EXPECT_EQ(RunCli(dir, "--output-dir out --format bmp --naming keep --overwrite always a.bmp").status, 0);
+    EXPECT_GT(testing::ReadFileBytes(dir.File("out/a.bmp")).size(), 1u);
+}
+
+TEST(CliRun, BadUsageIsStatusTwo) {
+    testing::TTempDir dir;
+    EXPECT_EQ(RunCli(dir, "--format bmp a.bmp").status, 2);
+    EXPECT_EQ(RunCli(dir, "--help").status, 0);
+}
+
+}  // namespace
+}  // namespace pictorand
