@@ -33,6 +33,9 @@ class TFormGl : public QMainWindow {
 public:
     explicit TFormGl(QWidget* parent = nullptr);
 
+    // The settings the dialogs hold.
+    ConversionSettings& Settings() { return settings_.Edit(); }
+
     void ReadFromFileSettings();
     void WriteToFileSettings();
 
