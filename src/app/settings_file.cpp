@@ -12,20 +12,36 @@ namespace pictorand {
 
 namespace {
 
-namespace offset {
-constexpr std::size_t NoSize = 0, Prop = 1, User = 2, PropProc = 3, Sm = 4, Mm = 5;
-constexpr std::size_t SMaks = 6, SWidth = 17, SHeight = 28, SProc = 39, SmText = 50, MmText = 61;
-constexpr std::size_t AddTrumb = 72, AddNewWord = 73, NumAvt = 74, NumPol = 75, NoCh = 76, Pref = 77;
-constexpr std::size_t NewName = 78, NewCifr = 94, PrefText = 110;
-constexpr std::size_t Pred = 126, NoPred = 127;
-constexpr std::size_t FJPG = 128, FGIF = 129, FBMP = 130, FTGA = 131, FTIFF = 132, FPNG = 133, FPCX = 134,
-                      FICO = 135, FWMF = 136;
-constexpr std::size_t FilterIndex = 140, QualityIndex = 144;
-constexpr std::size_t VP = 148, VL = 149, NP = 150, NL = 151;
-}  // namespace offset
+// Where each field lies in the record: one row per field, in file order.
+struct TFlagField {
+    std::size_t Offset;
+    bool SettingsFileRecord::*Field;
+};
+struct TTextField {
+    std::size_t Offset;
+    std::size_t Capacity;
+    std::string SettingsFileRecord::*Field;
+};
 
 constexpr std::size_t SizeTextCapacity = 10;
 constexpr std::size_t NameTextCapacity = 15;
+constexpr std::size_t FilterIndexOffset = 140;
+constexpr std::size_t QualityIndexOffset = 144;
+
+using R = SettingsFileRecord;
+constexpr TFlagField FlagFields[] = {
+    {0, &R::NoSize},       {1, &R::Prop},     {2, &R::User},   {3, &R::PropProc}, {4, &R::Sm},    {5, &R::Mm},
+    {72, &R::AddTrumb},    {73, &R::AddNewWord}, {74, &R::NumAvt}, {75, &R::NumPol}, {76, &R::NoCh}, {77, &R::Pref},
+    {126, &R::Pred},       {127, &R::NoPred},
+    {128, &R::FJPG},       {129, &R::FGIF},   {130, &R::FBMP}, {131, &R::FTGA},   {132, &R::FTIFF}, {133, &R::FPNG},
+    {134, &R::FPCX},       {135, &R::FICO},   {136, &R::FWMF},
+    {148, &R::VP},         {149, &R::VL},     {150, &R::NP},   {151, &R::NL},
+};
+constexpr TTextField TextFields[] = {
+    {6, SizeTextCapacity, &R::SMaks},     {17, SizeTextCapacity, &R::SWidth},  {28, SizeTextCapacity, &R::SHeight},
+    {39, SizeTextCapacity, &R::SProc},    {50, SizeTextCapacity, &R::SmText},  {61, SizeTextCapacity, &R::MmText},
+    {78, NameTextCapacity, &R::NewName},  {94, NameTextCapacity, &R::NewCifr}, {110, NameTextCapacity, &R::PrefText},
+};
 
 using TRecordBytes = std::span<const std::uint8_t, SettingsRecordSize>;
 
@@ -76,89 +92,19 @@ std::int32_t ListIndex(std::int32_t index, std::size_t itemCount) {
 
 SettingsFileRecord SettingsFileRecord::Decode(TRecordBytes b) {
     SettingsFileRecord r;
-    auto flag = [&](std::size_t at) { return b[at] != 0; };
-    r.NoSize = flag(offset::NoSize);
-    r.Prop = flag(offset::Prop);
-    r.User = flag(offset::User);
-    r.PropProc = flag(offset::PropProc);
-    r.Sm = flag(offset::Sm);
-    r.Mm = flag(offset::Mm);
-    r.SMaks = ReadText(b, offset::SMaks, SizeTextCapacity);
-    r.SWidth = ReadText(b, offset::SWidth, SizeTextCapacity);
-    r.SHeight = ReadText(b, offset::SHeight, SizeTextCapacity);
-    r.SProc = ReadText(b, offset::SProc, SizeTextCapacity);
-    r.SmText = ReadText(b, offset::SmText, SizeTextCapacity);
-    r.MmText = ReadText(b, offset::MmText, SizeTextCapacity);
-    r.AddTrumb = flag(offset::AddTrumb);
-    r.AddNewWord = flag(offset::AddNewWord);
-    r.NumAvt = flag(offset::NumAvt);
-    r.NumPol = flag(offset::NumPol);
-    r.NoCh = flag(offset::NoCh);
-    r.Pref = flag(offset::Pref);
-    r.NewName = ReadText(b, offset::NewName, NameTextCapacity);
-    r.NewCifr = ReadText(b, offset::NewCifr, NameTextCapacity);
-    r.PrefText = ReadText(b, offset::PrefText, NameTextCapacity);
-    r.Pred = flag(offset::Pred);
-    r.NoPred = flag(offset::NoPred);
-    r.FJPG = flag(offset::FJPG);
-    r.FGIF = flag(offset::FGIF);
-    r.FBMP = flag(offset::FBMP);
-    r.FTGA = flag(offset::FTGA);
-    r.FTIFF = flag(offset::FTIFF);
-    r.FPNG = flag(offset::FPNG);
-    r.FPCX = flag(offset::FPCX);
-    r.FICO = flag(offset::FICO);
-    r.FWMF = flag(offset::FWMF);
-    r.FilterIndex = ReadInt32(b, offset::FilterIndex);
-    r.QualityIndex = ReadInt32(b, offset::QualityIndex);
-    r.VP = flag(offset::VP);
-    r.VL = flag(offset::VL);
-    r.NP = flag(offset::NP);
-    r.NL = flag(offset::NL);
+    for (const TFlagField& f : FlagFields) r.*f.Field = b[f.Offset] != 0;
+    for (const TTextField& f : TextFields) r.*f.Field = ReadText(b, f.Offset, f.Capacity);
+    r.FilterIndex = ReadInt32(b, FilterIndexOffset);
+    r.QualityIndex = ReadInt32(b, QualityIndexOffset);
     return r;
 }
 
 std::array<std::uint8_t, SettingsRecordSize> SettingsFileRecord::Encode() const {
     std::array<std::uint8_t, SettingsRecordSize> b{};
-    auto flag = [&](std::size_t at, bool value) { b[at] = value ? 1 : 0; };
-    flag(offset::NoSize, NoSize);
-    flag(offset::Prop, Prop);
-    flag(offset::User, User);
-    flag(offset::PropProc, PropProc);
-    flag(offset::Sm, Sm);
-    flag(offset::Mm, Mm);
-    WriteText(b, offset::SMaks, SizeTextCapacity, SMaks);
-    WriteText(b, offset::SWidth, SizeTextCapacity, SWidth);
-    WriteText(b, offset::SHeight, SizeTextCapacity, SHeight);
-    WriteText(b, offset::SProc, SizeTextCapacity, SProc);
-    WriteText(b, offset::SmText, SizeTextCapacity, SmText);
-    WriteText(b, offset::MmText, SizeTextCapacity, MmText);
-    flag(offset::AddTrumb, AddTrumb);
-    flag(offset::AddNewWord, AddNewWord);
-    flag(offset::NumAvt, NumAvt);
-    flag(offset::NumPol, NumPol);
-    flag(offset::NoCh, NoCh);
-    flag(offset::Pref, Pref);
-    WriteText(b, offset::NewName, NameTextCapacity, NewName);
-    WriteText(b, offset::NewCifr, NameTextCapacity, NewCifr);
-    WriteText(b, offset::PrefText, NameTextCapacity, PrefText);
-    flag(offset::Pred, Pred);
-    flag(offset::NoPred, NoPred);
-    flag(offset::FJPG, FJPG);
-    flag(offset::FGIF, FGIF);
-    flag(offset::FBMP, FBMP);
-    flag(offset::FTGA, FTGA);
-    flag(offset::FTIFF, FTIFF);
-    flag(offset::FPNG, FPNG);
-    flag(offset::FPCX, FPCX);
-    flag(offset::FICO, FICO);
-    flag(offset::FWMF, FWMF);
-    WriteInt32(b, offset::FilterIndex, FilterIndex);
-    WriteInt32(b, offset::QualityIndex, QualityIndex);
-    flag(offset::VP, VP);
-    flag(offset::VL, VL);
-    flag(offset::NP, NP);
-    flag(offset::NL, NL);
+    for (const TFlagField& f : FlagFields) b[f.Offset] = this->*f.Field ? 1 : 0;
+    for (const TTextField& f : TextFields) WriteText(b, f.Offset, f.Capacity, this->*f.Field);
+    WriteInt32(b, FilterIndexOffset, FilterIndex);
+    WriteInt32(b, QualityIndexOffset, QualityIndex);
     return b;
 }
 
