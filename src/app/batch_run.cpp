@@ -10,7 +10,7 @@
 
 namespace pictorand {
 
-TBatchRun::TBatchRun(TRunHost& host, const TSettingsSource& settings) : state_{host, settings, {}, {}} {}
+TBatchRun::TBatchRun(TRunHost& host, const TSettingsSource& settings) : state_(host, settings) {}
 
 TRunSummary TBatchRun::ResizeImage(const std::vector<std::string>& files) {
     TRunSummary summary;

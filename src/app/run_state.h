@@ -13,6 +13,8 @@
 namespace pictorand {
 
 struct TRunState {
+    TRunState(TRunHost& host, const TSettingsSource& settings) : Host(host), Settings(settings) {}
+
     TRunHost& Host;
     const TSettingsSource& Settings;
     // The output folder, read anew for every path that is built.

@@ -29,7 +29,7 @@ TEST(SourceLoader, DispatchUsesTheUpperCasedExtensionAlone) {
 class Loader : public ::testing::Test {
 protected:
     TRunState Load(const std::string& name, const std::string& path) {
-        TRunState state{host_, settings_, {}, {}};
+        TRunState state(host_, settings_);
         state.CurrentFileName = name;
         state.CurrentExt = ExtractExt(name);
         state.CurrentSourcePath = path;
