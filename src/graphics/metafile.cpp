@@ -15,6 +15,7 @@ namespace pictorand {
 namespace {
 
 constexpr std::string_view InvalidMetafile = "Metafile is not valid";
+constexpr std::string_view TooLargeForMetafile = "Image is too large for a metafile";
 constexpr std::size_t PlaceableHeaderSize = 22;
 constexpr std::size_t MetaHeaderSize = 18;
 constexpr std::size_t MaxMetafileBytes = std::size_t{1} << 28;
@@ -134,6 +135,8 @@ void TMetafile::SaveToStream(TStream& stream) {
 }
 
 void TMetafile::RecordBitmap(const TBitmap& bitmap) {
+    // Bounds and extents are signed 16-bit numbers in the file.
+    if (bitmap.Width() > INT16_MAX || bitmap.Height() > INT16_MAX) throw EInvalidGraphic(std::string(TooLargeForMetafile));
     TMemoryStream file;
     WriteBmpStream(bitmap, file);
     // The record carries the device-independent bitmap without its 14-byte file header.

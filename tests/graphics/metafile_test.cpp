@@ -130,6 +130,14 @@ TEST(Metafile, RecordedBitmapRoundTripsThroughAPlaceableFile) {
         for (int x = 0; x < 7; ++x) ASSERT_EQ(played.GetPixel(x, y), picture.GetPixel(x, y)) << x << "," << y;
 }
 
+TEST(Metafile, PicturesBeyondSixteenBitBoundsAreRefused) {
+    TBitmap wide;
+    wide.SetPixelFormat(TPixelFormat::pf1bit);
+    wide.SetSize(40000, 1);
+    TMetafile metafile;
+    EXPECT_THROW(metafile.RecordBitmap(wide), EInvalidGraphic);
+}
+
 TEST(Metafile, MalformedFilesAreRejected) {
     TWmfBuilder ok;
     ok.Record(wmf::Rectangle, {1, 1, 0, 0}).Record(wmf::Eof, {});
