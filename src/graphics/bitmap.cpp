@@ -37,7 +37,9 @@ void TBitmap::SetSize(int width, int height) {
     resized.Allocate(width, height, format_);  // raises before anything here changes
     const int rows = std::min(height, height_);
     const std::size_t bytes = std::min(resized.stride_, stride_);
-    for (int y = 0; y < rows; ++y) std::memcpy(resized.ScanLine(y), ScanLine(y), bytes);
+    if (bytes != 0) {
+        for (int y = 0; y < rows; ++y) std::memcpy(resized.ScanLine(y), ScanLine(y), bytes);
+    }
     width_ = width;
     height_ = height;
     stride_ = resized.stride_;

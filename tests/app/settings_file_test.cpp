@@ -207,7 +207,8 @@ TEST(SettingsFile, MissingFileKeepsTheDefaults) {
 TEST(SettingsFile, ShortFileChangesNothingAndSaysWhy) {
     testing::TTempDir dir;
     const std::string path = dir.File("Setting.dat");
-    std::vector<std::uint8_t> bytes(HandBuiltRecord().begin(), HandBuiltRecord().end());
+    const Bytes record = HandBuiltRecord();
+    std::vector<std::uint8_t> bytes(record.begin(), record.end());
     bytes.resize(151);
     testing::WriteFileBytes(path, bytes);
     ConversionSettings s;
