@@ -59,33 +59,42 @@ std::string CheckedNumber(std::string_view text, std::string_view option) {
     return std::string(text);
 }
 
+// The proportional size rules and the setting each one's number goes to.
+struct TSizeKind {
+    std::string_view Name;
+    SizeMode Mode;
+    std::string ConversionSettings::*Number;
+};
+const TSizeKind SizeKinds[] = {
+    {"pixels", SizeMode::FitPixels, &ConversionSettings::MaxSideText},
+    {"percent", SizeMode::FitPercent, &ConversionSettings::PercentText},
+    {"cm", SizeMode::FitCentimetres, &ConversionSettings::CentimetresText},
+    {"mm", SizeMode::FitMillimetres, &ConversionSettings::MillimetresText},
+};
+
 void ApplySize(ConversionSettings& s, std::string_view value) {
     const std::size_t colon = value.find(':');
     const std::string_view kind = value.substr(0, colon);
     const std::string_view number = colon == std::string_view::npos ? std::string_view() : value.substr(colon + 1);
     if (kind == "none" && colon == std::string_view::npos) {
         s.Size = SizeMode::NoResize;
-    } else if (kind == "pixels") {
-        s.Size = SizeMode::FitPixels;
-        s.MaxSideText = CheckedNumber(number, "--size");
-    } else if (kind == "percent") {
-        s.Size = SizeMode::FitPercent;
-        s.PercentText = CheckedNumber(number, "--size");
-    } else if (kind == "cm") {
-        s.Size = SizeMode::FitCentimetres;
-        s.CentimetresText = CheckedNumber(number, "--size");
-    } else if (kind == "mm") {
-        s.Size = SizeMode::FitMillimetres;
-        s.MillimetresText = CheckedNumber(number, "--size");
-    } else if (kind == "custom") {
+        return;
+    }
+    if (kind == "custom") {
         const std::size_t x = number.find('x');
         if (x == std::string_view::npos) throw TUsageError("--size custom needs WxH");
         s.Size = SizeMode::Custom;
         s.CustomWidthText = CheckedNumber(number.substr(0, x), "--size");
         s.CustomHeightText = CheckedNumber(number.substr(x + 1), "--size");
-    } else {
-        throw TUsageError("unknown value '" + std::string(value) + "' for --size");
+        return;
     }
+    for (const TSizeKind& k : SizeKinds) {
+        if (k.Name != kind) continue;
+        s.Size = k.Mode;
+        s.*k.Number = CheckedNumber(number, "--size");
+        return;
+    }
+    throw TUsageError("unknown value '" + std::string(value) + "' for --size");
 }
 
 void ApplyNaming(ConversionSettings& s, std::string_view value) {

@@ -1,6 +1,7 @@
 #include "graphics/metafile.h"
 
 #include <cmath>
+#include <optional>
 #include <string>
 
 #include "graphics/bitmap.h"

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/file_names.h"
 #include "graphics/metafile.h"
 #include "scripted_host.h"
 #include "temp_dir.h"
@@ -31,14 +32,17 @@ protected:
     TRunState Load(const std::string& name, const std::string& path) {
         TRunState state(host_, settings_);
         state.CurrentFileName = name;
-        state.CurrentExt = ExtractExt(name);
+        state.CurrentExt = ExtractFileExt(name);
         state.CurrentSourcePath = path;
         CheckAndLoadFromFile(state);
         return state;
     }
-    static std::string ExtractExt(const std::string& name) {
-        const auto dot = name.rfind('.');
-        return dot == std::string::npos ? "" : name.substr(dot);
+    std::string SaveBitmap(TPixelFormat format, const std::string& name) {
+        TBitmap bitmap;
+        bitmap.SetPixelFormat(format);
+        bitmap.SetSize(3, 2);
+        bitmap.SaveToFile(dir_.File(name));
+        return dir_.File(name);
     }
     testing::TTempDir dir_;
     testing::TScriptedHost host_;
@@ -46,22 +50,14 @@ protected:
 };
 
 TEST_F(Loader, ContentNeverChoosesTheReader) {
-    TBitmap bitmap;
-    bitmap.SetPixelFormat(TPixelFormat::pf8bit);
-    bitmap.SetSize(2, 2);
-    bitmap.SaveToFile(dir_.File("x.jpg"));
-    const TRunState state = Load("x.jpg", dir_.File("x.jpg"));
+    const TRunState state = Load("x.jpg", SaveBitmap(TPixelFormat::pf8bit, "x.jpg"));
     EXPECT_TRUE(state.LoadFailed);
     EXPECT_EQ(host_.Messages, (std::vector<std::string>{"Невозможно загрузить файл x.jpg!"}));
     ASSERT_NE(state.SourceBitmap, nullptr) << "the source raster exists after a failure";
 }
 
 TEST_F(Loader, BitmapsKeepTheirPixelFormat) {
-    TBitmap bitmap;
-    bitmap.SetPixelFormat(TPixelFormat::pf4bit);
-    bitmap.SetSize(3, 2);
-    bitmap.SaveToFile(dir_.File("a.BMP"));
-    const TRunState state = Load("a.BMP", dir_.File("a.BMP"));
+    const TRunState state = Load("a.BMP", SaveBitmap(TPixelFormat::pf4bit, "a.BMP"));
     EXPECT_FALSE(state.LoadFailed);
     EXPECT_EQ(state.SourceBitmap->PixelFormat(), TPixelFormat::pf4bit);
     EXPECT_EQ(host_.Pumps, 1);
