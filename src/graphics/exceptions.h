@@ -36,6 +36,7 @@ PICTORAND_EXCEPTION(EInOutError, Exception);
 // Text-to-number conversion and assignment between unrelated image classes.
 PICTORAND_EXCEPTION(EConvertError, Exception);
 PICTORAND_EXCEPTION(EOutOfMemory, Exception);
+PICTORAND_EXCEPTION(EZeroDivide, Exception);
 // Image files and rasters.
 PICTORAND_EXCEPTION(EInvalidGraphic, Exception);
 PICTORAND_EXCEPTION(EInvalidGraphicOperation, Exception);
@@ -58,6 +59,7 @@ inline constexpr std::string_view InvalidBitmap = "Bitmap image is not valid";
 inline constexpr std::string_view InvalidInteger = "'%s' is not a valid integer value";
 inline constexpr std::string_view OutOfMemory = "Out of memory";
 inline constexpr std::string_view ImageTooLarge = "Image is too large";
+inline constexpr std::string_view ZeroDivide = "Floating point division by zero";
 }  // namespace messages
 
 }  // namespace pictorand

@@ -1,0 +1,21 @@
+// ResampleBitmap: separable two-pass scaling of a raster with a filter kernel.
+#pragma once
+
+#include "graphics/bitmap.h"
+#include "resample/filter_kernels.h"
+#include "resample/resample_passes.h"
+
+namespace pictorand {
+
+// Scales source into destination, whose width and height the caller has set. The
+// source becomes 24 bits per pixel in place; so does the destination. Raises
+// EInvalidGraphicOperation "Source bitmap too small" for an empty source, EZeroDivide
+// for a destination extent of 1 from a larger source, and EInvalidGraphicOperation for
+// an empty destination; in each case before the destination is written.
+void ResampleBitmap(TBitmap& source, TBitmap& destination, FilterKernel kernel, float support);
+
+// The same with an explicit pass build, for tests and benchmarks.
+void ResampleBitmap(TBitmap& source, TBitmap& destination, FilterKernel kernel, float support,
+                    const TResamplePasses& passes);
+
+}  // namespace pictorand

@@ -1,0 +1,52 @@
+#include "resample/weight_lists.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "graphics/exceptions.h"
+
+namespace pictorand {
+
+namespace {
+using Extended = long double;
+constexpr std::string_view DestinationTooSmall = "Destination bitmap too small";
+}  // namespace
+
+float ResampleScale(int sourceSize, int destSize) {
+    if (sourceSize == 1) return static_cast<float>(static_cast<Extended>(destSize) / sourceSize);
+    return static_cast<float>(static_cast<Extended>(destSize - 1) / (sourceSize - 1));
+}
+
+TWeightLists::TWeightLists(int sourceSize, int destSize, FilterKernel kernel, float support) {
+    if (destSize < 1) throw EInvalidGraphicOperation(std::string(DestinationTooSmall));
+    const float scale = ResampleScale(sourceSize, destSize);
+    if (scale == 0) throw EZeroDivide(std::string(messages::ZeroDivide));
+    const bool shrinking = scale < 1;
+    const float width = shrinking ? static_cast<float>(static_cast<Extended>(support) / scale) : support;
+    const float fscale = shrinking ? static_cast<float>(1 / static_cast<Extended>(scale)) : 1.0f;
+
+    starts_.reserve(static_cast<std::size_t>(destSize) + 1);
+    entries_.reserve(static_cast<std::size_t>(destSize) * static_cast<std::size_t>(std::min(2 * width + 3, 2.0f * sourceSize + 3)));
+    starts_.push_back(0);
+    for (int i = 0; i < destSize; ++i) {
+        const float centre = static_cast<float>(i / static_cast<Extended>(scale));
+        const auto left = static_cast<std::int64_t>(std::floor(static_cast<Extended>(centre) - width));
+        const auto right = static_cast<std::int64_t>(std::ceil(static_cast<Extended>(centre) + width));
+        for (std::int64_t j = left; j <= right; ++j) {
+            const Extended distance = static_cast<Extended>(centre) - static_cast<Extended>(j);
+            const float weight = shrinking ? static_cast<float>(kernel(static_cast<float>(distance / fscale)) / static_cast<Extended>(fscale))
+                                           : kernel(static_cast<float>(distance));
+            if (weight == 0) continue;
+            // Reflected once at the borders, then held inside the source, which a tiny
+            // source needs when the kernel reaches further than one reflection.
+            std::int64_t index = j < 0 ? -j : j >= sourceSize ? 2 * std::int64_t{sourceSize} - j - 1 : j;
+            index = std::clamp<std::int64_t>(index, 0, sourceSize - 1);
+            entries_.push_back({static_cast<std::int32_t>(index), weight});
+        }
+        starts_.push_back(entries_.size());
+        maxLength_ = std::max(maxLength_, static_cast<int>(starts_.back() - starts_[starts_.size() - 2]));
+    }
+}
+
+}  // namespace pictorand
