@@ -91,6 +91,17 @@ TEST_F(BatchRun, AnsweringNoEndsTheRun) {
     EXPECT_TRUE(host_.Progress.empty());
 }
 
+TEST_F(BatchRun, ResizeFailureAsksWithTheFileName) {
+    settings_.Settings().Size = SizeMode::FitPixels;
+    settings_.Settings().MaxSideText = "1.5";
+    host_.Answers = {false};
+    const TRunSummary summary = Run({Good("a.bmp"), Good("b.bmp")});
+    EXPECT_EQ(host_.Questions,
+              (std::vector<std::string>{"Ошибка изменения размера файла a.bmp! \rПродолжить обработку других файлов?"}));
+    EXPECT_TRUE(summary.Ended);
+    EXPECT_TRUE(Outputs().empty());
+}
+
 TEST_F(BatchRun, NumberingStartsFromTheStartText) {
     settings_.Settings().Naming = NamingMode::NumberFrom;
     settings_.Settings().StartNumberText = "-5";
