@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: run test build deps configure clean
+.PHONY: run test build deps configure clean bench
 
 run: build
 	./$(BUILD_DIR)/src/app/pictorand
@@ -21,5 +21,11 @@ configure: deps
 deps:
 	@bash scripts/install-deps.sh
 
+# Benchmarks build in their own optimised tree and never run as part of the tests.
+bench: deps
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DPICTORAND_BUILD_BENCH=ON -DPICTORAND_BUILD_TESTS=OFF -DPICTORAND_BUILD_GUI=OFF
+	cmake --build build-bench -j $(JOBS) --target resample_benchmark pictorand-cli
+	./build-bench/bench/resample_benchmark
+
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) build-bench

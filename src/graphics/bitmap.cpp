@@ -28,7 +28,7 @@ void TBitmap::Allocate(int width, int height, TPixelFormat format) {
     height_ = height;
     format_ = format;
     stride_ = stride;
-    pixels_.assign(static_cast<std::size_t>(*total), 0);
+    pixels_ = TByteBuffer(static_cast<std::size_t>(*total));
 }
 
 void TBitmap::SetSize(int width, int height) {
@@ -186,7 +186,7 @@ void TBitmap::SaveToStream(TStream& stream) { WriteBmpStream(*this, stream); }
 void TBitmap::Clear() {
     width_ = height_ = 0;
     stride_ = 0;
-    pixels_.clear();
+    pixels_ = TByteBuffer();
     palette_.clear();
 }
 

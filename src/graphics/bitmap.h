@@ -10,6 +10,7 @@
 #include "graphics/color.h"
 #include "graphics/graphic.h"
 #include "graphics/pixel_format.h"
+#include "graphics/zeroed_buffer.h"
 
 namespace pictorand {
 
@@ -92,7 +93,7 @@ private:
     int height_ = 0;
     TPixelFormat format_ = TPixelFormat::pfDevice;
     std::size_t stride_ = 0;
-    std::vector<std::uint8_t> pixels_;
+    TByteBuffer pixels_;
     TPalette palette_;
     TColor transparentColor_ = clBlack;
     TTransparentMode transparentMode_ = TTransparentMode::Auto;

@@ -11,7 +11,7 @@ void TBitmap::SetPixelFormat(TPixelFormat format) {
     if (Empty()) {
         format_ = format;
         stride_ = BytesPerRow(static_cast<std::size_t>(width_), BitsPerPixel(format));
-        pixels_.assign(stride_ * static_cast<std::size_t>(height_), 0);
+        pixels_ = TByteBuffer(stride_ * static_cast<std::size_t>(height_));
         if (IsIndexed(format) && palette_.empty()) palette_ = DefaultPaletteFor(BitsPerPixel(format));
         return;
     }

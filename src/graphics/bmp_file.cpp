@@ -254,7 +254,7 @@ TBitmap DecodeBmp(std::span<const std::uint8_t> file) {
 }
 
 TBitmap ReadBmpStream(TStream& stream) {
-    const std::vector<std::uint8_t> bytes = stream.ReadRemaining(static_cast<std::size_t>(MaxRasterBytes));
+    const TByteBuffer bytes = stream.ReadRemaining(static_cast<std::size_t>(MaxRasterBytes));
     return DecodeBmp(bytes);
 }
 

@@ -54,10 +54,6 @@ void TFileStream::Close() {
     if (std::fclose(file) != 0 || failed) throw EWriteError(std::string(messages::WriteError));
 }
 
-std::vector<std::uint8_t> ReadWholeFile(const std::string& path, std::size_t limit) {
-    TFileStream stream(path, TFileMode::OpenRead);
-    return stream.ReadRemaining(limit);
-}
 
 }  // namespace pictorand
 

@@ -38,8 +38,6 @@ private:
     std::unique_ptr<std::FILE, Closer> file_;
 };
 
-// Reads a whole file into memory, refusing files larger than limit bytes.
-std::vector<std::uint8_t> ReadWholeFile(const std::string& path, std::size_t limit);
 
 }  // namespace pictorand
 

@@ -48,7 +48,7 @@ int PixelsFromUnits(int units, int inch) {
 }  // namespace
 
 void TMetafile::LoadFromStream(TStream& stream) {
-    const std::vector<std::uint8_t> data = stream.ReadRemaining(MaxMetafileBytes);
+    const TByteBuffer data = stream.ReadRemaining(MaxMetafileBytes);
     TWmfReader in(data, std::string(InvalidMetafile));
     TMetafileBounds bounds;
     int inch = ScreenUnitsPerInch;

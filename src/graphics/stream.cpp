@@ -23,10 +23,10 @@ void TStream::WriteBuffer(const void* buffer, std::size_t count) {
     if (count != 0 && Write(buffer, count) != count) throw EWriteError(std::string(messages::WriteError));
 }
 
-std::vector<std::uint8_t> TStream::ReadRemaining(std::size_t limit) {
+TByteBuffer TStream::ReadRemaining(std::size_t limit) {
     const std::int64_t remaining = std::max<std::int64_t>(0, Size() - Position());
     if (static_cast<std::uint64_t>(remaining) > limit) throw EReadError(std::string(messages::ImageTooLarge));
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(remaining));
+    TByteBuffer bytes(static_cast<std::size_t>(remaining));
     ReadBuffer(bytes.data(), bytes.size());
     return bytes;
 }

@@ -6,6 +6,8 @@
 #include <span>
 #include <vector>
 
+#include "graphics/zeroed_buffer.h"
+
 namespace pictorand {
 
 enum class TSeekOrigin { Beginning, Current, End };
@@ -32,7 +34,7 @@ public:
     void WriteBuffer(std::span<const std::uint8_t> bytes) { WriteBuffer(bytes.data(), bytes.size()); }
 
     // Everything from the current position to the end, refusing more than limit bytes.
-    std::vector<std::uint8_t> ReadRemaining(std::size_t limit);
+    TByteBuffer ReadRemaining(std::size_t limit);
     // Copies count bytes from source at its position into this stream.
     void CopyFrom(TStream& source, std::int64_t count);
 };

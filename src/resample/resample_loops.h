@@ -9,6 +9,11 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__AVX2__) && defined(__FMA__)
+#include <immintrin.h>
+#define RESAMPLE_AVX2 1
+#endif
+
 #include "resample/resample_passes.h"
 
 #ifndef RESAMPLE_ISA
@@ -36,13 +41,34 @@ inline void HorizontalBlock(const float* __restrict block, const TWeightSpan& li
     alignas(32) float sums[BlockSamples];
     alignas(32) std::uint8_t bytes[BlockSamples];
     for (int i = 0; i < lists.Count; ++i) {
-        for (int k = 0; k < BlockSamples; ++k) sums[k] = 0.0f;
         const WeightEntry* end = lists.Entries + lists.Starts[i + 1];
+#ifdef RESAMPLE_AVX2
+        static_assert(BlockSamples == 48, "six vectors of eight samples");
+        __m256 s0 = _mm256_setzero_ps(), s1 = s0, s2 = s0, s3 = s0, s4 = s0, s5 = s0;
+        for (const WeightEntry* e = lists.Entries + lists.Starts[i]; e != end; ++e) {
+            const float* column = block + static_cast<std::ptrdiff_t>(e->SourceIndex) * BlockSamples;
+            const __m256 w = _mm256_set1_ps(e->Weight);
+            s0 = _mm256_fmadd_ps(w, _mm256_loadu_ps(column), s0);
+            s1 = _mm256_fmadd_ps(w, _mm256_loadu_ps(column + 8), s1);
+            s2 = _mm256_fmadd_ps(w, _mm256_loadu_ps(column + 16), s2);
+            s3 = _mm256_fmadd_ps(w, _mm256_loadu_ps(column + 24), s3);
+            s4 = _mm256_fmadd_ps(w, _mm256_loadu_ps(column + 32), s4);
+            s5 = _mm256_fmadd_ps(w, _mm256_loadu_ps(column + 40), s5);
+        }
+        _mm256_store_ps(sums, s0);
+        _mm256_store_ps(sums + 8, s1);
+        _mm256_store_ps(sums + 16, s2);
+        _mm256_store_ps(sums + 24, s3);
+        _mm256_store_ps(sums + 32, s4);
+        _mm256_store_ps(sums + 40, s5);
+#else
+        for (int k = 0; k < BlockSamples; ++k) sums[k] = 0.0f;
         for (const WeightEntry* e = lists.Entries + lists.Starts[i]; e != end; ++e) {
             const float* __restrict column = block + static_cast<std::ptrdiff_t>(e->SourceIndex) * BlockSamples;
             const float w = e->Weight;
             for (int k = 0; k < BlockSamples; ++k) sums[k] = __builtin_fmaf(w, column[k], sums[k]);
         }
+#endif
         StoreBytes(sums, bytes, BlockSamples);
         for (int r = 0; r < rows; ++r) std::memcpy(outRows[r] + 3 * static_cast<std::ptrdiff_t>(i), bytes + r * 3, 3);
     }
@@ -64,11 +90,31 @@ inline void LoadBlock(const std::uint8_t* const* rows, int rowCount, int width, 
 // Vertical pass for one output row: sums over the listed work rows, then stored.
 inline void VerticalRow(const std::uint8_t* const* workRows, const WeightEntry* begin, const WeightEntry* end,
                         float* __restrict sums, std::uint8_t* __restrict out, int samples) {
-    for (int k = 0; k < samples; ++k) sums[k] = 0.0f;
+    int k = 0;
+#ifdef RESAMPLE_AVX2
+    // Thirty-two samples at a time with the sums held in registers across the entries.
+    auto widen = [](const std::uint8_t* p) { return _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)))); };
+    for (; k + 32 <= samples; k += 32) {
+        __m256 s0 = _mm256_setzero_ps(), s1 = s0, s2 = s0, s3 = s0;
+        for (const WeightEntry* e = begin; e != end; ++e) {
+            const std::uint8_t* row = workRows[e->SourceIndex] + k;
+            const __m256 w = _mm256_set1_ps(e->Weight);
+            s0 = _mm256_fmadd_ps(w, widen(row), s0);
+            s1 = _mm256_fmadd_ps(w, widen(row + 8), s1);
+            s2 = _mm256_fmadd_ps(w, widen(row + 16), s2);
+            s3 = _mm256_fmadd_ps(w, widen(row + 24), s3);
+        }
+        _mm256_storeu_ps(sums + k, s0);
+        _mm256_storeu_ps(sums + k + 8, s1);
+        _mm256_storeu_ps(sums + k + 16, s2);
+        _mm256_storeu_ps(sums + k + 24, s3);
+    }
+#endif
+    for (int t = k; t < samples; ++t) sums[t] = 0.0f;
     for (const WeightEntry* e = begin; e != end; ++e) {
         const std::uint8_t* __restrict row = workRows[e->SourceIndex];
         const float w = e->Weight;
-        for (int k = 0; k < samples; ++k) sums[k] = __builtin_fmaf(w, static_cast<float>(row[k]), sums[k]);
+        for (int t = k; t < samples; ++t) sums[t] = __builtin_fmaf(w, static_cast<float>(row[t]), sums[t]);
     }
     StoreBytes(sums, out, samples);
 }
