@@ -11,9 +11,9 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
@@ -22,8 +22,15 @@
 #include <filesystem>
 
 #include "app/app_messages.h"
+#include "app/batch_run.h"
 #include "app/settings_file.h"
-#include "dialogs/options_dialog.h"
+#include "dialogs/form_abaut.h"
+#include "dialogs/form_format.h"
+#include "dialogs/form_logotip.h"
+#include "dialogs/form_name.h"
+#include "dialogs/form_out_folder.h"
+#include "dialogs/form_size.h"
+#include "widgets/ui_font.h"
 #include "graphics/exceptions.h"
 
 namespace pictorand {
@@ -65,9 +72,16 @@ TFormGl::TFormGl(QWidget* parent)
     : QMainWindow(parent), host_(this, [this](int percent) { progressBar1_->setValue(percent); }) {
     setObjectName("FormGl");
     setWindowTitle(Text(ApplicationTitle));
-    QFont font("Arial");
-    font.setPointSize(8);
-    setFont(font);
+    setFont(InterfaceFont());
+    // The dialogs live as long as the window, created in this order.
+    formFormat_ = new TFormFormat(host_, this);
+    formName_ = new TFormName(host_, this);
+    formSize_ = new TFormSize(host_, this);
+    formOutFolder_ = new TFormOutFolder(host_, this);
+    formAbaut_ = new TFormAbaut(host_, this);
+    formLogotip_ = new TFormLogotip(host_, this);
+    settings_ = std::make_unique<TDialogSettings>(*formFormat_, *formName_, *formSize_, *formLogotip_);
+    formOutFolder_->OnSelect = [this](const QString& folder) { editOut_->setText(folder); };
     BuildMenu();
     BuildPanel();
     timer1_ = new QTimer(this);
@@ -78,22 +92,23 @@ TFormGl::TFormGl(QWidget* parent)
     setWindowFlags(windowFlags() & ~Qt::WindowMaximizeButtonHint);
 }
 
+TFormGl::~TFormGl() = default;
+
 void TFormGl::BuildMenu() {
-    auto add = [this](const char* menuTitle, const char* itemTitle, auto slot) {
-        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(menuTitle));
-        QAction* action = menu->addAction(QString::fromUtf8(itemTitle));
+    auto add = [this](QMenu* menu, const char* itemTitle, QStyle::StandardPixmap icon, auto slot) {
+        QAction* action = menu->addAction(style()->standardIcon(icon), QString::fromUtf8(itemTitle));
         connect(action, &QAction::triggered, this, slot);
-        return menu;
     };
-    add("Файл", "Выход из программы", [this] { N6Click(); });
-    add("Формат", "Формат файла вывода...", [this] { ShowOptionsDialog("Формат файла"); });
-    add("Имя", "Имя файла вывода...", [this] { ShowOptionsDialog("Имя файла при выводе"); });
-    add("Размер", "Размер изображения...", [this] { ShowOptionsDialog("Размер изображения"); });
-    add("Логотип", "Наложение логотипа...", [this] { ShowOptionsDialog("Логотип"); });
-    QMenu* help = add("Помощь", "Помощь...", [this] { N12Click(); });
+    auto menu = [this](const char* title) { return menuBar()->addMenu(QString::fromUtf8(title)); };
+    add(menu("Файл"), "Выход из программы", QStyle::SP_DialogCloseButton, [this] { N6Click(); });
+    add(menu("Формат"), "Формат файла вывода...", QStyle::SP_FileDialogDetailedView, [this] { formFormat_->exec(); });
+    add(menu("Имя"), "Имя файла вывода...", QStyle::SP_FileIcon, [this] { formName_->exec(); });
+    add(menu("Размер"), "Размер изображения...", QStyle::SP_TitleBarMaxButton, [this] { formSize_->exec(); });
+    add(menu("Логотип"), "Наложение логотипа...", QStyle::SP_FileDialogContentsView, [this] { formLogotip_->exec(); });
+    QMenu* help = menu("Помощь");
+    add(help, "Помощь...", QStyle::SP_DialogHelpButton, [this] { N12Click(); });
     help->addSeparator();
-    connect(help->addAction(QString::fromUtf8("О программе...")), &QAction::triggered, this,
-            [this] { QMessageBox::about(this, QString::fromUtf8("О программе"), Text(ApplicationTitle)); });
+    add(help, "О программе...", QStyle::SP_MessageBoxInformation, [this] { N10Click(); });
 }
 
 void TFormGl::BuildPanel() {
@@ -135,10 +150,10 @@ void TFormGl::BuildPanel() {
         connect(b, &QPushButton::clicked, this, slot);
         buttons->addWidget(b);
     };
-    button("FlatButtonFormat", "Формат файла", [this] { ShowOptionsDialog("Формат файла"); });
-    button("FlatButtonName", "Имя файла", [this] { ShowOptionsDialog("Имя файла при выводе"); });
-    button("FlatButtonSize", "Размер изобр.", [this] { ShowOptionsDialog("Размер изображения"); });
-    button("FlatButtonLogotip", "Логотип", [this] { ShowOptionsDialog("Логотип"); });
+    button("FlatButtonFormat", "Формат файла", [this] { formFormat_->exec(); });
+    button("FlatButtonName", "Имя файла", [this] { formName_->exec(); });
+    button("FlatButtonSize", "Размер изобр.", [this] { formSize_->exec(); });
+    button("FlatButtonLogotip", "Логотип", [this] { formLogotip_->exec(); });
     button("FlatButtonGo", "С  т  а  р  т", [this] { FlatButtonGoClick(); });
     grid->addLayout(buttons, 0, 1, 2, 1);
     grid->setColumnStretch(0, 1);
@@ -155,21 +170,11 @@ void TFormGl::BuildPanel() {
     setFixedSize(506, 177 + menuBar()->sizeHint().height());
 }
 
-void TFormGl::ShowOptionsDialog(const QString& title) {
-    TOptionsDialog dialog(title, settings_.Edit(), this);
-    dialog.exec();
-}
-
 void TFormGl::SetSources(const QStringList& files) {
     sourceFiles_ = files;
     if (!files.isEmpty()) sourceFileName_ = files.front();
     QString folder = sourceFileName_.isEmpty() ? QString() : QFileInfo(sourceFileName_).absolutePath();
     editInput_->setText(QDir::toNativeSeparators(folder));
-}
-
-void TFormGl::SetOutputFolder(const QString& folder) {
-    outputFolder_ = folder;
-    editOut_->setText(folder);
 }
 
 void TFormGl::SpeedButtonInputClick() {
@@ -189,10 +194,9 @@ void TFormGl::SpeedButtonInputClick() {
     }
 }
 
-void TFormGl::SpeedButtonOutClick() {
-    const QString folder = QFileDialog::getExistingDirectory(this, QString::fromUtf8("Папка получатель"), outputFolder_);
-    if (!folder.isEmpty()) SetOutputFolder(folder);
-}
+void TFormGl::SpeedButtonOutClick() { formOutFolder_->exec(); }
+
+void TFormGl::N10Click() { formAbaut_->exec(); }
 
 void TFormGl::N12Click() {
     const QString help = ExecutableFolder() + "/TesselHLP.chm";
@@ -214,9 +218,9 @@ void TFormGl::FlatButtonGoClick() {
     for (const QString& path : sourceFiles_) files.push_back(QFileInfo(path).fileName().toStdString());
     panel1_->setEnabled(false);
     running_ = true;
-    TBatchRun run(host_, settings_);
-    run.OutputFolder = [this] { return outputFolder_.toStdString(); };
-    run.LogoFileName = [this] { return settings_.Current().LogoFileText; };
+    TBatchRun run(host_, *settings_);
+    run.OutputFolder = [this] { return formOutFolder_->SelectedFolder().toStdString(); };
+    run.LogoFileName = [this] { return formLogotip_->ChooserFileName().toStdString(); };
     run.ResizeImage(files);
     running_ = false;
     panel1_->setEnabled(true);
@@ -230,14 +234,16 @@ void TFormGl::Timer1Timer() {
 }
 
 void TFormGl::ReadFromFileSettings() {
+    // The record is applied to the controls' current state with their own rules.
+    ConversionSettings settings = settings_->Current();
     try {
-        ReadSettingsFile(SettingsFilePath(), settings_.Edit());
+        if (ReadSettingsFile(SettingsFilePath(), settings)) settings_->Show(settings);
     } catch (const Exception& error) {
         host_.ShowError(error.what());
     }
 }
 
-void TFormGl::WriteToFileSettings() { WriteSettingsFile(SettingsFilePath(), settings_.Current()); }
+void TFormGl::WriteToFileSettings() { WriteSettingsFile(SettingsFilePath(), settings_->Current()); }
 
 void TFormGl::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);

@@ -1,51 +1,54 @@
 // TFormGl: the program's main window with its menu, the source and output fields, the
-// option buttons, the start button and the progress bar.
+// option buttons, the start button and the progress bar. It creates the six option
+// dialogs at start-up; their controls hold the settings.
 #pragma once
 
 #include <QMainWindow>
 #include <QStringList>
+#include <memory>
 
-#include "app/batch_run.h"
-#include "app/conversion_settings.h"
 #include "app/qt_run_host.h"
+#include "dialogs/dialog_settings.h"
 
 class QLineEdit;
 class QProgressBar;
-class QPushButton;
 class QTimer;
 class QWidget;
 
 namespace pictorand {
 
-// The settings as the window holds them until the option dialogs take them over.
-class TWindowSettings : public TSettingsSource {
-public:
-    ConversionSettings Current() const override { return settings_; }
-    ConversionSettings& Edit() { return settings_; }
-
-private:
-    ConversionSettings settings_;
-};
+class TFormAbaut;
+class TFormFormat;
+class TFormLogotip;
+class TFormName;
+class TFormOutFolder;
+class TFormSize;
 
 class TFormGl : public QMainWindow {
     Q_OBJECT
 
 public:
     explicit TFormGl(QWidget* parent = nullptr);
-
-    // The settings the dialogs hold.
-    ConversionSettings& Settings() { return settings_.Edit(); }
+    ~TFormGl() override;
 
     void ReadFromFileSettings();
     void WriteToFileSettings();
+    TSettingsSource& Settings() { return *settings_; }
 
-    // The chosen sources (full paths) and the output folder, as the dialogs left them.
+    TFormFormat* FormFormat() const { return formFormat_; }
+    TFormName* FormName() const { return formName_; }
+    TFormSize* FormSize() const { return formSize_; }
+    TFormOutFolder* FormOutFolder() const { return formOutFolder_; }
+    TFormAbaut* FormAbaut() const { return formAbaut_; }
+    TFormLogotip* FormLogotip() const { return formLogotip_; }
+
+    // The chosen sources (full paths), as the source dialog leaves them.
     void SetSources(const QStringList& files);
-    void SetOutputFolder(const QString& folder);
 
     void FlatButtonGoClick();
     void SpeedButtonInputClick();
     void SpeedButtonOutClick();
+    void N10Click();
     void N12Click();
     void N6Click();
 
@@ -56,14 +59,18 @@ protected:
 private:
     void BuildMenu();
     void BuildPanel();
-    void ShowOptionsDialog(const QString& title);
     void Timer1Timer();
 
-    TWindowSettings settings_;
     TQtRunHost host_;
+    TFormFormat* formFormat_;
+    TFormName* formName_;
+    TFormSize* formSize_;
+    TFormOutFolder* formOutFolder_;
+    TFormAbaut* formAbaut_;
+    TFormLogotip* formLogotip_;
+    std::unique_ptr<TDialogSettings> settings_;
     QStringList sourceFiles_;
     QString sourceFileName_;
-    QString outputFolder_;
 
     QWidget* panel1_ = nullptr;
     QLineEdit* editInput_ = nullptr;

@@ -11,7 +11,11 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "dialogs/form_out_folder.h"
+#include "graphics/bitmap.h"
 #include "temp_dir.h"
+#include "widgets/shell_tree_view.h"
+#include <QRadioButton>
 
 namespace pictorand {
 namespace {
@@ -66,9 +70,11 @@ TEST_F(MainWindow, RunWritesTheChosenFiles) {
     // The source dialog makes the sources' folder current; the run opens them by bare name.
     QDir::setCurrent(QString::fromStdString(dir.Path().string()));
     TFormGl form;
-    form.Settings().SetFormatButton(OutputFormat::Bmp, true);
+    form.findChild<QRadioButton*>("RadioButtonFBMP")->setChecked(true);
     form.SetSources(sources);
-    form.SetOutputFolder(QString::fromStdString((dir.Path() / "out").string()));
+    form.FormOutFolder()->Tree()->SelectPath(QString::fromStdString((dir.Path() / "out").string()));
+    form.FormOutFolder()->BitBtnSelectPolClick();
+    EXPECT_FALSE(form.findChild<QLineEdit*>("EditOut")->text().isEmpty());
     form.FlatButtonGoClick();
     QDir::setCurrent(previous);
     EXPECT_TRUE(std::filesystem::exists(dir.Path() / "out" / "one_thumb.bmp"));

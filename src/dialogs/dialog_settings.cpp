@@ -1,0 +1,26 @@
+#include "dialogs/dialog_settings.h"
+
+#include "dialogs/form_format.h"
+#include "dialogs/form_logotip.h"
+#include "dialogs/form_name.h"
+#include "dialogs/form_size.h"
+
+namespace pictorand {
+
+ConversionSettings TDialogSettings::Current() const {
+    ConversionSettings settings;
+    format_.Read(settings);
+    name_.Read(settings);
+    size_.Read(settings);
+    logotip_.Read(settings);
+    return settings;
+}
+
+void TDialogSettings::Show(const ConversionSettings& settings) {
+    format_.Show(settings);
+    name_.Show(settings);
+    size_.Show(settings);
+    logotip_.Show(settings);
+}
+
+}  // namespace pictorand
