@@ -8,6 +8,7 @@ packages=(
   zlib1g-dev libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation
+  python3 python3-pil
 )
 
 missing=()

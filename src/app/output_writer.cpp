@@ -6,7 +6,9 @@
 #include "app/app_messages.h"
 #include "app/file_names.h"
 #include "graphics/exceptions.h"
+#include "app/integer_text.h"
 #include "graphics/metafile.h"
+#include "writers/jpeg_image.h"
 
 namespace pictorand {
 
@@ -27,6 +29,14 @@ void WriteBmp(const std::string& path, const TBitmap& raster, const ConversionSe
     copy.SaveToFile(path);
 }
 
+void WriteJpg(const std::string& path, const TBitmap& raster, const ConversionSettings& settings) {
+    TJPEGImage jpeg;
+    jpeg.Assign(raster);
+    jpeg.Options.Quality = StrToInt(settings.JpegQualityText());
+    jpeg.EncodeJpeg();
+    jpeg.SaveToFile(path);
+}
+
 void WriteWmf(const std::string& path, const TBitmap& raster, const ConversionSettings&) {
     TMetafile metafile;
     metafile.RecordBitmap(raster);
@@ -36,7 +46,7 @@ void WriteWmf(const std::string& path, const TBitmap& raster, const ConversionSe
 // In the order the writer goes through the formats.
 constexpr std::array<TOutputFormatRow, 9> Formats = {{
     {OutputFormat::Bmp, ".bmp", "BMP", &WriteBmp},
-    {OutputFormat::Jpg, ".jpg", "JPEG", nullptr},
+    {OutputFormat::Jpg, ".jpg", "JPEG", &WriteJpg},
     {OutputFormat::Gif, ".gif", "GIF", nullptr},
     {OutputFormat::Tga, ".tga", "TGA", nullptr},
     {OutputFormat::Tiff, ".tif", "TIFF", nullptr},

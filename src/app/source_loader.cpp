@@ -7,6 +7,7 @@
 #include "app/file_names.h"
 #include "graphics/exceptions.h"
 #include "graphics/metafile.h"
+#include "writers/jpeg_image.h"
 
 namespace pictorand {
 
@@ -20,7 +21,7 @@ std::unique_ptr<TGraphic> Make() {
 // The JPEG row comes first of the decoded rows: pending events are processed right after it.
 const std::array<TSourceReader, 10> Rows = {{
     {{".BMP", ""}, TSourceKind::Bitmap, nullptr, "BMP"},
-    {{".JPG", ".JPEG"}, TSourceKind::Decoded, nullptr, "JPEG"},
+    {{".JPG", ".JPEG"}, TSourceKind::Decoded, &Make<TJPEGImage>, "JPEG"},
     {{".GIF", ""}, TSourceKind::Decoded, nullptr, "GIF"},
     {{".TGA", ""}, TSourceKind::Decoded, nullptr, "TGA"},
     {{".TIF", ".TIFF"}, TSourceKind::Decoded, nullptr, "TIF/TIFF"},

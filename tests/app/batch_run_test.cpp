@@ -149,10 +149,10 @@ TEST_F(BatchRun, ExistingOutputsFollowTheOverwritePolicy) {
 }
 
 TEST_F(BatchRun, FormatsWithoutAWriterFailClearly) {
-    settings_.Settings().Format = OutputFormat::Jpg;
+    settings_.Settings().Format = OutputFormat::Ico;
     Run({Good("a.bmp")});
     ASSERT_EQ(host_.Errors.size(), 1u);
-    EXPECT_EQ(host_.Errors[0], "No writer for JPEG files is available");
+    EXPECT_EQ(host_.Errors[0], "No writer for ICO files is available");
     EXPECT_TRUE(Outputs().empty());
 }
 

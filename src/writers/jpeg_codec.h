@@ -1,0 +1,54 @@
+// The libjpeg calls behind TJPEGImage: header reading, decoding into a TBitmap and
+// encoding a TBitmap. Fatal library errors become EJPEG "JPEG error #%d" with the
+// library's message code; the library never exits the process.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "graphics/bitmap.h"
+#include "graphics/exceptions.h"
+
+namespace pictorand {
+
+class EJPEG : public EInvalidGraphic {
+public:
+    explicit EJPEG(int messageCode);
+    int MessageCode() const { return code_; }
+
+private:
+    int code_;
+};
+
+struct TJpegHeader {
+    int Width = 0;
+    int Height = 0;
+    bool Grayscale = false;
+    bool Progressive = false;
+};
+
+struct TJpegDecodeParameters {
+    int ScaleDenominator = 1;  // 1, 2, 4 or 8
+    bool Smoothing = true;
+    bool Grayscale = false;    // decode as one grey component
+    bool Depth8 = false;       // quantise colour images to 236 colours
+    bool PreferSpeed = false;  // fast integer DCT, one-pass ordered dithering
+};
+
+struct TJpegEncodeParameters {
+    int Quality = 90;
+    bool Grayscale = false;
+    bool Progressive = false;
+};
+
+TJpegHeader ReadJpegHeader(std::span<const std::uint8_t> data);
+
+// Grey files (and Depth8) give an 8-bit bitmap of at most 236 colours with the
+// library's colour map as palette; colour files a 24-bit bitmap.
+TBitmap DecodeJpeg(std::span<const std::uint8_t> data, const TJpegDecodeParameters& parameters);
+
+// An empty bitmap encodes to no bytes at all.
+std::vector<std::uint8_t> EncodeJpeg(const TBitmap& bitmap, const TJpegEncodeParameters& parameters);
+
+}  // namespace pictorand

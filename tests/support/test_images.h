@@ -1,0 +1,28 @@
+// Pictures made in code for the codec tests.
+#pragma once
+
+#include <cmath>
+
+#include "graphics/bitmap.h"
+
+namespace pictorand::testing {
+
+// Smooth colour gradients with soft shapes, like a small photograph.
+inline TBitmap PhotoLike(int width, int height) {
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(TPixelFormat::pf24bit);
+    bitmap.SetSize(width, height);
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* row = bitmap.ScanLine(y);
+        for (int x = 0; x < width; ++x) {
+            const double u = static_cast<double>(x) / width, v = static_cast<double>(y) / height;
+            const double ring = 0.5 + 0.5 * std::sin(12 * std::hypot(u - 0.4, v - 0.6));
+            row[3 * x] = static_cast<std::uint8_t>(40 + 180 * u * ring);
+            row[3 * x + 1] = static_cast<std::uint8_t>(30 + 200 * v);
+            row[3 * x + 2] = static_cast<std::uint8_t>(220 - 150 * u * v);
+        }
+    }
+    return bitmap;
+}
+
+}  // namespace pictorand::testing
