@@ -49,7 +49,7 @@ void LoadRow(const TSourceReader& row, TRunState& state) {
         reader->Draw(target, 0, 0);
         return;
     }
-    target.Assign(*reader);
+    reader->ReleaseTo(target);
 }
 
 }  // namespace

@@ -24,6 +24,8 @@ void TGraphic::RefuseAssign(const TGraphic& source, const TGraphic& dest) const 
     throw EConvertError(text);
 }
 
+void TGraphic::ReleaseTo(TBitmap& dest) { dest.Assign(*this); }
+
 void TGraphic::Draw(TBitmap& canvas, int x, int y) const {
     TBitmap picture;
     picture.Assign(*this);

@@ -37,6 +37,10 @@ public:
     // Copies this object into dest; the base refuses with "Cannot assign a %s to a %s".
     virtual void AssignTo(TGraphic& dest) const;
 
+    // Gives the picture to dest as Assign would, leaving this object free to drop its
+    // pixels; readers that hold a decoded bitmap hand it over without a copy.
+    virtual void ReleaseTo(TBitmap& dest);
+
     // Draws the picture with its top-left corner at (x, y) onto the canvas bitmap.
     virtual void Draw(TBitmap& canvas, int x, int y) const;
 

@@ -143,7 +143,7 @@ private:
 // Destination: a 4096-byte buffer emptied into a byte vector.
 struct TDestination {
     jpeg_destination_mgr pub;
-    std::vector<std::uint8_t>* bytes;
+    TByteBuffer* bytes;
     JOCTET buffer[BufferSize];
 };
 
@@ -175,7 +175,7 @@ extern "C" void TermDestination(j_compress_ptr info) {
 
 class TCompressor {
 public:
-    explicit TCompressor(std::vector<std::uint8_t>& bytes) {
+    explicit TCompressor(TByteBuffer& bytes) {
         InstallErrorManager(errors_);
         info_.err = &errors_.pub;
         Check(Guarded(errors_, [this] { jpeg_create_compress(&info_); }));
@@ -281,8 +281,8 @@ TBitmap DecodeJpeg(std::span<const std::uint8_t> data, const TJpegDecodeParamete
     return bitmap;
 }
 
-std::vector<std::uint8_t> EncodeJpeg(const TBitmap& bitmap, const TJpegEncodeParameters& p) {
-    std::vector<std::uint8_t> bytes;
+TByteBuffer EncodeJpeg(const TBitmap& bitmap, const TJpegEncodeParameters& p) {
+    TByteBuffer bytes;
     if (bitmap.Width() == 0 || bitmap.Height() == 0) return bytes;
     const TBitmap* source = &bitmap;
     TBitmap converted;

@@ -49,6 +49,6 @@ TJpegHeader ReadJpegHeader(std::span<const std::uint8_t> data);
 TBitmap DecodeJpeg(std::span<const std::uint8_t> data, const TJpegDecodeParameters& parameters);
 
 // An empty bitmap encodes to no bytes at all.
-std::vector<std::uint8_t> EncodeJpeg(const TBitmap& bitmap, const TJpegEncodeParameters& parameters);
+TByteBuffer EncodeJpeg(const TBitmap& bitmap, const TJpegEncodeParameters& parameters);
 
 }  // namespace pictorand

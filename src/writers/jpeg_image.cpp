@@ -35,9 +35,8 @@ void TJPEGImage::SetHeight(int) { throw EInvalidGraphicOperation(std::string(Can
 void TJPEGImage::LoadFromStream(TStream& stream) {
     image_.Detach();
     bitmap_.reset();
-    const TByteBuffer bytes = stream.ReadRemaining(MaxJpegBytes);
     TJPEGData& data = image_.MutableData();
-    data.Compressed.assign(bytes.begin(), bytes.end());
+    data.Compressed = stream.ReadRemaining(MaxJpegBytes);
     data.HasData = true;
     if (!data.Compressed.empty()) {
         const TJpegHeader header = ReadJpegHeader(data.Compressed);
@@ -76,6 +75,14 @@ void TJPEGImage::AssignTo(TGraphic& dest) const {
         return;
     }
     TGraphic::AssignTo(dest);
+}
+
+void TJPEGImage::ReleaseTo(TBitmap& dest) {
+    DecodeToBitmap();
+    const TProgressEvent progress = dest.OnProgress;
+    dest = std::move(*bitmap_);
+    dest.OnProgress = progress;
+    bitmap_.reset();
 }
 
 void TJPEGImage::EncodeJpeg() {

@@ -15,7 +15,7 @@ namespace pictorand {
 
 // What copies of one JPEG object share: the file bytes and what its header says.
 struct TJPEGData {
-    std::vector<std::uint8_t> Compressed;
+    TByteBuffer Compressed;
     bool HasData = false;
     int Width = 0;
     int Height = 0;
@@ -55,6 +55,7 @@ public:
 
     void Assign(const TGraphic& source) override;
     void AssignTo(TGraphic& dest) const override;
+    void ReleaseTo(TBitmap& dest) override;
 
     void EncodeJpeg();
     void DecodeToBitmap();
