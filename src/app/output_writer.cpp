@@ -9,6 +9,7 @@
 #include "app/integer_text.h"
 #include "graphics/metafile.h"
 #include "writers/jpeg_image.h"
+#include "writers/png_object.h"
 
 namespace pictorand {
 
@@ -37,6 +38,12 @@ void WriteJpg(const std::string& path, const TBitmap& raster, const ConversionSe
     jpeg.SaveToFile(path);
 }
 
+void WritePng(const std::string& path, const TBitmap& raster, const ConversionSettings&) {
+    TPNGObject png;
+    png.Assign(raster);
+    png.SaveToFile(path);
+}
+
 void WriteWmf(const std::string& path, const TBitmap& raster, const ConversionSettings&) {
     TMetafile metafile;
     metafile.RecordBitmap(raster);
@@ -50,7 +57,7 @@ constexpr std::array<TOutputFormatRow, 9> Formats = {{
     {OutputFormat::Gif, ".gif", "GIF", nullptr},
     {OutputFormat::Tga, ".tga", "TGA", nullptr},
     {OutputFormat::Tiff, ".tif", "TIFF", nullptr},
-    {OutputFormat::Png, ".png", "PNG", nullptr},
+    {OutputFormat::Png, ".png", "PNG", &WritePng},
     {OutputFormat::Pcx, ".pcx", "PCX", nullptr},
     {OutputFormat::Ico, ".ico", "ICO", nullptr},
     {OutputFormat::Wmf, ".wmf", "WMF", &WriteWmf},
