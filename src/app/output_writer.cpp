@@ -8,6 +8,7 @@
 #include "graphics/exceptions.h"
 #include "app/integer_text.h"
 #include "graphics/metafile.h"
+#include "writers/gif_image.h"
 #include "writers/jpeg_image.h"
 #include "writers/png_object.h"
 
@@ -38,6 +39,12 @@ void WriteJpg(const std::string& path, const TBitmap& raster, const ConversionSe
     jpeg.SaveToFile(path);
 }
 
+void WriteGif(const std::string& path, const TBitmap& raster, const ConversionSettings&) {
+    TGIFImage gif;
+    gif.Assign(raster);
+    gif.SaveToFile(path);
+}
+
 void WritePng(const std::string& path, const TBitmap& raster, const ConversionSettings&) {
     TPNGObject png;
     png.Assign(raster);
@@ -54,7 +61,7 @@ void WriteWmf(const std::string& path, const TBitmap& raster, const ConversionSe
 constexpr std::array<TOutputFormatRow, 9> Formats = {{
     {OutputFormat::Bmp, ".bmp", "BMP", &WriteBmp},
     {OutputFormat::Jpg, ".jpg", "JPEG", &WriteJpg},
-    {OutputFormat::Gif, ".gif", "GIF", nullptr},
+    {OutputFormat::Gif, ".gif", "GIF", &WriteGif},
     {OutputFormat::Tga, ".tga", "TGA", nullptr},
     {OutputFormat::Tiff, ".tif", "TIFF", nullptr},
     {OutputFormat::Png, ".png", "PNG", &WritePng},

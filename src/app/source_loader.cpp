@@ -7,6 +7,7 @@
 #include "app/file_names.h"
 #include "graphics/exceptions.h"
 #include "graphics/metafile.h"
+#include "writers/gif_image.h"
 #include "writers/jpeg_image.h"
 
 namespace pictorand {
@@ -22,7 +23,7 @@ std::unique_ptr<TGraphic> Make() {
 const std::array<TSourceReader, 10> Rows = {{
     {{".BMP", ""}, TSourceKind::Bitmap, nullptr, "BMP"},
     {{".JPG", ".JPEG"}, TSourceKind::Decoded, &Make<TJPEGImage>, "JPEG"},
-    {{".GIF", ""}, TSourceKind::Decoded, nullptr, "GIF"},
+    {{".GIF", ""}, TSourceKind::Decoded, &Make<TGIFImage>, "GIF"},
     {{".TGA", ""}, TSourceKind::Decoded, nullptr, "TGA"},
     {{".TIF", ".TIFF"}, TSourceKind::Decoded, nullptr, "TIF/TIFF"},
     {{".PCX", ""}, TSourceKind::Decoded, nullptr, "PCX"},

@@ -20,6 +20,7 @@ public:
     std::size_t Position() const { return position_; }
     std::size_t Size() const { return data_.size(); }
     std::size_t Remaining() const { return data_.size() - position_; }
+    std::span<const std::uint8_t> Data() const { return data_; }
 
     void Seek(std::size_t position) {
         if (position > data_.size()) Fail();

@@ -7,6 +7,8 @@
 
 #include "graphics/bitmap.h"
 #include "graphics/metafile.h"
+#include "writers/gif_image.h"
+#include "writers/jpeg_image.h"
 #include "temp_dir.h"
 
 namespace pictorand {
@@ -73,6 +75,36 @@ TEST(CliRun, ExistingOutputsAreKeptUnlessAskedToReplace) {
     EXPECT_EQ(testing::ReadFileBytes(dir.File("out/a.bmp")).size(), 1u);
     EXPECT_EQ(RunCli(dir, "--output-dir out --format bmp --naming keep --overwrite always a.bmp").status, 0);
     EXPECT_GT(testing::ReadFileBytes(dir.File("out/a.bmp")).size(), 1u);
+}
+
+TEST(CliRun, ResizesIntoJpegGifAndPng) {
+    testing::TTempDir dir;
+    TBitmap large;
+    large.SetPixelFormat(TPixelFormat::pf24bit);
+    large.SetSize(400, 300);
+    large.Fill(RGBColor(30, 120, 200));
+    large.SaveToFile(dir.File("photo.bmp"));
+    for (const char* format : {"jpg", "gif", "png"}) {
+        const TCliResult result = RunCli(dir, std::string("--output-dir out --size pixels:100 --naming keep --format ") + format + " photo.bmp");
+        EXPECT_EQ(result.status, 0) << format << result.errors;
+    }
+    const auto png = testing::ReadFileBytes(dir.File("out/photo.png"));
+    ASSERT_GT(png.size(), 8u);
+    EXPECT_EQ(png[1], 'P');
+    TBitmap jpeg;
+    {
+        TJPEGImage image;
+        image.LoadFromFile(dir.File("out/photo.jpg"));
+        jpeg.Assign(image);
+    }
+    EXPECT_EQ(jpeg.Width(), 100);
+    EXPECT_EQ(jpeg.Height(), 75);
+    TGIFImage gif;
+    gif.LoadFromFile(dir.File("out/photo.gif"));
+    EXPECT_EQ(gif.Width(), 100);
+    // The GIF goes back through the command line as a source too.
+    EXPECT_EQ(RunCli(dir, "--output-dir again --size none --naming keep --format bmp out/photo.gif out/photo.jpg").status, 0);
+    EXPECT_TRUE(std::filesystem::exists(dir.File("again/photo.bmp")));
 }
 
 TEST(CliRun, BadUsageIsStatusTwo) {

@@ -1,0 +1,110 @@
+// TGIFImage: a GIF file as a list of frames. Loading keeps every frame's compressed
+// data and decodes the first into a palette TBitmap; assigning a TBitmap makes one
+// frame, which saving reduces to 256 colours if needed and LZW-compresses.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "graphics/bitmap.h"
+#include "graphics/graphic.h"
+#include "graphics/shared_image.h"
+
+namespace pictorand {
+
+struct TGifColorTable {
+    int Count = 0;
+    std::array<TRGBQuad, 256> Colors{};
+};
+
+// What copies of one GIF image share.
+struct TGIFData {
+    std::vector<std::string> Comment;
+    TGifColorTable Global;
+    int GlobalBits = 0;
+    int ColorResolution = 0;
+    std::uint8_t AspectRatio = 0;
+};
+
+enum class TGifExtensionKind : std::uint8_t { GraphicControl, PlainText, Application, Comment };
+
+struct TGifExtension {
+    TGifExtensionKind Kind;
+    std::vector<std::uint8_t> Fixed;  // the bytes after the label before the sub-blocks
+    std::vector<std::string> Lines;   // one per data sub-block
+};
+
+// One frame's encoded data and colour table.
+struct TGIFItem {
+    std::vector<std::uint8_t> Encoded;  // minimum code size, sub-blocks, terminator
+    TGifColorTable Table;
+    int Bits = 0;
+    int Width = 0;
+    int Height = 0;
+    std::uint8_t Packed = 0;
+};
+
+struct TGIFFrame {
+    TGIFFrame() = default;
+    TGIFFrame(const TGIFFrame& other);
+    TGIFFrame& operator=(const TGIFFrame& other);
+    TGIFFrame(TGIFFrame&&) = default;
+    TGIFFrame& operator=(TGIFFrame&&) = default;
+
+    std::shared_ptr<TGIFItem> Item = std::make_shared<TGIFItem>();
+    std::unique_ptr<TBitmap> Bitmap;
+    std::vector<TGifExtension> Extensions;
+    int Left = 0;
+    int Top = 0;
+    bool Interlaced = false;
+    bool Corrupted = false;
+    bool HasLocalTable = false;
+    std::optional<TColor> TransparentColor;
+    int DelayMs = 0;
+    int Disposal = 0;
+};
+
+class TGIFImage : public TGraphic {
+public:
+    TGIFImage() { SetTransparent(true); }
+
+    std::string_view ClassName() const override { return "TGIFImage"; }
+    int Width() const override;
+    int Height() const override;
+    bool Empty() const override;
+    // Always refused: "Cannot change the Size of a GIF image".
+    void SetWidth(int width);
+    void SetHeight(int height);
+
+    void LoadFromStream(TStream& stream) override;
+    void SaveToStream(TStream& stream) override;
+    void Assign(const TGraphic& source) override;
+    void AssignTo(TGraphic& dest) const override;
+
+    const std::vector<TGIFFrame>& Frames() const { return frames_; }
+    const TGIFData& Data() const { return data_.Data(); }
+    int FrameIndex = -1;
+    int Version = 0;  // 1 "87a", 2 "89a"
+    int ScreenWidth = 0;
+    int ScreenHeight = 0;
+    std::optional<TColor> BackgroundColor;
+    bool Looping = false;
+    int RepeatCount = 1;
+    bool Corrupted() const { return corrupted_; }
+
+private:
+    void Reset();
+    void Parse(std::span<const std::uint8_t> bytes);
+    void DecodeFrame(TGIFFrame& frame) const;
+    void EncodeFrame(TGIFFrame& frame);
+    void UpdateScreenSize();
+
+    TSharedImage<TGIFData> data_;
+    std::vector<TGIFFrame> frames_;
+    bool corrupted_ = false;
+};
+
+}  // namespace pictorand
