@@ -7,10 +7,16 @@
 #include "app/app_messages.h"
 #include "app/file_names.h"
 #include "graphics/exceptions.h"
+#include "readers/png_graphic.h"
 
 namespace pictorand {
 
 namespace {
+
+template <class T>
+std::unique_ptr<TGraphic> Make() {
+    return std::make_unique<T>();
+}
 
 // Readers for logo files; BMP files are loaded straight into the logo raster.
 struct TLogoReader {
@@ -19,11 +25,11 @@ struct TLogoReader {
     std::string_view FormatName;
 };
 
-constexpr std::array<TLogoReader, 6> LogoReaders = {{
+const std::array<TLogoReader, 6> LogoReaders = {{
     {".PSD", nullptr, "PSD or PDD"},
     {".PDD", nullptr, "PSD or PDD"},
     {".PSP", nullptr, "PSP"},
-    {".PNG", nullptr, "PNG"},
+    {".PNG", &Make<TPNGGraphic>, "PNG"},
     {".PCX", nullptr, "PCX"},
     {".BMP", nullptr, "BMP"},
 }};

@@ -8,6 +8,7 @@
 #include "graphics/exceptions.h"
 #include "app/integer_text.h"
 #include "graphics/metafile.h"
+#include "readers/targa_graphic.h"
 #include "writers/gif_image.h"
 #include "writers/jpeg_image.h"
 #include "writers/png_object.h"
@@ -45,6 +46,12 @@ void WriteGif(const std::string& path, const TBitmap& raster, const ConversionSe
     gif.SaveToFile(path);
 }
 
+void WriteTga(const std::string& path, const TBitmap& raster, const ConversionSettings&) {
+    TTargaGraphic targa;
+    targa.Assign(raster);
+    targa.SaveToFile(path);
+}
+
 void WritePng(const std::string& path, const TBitmap& raster, const ConversionSettings&) {
     TPNGObject png;
     png.Assign(raster);
@@ -62,7 +69,7 @@ constexpr std::array<TOutputFormatRow, 9> Formats = {{
     {OutputFormat::Bmp, ".bmp", "BMP", &WriteBmp},
     {OutputFormat::Jpg, ".jpg", "JPEG", &WriteJpg},
     {OutputFormat::Gif, ".gif", "GIF", &WriteGif},
-    {OutputFormat::Tga, ".tga", "TGA", nullptr},
+    {OutputFormat::Tga, ".tga", "TGA", &WriteTga},
     {OutputFormat::Tiff, ".tif", "TIFF", nullptr},
     {OutputFormat::Png, ".png", "PNG", &WritePng},
     {OutputFormat::Pcx, ".pcx", "PCX", nullptr},

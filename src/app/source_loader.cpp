@@ -7,6 +7,8 @@
 #include "app/file_names.h"
 #include "graphics/exceptions.h"
 #include "graphics/metafile.h"
+#include "readers/png_graphic.h"
+#include "readers/targa_graphic.h"
 #include "writers/gif_image.h"
 #include "writers/jpeg_image.h"
 
@@ -24,10 +26,10 @@ const std::array<TSourceReader, 10> Rows = {{
     {{".BMP", ""}, TSourceKind::Bitmap, nullptr, "BMP"},
     {{".JPG", ".JPEG"}, TSourceKind::Decoded, &Make<TJPEGImage>, "JPEG"},
     {{".GIF", ""}, TSourceKind::Decoded, &Make<TGIFImage>, "GIF"},
-    {{".TGA", ""}, TSourceKind::Decoded, nullptr, "TGA"},
+    {{".TGA", ""}, TSourceKind::Decoded, &Make<TTargaGraphic>, "TGA"},
     {{".TIF", ".TIFF"}, TSourceKind::Decoded, nullptr, "TIF/TIFF"},
     {{".PCX", ""}, TSourceKind::Decoded, nullptr, "PCX"},
-    {{".PNG", ""}, TSourceKind::Decoded, nullptr, "PNG"},
+    {{".PNG", ""}, TSourceKind::Decoded, &Make<TPNGGraphic>, "PNG"},
     {{".PSD", ".PDD"}, TSourceKind::Decoded, nullptr, "PSD or PDD"},
     {{".PSP", ""}, TSourceKind::Decoded, nullptr, "PSP"},
     {{".WMF", ""}, TSourceKind::Metafile, &Make<TMetafile>, "WMF"},

@@ -5,4 +5,7 @@ import sys
 from PIL import Image
 
 with Image.open(sys.argv[1]) as image:
+    if image.mode.startswith("I"):
+        # 16-bit grey: scale to 8 bits instead of clipping.
+        image = image.point(lambda v: v / 257).convert("L")
     image.convert("RGB").save(sys.argv[2], format="PPM")
