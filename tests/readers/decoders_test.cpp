@@ -1,5 +1,7 @@
 #include "readers/decoders.h"
 
+#include "readers/ccitt_decoders.h"
+
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -78,6 +80,41 @@ TEST(Decoders, ThunderScanNibbles) {
     TThunderDecoder thunder(4);
     // Raw 5, then a 2-bit delta +1 (6), then a run of two more sixes.
     EXPECT_EQ(Unpack(thunder, {0xC5, 0x5A, 0x02}, 2), (std::vector<std::uint8_t>{0x56, 0x66}));
+}
+
+// Packs a string of '0' and '1' into bytes, most significant bit first.
+std::vector<std::uint8_t> Bits(const std::string& bits) {
+    std::vector<std::uint8_t> bytes((bits.size() + 7) / 8, 0);
+    for (std::size_t i = 0; i < bits.size(); ++i)
+        if (bits[i] == '1') bytes[i / 8] |= static_cast<std::uint8_t>(0x80 >> (i % 8));
+    return bytes;
+}
+
+std::uint8_t Reverse(std::uint8_t b) {
+    std::uint8_t r = 0;
+    for (int i = 0; i < 8; ++i) r = static_cast<std::uint8_t>(r << 1 | (b >> i & 1));
+    return r;
+}
+
+TEST(Decoders, FaxRowsInBothFillOrders) {
+    // Width 10: white 2 (0111), black 3 (10), white 5 (1100); a second row all white 10 (00111).
+    const std::string row1 = "0111" "10" "1100";
+    TCCITTMHDecoder mh(0, false, 10, false);
+    const auto packed = Bits(row1 + "000000" + "00111");
+    EXPECT_EQ(Unpack(mh, packed, 4), (std::vector<std::uint8_t>{0x38, 0x00, 0x00, 0x00}));
+
+    auto swapped = packed;
+    for (auto& b : swapped) b = Reverse(b);
+    TCCITTMHDecoder mhSwapped(0, true, 10, false);
+    EXPECT_EQ(Unpack(mhSwapped, swapped, 4), Unpack(mh, packed, 4)) << "fill order 2 decodes the same image";
+
+    TCCITTFax3Decoder g3(0, false, 10, false);
+    const auto fax = Bits("0000000000001" + row1 + "000000000001" "00111" "0000000000001");
+    EXPECT_EQ(Unpack(g3, fax, 4), (std::vector<std::uint8_t>{0x38, 0x00, 0x00, 0x00}));
+
+    // Black runs past the row end are cut there.
+    TCCITTMHDecoder narrow(0, false, 4, false);
+    EXPECT_EQ(Unpack(narrow, Bits("00110101" "0011"), 1), (std::vector<std::uint8_t>{0xF0}));
 }
 
 }  // namespace
