@@ -7,6 +7,7 @@
 #include "app/app_messages.h"
 #include "app/file_names.h"
 #include "graphics/exceptions.h"
+#include "readers/pcx_graphic.h"
 #include "readers/png_graphic.h"
 
 namespace pictorand {
@@ -30,7 +31,7 @@ const std::array<TLogoReader, 6> LogoReaders = {{
     {".PDD", nullptr, "PSD or PDD"},
     {".PSP", nullptr, "PSP"},
     {".PNG", &Make<TPNGGraphic>, "PNG"},
-    {".PCX", nullptr, "PCX"},
+    {".PCX", &Make<TPCXGraphic>, "PCX"},
     {".BMP", nullptr, "BMP"},
 }};
 

@@ -11,7 +11,9 @@
 #include "readers/targa_graphic.h"
 #include "writers/gif_image.h"
 #include "writers/jpeg_image.h"
+#include "writers/pcx_writer.h"
 #include "writers/png_object.h"
+#include "writers/tiff_writer.h"
 
 namespace pictorand {
 
@@ -52,6 +54,11 @@ void WriteTga(const std::string& path, const TBitmap& raster, const ConversionSe
     targa.SaveToFile(path);
 }
 
+void WriteTiff(const std::string& path, const TBitmap& raster, const ConversionSettings&) { WriteTiffFile(path, raster); }
+
+// Layout 4: three 8-bit planes, red, green and blue.
+void WritePcx(const std::string& path, const TBitmap& raster, const ConversionSettings&) { WritePcxFile(path, raster, 4); }
+
 void WritePng(const std::string& path, const TBitmap& raster, const ConversionSettings&) {
     TPNGObject png;
     png.Assign(raster);
@@ -70,9 +77,9 @@ constexpr std::array<TOutputFormatRow, 9> Formats = {{
     {OutputFormat::Jpg, ".jpg", "JPEG", &WriteJpg},
     {OutputFormat::Gif, ".gif", "GIF", &WriteGif},
     {OutputFormat::Tga, ".tga", "TGA", &WriteTga},
-    {OutputFormat::Tiff, ".tif", "TIFF", nullptr},
+    {OutputFormat::Tiff, ".tif", "TIFF", &WriteTiff},
     {OutputFormat::Png, ".png", "PNG", &WritePng},
-    {OutputFormat::Pcx, ".pcx", "PCX", nullptr},
+    {OutputFormat::Pcx, ".pcx", "PCX", &WritePcx},
     {OutputFormat::Ico, ".ico", "ICO", nullptr},
     {OutputFormat::Wmf, ".wmf", "WMF", &WriteWmf},
 }};

@@ -7,8 +7,10 @@
 #include "app/file_names.h"
 #include "graphics/exceptions.h"
 #include "graphics/metafile.h"
+#include "readers/pcx_graphic.h"
 #include "readers/png_graphic.h"
 #include "readers/targa_graphic.h"
+#include "readers/tiff_graphic.h"
 #include "writers/gif_image.h"
 #include "writers/jpeg_image.h"
 
@@ -27,8 +29,8 @@ const std::array<TSourceReader, 10> Rows = {{
     {{".JPG", ".JPEG"}, TSourceKind::Decoded, &Make<TJPEGImage>, "JPEG"},
     {{".GIF", ""}, TSourceKind::Decoded, &Make<TGIFImage>, "GIF"},
     {{".TGA", ""}, TSourceKind::Decoded, &Make<TTargaGraphic>, "TGA"},
-    {{".TIF", ".TIFF"}, TSourceKind::Decoded, nullptr, "TIF/TIFF"},
-    {{".PCX", ""}, TSourceKind::Decoded, nullptr, "PCX"},
+    {{".TIF", ".TIFF"}, TSourceKind::Decoded, &Make<TTIFFGraphic>, "TIF/TIFF"},
+    {{".PCX", ""}, TSourceKind::Decoded, &Make<TPCXGraphic>, "PCX"},
     {{".PNG", ""}, TSourceKind::Decoded, &Make<TPNGGraphic>, "PNG"},
     {{".PSD", ".PDD"}, TSourceKind::Decoded, nullptr, "PSD or PDD"},
     {{".PSP", ""}, TSourceKind::Decoded, nullptr, "PSP"},

@@ -1,15 +1,10 @@
 #include "writers/jpeg_codec.h"
 
 #include <algorithm>
-#include <csetjmp>
 #include <memory>
-#include <cstdio>
 #include <string>
 
-// libjpeg's header expects size_t and FILE to be declared first.
-#include <jerror.h>
-#include <jpeglib.h>
-
+#include "graphics/jpeg_guard.h"
 #include "graphics/raster_limits.h"
 
 namespace pictorand {
@@ -19,46 +14,6 @@ namespace {
 constexpr std::string_view JpegErrorText = "JPEG error #%d";
 constexpr std::size_t BufferSize = 4096;
 constexpr int QuantizedColors = 236;
-
-// The error manager: fatal errors jump back to the guarded call that armed it.
-struct TErrorManager {
-    jpeg_error_mgr pub;
-    std::jmp_buf jump;
-    int code;
-};
-
-extern "C" void ErrorExit(j_common_ptr info) {
-    auto* manager = reinterpret_cast<TErrorManager*>(info->err);
-    manager->code = info->err->msg_code;
-    std::longjmp(manager->jump, 1);
-}
-extern "C" void EmitMessage(j_common_ptr, int) {}
-extern "C" void OutputMessage(j_common_ptr) {}
-extern "C" void FormatMessageHook(j_common_ptr, char*) {}
-extern "C" void ResetErrorManager(j_common_ptr info) {
-    info->err->msg_code = 0;
-    info->err->num_warnings = 0;
-}
-
-void InstallErrorManager(TErrorManager& manager) {
-    jpeg_std_error(&manager.pub);
-    manager.pub.error_exit = ErrorExit;
-    manager.pub.emit_message = EmitMessage;
-    manager.pub.output_message = OutputMessage;
-    manager.pub.format_message = FormatMessageHook;
-    manager.pub.reset_error_mgr = ResetErrorManager;
-    manager.code = 0;
-}
-
-// Runs a step of plain library calls with the error manager armed and answers the
-// library's message code, or 0. The step owns nothing that needs destruction, so the
-// jump out of it skips no destructor.
-template <class Step>
-int Guarded(TErrorManager& manager, Step&& step) {
-    if (setjmp(manager.jump) != 0) return manager.code == 0 ? -1 : manager.code;
-    step();
-    return 0;
-}
 
 void Check(int code) {
     if (code != 0) throw EJPEG(code);
@@ -108,9 +63,9 @@ extern "C" void TermSource(j_decompress_ptr) {}
 class TDecompressor {
 public:
     explicit TDecompressor(std::span<const std::uint8_t> data) {
-        InstallErrorManager(errors_);
+        InstallJpegErrorManager(errors_);
         info_.err = &errors_.pub;
-        Check(Guarded(errors_, [this] { jpeg_create_decompress(&info_); }));
+        Check(JpegGuarded(errors_, [this] { jpeg_create_decompress(&info_); }));
         created_ = true;
         source_.pub.init_source = InitSource;
         source_.pub.fill_input_buffer = FillInputBuffer;
@@ -131,11 +86,11 @@ public:
     TDecompressor& operator=(const TDecompressor&) = delete;
 
     jpeg_decompress_struct& Info() { return info_; }
-    TErrorManager& Errors() { return errors_; }
+    TJpegErrorManager& Errors() { return errors_; }
 
 private:
     jpeg_decompress_struct info_{};
-    TErrorManager errors_{};
+    TJpegErrorManager errors_{};
     TSource source_{};
     bool created_ = false;
 };
@@ -176,9 +131,9 @@ extern "C" void TermDestination(j_compress_ptr info) {
 class TCompressor {
 public:
     explicit TCompressor(TByteBuffer& bytes) {
-        InstallErrorManager(errors_);
+        InstallJpegErrorManager(errors_);
         info_.err = &errors_.pub;
-        Check(Guarded(errors_, [this] { jpeg_create_compress(&info_); }));
+        Check(JpegGuarded(errors_, [this] { jpeg_create_compress(&info_); }));
         created_ = true;
         destination_ = std::make_unique<TDestination>();
         destination_->pub.init_destination = InitDestination;
@@ -194,11 +149,11 @@ public:
     TCompressor& operator=(const TCompressor&) = delete;
 
     jpeg_compress_struct& Info() { return info_; }
-    TErrorManager& Errors() { return errors_; }
+    TJpegErrorManager& Errors() { return errors_; }
 
 private:
     jpeg_compress_struct info_{};
-    TErrorManager errors_{};
+    TJpegErrorManager errors_{};
     std::unique_ptr<TDestination> destination_;
     bool created_ = false;
 };
@@ -210,7 +165,7 @@ EJPEG::EJPEG(int messageCode) : EInvalidGraphic(FormatMessage(JpegErrorText, mes
 TJpegHeader ReadJpegHeader(std::span<const std::uint8_t> data) {
     TDecompressor decompressor(data);
     jpeg_decompress_struct& info = decompressor.Info();
-    Check(Guarded(decompressor.Errors(), [&info] { jpeg_read_header(&info, TRUE); }));
+    Check(JpegGuarded(decompressor.Errors(), [&info] { jpeg_read_header(&info, TRUE); }));
     return {static_cast<int>(info.image_width), static_cast<int>(info.image_height),
             info.jpeg_color_space == JCS_GRAYSCALE, jpeg_has_multiple_scans(&info) != 0};
 }
@@ -218,7 +173,7 @@ TJpegHeader ReadJpegHeader(std::span<const std::uint8_t> data) {
 TBitmap DecodeJpeg(std::span<const std::uint8_t> data, const TJpegDecodeParameters& p) {
     TDecompressor decompressor(data);
     jpeg_decompress_struct& info = decompressor.Info();
-    Check(Guarded(decompressor.Errors(), [&info, &p] {
+    Check(JpegGuarded(decompressor.Errors(), [&info, &p] {
         jpeg_read_header(&info, TRUE);
         info.scale_num = 1;
         info.scale_denom = static_cast<unsigned>(p.ScaleDenominator);
@@ -246,7 +201,7 @@ TBitmap DecodeJpeg(std::span<const std::uint8_t> data, const TJpegDecodeParamete
     if (!indexed && !grey && !cmyk && info.out_color_space != JCS_EXT_BGR) throw EJPEG(JERR_CONVERSION_NOTIMPL);
     std::vector<std::uint8_t> cmykRow(cmyk ? 4 * static_cast<std::size_t>(info.output_width) : 0);
 
-    Check(Guarded(decompressor.Errors(), [&info] { jpeg_start_decompress(&info); }));
+    Check(JpegGuarded(decompressor.Errors(), [&info] { jpeg_start_decompress(&info); }));
     TBitmap bitmap;
     bitmap.SetPixelFormat(indexed ? TPixelFormat::pf8bit : TPixelFormat::pf24bit);
     bitmap.SetSize(static_cast<int>(info.output_width), static_cast<int>(info.output_height));
@@ -263,7 +218,7 @@ TBitmap DecodeJpeg(std::span<const std::uint8_t> data, const TJpegDecodeParamete
     std::uint8_t* top = bitmap.ScanLine(0);
     const std::ptrdiff_t stride = bitmap.Height() > 1 ? bitmap.ScanLine(1) - bitmap.ScanLine(0) : 0;
     std::uint8_t* cmykBuffer = cmykRow.data();
-    Check(Guarded(decompressor.Errors(), [&info, top, stride, cmykBuffer] {
+    Check(JpegGuarded(decompressor.Errors(), [&info, top, stride, cmykBuffer] {
         while (info.output_scanline < info.output_height) {
             std::uint8_t* out = top + static_cast<std::ptrdiff_t>(info.output_scanline) * stride;
             JSAMPROW row = cmykBuffer ? cmykBuffer : out;
@@ -297,7 +252,7 @@ TByteBuffer EncodeJpeg(const TBitmap& bitmap, const TJpegEncodeParameters& p) {
     const std::ptrdiff_t stride = source->Height() > 1 ? source->ScanLine(1) - source->ScanLine(0) : 0;
     const auto width = static_cast<JDIMENSION>(source->Width());
     const auto height = static_cast<JDIMENSION>(source->Height());
-    Check(Guarded(compressor.Errors(), [&info, &p, top, stride, width, height] {
+    Check(JpegGuarded(compressor.Errors(), [&info, &p, top, stride, width, height] {
         info.image_width = width;
         info.image_height = height;
         info.input_components = 3;

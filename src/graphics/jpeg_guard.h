@@ -1,0 +1,63 @@
+// libjpeg's error handling made safe for C++: fatal library errors jump back to the
+// guarded call that armed the manager, which answers the library's message code; the
+// caller turns it into an exception. Shared by every user of libjpeg in the program.
+#pragma once
+
+#include <csetjmp>
+#include <cstdio>
+#include <functional>
+
+// libjpeg's header expects size_t and FILE to be declared first.
+#include <jerror.h>
+#include <jpeglib.h>
+
+namespace pictorand {
+
+struct TJpegErrorManager {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+    int code;
+    // Called for every warning with context; null to discard them.
+    void (*warn)(void* context);
+    void* context;
+};
+
+extern "C" inline void PictorandJpegErrorExit(j_common_ptr info) {
+    auto* manager = reinterpret_cast<TJpegErrorManager*>(info->err);
+    manager->code = info->err->msg_code;
+    std::longjmp(manager->jump, 1);
+}
+extern "C" inline void PictorandJpegEmitMessage(j_common_ptr info, int level) {
+    auto* manager = reinterpret_cast<TJpegErrorManager*>(info->err);
+    if (level < 0 && manager->warn) manager->warn(manager->context);
+}
+extern "C" inline void PictorandJpegOutputMessage(j_common_ptr) {}
+extern "C" inline void PictorandJpegFormatMessage(j_common_ptr, char*) {}
+extern "C" inline void PictorandJpegResetErrorManager(j_common_ptr info) {
+    info->err->msg_code = 0;
+    info->err->num_warnings = 0;
+}
+
+inline void InstallJpegErrorManager(TJpegErrorManager& manager) {
+    jpeg_std_error(&manager.pub);
+    manager.pub.error_exit = PictorandJpegErrorExit;
+    manager.pub.emit_message = PictorandJpegEmitMessage;
+    manager.pub.output_message = PictorandJpegOutputMessage;
+    manager.pub.format_message = PictorandJpegFormatMessage;
+    manager.pub.reset_error_mgr = PictorandJpegResetErrorManager;
+    manager.code = 0;
+    manager.warn = nullptr;
+    manager.context = nullptr;
+}
+
+// Runs a step of plain library calls with the manager armed; answers the library's
+// message code, or 0. The step must own nothing that needs destruction: the jump out of
+// it skips no destructor.
+template <class Step>
+int JpegGuarded(TJpegErrorManager& manager, Step&& step) {
+    if (setjmp(manager.jump) != 0) return manager.code == 0 ? -1 : manager.code;
+    step();
+    return 0;
+}
+
+}  // namespace pictorand
