@@ -12,7 +12,5 @@ inline constexpr std::string_view CannotLoadLogo = "Невозможно заг�
 inline constexpr std::string_view FileExistsReplace = "Файл существует! Заменить?";
 inline constexpr std::string_view NothingToProcess = "Нет изображений для обработки или не выбрана папка-получатель!";
 inline constexpr std::string_view HelpFileNotFound = "Файл справки не найден!";
-inline constexpr std::string_view NoReaderBuilt = "No reader for %s files is available";
-inline constexpr std::string_view NoWriterBuilt = "No writer for %s files is available";
 
 }  // namespace pictorand::messages

@@ -9,6 +9,8 @@
 #include "graphics/exceptions.h"
 #include "readers/pcx_graphic.h"
 #include "readers/png_graphic.h"
+#include "readers/psd_graphic.h"
+#include "readers/psp_graphic.h"
 
 namespace pictorand {
 
@@ -22,17 +24,16 @@ std::unique_ptr<TGraphic> Make() {
 // Readers for logo files; BMP files are loaded straight into the logo raster.
 struct TLogoReader {
     std::string_view Extension;
-    std::unique_ptr<TGraphic> (*Create)();
-    std::string_view FormatName;
+    std::unique_ptr<TGraphic> (*Create)();  // null for BMP
 };
 
 const std::array<TLogoReader, 6> LogoReaders = {{
-    {".PSD", nullptr, "PSD or PDD"},
-    {".PDD", nullptr, "PSD or PDD"},
-    {".PSP", nullptr, "PSP"},
-    {".PNG", &Make<TPNGGraphic>, "PNG"},
-    {".PCX", &Make<TPCXGraphic>, "PCX"},
-    {".BMP", nullptr, "BMP"},
+    {".PSD", &Make<TPSDGraphic>},
+    {".PDD", &Make<TPSDGraphic>},
+    {".PSP", &Make<TPSPGraphic>},
+    {".PNG", &Make<TPNGGraphic>},
+    {".PCX", &Make<TPCXGraphic>},
+    {".BMP", nullptr},
 }};
 
 // Loads the logo; answers false when the extension is not one of the table's.
@@ -44,7 +45,6 @@ bool LoadLogo(const std::string& fileName, TBitmap& logo) {
             logo.LoadFromFile(fileName);
             return true;
         }
-        if (!reader.Create) throw EInvalidGraphic(FormatMessage(messages::NoReaderBuilt, reader.FormatName));
         const std::unique_ptr<TGraphic> image = reader.Create();
         image->LoadFromFile(fileName);
         logo.Assign(*image);

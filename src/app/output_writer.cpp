@@ -11,6 +11,7 @@
 #include "readers/targa_graphic.h"
 #include "writers/gif_image.h"
 #include "writers/jpeg_image.h"
+#include "writers/linar_bitmap.h"
 #include "writers/pcx_writer.h"
 #include "writers/png_object.h"
 #include "writers/tiff_writer.h"
@@ -25,8 +26,7 @@ using TWriter = void (*)(const std::string& path, const TBitmap& raster, const C
 struct TOutputFormatRow {
     OutputFormat Format;
     std::string_view Extension;
-    std::string_view FormatName;
-    TWriter Write;  // null where this build has no writer yet
+    TWriter Write;
 };
 
 void WriteBmp(const std::string& path, const TBitmap& raster, const ConversionSettings&) {
@@ -65,6 +65,13 @@ void WritePng(const std::string& path, const TBitmap& raster, const ConversionSe
     png.SaveToFile(path);
 }
 
+// The ".ico" ending of the path selects the icon writer.
+void WriteIco(const std::string& path, const TBitmap& raster, const ConversionSettings&) {
+    TLinarBitmap icon;
+    icon.AssignFromBitmap(raster);
+    icon.SaveToFile(path);
+}
+
 void WriteWmf(const std::string& path, const TBitmap& raster, const ConversionSettings&) {
     TMetafile metafile;
     metafile.RecordBitmap(raster);
@@ -73,15 +80,15 @@ void WriteWmf(const std::string& path, const TBitmap& raster, const ConversionSe
 
 // In the order the writer goes through the formats.
 constexpr std::array<TOutputFormatRow, 9> Formats = {{
-    {OutputFormat::Bmp, ".bmp", "BMP", &WriteBmp},
-    {OutputFormat::Jpg, ".jpg", "JPEG", &WriteJpg},
-    {OutputFormat::Gif, ".gif", "GIF", &WriteGif},
-    {OutputFormat::Tga, ".tga", "TGA", &WriteTga},
-    {OutputFormat::Tiff, ".tif", "TIFF", &WriteTiff},
-    {OutputFormat::Png, ".png", "PNG", &WritePng},
-    {OutputFormat::Pcx, ".pcx", "PCX", &WritePcx},
-    {OutputFormat::Ico, ".ico", "ICO", nullptr},
-    {OutputFormat::Wmf, ".wmf", "WMF", &WriteWmf},
+    {OutputFormat::Bmp, ".bmp", &WriteBmp},
+    {OutputFormat::Jpg, ".jpg", &WriteJpg},
+    {OutputFormat::Gif, ".gif", &WriteGif},
+    {OutputFormat::Tga, ".tga", &WriteTga},
+    {OutputFormat::Tiff, ".tif", &WriteTiff},
+    {OutputFormat::Png, ".png", &WritePng},
+    {OutputFormat::Pcx, ".pcx", &WritePcx},
+    {OutputFormat::Ico, ".ico", &WriteIco},
+    {OutputFormat::Wmf, ".wmf", &WriteWmf},
 }};
 
 const TOutputFormatRow& RowFor(OutputFormat format) {
@@ -121,7 +128,6 @@ bool SaveResizeFiles(TRunState& state) {
         const TOutputFormatRow& row = Formats[i];
         const ConversionSettings settings = state.Settings.Current();
         if (settings.Format == row.Format) {
-            if (!row.Write) throw EInvalidGraphicOperation(FormatMessage(messages::NoWriterBuilt, row.FormatName));
             const std::string name = OutputFileName(settings, row.Format, state.CurrentFileName, state.RunningNumber);
             auto write = [&] {
                 const ConversionSettings now = state.Settings.Current();

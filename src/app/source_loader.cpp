@@ -9,6 +9,8 @@
 #include "graphics/metafile.h"
 #include "readers/pcx_graphic.h"
 #include "readers/png_graphic.h"
+#include "readers/psd_graphic.h"
+#include "readers/psp_graphic.h"
 #include "readers/targa_graphic.h"
 #include "readers/tiff_graphic.h"
 #include "writers/gif_image.h"
@@ -25,16 +27,16 @@ std::unique_ptr<TGraphic> Make() {
 
 // The JPEG row comes first of the decoded rows: pending events are processed right after it.
 const std::array<TSourceReader, 10> Rows = {{
-    {{".BMP", ""}, TSourceKind::Bitmap, nullptr, "BMP"},
-    {{".JPG", ".JPEG"}, TSourceKind::Decoded, &Make<TJPEGImage>, "JPEG"},
-    {{".GIF", ""}, TSourceKind::Decoded, &Make<TGIFImage>, "GIF"},
-    {{".TGA", ""}, TSourceKind::Decoded, &Make<TTargaGraphic>, "TGA"},
-    {{".TIF", ".TIFF"}, TSourceKind::Decoded, &Make<TTIFFGraphic>, "TIF/TIFF"},
-    {{".PCX", ""}, TSourceKind::Decoded, &Make<TPCXGraphic>, "PCX"},
-    {{".PNG", ""}, TSourceKind::Decoded, &Make<TPNGGraphic>, "PNG"},
-    {{".PSD", ".PDD"}, TSourceKind::Decoded, nullptr, "PSD or PDD"},
-    {{".PSP", ""}, TSourceKind::Decoded, nullptr, "PSP"},
-    {{".WMF", ""}, TSourceKind::Metafile, &Make<TMetafile>, "WMF"},
+    {{".BMP", ""}, TSourceKind::Bitmap, nullptr},
+    {{".JPG", ".JPEG"}, TSourceKind::Decoded, &Make<TJPEGImage>},
+    {{".GIF", ""}, TSourceKind::Decoded, &Make<TGIFImage>},
+    {{".TGA", ""}, TSourceKind::Decoded, &Make<TTargaGraphic>},
+    {{".TIF", ".TIFF"}, TSourceKind::Decoded, &Make<TTIFFGraphic>},
+    {{".PCX", ""}, TSourceKind::Decoded, &Make<TPCXGraphic>},
+    {{".PNG", ""}, TSourceKind::Decoded, &Make<TPNGGraphic>},
+    {{".PSD", ".PDD"}, TSourceKind::Decoded, &Make<TPSDGraphic>},
+    {{".PSP", ""}, TSourceKind::Decoded, &Make<TPSPGraphic>},
+    {{".WMF", ""}, TSourceKind::Metafile, &Make<TMetafile>},
 }};
 
 constexpr std::size_t JpegRow = 1;
@@ -45,7 +47,6 @@ void LoadRow(const TSourceReader& row, TRunState& state) {
         target.LoadFromFile(state.CurrentSourcePath);
         return;
     }
-    if (!row.Create) throw EInvalidGraphic(FormatMessage(messages::NoReaderBuilt, row.FormatName));
     const std::unique_ptr<TGraphic> reader = row.Create();
     reader->LoadFromFile(state.CurrentSourcePath);
     if (row.Kind == TSourceKind::Metafile) {

@@ -22,10 +22,8 @@ enum class TSourceKind {
 struct TSourceReader {
     std::string_view Extensions[2];
     TSourceKind Kind;
-    // Creates the reader's image object; null where this build has no reader yet.
+    // Creates the reader's image object (unused for rows the bitmap loads itself).
     std::unique_ptr<TGraphic> (*Create)();
-    // The format's name in the error raised when there is no reader.
-    std::string_view FormatName;
 };
 
 // The rows in the order they are tried (upper-case extensions).

@@ -148,12 +148,15 @@ TEST_F(BatchRun, ExistingOutputsFollowTheOverwritePolicy) {
     EXPECT_GT(testing::ReadFileBytes(out_ / "a.bmp").size(), 1u);
 }
 
-TEST_F(BatchRun, FormatsWithoutAWriterFailClearly) {
+TEST_F(BatchRun, IconsAreFittedTo32PixelsWhateverTheSizeRule) {
     settings_.Settings().Format = OutputFormat::Ico;
+    settings_.Settings().Naming = NamingMode::KeepName;
     Run({Good("a.bmp")});
-    ASSERT_EQ(host_.Errors.size(), 1u);
-    EXPECT_EQ(host_.Errors[0], "No writer for ICO files is available");
-    EXPECT_TRUE(Outputs().empty());
+    const auto bytes = testing::ReadFileBytes(out_ / "a.ico");
+    ASSERT_GT(bytes.size(), 22u);
+    EXPECT_EQ(bytes[6], 32) << "width";
+    EXPECT_EQ(bytes[7], 24) << "height of a 4 x 3 source";
+    EXPECT_TRUE(host_.Errors.empty());
 }
 
 TEST_F(BatchRun, LogoIsStampedIntoTheChosenCorner) {

@@ -1,0 +1,77 @@
+// TLinarBitmap: an uncompressed raster of 8-bit indexes or 24-bit pixels, rows top first
+// without padding, saved through the loader registered for a file extension.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "graphics/bitmap.h"
+#include "graphics/exceptions.h"
+#include "graphics/stream.h"
+
+namespace pictorand {
+
+class ELinarBitmap : public Exception {
+public:
+    using Exception::Exception;
+};
+class EUnsupportedFileFormat : public ELinarBitmap {
+public:
+    using ELinarBitmap::ELinarBitmap;
+};
+
+class TLinarBitmap {
+public:
+    // 8-bit and 24-bit rasters are taken; any other source empties the raster.
+    void AssignFromBitmap(const TBitmap& bitmap);
+    void AssignToBitmap(TBitmap& bitmap) const;
+    // Raises ELinarBitmap for formats other than 8- and 24-bit and sizes below 1.
+    void Allocate(int width, int height, TPixelFormat format);
+    void Clear();
+    // Writes through the loader whose extensions include the file's.
+    void SaveToFile(const std::string& path) const;
+
+    bool Present() const { return !pixels_.empty(); }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    TPixelFormat PixelFormat() const { return format_; }
+    std::size_t BytesPerLine() const { return format_ == TPixelFormat::pf8bit ? static_cast<std::size_t>(width_) : 3 * static_cast<std::size_t>(width_); }
+    std::uint8_t* Row(int y) { return pixels_.data() + static_cast<std::size_t>(y) * BytesPerLine(); }
+    const std::uint8_t* Row(int y) const { return pixels_.data() + static_cast<std::size_t>(y) * BytesPerLine(); }
+    // 256 entries of blue, green, red for 8-bit rasters.
+    const std::vector<TRGBQuad>& Palette() const { return palette_; }
+
+private:
+    int width_ = 0;
+    int height_ = 0;
+    TPixelFormat format_ = TPixelFormat::pfCustom;
+    std::vector<std::uint8_t> pixels_;
+    std::vector<TRGBQuad> palette_;
+};
+
+// A writer (and in principle reader) of TLinarBitmap files for some extensions.
+class TBitmapLoader {
+public:
+    virtual ~TBitmapLoader() = default;
+    virtual bool AcceptsForSave(std::string_view extension) const = 0;
+    virtual void WriteImage(TStream& stream, std::string_view extension, const TLinarBitmap& bitmap) = 0;
+};
+
+// The icon and cursor writer: one image, 24-, 8- or 4-bit, with a transparency mask in
+// which the transparent colour (magenta unless changed) becomes transparent.
+class TICOLoader : public TBitmapLoader {
+public:
+    bool AcceptsForSave(std::string_view extension) const override;
+    void WriteImage(TStream& stream, std::string_view extension, const TLinarBitmap& bitmap) override;
+
+    TColor TransparentColor = RGBColor(255, 0, 255);
+    std::uint16_t HotSpotX = 0;
+    std::uint16_t HotSpotY = 0;
+};
+
+// The loaders in the order they were registered.
+std::vector<std::unique_ptr<TBitmapLoader>>& BitmapLoaders();
+
+}  // namespace pictorand
