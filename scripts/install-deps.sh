@@ -3,6 +3,7 @@
 set -euo pipefail
 
 packages=(
+  ${PICTORAND_EXTRA_PACKAGES:-}
   cmake g++ make pkg-config
   qt6-base-dev
   zlib1g-dev libjpeg62-turbo-dev

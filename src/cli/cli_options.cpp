@@ -22,6 +22,7 @@ const char* const CliUsage =
     "  --logo FILE             stamp this logo into every image\n"
     "  --logo-corner C         top-left|top-right|bottom-left|bottom-right\n"
     "  --settings FILE         start from the values of a settings file\n"
+    "  --max-megapixels N      largest picture a file may hold (default 400)\n"
     "  --help, --version\n";
 
 namespace {
@@ -163,6 +164,11 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             options.LogoFile = value();
             s.LogoEnabled = true;
             s.LogoFileText = options.LogoFile;
+        } else if (arg == "--max-megapixels") {
+            const std::string text = value();
+            const auto n = TryStrToInt(text);
+            if (!n || *n < 1) throw TUsageError("--max-megapixels needs a positive number");
+            options.MaxMegapixels = *n;
         } else if (arg == "--logo-corner") s.LogoPosition = Lookup(CornerNames, value(), "--logo-corner");
         else if (arg == "--settings") ++i;
         else if (arg.size() > 1 && arg[0] == '-' && arg != "--") throw TUsageError("unknown option " + arg);

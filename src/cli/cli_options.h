@@ -19,6 +19,8 @@ struct TCliOptions {
     TOverwritePolicy Overwrite = TOverwritePolicy::Never;
     bool OverwriteGiven = false;
     std::string LogoFile;
+    // Raises (or lowers) the largest raster a file may ask for, in megapixels.
+    std::optional<std::int64_t> MaxMegapixels;
     bool ShowHelp = false;
     bool ShowVersion = false;
 };

@@ -7,6 +7,7 @@
 #include "app/batch_run.h"
 #include "cli/cli_options.h"
 #include "cli/terminal_host.h"
+#include "graphics/raster_limits.h"
 
 int main(int argc, char* argv[]) {
     using namespace pictorand;
@@ -26,6 +27,8 @@ int main(int argc, char* argv[]) {
         std::printf("pictorand-cli %s\n", std::string(ApplicationTitle).c_str());
         return 0;
     }
+
+    if (options.MaxMegapixels) SetMaxRasterPixels(*options.MaxMegapixels * 1'000'000);
 
     std::error_code error;
     std::filesystem::create_directories(options.OutputDir, error);

@@ -128,6 +128,12 @@ void TPSDGraphic::LoadFromStream(TStream& stream) {
     }
     cm.SetTargetColorScheme(target);
     SetPixelFormat(cm.PixelFormatForTarget());
+    // Uncompressed planes must all be there before the raster is made.
+    if (p.Compression == TCompressionKind::None &&
+        static_cast<std::uint64_t>((std::uint64_t{p.Width} * h.Depth + 7) / 8) * p.Height * std::min<std::uint32_t>(p.ChannelCount, 4) >
+            bytes.size()) {
+        throw EReadError(std::string(messages::ReadError));
+    }
     SetSize(static_cast<int>(p.Width), static_cast<int>(p.Height));
 
     // Colour mode data.

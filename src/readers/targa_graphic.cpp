@@ -142,8 +142,13 @@ void TTargaGraphic::LoadFromStream(TStream& stream) {
             }
         }
     }
-    SetSize(h.Width, h.Height);
     const std::size_t rowSize = static_cast<std::size_t>(h.Width) * BytesPerPixel(h.PixelSize);
+    // Uncompressed rows must all be there before the raster is made.
+    if (h.ImageType >= 1 && h.ImageType <= 3 &&
+        static_cast<std::int64_t>(rowSize) * h.Height > stream.Size() - stream.Position()) {
+        throw EReadError(std::string(messages::ReadError));
+    }
+    SetSize(h.Width, h.Height);
     progressRect_ = {0, 0, Width(), 1};
     Progress(TProgressStage::Ending, 0, {});
     Progress(TProgressStage::Starting, 0, reader_messages::Transfering);

@@ -1,6 +1,7 @@
 // Runs the pictorand-cli executable end to end.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -105,6 +106,30 @@ TEST(CliRun, ResizesIntoJpegGifAndPng) {
     // The GIF goes back through the command line as a source too.
     EXPECT_EQ(RunCli(dir, "--output-dir again --size none --naming keep --format bmp out/photo.gif out/photo.jpg").status, 0);
     EXPECT_TRUE(std::filesystem::exists(dir.File("again/photo.bmp")));
+}
+
+TEST(CliRun, HugeClaimsFailFastAndTheCapCanBeRaised) {
+    testing::TTempDir dir;
+    // A Targa header claiming 60000 x 60000 true-colour pixels, followed by nothing.
+    std::vector<std::uint8_t> tga(18, 0);
+    tga[2] = 2;
+    tga[12] = 0x60;
+    tga[13] = 0xEA;
+    tga[14] = 0x60;
+    tga[15] = 0xEA;
+    tga[16] = 24;
+    testing::WriteFileBytes(dir.File("huge.tga"), tga);
+    const auto start = std::chrono::steady_clock::now();
+    const TCliResult huge = RunCli(dir, "--output-dir out --format bmp huge.tga");
+    EXPECT_EQ(huge.status, 1);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_NE(huge.errors.find("Невозможно загрузить файл huge.tga!"), std::string::npos);
+
+    TBitmap picture = Picture();
+    picture.SetSize(1500, 1000);
+    picture.SaveToFile(dir.File("big.bmp"));
+    EXPECT_EQ(RunCli(dir, "--output-dir out --size none --format bmp --max-megapixels 1 big.bmp").status, 1);
+    EXPECT_EQ(RunCli(dir, "--output-dir out --size none --format bmp --max-megapixels 2 big.bmp").status, 0);
 }
 
 TEST(CliRun, BadUsageIsStatusTwo) {

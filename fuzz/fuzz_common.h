@@ -1,0 +1,37 @@
+// Shared pieces of the fuzz targets: loading bytes through an image object the way the
+// batch run does, with every failure the reader may raise swallowed.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "graphics/bitmap.h"
+#include "graphics/exceptions.h"
+#include "graphics/raster_limits.h"
+#include "graphics/stream.h"
+
+namespace pictorand::fuzz {
+
+// Rasters stay small under the fuzzers' memory limit.
+inline const bool SmallRasters = (SetMaxRasterPixels(16'000'000), true);
+
+// Loads data with a fresh T and copies its picture into a bitmap; answers the bitmap
+// (empty when the reader refused the data).
+template <class T>
+TBitmap LoadAs(const std::uint8_t* data, std::size_t size) {
+    TBitmap result;
+    try {
+        TMemoryStream stream(std::vector<std::uint8_t>(data, data + size));
+        T image;
+        image.LoadFromStream(stream);
+        result.Assign(image);
+        // Touch every pixel so that a raster inconsistent with its size shows up.
+        if (!result.Empty()) (void)result.GetPixel(result.Width() - 1, result.Height() - 1);
+    } catch (const Exception&) {
+    } catch (const std::bad_alloc&) {
+    }
+    return result;
+}
+
+}  // namespace pictorand::fuzz
