@@ -61,7 +61,7 @@ void OperationWishLogotip(TRunState& state) {
         if (!LoadLogo(state.LogoFileName ? state.LogoFileName() : std::string(), logo)) return;
     } catch (const std::exception& error) {
         state.LogoFailed = true;
-        state.Host.ShowMessage(messages::CannotLoadLogo, error.what());
+        state.Host->ShowMessage(messages::CannotLoadLogo, error.what());
         return;
     }
     if (logo.Empty()) return;

@@ -86,7 +86,7 @@ void MakeOutputRaster(TRunState& state) {
         state.TargetBitmap.reset();
         state.ResizeFailed = true;
     }
-    state.Host.ProcessMessages();
+    state.Host->ProcessMessages();
     if (!copy && !state.ResizeFailed) {
         try {
             // The filter is read when the resampler is called, like every other setting.
@@ -97,7 +97,7 @@ void MakeOutputRaster(TRunState& state) {
             state.ResizeFailed = true;
         }
     }
-    state.Host.ProcessMessages();
+    state.Host->ProcessMessages();
 }
 
 }  // namespace pictorand

@@ -7,6 +7,8 @@
 #include "app/file_names.h"
 #include "graphics/exceptions.h"
 #include "app/integer_text.h"
+#include "graphics/bmp_file.h"
+#include "graphics/file_stream.h"
 #include "graphics/metafile.h"
 #include "readers/targa_graphic.h"
 #include "writers/gif_image.h"
@@ -20,8 +22,8 @@ namespace pictorand {
 
 namespace {
 
-// Writes the raster to the named file, creating or replacing it.
-using TWriter = void (*)(const std::string& path, const TBitmap& raster, const ConversionSettings& settings);
+// Encodes the raster in one format's file layout.
+using TWriter = void (*)(TStream& stream, const TBitmap& raster, const ConversionSettings& settings);
 
 struct TOutputFormatRow {
     OutputFormat Format;
@@ -29,53 +31,50 @@ struct TOutputFormatRow {
     TWriter Write;
 };
 
-void WriteBmp(const std::string& path, const TBitmap& raster, const ConversionSettings&) {
-    TBitmap copy(raster);
-    copy.SaveToFile(path);
-}
+void WriteBmp(TStream& stream, const TBitmap& raster, const ConversionSettings&) { WriteBmpStream(raster, stream); }
 
-void WriteJpg(const std::string& path, const TBitmap& raster, const ConversionSettings& settings) {
+void WriteJpg(TStream& stream, const TBitmap& raster, const ConversionSettings& settings) {
     TJPEGImage jpeg;
     jpeg.Assign(raster);
     jpeg.Options.Quality = StrToInt(settings.JpegQualityText());
     jpeg.EncodeJpeg();
-    jpeg.SaveToFile(path);
+    jpeg.SaveToStream(stream);
 }
 
-void WriteGif(const std::string& path, const TBitmap& raster, const ConversionSettings&) {
+void WriteGif(TStream& stream, const TBitmap& raster, const ConversionSettings&) {
     TGIFImage gif;
     gif.Assign(raster);
-    gif.SaveToFile(path);
+    gif.SaveToStream(stream);
 }
 
-void WriteTga(const std::string& path, const TBitmap& raster, const ConversionSettings&) {
+void WriteTga(TStream& stream, const TBitmap& raster, const ConversionSettings&) {
     TTargaGraphic targa;
     targa.Assign(raster);
-    targa.SaveToFile(path);
+    targa.SaveToStream(stream);
 }
 
-void WriteTiff(const std::string& path, const TBitmap& raster, const ConversionSettings&) { WriteTiffFile(path, raster); }
+void WriteTiff(TStream& stream, const TBitmap& raster, const ConversionSettings&) { WriteTiffStream(stream, raster); }
 
 // Layout 4: three 8-bit planes, red, green and blue.
-void WritePcx(const std::string& path, const TBitmap& raster, const ConversionSettings&) { WritePcxFile(path, raster, 4); }
+void WritePcx(TStream& stream, const TBitmap& raster, const ConversionSettings&) { WritePcxStream(stream, raster, 4); }
 
-void WritePng(const std::string& path, const TBitmap& raster, const ConversionSettings&) {
+void WritePng(TStream& stream, const TBitmap& raster, const ConversionSettings&) {
     TPNGObject png;
     png.Assign(raster);
-    png.SaveToFile(path);
+    png.SaveToStream(stream);
 }
 
-// The ".ico" ending of the path selects the icon writer.
-void WriteIco(const std::string& path, const TBitmap& raster, const ConversionSettings&) {
+// The ".ico" ending selects the icon writer.
+void WriteIco(TStream& stream, const TBitmap& raster, const ConversionSettings&) {
     TLinarBitmap icon;
     icon.AssignFromBitmap(raster);
-    icon.SaveToFile(path);
+    icon.SaveToStream(stream, "ico");
 }
 
-void WriteWmf(const std::string& path, const TBitmap& raster, const ConversionSettings&) {
+void WriteWmf(TStream& stream, const TBitmap& raster, const ConversionSettings&) {
     TMetafile metafile;
     metafile.RecordBitmap(raster);
-    metafile.SaveToFile(path);
+    metafile.SaveToStream(stream);
 }
 
 // In the order the writer goes through the formats.
@@ -100,12 +99,16 @@ const TOutputFormatRow& RowFor(OutputFormat format) {
 
 std::string BuildPath(const TRunState& state, const std::string& name, std::string_view extension) {
     const std::string folder = state.OutputFolder ? state.OutputFolder() : std::string();
-    return (std::filesystem::path(folder) / ChangeFileExt(name, extension)).string();
+    return (std::filesystem::path(folder) / state.Subfolder / ChangeFileExt(name, extension)).string();
 }
 
 }  // namespace
 
 std::string_view FormatExtension(OutputFormat format) { return RowFor(format).Extension; }
+
+void EncodeOutput(OutputFormat format, TStream& stream, const TBitmap& raster, const ConversionSettings& settings) {
+    RowFor(format).Write(stream, raster, settings);
+}
 
 std::string OutputFileName(const ConversionSettings& settings, OutputFormat format, std::string_view sourceName,
                            std::int32_t runningNumber) {
@@ -130,20 +133,26 @@ bool SaveResizeFiles(TRunState& state) {
         if (settings.Format == row.Format) {
             const std::string name = OutputFileName(settings, row.Format, state.CurrentFileName, state.RunningNumber);
             auto write = [&] {
-                const ConversionSettings now = state.Settings.Current();
-                row.Write(BuildPath(state, name, row.Extension), *state.TargetBitmap, now);
+                const std::string path = BuildPath(state, name, row.Extension);
+                if (state.Encoded && state.Encoded->Format == row.Format) {
+                    if (state.Encoded->Failure) std::rethrow_exception(state.Encoded->Failure);
+                    WriteFileReplacing(path, [&](TStream& stream) { stream.WriteBuffer(state.Encoded->Bytes); });
+                } else {
+                    const ConversionSettings now = state.Settings.Current();
+                    WriteFileReplacing(path, [&](TStream& stream) { row.Write(stream, *state.TargetBitmap, now); });
+                }
                 written = true;
             };
             if (settings.WarnOnExisting) {
                 std::error_code ignored;
                 if (!std::filesystem::exists(BuildPath(state, name, row.Extension), ignored) ||
-                    state.Host.AskYesNo(TQuestion::ReplaceExisting, messages::FileExistsReplace)) {
+                    state.Host->AskYesNo(TQuestion::ReplaceExisting, messages::FileExistsReplace)) {
                     write();
                 }
             }
             if (state.Settings.Current().ReplaceSilently) write();
         }
-        if (i + 1 < Formats.size()) state.Host.ProcessMessages();
+        if (i + 1 < Formats.size()) state.Host->ProcessMessages();
     }
     return written;
 }

@@ -17,7 +17,10 @@ std::string_view FormatExtension(OutputFormat format);
 std::string OutputFileName(const ConversionSettings& settings, OutputFormat format, std::string_view sourceName,
                            std::int32_t runningNumber);
 
-// Writes TargetBitmap into the output folder; writer failures are not caught here.
+// Encodes the raster in the format's file layout.
+void EncodeOutput(OutputFormat format, TStream& stream, const TBitmap& raster, const ConversionSettings& settings);
+
+// Writes TargetBitmap (or the bytes encoded ahead for it) into the output folder; writer failures are not caught here.
 // Answers whether a file was written (false when the user kept an existing file or
 // no format is chosen).
 bool SaveResizeFiles(TRunState& state);

@@ -2,6 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
+#include <optional>
+#include <vector>
 #include <functional>
 #include <memory>
 #include <string>
@@ -13,9 +16,11 @@
 namespace pictorand {
 
 struct TRunState {
-    TRunState(TRunHost& host, const TSettingsSource& settings) : Host(host), Settings(settings) {}
+    TRunState(TRunHost& host, const TSettingsSource& settings) : Host(&host), Settings(settings) {}
 
-    TRunHost& Host;
+    // The host the stages talk to; a file prepared ahead of its turn records its
+    // messages in a host of its own.
+    TRunHost* Host;
     const TSettingsSource& Settings;
     // The output folder, read anew for every path that is built.
     std::function<std::string()> OutputFolder;
@@ -35,6 +40,16 @@ struct TRunState {
     bool LogoFailed = false;
     std::unique_ptr<TBitmap> SourceBitmap;
     std::unique_ptr<TBitmap> TargetBitmap;
+    // The output folder below the run's output folder (a source folder's own subfolder).
+    std::string Subfolder;
+
+    // Output bytes encoded ahead of the file's turn, for the format they were made for.
+    struct TEncoded {
+        OutputFormat Format;
+        std::vector<std::uint8_t> Bytes;
+        std::exception_ptr Failure;  // raised when the file is written, as encoding would
+    };
+    std::optional<TEncoded> Encoded;
 };
 
 }  // namespace pictorand

@@ -78,11 +78,11 @@ void CheckAndLoadFromFile(TRunState& state) {
     const std::size_t index = row ? static_cast<std::size_t>(row - Rows.data()) : Rows.size();
     try {
         if (row && index <= JpegRow) LoadRow(*row, state);
-        state.Host.ProcessMessages();
+        state.Host->ProcessMessages();
         if (row && index > JpegRow) LoadRow(*row, state);
     } catch (const std::exception& error) {
         state.LoadFailed = true;
-        state.Host.ShowMessage(std::string(messages::CannotLoadFilePrefix) + state.CurrentFileName + "!", error.what());
+        state.Host->ShowMessage(std::string(messages::CannotLoadFilePrefix) + state.CurrentFileName + "!", error.what());
     }
 }
 

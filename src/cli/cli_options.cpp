@@ -11,7 +11,7 @@
 namespace pictorand {
 
 const char* const CliUsage =
-    "Usage: pictorand-cli [options] FILE...\n"
+    "Usage: pictorand-cli [options] FILE|FOLDER...\n"
     "  --output-dir DIR        folder for the output files (required)\n"
     "  --format F              bmp|jpg|gif|tga|tif|png|pcx|ico|wmf\n"
     "  --size S                pixels:N|percent:N|cm:N|mm:N|custom:WxH|none\n"
@@ -23,6 +23,8 @@ const char* const CliUsage =
     "  --logo-corner C         top-left|top-right|bottom-left|bottom-right\n"
     "  --settings FILE         start from the values of a settings file\n"
     "  --max-megapixels N      largest picture a file may hold (default 400)\n"
+    "  --jobs N                files prepared in parallel (default: the number of cores)\n"
+    "  --recursive             descend into folders given as sources, mirroring them\n"
     "  --help, --version\n";
 
 namespace {
@@ -169,6 +171,13 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             const auto n = TryStrToInt(text);
             if (!n || *n < 1) throw TUsageError("--max-megapixels needs a positive number");
             options.MaxMegapixels = *n;
+        } else if (arg == "--jobs" || arg == "-j") {
+            const std::string text = value();
+            const auto n = TryStrToInt(text);
+            if (!n || *n < 1) throw TUsageError("--jobs needs a positive number");
+            options.Jobs = *n;
+        } else if (arg == "--recursive" || arg == "-r") {
+            options.Recursive = true;
         } else if (arg == "--logo-corner") s.LogoPosition = Lookup(CornerNames, value(), "--logo-corner");
         else if (arg == "--settings") ++i;
         else if (arg.size() > 1 && arg[0] == '-' && arg != "--") throw TUsageError("unknown option " + arg);

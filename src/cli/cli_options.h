@@ -21,6 +21,9 @@ struct TCliOptions {
     std::string LogoFile;
     // Raises (or lowers) the largest raster a file may ask for, in megapixels.
     std::optional<std::int64_t> MaxMegapixels;
+    // Files prepared at once; 0 means one per processor core.
+    int Jobs = 0;
+    bool Recursive = false;
     bool ShowHelp = false;
     bool ShowVersion = false;
 };

@@ -2,10 +2,13 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <filesystem>
+#include <thread>
 
 #include "app/batch_run.h"
 #include "cli/cli_options.h"
+#include "cli/cli_sources.h"
 #include "cli/terminal_host.h"
 #include "graphics/raster_limits.h"
 
@@ -47,7 +50,13 @@ int main(int argc, char* argv[]) {
     const std::string logo = options.LogoFile;
     run.OutputFolder = [outputDir] { return outputDir; };
     run.LogoFileName = [logo] { return logo; };
-    const TRunSummary summary = run.ResizeImage(options.Files);
+    const int jobs = options.Jobs > 0 ? options.Jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const std::vector<TSourceEntry> sources = ExpandSources(options.Files, options.Recursive);
+    // Mirrored source folders get their folders below the output folder.
+    for (const TSourceEntry& source : sources) {
+        if (!source.Subfolder.empty()) std::filesystem::create_directories(std::filesystem::path(outputDir) / source.Subfolder, error);
+    }
+    const TRunSummary summary = run.ResizeImage(sources, jobs);
     host.Finish();
     const bool allWritten = summary.Failed == 0 && !summary.Ended && !summary.Escaped;
     return allWritten ? 0 : 1;

@@ -89,10 +89,18 @@ void TLinarBitmap::SaveToFile(const std::string& path) const {
     const std::size_t slash = path.find_last_of("/\\:");
     const std::size_t dot = path.find_last_of('.');
     const std::string extension = dot == std::string::npos || (slash != std::string::npos && slash > dot) ? "" : path.substr(dot + 1);
+    const auto& loaders = BitmapLoaders();
+    if (std::none_of(loaders.begin(), loaders.end(), [&](const auto& l) { return l->AcceptsForSave(extension); })) {
+        throw EUnsupportedFileFormat(std::string(UnsupportedFileFormat));
+    }
+    WriteFileReplacing(path, [&](TStream& stream) { SaveToStream(stream, extension); });
+}
+
+void TLinarBitmap::SaveToStream(TStream& stream, std::string_view extension) const {
     for (const auto& loader : BitmapLoaders()) {
         if (!loader->AcceptsForSave(extension)) continue;
         if (!Present()) throw ELinarBitmap(std::string(InvalidSize));
-        WriteFileReplacing(path, [&](TStream& stream) { loader->WriteImage(stream, extension, *this); });
+        loader->WriteImage(stream, extension, *this);
         return;
     }
     throw EUnsupportedFileFormat(std::string(UnsupportedFileFormat));

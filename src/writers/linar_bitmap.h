@@ -32,6 +32,8 @@ public:
     void Clear();
     // Writes through the loader whose extensions include the file's.
     void SaveToFile(const std::string& path) const;
+    // Writes through the loader for the extension (without its dot).
+    void SaveToStream(TStream& stream, std::string_view extension) const;
 
     bool Present() const { return !pixels_.empty(); }
     int Width() const { return width_; }

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "graphics/bitmap.h"
@@ -130,6 +131,40 @@ TEST(CliRun, HugeClaimsFailFastAndTheCapCanBeRaised) {
     picture.SaveToFile(dir.File("big.bmp"));
     EXPECT_EQ(RunCli(dir, "--output-dir out --size none --format bmp --max-megapixels 1 big.bmp").status, 1);
     EXPECT_EQ(RunCli(dir, "--output-dir out --size none --format bmp --max-megapixels 2 big.bmp").status, 0);
+}
+
+std::map<std::string, std::vector<std::uint8_t>> Tree(const std::filesystem::path& root) {
+    std::map<std::string, std::vector<std::uint8_t>> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root))
+        if (entry.is_regular_file()) files[std::filesystem::relative(entry.path(), root).string()] = testing::ReadFileBytes(entry.path());
+    return files;
+}
+
+TEST(CliRun, ParallelRunsMatchTheSingleThreadedRun) {
+    testing::TTempDir dir;
+    std::filesystem::create_directories(dir.Path() / "src" / "sub");
+    for (int i = 0; i < 9; ++i) {
+        TBitmap picture = Picture();
+        picture.SetSize(40 + i * 7, 30 + i);
+        picture.SetPixel(i, i, RGBColor(255, static_cast<std::uint8_t>(i * 20), 0));
+        picture.SaveToFile(dir.File("src/p" + std::to_string(i) + ".bmp"));
+    }
+    testing::WriteFileBytes(dir.File("src/broken.bmp"), {'B', 'M', 1, 2});
+    std::filesystem::copy_file(dir.File("src/p1.bmp"), dir.File("src/sub/p1.bmp"));  // the same name twice
+    testing::WriteFileBytes(dir.File("src/notes.txt"), {'x'});                         // not an image: left out
+    for (const char* naming : {"thumb", "number"}) {
+        const std::string common = std::string("--size pixels:25 --format png --recursive --naming ") + naming + " src";
+        const TCliResult one = RunCli(dir, "--output-dir one --jobs 1 " + common);
+        const TCliResult many = RunCli(dir, "--output-dir many --jobs 4 " + common);
+        EXPECT_EQ(one.status, 1) << "the broken file fails";
+        EXPECT_EQ(many.status, one.status);
+        EXPECT_EQ(many.errors, one.errors);
+        EXPECT_EQ(Tree(dir.Path() / "many"), Tree(dir.Path() / "one")) << naming;
+        EXPECT_TRUE(std::filesystem::exists(dir.File(std::string("one/sub/") + (naming[0] == 't' ? "p1_thumb.png" : "11.png"))));
+        EXPECT_NE(one.errors.find("Невозможно загрузить файл broken.bmp!"), std::string::npos);
+        std::filesystem::remove_all(dir.Path() / "one");
+        std::filesystem::remove_all(dir.Path() / "many");
+    }
 }
 
 TEST(CliRun, BadUsageIsStatusTwo) {

@@ -1,0 +1,47 @@
+#include "cli/cli_sources.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "app/file_names.h"
+#include "app/source_loader.h"
+
+namespace pictorand {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+bool Supported(const fs::path& file) { return FindSourceReader(ExtractFileExt(file.filename().string())) != nullptr; }
+
+void AddFolder(const fs::path& root, const fs::path& folder, bool recursive, std::vector<TSourceEntry>& out) {
+    std::vector<fs::path> files, folders;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+        if (entry.is_directory(error)) folders.push_back(entry.path());
+        else if (entry.is_regular_file(error) && Supported(entry.path())) files.push_back(entry.path());
+    }
+    std::sort(files.begin(), files.end());
+    std::sort(folders.begin(), folders.end());
+    const std::string subfolder = fs::relative(folder, root, error).lexically_normal().string();
+    for (const fs::path& file : files) out.push_back({file.string(), subfolder == "." ? std::string() : subfolder});
+    if (!recursive) return;
+    for (const fs::path& sub : folders) AddFolder(root, sub, true, out);
+}
+
+}  // namespace
+
+std::vector<TSourceEntry> ExpandSources(const std::vector<std::string>& arguments, bool recursive) {
+    std::vector<TSourceEntry> entries;
+    for (const std::string& argument : arguments) {
+        std::error_code error;
+        if (fs::is_directory(argument, error)) {
+            AddFolder(argument, argument, recursive, entries);
+        } else {
+            entries.push_back({argument, {}});
+        }
+    }
+    return entries;
+}
+
+}  // namespace pictorand
