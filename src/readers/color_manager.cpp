@@ -152,6 +152,26 @@ void TColorManager::SetYCbCrParameters(std::initializer_list<float> coefficients
     changed_ = true;
 }
 
+void TColorManager::CheckLayout(TPixelFormat format) const {
+    int needed = 0;
+    switch (sourceScheme_) {
+        case TColorScheme::Rgb:
+        case TColorScheme::Bgr:
+        case TColorScheme::CieLab:
+        case TColorScheme::YCbCr:
+        case TColorScheme::PhotoYcc: needed = 3; break;
+        case TColorScheme::Rgba:
+        case TColorScheme::Bgra:
+        case TColorScheme::Cmyk: needed = 4; break;
+        default: break;
+    }
+    const bool colourTarget = IsRgbFamily(targetScheme_) || IsBgrFamily(targetScheme_);
+    const int written = colourTarget ? (HasAlpha(targetScheme_) ? 32 : 24) : targetBits_;
+    const bool packedTarget = targetScheme_ == TColorScheme::Indexed || targetScheme_ == TColorScheme::Gray;
+    const bool fits = written <= BitsPerPixel(format) && (!packedTarget || IsIndexed(format)) && (!colourTarget || targetBits_ == 8);
+    if (sourceSamples_ < needed || !fits) throw EColorConversionError(std::string(InvalidSampleCount));
+}
+
 TPixelFormat TColorManager::PixelFormatFor(int samples, int bits) {
     if (samples == 1) {
         if (bits == 1) return TPixelFormat::pf1bit;

@@ -48,6 +48,10 @@ public:
     std::uint8_t HorizontalSubsampling() const { return subsampling_[0]; }
     std::uint8_t VerticalSubsampling() const { return subsampling_[1]; }
 
+    // Raises EColorConversionError when rows converted with these settings would not fit
+    // a raster of the format, or would need more samples per pixel than the source has.
+    void CheckLayout(TPixelFormat format) const;
+
     TPixelFormat PixelFormatForSource() const { return PixelFormatFor(sourceSamples_, sourceBits_); }
     TPixelFormat PixelFormatForTarget() const { return PixelFormatFor(targetSamples_, targetBits_); }
 

@@ -104,6 +104,7 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
     // The rows of the other multi-plane layouts are converted as interleaved samples,
     // which needs a row of planes x bytes per line at least as long as the samples.
     SetPixelFormat(format);
+    if (!fourPlanes) cm.CheckLayout(format);
 
     if (format != TPixelFormat::pf24bit) {
         const std::uint8_t* header[1] = {h.Palette.data()};

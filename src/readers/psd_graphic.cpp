@@ -128,6 +128,7 @@ void TPSDGraphic::LoadFromStream(TStream& stream) {
     }
     cm.SetTargetColorScheme(target);
     SetPixelFormat(cm.PixelFormatForTarget());
+    cm.CheckLayout(PixelFormat());
     // Uncompressed planes must all be there before the raster is made.
     if (p.Compression == TCompressionKind::None &&
         static_cast<std::uint64_t>((std::uint64_t{p.Width} * h.Depth + 7) / 8) * p.Height * std::min<std::uint32_t>(p.ChannelCount, 4) >

@@ -143,6 +143,7 @@ void TPSPGraphic::LoadFromStream(TStream& stream) {
     cm.SetSourceColorScheme(p.ColorScheme);
     cm.SetTargetColorScheme(p.ColorScheme == TColorScheme::Rgb ? TColorScheme::Bgr : p.ColorScheme);
     SetPixelFormat(cm.PixelFormatForTarget());
+    cm.CheckLayout(PixelFormat());
     if (p.ColorScheme == TColorScheme::Gray) SetPalette(cm.CreateGrayscalePalette(false));
     SetSize(static_cast<int>(p.Width), static_cast<int>(p.Height));
     Progress(TProgressStage::Ending, 0, {});
@@ -189,6 +190,7 @@ void TPSPGraphic::LoadFromStream(TStream& stream) {
                     cm.SetTargetColorScheme(TColorScheme::Bgra);
                     cm.SetTargetSamplesPerPixel(4);
                     SetPixelFormat(TPixelFormat::pf32bit);
+                    cm.CheckLayout(PixelFormat());
                 }
                 if (version >= 4) in.Seek(bitmapInfoEnd);
                 // Planes: composite (or index), red, green, blue.

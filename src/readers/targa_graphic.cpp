@@ -118,6 +118,7 @@ void TTargaGraphic::LoadFromStream(TStream& stream) {
     const bool greyAlpha = p.ColorScheme == TColorScheme::GrayAlpha;
     if (greyAlpha) colorManager_.SetTargetColorScheme(TColorScheme::Gray);
     SetPixelFormat(colorManager_.PixelFormatForTarget());
+    if (greyAlpha) colorManager_.CheckLayout(PixelFormat());
 
     if (h.ColorMapType == 1 || h.ImageType == 3 || h.ImageType == 11) {
         if (h.ImageType == 3 || h.ImageType == 11) {
