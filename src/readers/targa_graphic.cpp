@@ -133,8 +133,9 @@ void TTargaGraphic::LoadFromStream(TStream& stream) {
             } else if (h.MapEntrySize == 32) {
                 SetPalette(colorManager_.CreateColorPalette(sources, TPaletteLayout::Interleaved8Quad, h.MapLength, true));
             } else {
+                // 15- and 16-bit words; a map of any other entry size gives only the words it holds.
                 TPalette palette;
-                for (std::size_t i = 0; i < h.MapLength && i < 256; ++i) {
+                for (std::size_t i = 0; i < h.MapLength && i < 256 && 2 * i + 1 < map.size(); ++i) {
                     const int word = map[2 * i] | map[2 * i + 1] << 8;
                     palette.push_back({static_cast<std::uint8_t>((word & 0x001F) << 3), static_cast<std::uint8_t>((word & 0x03E0) >> 2),
                                        static_cast<std::uint8_t>((word & 0x7C00) >> 7), 0});
