@@ -48,12 +48,11 @@ measure() {
   printf '%s %s\n' "$(printf '%s\n' "${times[@]}" | median)" "$((peak / 1024))"
 }
 
-declare -A seconds memory
-order=()
+names=() seconds=() memory=()
 run() {
-  local name=$1 command=$2
-  order+=("$name")
-  read -r seconds[$name] memory[$name] < <(measure "$command")
+  local s m
+  read -r s m < <(measure "$2")
+  names+=("$1") seconds+=("$s") memory+=("$m")
 }
 threads=$(nproc)
 ours="$cli --output-dir $work/out --size pixels:800 --filter lanczos3 --naming keep --overwrite always"
@@ -67,8 +66,7 @@ run "vipsthumbnail" "vipsthumbnail -s 800 -o $work/out/%s.jpg[Q=85] $work/jpg/*.
 
 printf '%d JPEGs and %d PNGs of 4000 x 3000, %d runs each\n' "$JPEGS" "$PNGS" "$RUNS"
 printf '%-26s %10s %10s %14s\n' tool "median s" "peak MB" "time / ours"
-base=${seconds["pictorand --jobs 1"]}
-for name in "${order[@]}"; do
-  printf '%-26s %10s %10s %14s\n' "$name" "${seconds[$name]}" "${memory[$name]}" \
-    "$(awk -v a="${seconds[$name]}" -v b="$base" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }')"
+for i in "${!names[@]}"; do
+  printf '%-26s %10s %10s %14s\n' "${names[$i]}" "${seconds[$i]}" "${memory[$i]}" \
+    "$(awk -v a="${seconds[$i]}" -v b="${seconds[0]}" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }')"
 done

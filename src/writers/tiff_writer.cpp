@@ -1,5 +1,6 @@
 #include "writers/tiff_writer.h"
 
+#include <cstring>
 #include <vector>
 
 #include "graphics/file_stream.h"
@@ -19,8 +20,9 @@ public:
     std::vector<std::uint8_t> Bytes;
     std::uint32_t Offset() const { return static_cast<std::uint32_t>(Bytes.size()); }
     void Put(const void* data, std::size_t size) {
-        const auto* p = static_cast<const std::uint8_t*>(data);
-        Bytes.insert(Bytes.end(), p, p + size);
+        const std::size_t at = Bytes.size();
+        Bytes.resize(at + size);
+        std::memcpy(Bytes.data() + at, data, size);
     }
     void U16(std::uint32_t v) {
         Bytes.push_back(static_cast<std::uint8_t>(v));
