@@ -10,8 +10,7 @@ namespace pictorand {
 
 std::size_t TDecoder::Encode(const std::uint8_t*, std::uint8_t*, std::size_t) { return 0; }
 
-namespace {
-std::size_t TargaPixelBytes(int depth) {
+std::size_t TargaBytesPerPixel(int depth) {
     switch (depth) {
         case 8: return 1;
         case 15:
@@ -20,10 +19,9 @@ std::size_t TargaPixelBytes(int depth) {
         default: return 4;
     }
 }
-}  // namespace
 
 void TTargaRLEDecoder::Decode(const std::uint8_t*& source, std::uint8_t*& dest, std::size_t packedSize, std::size_t unpackedSize) {
-    const std::size_t width = TargaPixelBytes(depth_);
+    const std::size_t width = TargaBytesPerPixel(depth_);
     const std::uint8_t* in = source;
     const std::uint8_t* end = source + packedSize;
     std::uint8_t* out = dest;

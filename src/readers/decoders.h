@@ -22,6 +22,9 @@ public:
     virtual std::size_t Encode(const std::uint8_t* source, std::uint8_t* dest, std::size_t count);
 };
 
+// Bytes of one Targa pixel of the given depth (8, 15, 16, 24, 32).
+std::size_t TargaBytesPerPixel(int depth);
+
 // Targa run-length packets; the unpacked size counts pixels. Decode moves the source
 // past the last packet used.
 class TTargaRLEDecoder : public TDecoder {

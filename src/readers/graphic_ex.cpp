@@ -23,6 +23,25 @@ void TGraphicExGraphic::BeginLoad(TStream& stream) {
     basePosition_ = stream.Position();
 }
 
+void TGraphicExGraphic::BeginLoadWithHeader(TStream& stream, std::string_view formatName) {
+    BeginLoad(stream);
+    bool understood = false;
+    try {
+        understood = ReadImageProperties(stream, 0);
+    } catch (const EReadError&) {
+        understood = false;
+    }
+    stream.SetPosition(basePosition_);
+    if (!understood) throw EInvalidGraphic(ReaderMessage(reader_messages::InvalidFormat, formatName));
+}
+
+TByteBuffer TGraphicExGraphic::PeekRemaining(TStream& stream, std::size_t limit) {
+    const std::int64_t position = stream.Position();
+    TByteBuffer bytes = stream.ReadRemaining(limit);
+    stream.SetPosition(position);
+    return bytes;
+}
+
 void TGraphicExGraphic::ReportRow(int row) {
     if (Height() > 0) Progress(TProgressStage::Running, row * 100 / Height(), {});
     progressRect_.Top += 1;

@@ -44,6 +44,11 @@ public:
 protected:
     // Releases the previous image and records where this load starts.
     void BeginLoad(TStream& stream);
+    // BeginLoad, then the header; a header the reader does not understand, or one cut
+    // short, raises the invalid-format message with the format's name.
+    void BeginLoadWithHeader(TStream& stream, std::string_view formatName);
+    // The rest of the stream, which stays where it was.
+    static TByteBuffer PeekRemaining(TStream& stream, std::size_t limit);
     void ReportRow(int row);
 
     TColorManager colorManager_;

@@ -56,9 +56,7 @@ bool TPSDGraphic::CanLoadStream(TStream& stream) {
 
 bool TPSDGraphic::ReadImageProperties(TStream& stream, int imageIndex) {
     TGraphicExGraphic::ReadImageProperties(stream, imageIndex);
-    const std::int64_t position = stream.Position();
-    const TByteBuffer bytes = stream.ReadRemaining(MaxPsdBytes);
-    stream.SetPosition(position);
+    const TByteBuffer bytes = PeekRemaining(stream, MaxPsdBytes);
     if (bytes.size() < HeaderSize || std::memcmp(bytes.data(), "8BPS", 4) != 0) return false;
     TPsdReader in(bytes);
     const TPsdHeader h = ReadHeader(in);
@@ -89,14 +87,7 @@ bool TPSDGraphic::ReadImageProperties(TStream& stream, int imageIndex) {
 }
 
 void TPSDGraphic::LoadFromStream(TStream& stream) {
-    BeginLoad(stream);
-    bool understood = false;
-    try {
-        understood = ReadImageProperties(stream, 0);
-    } catch (const EReadError&) {
-        understood = false;
-    }
-    if (!understood) throw EInvalidGraphic(ReaderMessage(reader_messages::InvalidFormat, FormatName));
+    BeginLoadWithHeader(stream, FormatName);
     Progress(TProgressStage::Starting, 0, reader_messages::Preparing);
     const TByteBuffer bytes = stream.ReadRemaining(MaxPsdBytes);
     TPsdReader in(bytes);

@@ -62,9 +62,7 @@ bool TPSPGraphic::CanLoadStream(TStream& stream) {
 
 bool TPSPGraphic::ReadImageProperties(TStream& stream, int imageIndex) {
     TGraphicExGraphic::ReadImageProperties(stream, imageIndex);
-    const std::int64_t position = stream.Position();
-    const TByteBuffer bytes = stream.ReadRemaining(MaxPspBytes);
-    stream.SetPosition(position);
+    const TByteBuffer bytes = PeekRemaining(stream, MaxPspBytes);
     if (bytes.size() < HeaderSize || !SignatureMatches(bytes)) return false;
     TPspReader in(bytes);
     in.Skip(32);
@@ -104,14 +102,7 @@ bool TPSPGraphic::ReadImageProperties(TStream& stream, int imageIndex) {
 }
 
 void TPSPGraphic::LoadFromStream(TStream& stream) {
-    BeginLoad(stream);
-    bool understood = false;
-    try {
-        understood = ReadImageProperties(stream, 0);
-    } catch (const EReadError&) {
-        understood = false;
-    }
-    if (!understood) throw EInvalidGraphic(ReaderMessage(reader_messages::InvalidFormat, FormatName));
+    BeginLoadWithHeader(stream, FormatName);
     Progress(TProgressStage::Starting, 0, reader_messages::Preparing);
     const TByteBuffer bytes = stream.ReadRemaining(MaxPspBytes);
     TPspReader in(bytes);

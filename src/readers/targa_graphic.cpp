@@ -32,16 +32,6 @@ bool PlausibleHeader(const TTargaHeader& h) {
     return type && h.ColorMapType <= 1 && mapEntry && pixel;
 }
 
-std::size_t BytesPerPixel(int pixelSize) {
-    switch (pixelSize) {
-        case 8: return 1;
-        case 15:
-        case 16: return 2;
-        case 24: return 3;
-        default: return 4;
-    }
-}
-
 }  // namespace
 
 bool TTargaGraphic::CanLoadStream(TStream& stream) {
@@ -144,7 +134,7 @@ void TTargaGraphic::LoadFromStream(TStream& stream) {
             }
         }
     }
-    const std::size_t rowSize = static_cast<std::size_t>(h.Width) * BytesPerPixel(h.PixelSize);
+    const std::size_t rowSize = static_cast<std::size_t>(h.Width) * TargaBytesPerPixel(h.PixelSize);
     // Uncompressed rows must all be there before the raster is made.
     if (h.ImageType >= 1 && h.ImageType <= 3 &&
         static_cast<std::int64_t>(rowSize) * h.Height > stream.Size() - stream.Position()) {
