@@ -64,17 +64,17 @@ private:
     void PlayRecord(std::uint16_t function, std::span<const std::uint8_t> params) {
         TRecordReader p(params, "Metafile is not valid");
         auto s16 = [&] { return static_cast<double>(static_cast<std::int16_t>(p.ReadU16LE())); };
+        // Point parameters are stored y first.
+        auto point = [&] {
+            const double y = s16();
+            return TPoint{s16(), y};
+        };
         try {
             switch (function) {
-                case wmf::SetWindowOrg: {
-                    const double y = s16();
-                    windowOrg_ = {s16(), y};
-                    break;
-                }
+                case wmf::SetWindowOrg: windowOrg_ = point(); break;
                 case wmf::SetWindowExt: {
-                    const double y = s16();
-                    const double x = s16();
-                    if (x != 0 && y != 0) windowExt_ = {x, y};
+                    const TPoint extent = point();
+                    if (extent.X != 0 && extent.Y != 0) windowExt_ = extent;
                     break;
                 }
                 case wmf::SetPolyFillMode: windingFill_ = p.ReadU16LE() == 2; break;
@@ -100,14 +100,9 @@ private:
                     if (index < objects_.size()) objects_[index].reset();
                     break;
                 }
-                case wmf::MoveTo: {
-                    const double y = s16();
-                    position_ = {s16(), y};
-                    break;
-                }
+                case wmf::MoveTo: position_ = point(); break;
                 case wmf::LineTo: {
-                    const double y = s16();
-                    const TPoint to{s16(), y};
+                    const TPoint to = point();
                     if (pen_.visible) Line(ToDevice(position_), ToDevice(to), pen_.color);
                     position_ = to;
                     break;
