@@ -62,8 +62,7 @@ TRunSummary TBatchRun::ResizeImage(const std::vector<TSourceEntry>& entries, int
         state_.Host->ShowError(error.what());
         return summary;
     }
-    const std::vector<TSourceEntry> list = entries;
-    return jobs > 1 && list.size() > 1 ? RunAhead(list, jobs) : RunInOrder(list);
+    return jobs > 1 && entries.size() > 1 ? RunAhead(entries, jobs) : RunInOrder(entries);
 }
 
 void TBatchRun::AfterFile(TRunSummary& summary, int count) {

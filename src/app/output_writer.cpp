@@ -5,9 +5,9 @@
 
 #include "app/app_messages.h"
 #include "app/file_names.h"
-#include "graphics/exceptions.h"
 #include "app/integer_text.h"
 #include "graphics/bmp_file.h"
+#include "graphics/exceptions.h"
 #include "graphics/file_stream.h"
 #include "graphics/metafile.h"
 #include "readers/targa_graphic.h"
@@ -132,8 +132,8 @@ bool SaveResizeFiles(TRunState& state) {
         const ConversionSettings settings = state.Settings.Current();
         if (settings.Format == row.Format) {
             const std::string name = OutputFileName(settings, row.Format, state.CurrentFileName, state.RunningNumber);
+            const std::string path = BuildPath(state, name, row.Extension);
             auto write = [&] {
-                const std::string path = BuildPath(state, name, row.Extension);
                 if (state.Encoded && state.Encoded->Format == row.Format) {
                     if (state.Encoded->Failure) std::rethrow_exception(state.Encoded->Failure);
                     WriteFileReplacing(path, [&](TStream& stream) { stream.WriteBuffer(state.Encoded->Bytes); });
@@ -145,7 +145,7 @@ bool SaveResizeFiles(TRunState& state) {
             };
             if (settings.WarnOnExisting) {
                 std::error_code ignored;
-                if (!std::filesystem::exists(BuildPath(state, name, row.Extension), ignored) ||
+                if (!std::filesystem::exists(path, ignored) ||
                     state.Host->AskYesNo(TQuestion::ReplaceExisting, messages::FileExistsReplace)) {
                     write();
                 }
