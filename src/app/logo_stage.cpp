@@ -41,7 +41,7 @@ bool LoadLogo(const std::string& fileName, TBitmap& logo) {
     const std::string extension = UpperCaseAscii(ExtractFileExt(fileName));
     for (const TLogoReader& reader : LogoReaders) {
         if (reader.Extension != extension) continue;
-        if (extension == ".BMP") {
+        if (!reader.Create) {
             logo.LoadFromFile(fileName);
             return true;
         }
