@@ -52,6 +52,41 @@ public:
     }
 };
 
+// What differs between the layouts' IFDs; every layout writes its entries in tag order.
+struct TIfdLayout {
+    std::uint32_t BitsCount;  // 1, or 3 with the value pointing at three SHORTs
+    std::uint32_t BitsValue;
+    std::uint32_t Photometric;
+    std::uint32_t SamplesPerPixel;
+    std::uint32_t Pixels;  // offset of the first row
+    std::uint32_t StripBytes;
+    std::uint32_t XResolution;  // offsets of the two rationals and the software name
+    std::uint32_t YResolution;
+    std::uint32_t Software;
+    bool PlanarConfiguration;
+    std::uint32_t ColorMapCount;  // 0 without a colour map
+};
+
+void WriteIfd(TTiffBuffer& out, std::uint32_t width, std::uint32_t height, const TIfdLayout& layout) {
+    out.U16(14 + (layout.PlanarConfiguration ? 1 : 0) + (layout.ColorMapCount ? 1 : 0));
+    out.Entry(254, TypeLong, 1, 0);
+    out.SizeEntry(256, width);
+    out.SizeEntry(257, height);
+    out.Entry(258, TypeShort, layout.BitsCount, layout.BitsValue);
+    out.Entry(259, TypeShort, 1, 1);
+    out.Entry(262, TypeShort, 1, layout.Photometric);
+    out.Entry(273, TypeLong, 1, layout.Pixels);
+    out.Entry(277, TypeShort, 1, layout.SamplesPerPixel);
+    out.Entry(278, TypeLong, 1, height);
+    out.Entry(279, TypeLong, 1, layout.StripBytes);
+    out.Entry(282, TypeRational, 1, layout.XResolution);
+    out.Entry(283, TypeRational, 1, layout.YResolution);
+    if (layout.PlanarConfiguration) out.Entry(284, TypeShort, 1, 1);
+    out.Entry(296, TypeShort, 1, 2);
+    out.Entry(305, TypeAscii, 10, layout.Software);
+    if (layout.ColorMapCount) out.Entry(320, TypeShort, layout.ColorMapCount, 8);
+}
+
 }  // namespace
 
 void WriteTiffStream(TStream& stream, const TBitmap& bitmap) {
@@ -90,33 +125,24 @@ void WriteTiffStream(TStream& stream, const TBitmap& bitmap) {
         }
     };
 
-    std::uint32_t ifd;
+    TIfdLayout layout{};
+    auto putResolutionsAndSoftware = [&] {
+        layout.XResolution = out.Offset();
+        out.Put(Resolution, 8);
+        layout.YResolution = out.Offset();
+        out.Put(Resolution, 8);
+        layout.Software = out.Offset();
+        out.Put(Software, 10);
+    };
     if (bits == 1) {
         const std::size_t bytesPerRow = (width + 7) / 8;
-        const std::uint32_t pixels = out.Offset();
+        layout.Pixels = out.Offset();
         writeRows(bytesPerRow, false);
-        const std::uint32_t x = out.Offset();
-        out.Put(Resolution, 8);
-        const std::uint32_t y = out.Offset();
-        out.Put(Resolution, 8);
-        const std::uint32_t software = out.Offset();
-        out.Put(Software, 10);
-        ifd = out.Offset();
-        out.U16(14);
-        out.Entry(254, TypeLong, 1, 0);
-        out.SizeEntry(256, width);
-        out.SizeEntry(257, height);
-        out.Entry(258, TypeShort, 1, 1);
-        out.Entry(259, TypeShort, 1, 1);
-        out.Entry(262, TypeShort, 1, 1);
-        out.Entry(273, TypeLong, 1, pixels);
-        out.Entry(277, TypeShort, 1, 1);
-        out.Entry(278, TypeLong, 1, height);
-        out.Entry(279, TypeLong, 1, static_cast<std::uint32_t>(bytesPerRow * height));
-        out.Entry(282, TypeRational, 1, x);
-        out.Entry(283, TypeRational, 1, y);
-        out.Entry(296, TypeShort, 1, 2);
-        out.Entry(305, TypeAscii, 10, software);
+        putResolutionsAndSoftware();
+        layout.BitsCount = layout.BitsValue = 1;
+        layout.Photometric = 1;
+        layout.SamplesPerPixel = 1;
+        layout.StripBytes = static_cast<std::uint32_t>(bytesPerRow * height);
     } else if (bits == 4 || bits == 8) {
         if (bits == 4) width = width / 4 * 4;  // the rightmost 1 to 3 columns are dropped
         const std::size_t bytesPerRow = bits == 4 ? width / 2 : width;
@@ -129,55 +155,26 @@ void WriteTiffStream(TStream& stream, const TBitmap& bitmap) {
                 out.U16(static_cast<std::uint32_t>(c) << 8);
             }
         }
-        const std::uint32_t x = out.Offset();
-        out.Put(Resolution, 8);
-        const std::uint32_t y = out.Offset();
-        out.Put(Resolution, 8);
-        const std::uint32_t software = out.Offset();
-        out.Put(Software, 10);
-        const std::uint32_t pixels = out.Offset();
+        putResolutionsAndSoftware();
+        layout.Pixels = out.Offset();
         writeRows(bytesPerRow, false);
-        ifd = out.Offset();
-        out.U16(15);
-        out.Entry(254, TypeLong, 1, 0);
-        out.SizeEntry(256, width);
-        out.SizeEntry(257, height);
-        out.Entry(258, TypeShort, 1, static_cast<std::uint32_t>(bits));
-        out.Entry(259, TypeShort, 1, 1);
-        out.Entry(262, TypeShort, 1, 3);
-        out.Entry(273, TypeLong, 1, pixels);
-        out.Entry(277, TypeShort, 1, 1);
-        out.Entry(278, TypeLong, 1, height);
-        out.Entry(279, TypeLong, 1, static_cast<std::uint32_t>(bytesPerRow * height));
-        out.Entry(282, TypeRational, 1, x);
-        out.Entry(283, TypeRational, 1, y);
-        out.Entry(296, TypeShort, 1, 2);
-        out.Entry(305, TypeAscii, 10, software);
-        out.Entry(320, TypeShort, static_cast<std::uint32_t>(3 * entries), 8);
+        layout.BitsCount = 1;
+        layout.BitsValue = static_cast<std::uint32_t>(bits);
+        layout.Photometric = 3;
+        layout.SamplesPerPixel = 1;
+        layout.StripBytes = static_cast<std::uint32_t>(bytesPerRow * height);
+        layout.ColorMapCount = static_cast<std::uint32_t>(3 * entries);
     } else {
+        // Fixed places: resolutions at 8 and 16, bits per sample at 24, software at 30, rows at 40.
         out.Put(Resolution, 8);
         out.Put(Resolution, 8);
         out.Put(BitsPerSample888, 6);
         out.Put(Software, 10);
         writeRows(static_cast<std::size_t>(width) * 3, true);
-        ifd = out.Offset();
-        out.U16(15);
-        out.Entry(254, TypeLong, 1, 0);
-        out.SizeEntry(256, width);
-        out.SizeEntry(257, height);
-        out.Entry(258, TypeShort, 3, 24);
-        out.Entry(259, TypeShort, 1, 1);
-        out.Entry(262, TypeShort, 1, 2);
-        out.Entry(273, TypeLong, 1, 40);
-        out.Entry(277, TypeShort, 1, 3);
-        out.Entry(278, TypeLong, 1, height);
-        out.Entry(279, TypeLong, 1, width * height * 3);
-        out.Entry(282, TypeRational, 1, 8);
-        out.Entry(283, TypeRational, 1, 16);
-        out.Entry(284, TypeShort, 1, 1);
-        out.Entry(296, TypeShort, 1, 2);
-        out.Entry(305, TypeAscii, 10, 30);
+        layout = {3, 24, 2, 3, 40, width * height * 3, 8, 16, 30, true, 0};
     }
+    const std::uint32_t ifd = out.Offset();
+    WriteIfd(out, width, height, layout);
     out.U32(0);
     for (int i = 0; i < 4; ++i) out.Bytes[4 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(ifd >> (8 * i));
     stream.WriteBuffer(out.Bytes);
