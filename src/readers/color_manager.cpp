@@ -92,39 +92,36 @@ int Rescale(int value, int fromBits, int toBits) {
 
 TColorManager::TColorManager() { SetGamma(1.0f, 2.2f); }
 
+// Stores a layout value, noting a change so the converter is chosen again.
+template <class T>
+void TColorManager::Update(T& field, T value) {
+    if (value != field) changed_ = true;
+    field = value;
+}
+
 void TColorManager::SetSourceBitsPerSample(int bits) {
     if (bits <= 0 || bits > 16) throw EColorConversionError(std::string(InvalidDepth));
-    if (bits != sourceBits_) changed_ = true;
-    sourceBits_ = bits;
+    Update(sourceBits_, bits);
 }
 
 void TColorManager::SetTargetBitsPerSample(int bits) {
     if (bits <= 0 || bits > 16) throw EColorConversionError(std::string(InvalidDepth));
-    if (bits != targetBits_) changed_ = true;
-    targetBits_ = bits;
+    Update(targetBits_, bits);
 }
 
 void TColorManager::SetSourceSamplesPerPixel(int samples) {
     if (samples <= 0 || samples > 4) throw EColorConversionError(std::string(InvalidSampleCount));
-    if (samples != sourceSamples_) changed_ = true;
-    sourceSamples_ = samples;
+    Update(sourceSamples_, samples);
 }
 
 void TColorManager::SetTargetSamplesPerPixel(int samples) {
     if (samples <= 0 || samples > 4) throw EColorConversionError(std::string(InvalidSampleCount));
-    if (samples != targetSamples_) changed_ = true;
-    targetSamples_ = samples;
+    Update(targetSamples_, samples);
 }
 
-void TColorManager::SetSourceColorScheme(TColorScheme scheme) {
-    if (scheme != sourceScheme_) changed_ = true;
-    sourceScheme_ = scheme;
-}
+void TColorManager::SetSourceColorScheme(TColorScheme scheme) { Update(sourceScheme_, scheme); }
 
-void TColorManager::SetTargetColorScheme(TColorScheme scheme) {
-    if (scheme != targetScheme_) changed_ = true;
-    targetScheme_ = scheme;
-}
+void TColorManager::SetTargetColorScheme(TColorScheme scheme) { Update(targetScheme_, scheme); }
 
 void TColorManager::SetGamma(float main, float display) {
     mainGamma_ = main > 0 ? main : 1.0f;

@@ -77,6 +77,8 @@ private:
 
     static TPixelFormat PixelFormatFor(int samples, int bits);
     void ChooseConverter();
+    template <class T>
+    void Update(T& field, T value);
     void BuildYCbCrTables(int offsetRed, int offsetBlue);
     std::uint16_t Read16(const std::uint8_t* p) const;
     std::uint8_t Gamma(std::uint8_t value) const;
