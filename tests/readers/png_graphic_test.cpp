@@ -6,6 +6,7 @@
 
 #include "corpus.h"
 #include "graphics/exceptions.h"
+#include "graphic_round_trip.h"
 #include "independent_decoder.h"
 #include "temp_dir.h"
 #include "writers/png_object.h"
@@ -21,12 +22,7 @@ TBitmap LoadPng(const std::vector<std::uint8_t>& bytes) {
 }
 
 std::vector<std::uint8_t> Write(const TBitmap& bitmap, TInterlaceMode interlace = TInterlaceMode::NoInterlace) {
-    TPNGObject png;
-    png.Assign(bitmap);
-    png.InterlaceMode = interlace;
-    TMemoryStream stream;
-    png.SaveToStream(stream);
-    return stream.Bytes();
+    return testing::SaveThrough<TPNGObject>(bitmap, [&](TPNGObject& png) { png.InterlaceMode = interlace; });
 }
 
 TEST(PngGraphic, ReadsWhatTheWriterWritesInterlacedOrNot) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "corpus.h"
+#include "graphic_round_trip.h"
 #include "independent_decoder.h"
 #include "temp_dir.h"
 #include "test_images.h"
@@ -10,23 +11,8 @@
 namespace pictorand {
 namespace {
 
-std::vector<std::uint8_t> Save(const TBitmap& bitmap) {
-    TTargaGraphic targa;
-    targa.Assign(bitmap);
-    TMemoryStream stream;
-    targa.SaveToStream(stream);
-    return stream.Bytes();
-}
-
-TBitmap Load(const std::vector<std::uint8_t>& bytes) {
-    TMemoryStream stream(bytes);
-    TTargaGraphic targa;
-    targa.LoadFromStream(stream);
-    return static_cast<const TBitmap&>(targa);
-}
-
 TEST(TargaGraphic, HeadersOfWrittenFiles) {
-    const auto rgb = Save(testing::PhotoLike(5, 3));
+    const auto rgb = testing::SaveThrough<TTargaGraphic>(testing::PhotoLike(5, 3));
     EXPECT_EQ(rgb[1], 0);
     EXPECT_EQ(rgb[2], 10);
     EXPECT_EQ(rgb[5] | rgb[6] << 8, 256);
@@ -40,19 +26,19 @@ TEST(TargaGraphic, HeadersOfWrittenFiles) {
     mono.SetPixelFormat(TPixelFormat::pf1bit);
     mono.SetSize(9, 2);
     mono.SetPixel(4, 1, clWhite);
-    const auto mapped = Save(mono);
+    const auto mapped = testing::SaveThrough<TTargaGraphic>(mono);
     EXPECT_EQ(mapped[1], 1);
     EXPECT_EQ(mapped[2], 9);
     EXPECT_EQ(mapped[16], 8);
     EXPECT_GT(mapped.size(), 18u + 768u);
-    const TBitmap back = Load(mapped);
+    const TBitmap back = testing::LoadThrough<TTargaGraphic>(mapped);
     EXPECT_EQ(back.PixelFormat(), TPixelFormat::pf8bit);
     EXPECT_TRUE(testing::SamePicture(back, mono));
 }
 
 TEST(TargaGraphic, RoundTripsAndOrientation) {
     const TBitmap picture = testing::PhotoLike(37, 11);
-    EXPECT_TRUE(testing::SamePicture(Load(Save(picture)), picture));
+    EXPECT_TRUE(testing::SamePicture(testing::LoadThrough<TTargaGraphic>(testing::SaveThrough<TTargaGraphic>(picture)), picture));
 
     // A hand-made bottom-up, uncompressed 24-bit file of 1 x 2 pixels.
     std::vector<std::uint8_t> file(18, 0);
@@ -61,7 +47,7 @@ TEST(TargaGraphic, RoundTripsAndOrientation) {
     file[14] = 2;
     file[16] = 24;
     file.insert(file.end(), {1, 2, 3, 4, 5, 6});  // stored first: the bottom row
-    const TBitmap flipped = Load(file);
+    const TBitmap flipped = testing::LoadThrough<TTargaGraphic>(file);
     EXPECT_EQ(flipped.GetPixel(0, 1), RGBColor(3, 2, 1));
     EXPECT_EQ(flipped.GetPixel(0, 0), RGBColor(6, 5, 4));
 }

@@ -5,6 +5,7 @@
 #include <random>
 
 #include "corpus.h"
+#include "graphic_round_trip.h"
 #include "graphics/exceptions.h"
 #include "independent_decoder.h"
 #include "temp_dir.h"
@@ -14,23 +15,6 @@
 
 namespace pictorand {
 namespace {
-
-std::vector<std::uint8_t> Save(const TBitmap& bitmap) {
-    TGIFImage gif;
-    gif.Assign(bitmap);
-    TMemoryStream stream;
-    gif.SaveToStream(stream);
-    return stream.Bytes();
-}
-
-TBitmap Load(const std::vector<std::uint8_t>& bytes) {
-    TMemoryStream stream(bytes);
-    TGIFImage gif;
-    gif.LoadFromStream(stream);
-    TBitmap bitmap;
-    bitmap.Assign(gif);
-    return bitmap;
-}
 
 TBitmap FewColours(int width, int height) {
     TBitmap bitmap;
@@ -43,7 +27,7 @@ TBitmap FewColours(int width, int height) {
 
 TEST(GifImage, TypicalTrueColourOutput) {
     const TBitmap picture = FewColours(7, 5);
-    const auto bytes = Save(picture);
+    const auto bytes = testing::SaveThrough<TGIFImage>(picture);
     EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 6), "GIF87a");
     EXPECT_EQ(bytes[6], 7);
     EXPECT_EQ(bytes[8], 5);
@@ -59,8 +43,8 @@ TEST(GifImage, TypicalTrueColourOutput) {
               (std::vector<std::uint8_t>{0, 0, 0, 0, 7, 0, 5, 0, 0, 8}));
     EXPECT_EQ(bytes.back(), 0x3B);
     EXPECT_EQ(bytes[bytes.size() - 2], 0);
-    EXPECT_TRUE(testing::SamePicture(Load(bytes), picture)) << "at most 256 colours keep their colours exactly";
-    EXPECT_EQ(Save(picture), bytes) << "saving twice writes the same bytes";
+    EXPECT_TRUE(testing::SamePicture(testing::LoadThrough<TGIFImage>(bytes), picture)) << "at most 256 colours keep their colours exactly";
+    EXPECT_EQ(testing::SaveThrough<TGIFImage>(picture), bytes) << "saving twice writes the same bytes";
 }
 
 TEST(GifImage, PaletteBitmapsKeepTheirIndexes) {
@@ -71,10 +55,10 @@ TEST(GifImage, PaletteBitmapsKeepTheirIndexes) {
         bitmap.SetPixelFormat(c.format);
         bitmap.SetSize(9, 4);
         bitmap.SetPixel(2, 1, clWhite);
-        const auto bytes = Save(bitmap);
+        const auto bytes = testing::SaveThrough<TGIFImage>(bitmap);
         EXPECT_EQ(bytes[10], c.packed);
         EXPECT_EQ(bytes[13 + 3 * c.table + 10], c.minimumCode);
-        const TBitmap back = Load(bytes);
+        const TBitmap back = testing::LoadThrough<TGIFImage>(bytes);
         EXPECT_EQ(back.PixelFormat(), c.format);
         EXPECT_TRUE(testing::SamePicture(back, bitmap));
     }
@@ -103,7 +87,7 @@ TEST(GifImage, LzwRestartsAtCode4094AndRoundTrips) {
 }
 
 TEST(GifImage, DamagedDataNeverReadsPastItsEnd) {
-    const auto bytes = Save(testing::PhotoLike(64, 64));
+    const auto bytes = testing::SaveThrough<TGIFImage>(testing::PhotoLike(64, 64));
     for (std::size_t cut : {std::size_t{20}, bytes.size() / 2, bytes.size() - 3}) {
         std::vector<std::uint8_t> part(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(cut));
         TMemoryStream stream(part);
@@ -121,7 +105,7 @@ TEST(GifImage, DamagedDataNeverReadsPastItsEnd) {
 }
 
 TEST(GifImage, EmptyFilesAndErrors) {
-    EXPECT_TRUE(Load({}).Empty());
+    EXPECT_TRUE(testing::LoadThrough<TGIFImage>({}).Empty());
     TMemoryStream notGif(std::vector<std::uint8_t>{'G', 'I', 'F', '9', '9', 'a', 0, 0, 0, 0, 0, 0, 0});
     TGIFImage gif;
     try {
@@ -147,9 +131,9 @@ TEST(GifImage, TransparencyTravelsBothWays) {
     TBitmap bitmap = FewColours(6, 6);
     bitmap.SetTransparent(true);
     bitmap.SetTransparentColor(clWhite);
-    const auto bytes = Save(bitmap);
+    const auto bytes = testing::SaveThrough<TGIFImage>(bitmap);
     EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 6), "GIF89a") << "the control extension needs 89a";
-    const TBitmap back = Load(bytes);
+    const TBitmap back = testing::LoadThrough<TGIFImage>(bytes);
     EXPECT_TRUE(back.Transparent());
     EXPECT_EQ(back.TransparentColor(), clWhite);
 }

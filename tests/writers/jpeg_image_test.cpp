@@ -5,6 +5,7 @@
 #include <jerror.h>
 
 #include "corpus.h"
+#include "graphic_round_trip.h"
 #include "independent_decoder.h"
 #include "temp_dir.h"
 #include "test_images.h"
@@ -13,23 +14,11 @@ namespace pictorand {
 namespace {
 
 std::vector<std::uint8_t> Encode(const TBitmap& bitmap, int quality, bool grayscale = false) {
-    TJPEGImage jpeg;
-    jpeg.Assign(bitmap);
-    jpeg.Options.Quality = quality;
-    jpeg.Options.Grayscale = grayscale;
-    jpeg.EncodeJpeg();
-    TMemoryStream stream;
-    jpeg.SaveToStream(stream);
-    return stream.Bytes();
-}
-
-TBitmap Decode(const std::vector<std::uint8_t>& bytes) {
-    TMemoryStream stream(bytes);
-    TJPEGImage jpeg;
-    jpeg.LoadFromStream(stream);
-    TBitmap bitmap;
-    bitmap.Assign(jpeg);
-    return bitmap;
+    return testing::SaveThrough<TJPEGImage>(bitmap, [&](TJPEGImage& jpeg) {
+        jpeg.Options.Quality = quality;
+        jpeg.Options.Grayscale = grayscale;
+        jpeg.EncodeJpeg();
+    });
 }
 
 TEST(JpegImage, WrittenFilesAreBaselineJfifAndDecodeClose) {
@@ -42,7 +31,7 @@ TEST(JpegImage, WrittenFilesAreBaselineJfifAndDecodeClose) {
         EXPECT_EQ(std::string(bytes.begin() + 6, bytes.begin() + 10), "JFIF");
         EXPECT_EQ(bytes[bytes.size() - 2], 0xFF);
         EXPECT_EQ(bytes[bytes.size() - 1], 0xD9);
-        const TBitmap decoded = Decode(bytes);
+        const TBitmap decoded = testing::LoadThrough<TJPEGImage>(bytes);
         EXPECT_EQ(decoded.PixelFormat(), TPixelFormat::pf24bit);
         EXPECT_GT(testing::Psnr(picture, decoded), psnr) << quality;
     }
@@ -92,11 +81,11 @@ TEST(JpegImage, PaletteBitmapsAreExpandedAndGreyFilesDecodeToEightBits) {
     palette.SetPixel(3, 3, RGBColor(255, 0, 0));
     const auto colour = Encode(palette, 90);
     EXPECT_FALSE(ReadJpegHeader(colour).Grayscale);
-    EXPECT_EQ(Decode(colour).PixelFormat(), TPixelFormat::pf24bit);
+    EXPECT_EQ(testing::LoadThrough<TJPEGImage>(colour).PixelFormat(), TPixelFormat::pf24bit);
 
     const auto grey = Encode(testing::PhotoLike(64, 64), 90, true);
     EXPECT_TRUE(ReadJpegHeader(grey).Grayscale);
-    const TBitmap decoded = Decode(grey);
+    const TBitmap decoded = testing::LoadThrough<TJPEGImage>(grey);
     EXPECT_EQ(decoded.PixelFormat(), TPixelFormat::pf8bit);
     EXPECT_LE(decoded.Palette().size(), 236u);
     for (const TRGBQuad& entry : decoded.Palette()) {
@@ -108,7 +97,7 @@ TEST(JpegImage, PaletteBitmapsAreExpandedAndGreyFilesDecodeToEightBits) {
 TEST(JpegImage, CutFilesDecodeAndGarbageFails) {
     const auto bytes = Encode(testing::PhotoLike(256, 256), 80);
     const std::vector<std::uint8_t> cut(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(bytes.size() * 3 / 4));
-    const TBitmap partial = Decode(cut);
+    const TBitmap partial = testing::LoadThrough<TJPEGImage>(cut);
     EXPECT_EQ(partial.Width(), 256);
     std::vector<std::uint8_t> garbage(100, 0x42);
     TMemoryStream stream(garbage);

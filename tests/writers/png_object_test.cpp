@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include "graphic_round_trip.h"
 #include "independent_decoder.h"
 #include "temp_dir.h"
 #include "test_images.h"
@@ -33,12 +34,7 @@ std::vector<TParsedChunk> Chunks(const std::vector<std::uint8_t>& file) {
 }
 
 std::vector<std::uint8_t> Save(const TBitmap& bitmap, TInterlaceMode interlace = TInterlaceMode::NoInterlace) {
-    TPNGObject png;
-    png.Assign(bitmap);
-    png.InterlaceMode = interlace;
-    TMemoryStream stream;
-    png.SaveToStream(stream);
-    return stream.Bytes();
+    return testing::SaveThrough<TPNGObject>(bitmap, [&](TPNGObject& png) { png.InterlaceMode = interlace; });
 }
 
 std::vector<std::uint8_t> Inflate(const std::vector<TParsedChunk>& chunks) {
