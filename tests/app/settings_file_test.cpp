@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "graphics/cp1251.h"
 #include "graphics/exceptions.h"
 #include "temp_dir.h"
@@ -219,6 +221,25 @@ TEST(SettingsFile, ShortFileChangesNothingAndSaysWhy) {
         EXPECT_STREQ(error.what(), "Read beyond end of file");
     }
     EXPECT_EQ(s, ConversionSettings{});
+}
+
+TEST(SettingsFile, RandomFilesOfEveryLengthLoadOrSayWhy) {
+    testing::TTempDir dir;
+    const std::string path = dir.File("Setting.dat");
+    std::mt19937 random(1251);
+    for (std::size_t length = 0; length <= 200; ++length) {
+        std::vector<std::uint8_t> bytes(length);
+        for (std::uint8_t& b : bytes) b = static_cast<std::uint8_t>(random());
+        testing::WriteFileBytes(path, bytes);
+        ConversionSettings s;
+        if (length < SettingsRecordSize) {
+            EXPECT_THROW(ReadSettingsFile(path, s), EInOutError) << length;
+            EXPECT_EQ(s, ConversionSettings{}) << length;
+        } else {
+            EXPECT_TRUE(ReadSettingsFile(path, s)) << length;
+            EXPECT_LE(Utf8ToCp1251(s.AddedWordText).size(), 15u) << "texts stay within their fields";
+        }
+    }
 }
 
 TEST(SettingsFile, UnwritableFolderRaisesAnInputOutputError) {

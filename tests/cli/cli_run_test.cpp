@@ -68,6 +68,29 @@ TEST(CliRun, UnreadableFileGivesTheLoadMessageAndStatusOne) {
     EXPECT_TRUE(std::filesystem::exists(dir.File("out/good.bmp"))) << "the run goes on";
 }
 
+TEST(CliRun, FolderOfDamagedAndGoodFilesConvertsEveryGoodOne) {
+    testing::TTempDir dir;
+    std::filesystem::create_directories(dir.File("in"));
+    Picture().SaveToFile(dir.File("in/good1.bmp"));
+    Picture().SaveToFile(dir.File("in/good2.bmp"));
+    const std::map<std::string, std::vector<std::uint8_t>> damaged = {
+        {"bad.gif", {'G', 'I', 'F', '8', '9', 'a', 1}},
+        {"bad.jpg", {0xFF, 0xD8, 0xFF, 0x00, 0x13}},
+        {"bad.png", {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0}},
+        {"bad.psd", {'8', 'B', 'P', 'S', 0, 1}},
+        {"bad.tif", {'I', 'I', 42, 0, 8, 0, 0, 0}},
+    };
+    for (const auto& [name, bytes] : damaged) testing::WriteFileBytes(dir.File("in/" + name), bytes);
+
+    const TCliResult result = RunCli(dir, "--output-dir out --format bmp --size none --naming keep in");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(std::filesystem::exists(dir.File("out/good1.bmp")));
+    EXPECT_TRUE(std::filesystem::exists(dir.File("out/good2.bmp")));
+    for (const auto& [name, bytes] : damaged) {
+        EXPECT_NE(result.errors.find("Невозможно загрузить файл " + name + "!"), std::string::npos) << name << result.errors;
+    }
+}
+
 TEST(CliRun, ExistingOutputsAreKeptUnlessAskedToReplace) {
     testing::TTempDir dir;
     Picture().SaveToFile(dir.File("a.bmp"));
