@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "graphics/bmp_file.h"
 #include "graphics/exceptions.h"
@@ -173,6 +174,14 @@ void TBitmap::AssignTo(TGraphic& dest) const {
         return;
     }
     TGraphic::AssignTo(dest);
+}
+
+void TBitmap::ReleaseTo(TBitmap& dest) {
+    if (&dest == this) return;
+    const TProgressEvent progress = dest.OnProgress;
+    dest.TBitmap::operator=(std::move(*this));
+    dest.OnProgress = progress;
+    TBitmap::operator=(TBitmap());
 }
 
 void TBitmap::LoadFromStream(TStream& stream) {

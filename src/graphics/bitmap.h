@@ -77,6 +77,8 @@ public:
 
     void Assign(const TGraphic& source) override;
     void AssignTo(TGraphic& dest) const override;
+    // Moves the pixels to dest and leaves this bitmap empty.
+    void ReleaseTo(TBitmap& dest) override;
 
     // Windows device-independent bitmap files.
     void LoadFromStream(TStream& stream) override;

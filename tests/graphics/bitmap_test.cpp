@@ -149,6 +149,20 @@ TEST(BitmapAssign, CopiesPixelsPaletteAndTransparency) {
     EXPECT_EQ(copy.Width(), 2);
 }
 
+TEST(BitmapAssign, ReleaseHandsOverThePixelsWithoutACopy) {
+    TBitmap source = Make(TPixelFormat::pf8bit, 3, 2, {TRGBQuad::From(clWhite)});
+    source.SetTransparent(true);
+    const std::uint8_t* pixels = source.ScanLine(0);
+    TBitmap dest;
+    source.ReleaseTo(dest);
+    EXPECT_EQ(dest.ScanLine(0), pixels);
+    EXPECT_EQ(dest.PixelFormat(), TPixelFormat::pf8bit);
+    EXPECT_EQ(dest.Palette().size(), 1u);
+    EXPECT_TRUE(dest.Transparent());
+    EXPECT_TRUE(source.Empty()) << "the released bitmap holds nothing";
+    EXPECT_EQ(source.Width(), 0);
+}
+
 TEST(BitmapSize, RefusesAbsurdSizes) {
     TBitmap bitmap;
     bitmap.SetPixelFormat(TPixelFormat::pf32bit);
