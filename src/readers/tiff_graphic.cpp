@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <zlib.h>
 
 #include "graphics/raster_limits.h"
@@ -15,6 +16,16 @@ namespace {
 
 constexpr std::string_view FormatName = "TIF/TIFF";
 constexpr std::size_t MaxTiffBytes = std::size_t{1} << 31;
+
+// A tag value used as a count or offset: values that are negative or not a number give
+// 0, values beyond T's range give its maximum. Tags may hold floating-point values.
+template <class T>
+T ClampedInteger(double value) {
+    constexpr T largest = std::numeric_limits<T>::max();
+    if (!(value > 0)) return 0;
+    if (value >= static_cast<double>(largest)) return largest;
+    return static_cast<T>(value);
+}
 constexpr std::size_t EntrySize = 12;
 constexpr std::uint16_t MaxEntries = 4096;
 
@@ -213,7 +224,7 @@ bool TTIFFGraphic::ParseProperties(int imageIndex) {
     if (p.Width == 0 || p.Height == 0) return false;
     p.SamplesPerPixel = static_cast<std::uint8_t>(std::min<std::uint32_t>(ReadInteger(tag::SamplesPerPixel, 1), 255));
     const std::vector<double> bits = ReadValues(tag::BitsPerSample);
-    p.BitsPerSample = static_cast<std::uint8_t>(bits.empty() ? 1 : std::clamp(bits.front(), 0.0, 255.0));
+    p.BitsPerSample = bits.empty() ? 1 : ClampedInteger<std::uint8_t>(bits.front());
     p.BitsPerPixel = static_cast<std::uint8_t>(std::min(255, p.SamplesPerPixel * p.BitsPerSample));
     p.TileWidth = ReadInteger(tag::TileWidth, 0);
     p.TileLength = ReadInteger(tag::TileLength, 0);
@@ -233,8 +244,8 @@ bool TTIFFGraphic::ParseProperties(int imageIndex) {
         default: p.ColorScheme = TColorScheme::Unknown; break;
     }
     const std::vector<double> subsampling = ReadValues(tag::YCbCrSubsampling);
-    p.YCbCrSubsampling[0] = static_cast<std::uint8_t>(subsampling.size() > 0 ? subsampling[0] : 2);
-    p.YCbCrSubsampling[1] = static_cast<std::uint8_t>(subsampling.size() > 1 ? subsampling[1] : 2);
+    p.YCbCrSubsampling[0] = subsampling.size() > 0 ? ClampedInteger<std::uint8_t>(subsampling[0]) : 2;
+    p.YCbCrSubsampling[1] = subsampling.size() > 1 ? ClampedInteger<std::uint8_t>(subsampling[1]) : 2;
     p.PlanarConfig = static_cast<std::uint16_t>(ReadInteger(tag::PlanarConfig, 0));
     p.Predictor = static_cast<std::uint16_t>(ReadInteger(tag::Predictor, 0));
     double xResolution = ReadReal(tag::XResolution, 0), yResolution = ReadReal(tag::YResolution, 0);
@@ -242,11 +253,17 @@ bool TTIFFGraphic::ParseProperties(int imageIndex) {
         xResolution *= 2.54;
         yResolution *= 2.54;
     }
-    p.XResolution = static_cast<float>(xResolution);
-    p.YResolution = static_cast<float>(yResolution);
+    // Held as float; a double tag may not fit one.
+    const auto toFloat = [](double v) {
+        constexpr double largest = std::numeric_limits<float>::max();
+        return static_cast<float>(v > largest ? largest : v < -largest ? -largest : v);
+    };
+    p.XResolution = toFloat(xResolution);
+    p.YResolution = toFloat(yResolution);
     if (ReadInteger(tag::FillOrder, 1) == 2) p.Options |= image_options::ReversedBits;
     const std::vector<double> rows = ReadValues(tag::RowsPerStrip);
-    p.RowsPerStrip = rows.empty() || rows.front() >= 4294967295.0 || rows.front() == 0 ? p.Height : static_cast<std::uint32_t>(rows.front());
+    const std::uint32_t rowsInStrip = rows.empty() ? 0 : ClampedInteger<std::uint32_t>(rows.front());
+    p.RowsPerStrip = rowsInStrip == 0 || rowsInStrip == std::numeric_limits<std::uint32_t>::max() ? p.Height : rowsInStrip;
     return true;
 }
 
@@ -369,16 +386,16 @@ void TTIFFGraphic::LoadFromStream(TStream& stream) {
     std::uint32_t row = 0;
     std::vector<std::uint8_t> strip;
     for (std::size_t s = 0; s < offsets.size() && row < p.Height; ++s) {
-        const auto offset = static_cast<std::size_t>(offsets[s]);
+        const auto offset = ClampedInteger<std::size_t>(offsets[s]);
         if (offset >= file_.size()) break;
         const double perStrip = rowsPerStrip[std::min(s, rowsPerStrip.size() - 1)];
         // The last strip holds only the rows that remain.
-        const std::size_t rows = std::min<std::size_t>(static_cast<std::size_t>(perStrip), p.Height - row);
+        const std::size_t rows = std::min<std::size_t>(ClampedInteger<std::size_t>(perStrip), p.Height - row);
         const std::size_t unpacked = rows * bytesPerLine;
         const std::size_t available = file_.size() - offset;
         strip.assign(unpacked, 0);
         if (decoder) {
-            const std::size_t count = s < counts.size() ? std::min(static_cast<std::size_t>(counts[s]), available) : available;
+            const std::size_t count = s < counts.size() ? std::min(ClampedInteger<std::size_t>(counts[s]), available) : available;
             const std::uint8_t* source = file_.data() + offset;
             std::uint8_t* dest = strip.data();
             decoder->Decode(source, dest, count, unpacked);
