@@ -27,8 +27,10 @@ bench: deps
 	cmake --build build-bench -j $(JOBS) --target resample_benchmark pictorand-cli
 	./build-bench/bench/resample_benchmark
 
-# libFuzzer targets (clang) in build-fuzz; `make fuzz-run SECONDS=N` runs each for N seconds.
+# libFuzzer targets (clang) in build-fuzz; `make fuzz-run SECONDS=N` runs each for N seconds,
+# `make fuzz-run SECONDS=N TARGETS="bmp wmf"` only the named ones.
 SECONDS ?= 60
+TARGETS ?=
 fuzz:
 	@PICTORAND_EXTRA_PACKAGES="clang libclang-rt-14-dev" bash scripts/install-deps.sh
 	cmake -S . -B build-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -36,7 +38,7 @@ fuzz:
 	cmake --build build-fuzz -j $(JOBS)
 
 fuzz-run: fuzz
-	bash fuzz/run.sh $(SECONDS)
+	bash fuzz/run.sh $(SECONDS) $(TARGETS)
 
 # Every corpus and regression file through every target, under ASan and UBSan.
 fuzz-replay: deps

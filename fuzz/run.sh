@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Runs every libFuzzer target for SECONDS seconds, seeded from the shared test corpus.
+# Runs libFuzzer targets for SECONDS seconds each, seeded from the shared test corpus.
+# Usage: run.sh [SECONDS] [TARGET...]; with no targets every one is run in turn.
+# The full fuzzer output of each target is kept in build-fuzz/logs/<target>.log.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 SECONDS_PER_TARGET=${1:-60}
+shift || true
 corpus=../shared/corpus
 declare -A seeds=(
   [bmp]="bmpsuite" [png]="pngsuite" [gif]="gif-test-suite" [jpeg]="pillow/jpeg image-rs/images/jpg"
@@ -10,7 +13,11 @@ declare -A seeds=(
   [psd]="psd-tools kimageformats/psd pillow/psd" [psp]="exiftool" [wmf]="wmf2svg dtformats" [settings]="" [roundtrip]="pngsuite bmpsuite"
 )
 declare -A dictionaries=([bmp]=bmp [png]=png [gif]=gif [jpeg]=jpeg [tiff]=tiff [psd]=psd [psp]=psp [wmf]=wmf [roundtrip]=png)
-for target in "${!seeds[@]}"; do
+targets=("$@")
+[ ${#targets[@]} -eq 0 ] && targets=("${!seeds[@]}")
+mkdir -p build-fuzz/logs
+for target in "${targets[@]}"; do
+  [ -v "seeds[$target]" ] || { echo "unknown fuzz target: $target" >&2; exit 2; }
   work=build-fuzz/corpus/$target
   mkdir -p "$work" "fuzz/regressions/$target"
   dirs=("$work" "fuzz/regressions/$target")
@@ -20,5 +27,9 @@ for target in "${!seeds[@]}"; do
   dict=${dictionaries[$target]:-}
   [ -n "$dict" ] && options+=(-dict="fuzz/dictionaries/$dict.dict")
   echo "== $target"
-  ./build-fuzz/fuzz/fuzz_"$target" "${options[@]}" "${dirs[@]}" 2>&1 | grep -E '^#[0-9]+.*(DONE|pulse)|ERROR|SUMMARY' | tail -3
+  log=build-fuzz/logs/$target.log
+  status=0
+  ./build-fuzz/fuzz/fuzz_"$target" "${options[@]}" "${dirs[@]}" >"$log" 2>&1 || status=$?
+  grep -E '^#[0-9]+.*(DONE|pulse)|ERROR|SUMMARY' "$log" | tail -3
+  [ $status -eq 0 ] || { echo "fuzz_$target stopped with status $status; see $log" >&2; exit $status; }
 done

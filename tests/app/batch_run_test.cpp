@@ -128,6 +128,53 @@ TEST_F(BatchRun, WriterErrorEndsTheRun) {
     EXPECT_TRUE(host_.Progress.empty());
 }
 
+// Moves the output folder aside after the first file and leaves a plain file in its place,
+// which no user, root included, can write into.
+class TFolderVanishingHost : public testing::TScriptedHost {
+public:
+    TFolderVanishingHost(std::filesystem::path folder, std::filesystem::path aside)
+        : folder_(std::move(folder)), aside_(std::move(aside)) {}
+    void SetProgress(int percent) override {
+        TScriptedHost::SetProgress(percent);
+        if (Progress.size() != 1) return;
+        std::filesystem::rename(folder_, aside_);
+        testing::WriteFileBytes(folder_, {0});
+    }
+
+private:
+    std::filesystem::path folder_;
+    std::filesystem::path aside_;
+};
+
+TEST_F(BatchRun, OutputFolderVanishingMidRunEndsTheRunAndKeepsEveryFile) {
+    settings_.Settings().Naming = NamingMode::KeepName;
+    settings_.Settings().SetReplaceSilently(true);
+    for (const int jobs : {1, 2}) {
+        SCOPED_TRACE(jobs);
+        std::filesystem::remove_all(out_);
+        const std::filesystem::path aside = dir_.Path() / ("aside" + std::to_string(jobs));
+        std::filesystem::create_directories(out_);
+        testing::WriteFileBytes(out_ / "b.bmp", {7, 7});
+        TFolderVanishingHost host(out_, aside);
+        TBatchRun run(host, settings_);
+        run.OutputFolder = [this] { return out_.string(); };
+        const TRunSummary summary =
+            run.ResizeImage(std::vector<TSourceEntry>{{Good("a.bmp"), ""}, {Good("b.bmp"), ""}, {Good("c.bmp"), ""}},
+                            jobs);
+        ASSERT_EQ(host.Errors.size(), 1u);
+        EXPECT_NE(host.Errors[0].find("Cannot create file"), std::string::npos) << host.Errors[0];
+        EXPECT_TRUE(summary.Escaped);
+        EXPECT_EQ(summary.Written, 1);
+        EXPECT_EQ(host.Progress, (std::vector<int>{33}));
+        std::vector<std::string> left;
+        for (const auto& e : std::filesystem::directory_iterator(aside)) left.push_back(e.path().filename().string());
+        std::sort(left.begin(), left.end());
+        EXPECT_EQ(left, (std::vector<std::string>{"a.bmp", "b.bmp"})) << "no temporary file is left behind";
+        EXPECT_EQ(testing::ReadFileBytes(aside / "b.bmp"), (std::vector<std::uint8_t>{7, 7}));
+        EXPECT_EQ(testing::ReadFileBytes(out_), (std::vector<std::uint8_t>{0}));
+    }
+}
+
 TEST_F(BatchRun, ExistingOutputsFollowTheOverwritePolicy) {
     settings_.Settings().Naming = NamingMode::KeepName;
     testing::WriteFileBytes(out_ / "a.bmp", {1});
