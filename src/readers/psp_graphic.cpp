@@ -49,6 +49,19 @@ bool ReadBlock(TPspReader& in, int version, std::size_t limit, TBlock& block) {
     return true;
 }
 
+// Files from later program versions put extension blocks between a layer's information
+// chunk and its bitmap information chunk; skips them. A chunk length never starts with a
+// block identifier, whose four bytes would make it millions of bytes long.
+void SkipLayerExtensionBlocks(TPspReader& in, int version, std::size_t limit) {
+    static constexpr std::uint8_t Identifier[4] = {'~', 'B', 'K', 0};
+    while (in.Position() + sizeof Identifier <= limit &&
+           std::equal(std::begin(Identifier), std::end(Identifier), in.Data().begin() + static_cast<std::ptrdiff_t>(in.Position()))) {
+        TBlock extension;
+        if (!ReadBlock(in, version, limit, extension)) return;
+        in.Seek(extension.End);
+    }
+}
+
 }  // namespace
 
 bool TPSPGraphic::CanLoadStream(TStream& stream) {
@@ -167,6 +180,7 @@ void TPSPGraphic::LoadFromStream(TStream& stream) {
                     in.Skip(nameLength);
                     type = in.ReadU8();
                     in.Seek(std::min<std::size_t>(chunkStart + chunkLength, layer.End));
+                    SkipLayerExtensionBlocks(in, version, layer.End);
                     const std::size_t infoStart = in.Position();
                     bitmapInfoEnd = std::min<std::size_t>(infoStart + in.ReadU32LE(), layer.End);
                 }

@@ -6,6 +6,7 @@
 #include "readers/psd_graphic.h"
 #include "readers/psp_graphic.h"
 #include "temp_dir.h"
+#include "writers/jpeg_image.h"
 
 namespace pictorand {
 namespace {
@@ -106,9 +107,10 @@ TEST(PsdGraphic, CorpusFilesMatchTheirReferences) {
     }
 }
 
-// A version 5 Paint Shop Pro file: attributes, an optional palette and one layer.
+// A version 5 Paint Shop Pro file: attributes, an optional palette and one layer. Later
+// versions may hold extension blocks after the layer's information chunk.
 std::vector<std::uint8_t> Psp(int depth, std::uint16_t compression, const std::vector<std::vector<std::uint8_t>>& channels,
-                              int width, const std::vector<std::uint8_t>& palette = {}) {
+                              int width, const std::vector<std::uint8_t>& palette = {}, int layerExtensions = 0) {
     std::vector<std::uint8_t> out(32, 0);
     const std::string signature = "Paint Shop Pro Image File";
     std::copy(signature.begin(), signature.end(), out.begin());
@@ -154,6 +156,11 @@ std::vector<std::uint8_t> Psp(int depth, std::uint16_t compression, const std::v
     layer.insert(layer.end(), {0, 0});
     layer.push_back(1);  // raster layer
     layer.insert(layer.end(), 114, 0);
+    for (int e = 0; e < layerExtensions; ++e) {
+        layer.insert(layer.end(), {'~', 'B', 'K', 0, 33, 0});
+        l32(12);
+        layer.insert(layer.end(), 12, 0xEE);
+    }
     l32(8);  // bitmap information chunk: length, bitmap count, channel count
     layer.insert(layer.end(), {1, 0, static_cast<std::uint8_t>(channels.size()), 0});
     for (std::size_t c = 0; c < channels.size(); ++c) {
@@ -198,6 +205,31 @@ TEST(PspGraphic, LayersPalettesAndCompression) {
     EXPECT_THROW(LoadPsp(Psp(16, 0, {{1, 2}}, 1)), EInvalidGraphic) << "depth 16";
     auto shortChannel = Psp(24, 0, {{1}, {2}, {3}}, 4);  // channels smaller than the image
     EXPECT_NO_THROW(LoadPsp(shortChannel));
+
+    for (const int extensions : {1, 2}) {
+        const TBitmap extended = LoadPsp(Psp(24, 0, {{10, 20}, {30, 40}, {50, 60}}, 2, {}, extensions));
+        EXPECT_EQ(extended.GetPixel(1, 0), RGBColor(20, 40, 60)) << extensions << " extension blocks before the bitmap information";
+    }
+}
+
+// A file written by a much later program version, whose layer carries an extension block,
+// holds the same picture in its layer as in its JPEG composite image.
+TEST(PspGraphic, LaterVersionLayerMatchesTheFilesOwnComposite) {
+    PICTORAND_REQUIRE_CORPUS(root, "exiftool");
+    const auto bytes = testing::ReadFileBytes(root / "PSP.psp");
+    const std::uint8_t jpegStart[3] = {0xFF, 0xD8, 0xFF};
+    const auto composite = std::search(bytes.begin(), bytes.end(), std::begin(jpegStart), std::end(jpegStart));
+    ASSERT_NE(composite, bytes.end());
+    TMemoryStream compositeStream(std::vector<std::uint8_t>(composite, bytes.end()));
+    TJPEGImage jpeg;
+    jpeg.LoadFromStream(compositeStream);
+    TBitmap expected;
+    jpeg.AssignTo(expected);
+
+    const TBitmap layer = LoadPsp(bytes);
+    ASSERT_EQ(layer.Width(), expected.Width());
+    ASSERT_EQ(layer.Height(), expected.Height());
+    EXPECT_GT(testing::Psnr(layer, expected), 30.0);
 }
 
 }  // namespace
