@@ -142,24 +142,31 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
     std::int64_t dataSize = stream.Size() - stream.Position();
     if (format == TPixelFormat::pf8bit) dataSize -= static_cast<std::int64_t>(PaletteBlockSize);
     dataSize = std::max<std::int64_t>(dataSize, 0);
-    const auto total = CheckedProduct(static_cast<std::int64_t>(lineSize), p.Height, MaxRasterBytes);
-    if (!total) throw EInvalidGraphic(ReaderMessage(reader_messages::InvalidFormat, FormatName));
-    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(*total), 0);
+    if (!CheckedProduct(static_cast<std::int64_t>(lineSize), p.Height, MaxRasterBytes)) {
+        throw EInvalidGraphic(ReaderMessage(reader_messages::InvalidFormat, FormatName));
+    }
+    // Only the rows the data can reach are held: two bytes of run-length data fill at
+    // most 63, raw data one byte each. Every row past them reads as the zero row kept
+    // after them, which is what a short file leaves there.
+    const std::size_t reachable = h.Encoding == 1 ? static_cast<std::size_t>(dataSize) / 2 * 63 + 1 : static_cast<std::size_t>(dataSize);
+    const std::size_t heldRows = std::min<std::size_t>(p.Height, (reachable + lineSize - 1) / lineSize);
+    const std::size_t heldBytes = heldRows * lineSize;
+    std::vector<std::uint8_t> pixels(heldBytes + (heldRows < p.Height ? lineSize : 0), 0);
     if (h.Encoding == 1) {
         std::vector<std::uint8_t> packed(static_cast<std::size_t>(dataSize));
         stream.ReadBuffer(packed.data(), packed.size());
         const std::uint8_t* source = packed.data();
         std::uint8_t* dest = pixels.data();
-        TPCXRLEDecoder().Decode(source, dest, packed.size(), pixels.size());
+        TPCXRLEDecoder().Decode(source, dest, packed.size(), heldBytes);
     } else {
-        stream.ReadBuffer(pixels.data(), std::min<std::size_t>(pixels.size(), static_cast<std::size_t>(dataSize)));
+        stream.ReadBuffer(pixels.data(), std::min<std::size_t>(heldBytes, static_cast<std::size_t>(dataSize)));
     }
 
     Progress(TProgressStage::Ending, 0, {});
     Progress(TProgressStage::Starting, 0, reader_messages::Transfering);
     progressRect_ = {0, 0, Width(), 1};
     for (int y = 0; y < Height(); ++y) {
-        const std::uint8_t* line = pixels.data() + static_cast<std::size_t>(y) * lineSize;
+        const std::uint8_t* line = pixels.data() + std::min<std::size_t>(static_cast<std::size_t>(y), heldRows) * lineSize;
         std::uint8_t* row = ScanLine(y);
         if (fourPlanes) {
             const std::size_t plane = lineSize / 4;

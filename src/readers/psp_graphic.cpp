@@ -212,20 +212,22 @@ void TPSPGraphic::LoadFromStream(TStream& stream) {
                         throw EReadError(std::string(messages::ReadError));
                     }
                     const auto data = in.ReadBytes(compressed);
-                    // Every plane holds at least the rows the conversion reads.
-                    std::vector<std::uint8_t> plane(std::max<std::size_t>(uncompressed, planeSize), 0);
+                    // A plane holds exactly the rows the conversion reads: a channel claiming
+                    // more is decoded only that far, a shorter one leaves the rest zero.
+                    const std::size_t used = std::min<std::size_t>(uncompressed, planeSize);
+                    std::vector<std::uint8_t> plane(planeSize, 0);
                     const std::uint8_t* source = data.data();
                     std::uint8_t* dest = plane.data();
                     switch (p.Compression) {
-                        case TCompressionKind::Rle: TPSPRLEDecoder().Decode(source, dest, data.size(), uncompressed); break;
+                        case TCompressionKind::Rle: TPSPRLEDecoder().Decode(source, dest, data.size(), used); break;
                         case TCompressionKind::Deflate: {
                             TLZ77Decoder inflater(Z_FINISH, false);
                             inflater.DecodeInit();
-                            inflater.Decode(source, dest, data.size(), uncompressed);
+                            inflater.Decode(source, dest, data.size(), used);
                             inflater.DecodeEnd();
                             break;
                         }
-                        case TCompressionKind::None: std::copy_n(data.begin(), std::min<std::size_t>(data.size(), uncompressed), plane.begin()); break;
+                        case TCompressionKind::None: std::copy_n(data.begin(), std::min<std::size_t>(data.size(), used), plane.begin()); break;
                         default:
                             throw EInvalidGraphic(ReaderMessage(reader_messages::NotSupported, JpegChannels, FormatName));
                     }
@@ -234,7 +236,7 @@ void TPSPGraphic::LoadFromStream(TStream& stream) {
                 }
                 Progress(TProgressStage::Starting, 0, reader_messages::Transfering);
                 for (auto& plane : planes) {
-                    if (plane.size() < planeSize) plane.assign(planeSize, 0);
+                    if (plane.empty()) plane.assign(planeSize, 0);
                 }
                 for (std::uint32_t y = 0; y < p.Height; ++y) {
                     const std::size_t at = y * rowSize;

@@ -1,6 +1,7 @@
 #include "readers/pcx_graphic.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include "corpus.h"
 #include "independent_decoder.h"
@@ -72,6 +73,33 @@ TEST(PcxGraphic, BadFilesAreRejected) {
     auto narrow = Header(200, 1, 8, 3, 2);  // lines too short for the width
     narrow.insert(narrow.end(), {0, 0, 0, 0, 0, 0});
     EXPECT_THROW(Load(narrow), EInvalidGraphic);
+}
+
+std::int64_t PeakResidentKilobytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// A tiny file claiming 30000 lines of 65535 bytes (2 GB of rows for a 1-pixel-wide
+// picture) loads what its data holds without holding the rows it cannot reach.
+TEST(PcxGraphic, HugeLinesOfATinyFileAreNotHeld) {
+    constexpr int lines = 30000;
+    auto tiny = Header(1, 1, 8, 1, 0);
+    tiny[10] = (lines - 1) & 0xFF;
+    tiny[11] = (lines - 1) >> 8;
+    tiny[66] = tiny[67] = 0xFF;
+    tiny.insert(tiny.end(), {0xC1, 42});
+    std::vector<std::uint8_t> block(769, 0);
+    block[0] = 12;
+    tiny.insert(tiny.end(), block.begin(), block.end());
+    const std::int64_t before = PeakResidentKilobytes();
+    const TBitmap loaded = Load(tiny);
+    EXPECT_LT(PeakResidentKilobytes() - before, 256 * 1024);
+    ASSERT_EQ(loaded.Height(), lines);
+    EXPECT_EQ(loaded.ScanLine(0)[0], 42);
+    EXPECT_EQ(loaded.ScanLine(1)[0], 0);
+    EXPECT_EQ(loaded.ScanLine(lines - 1)[0], 0);
 }
 
 TEST(PcxGraphic, CorpusFilesMatchAnIndependentDecoder) {
