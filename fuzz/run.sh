@@ -22,7 +22,7 @@ for target in "${targets[@]}"; do
   mkdir -p "$work" "fuzz/regressions/$target"
   dirs=("$work" "fuzz/regressions/$target")
   for s in ${seeds[$target]}; do [ -d "$corpus/$s" ] && dirs+=("$corpus/$s"); done
-  options=(-max_total_time="$SECONDS_PER_TARGET" -rss_limit_mb=2048 -timeout=10 -max_len=1048576
+  options=(-max_total_time="$SECONDS_PER_TARGET" -rss_limit_mb=2048 -malloc_limit_mb=512 -timeout=10 -max_len=1048576
            -artifact_prefix="fuzz/regressions/$target/")
   dict=${dictionaries[$target]:-}
   [ -n "$dict" ] && options+=(-dict="fuzz/dictionaries/$dict.dict")
