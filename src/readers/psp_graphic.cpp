@@ -53,9 +53,8 @@ bool ReadBlock(TPspReader& in, int version, std::size_t limit, TBlock& block) {
 // chunk and its bitmap information chunk; skips them. A chunk length never starts with a
 // block identifier, whose four bytes would make it millions of bytes long.
 void SkipLayerExtensionBlocks(TPspReader& in, int version, std::size_t limit) {
-    static constexpr std::uint8_t Identifier[4] = {'~', 'B', 'K', 0};
-    while (in.Position() + sizeof Identifier <= limit &&
-           std::equal(std::begin(Identifier), std::end(Identifier), in.Data().begin() + static_cast<std::ptrdiff_t>(in.Position()))) {
+    static constexpr char Identifier[4] = {'~', 'B', 'K', 0};
+    while (in.Position() + sizeof Identifier <= limit && std::memcmp(in.Data().data() + in.Position(), Identifier, sizeof Identifier) == 0) {
         TBlock extension;
         if (!ReadBlock(in, version, limit, extension)) return;
         in.Seek(extension.End);

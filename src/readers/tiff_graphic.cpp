@@ -16,6 +16,8 @@ namespace {
 
 constexpr std::string_view FormatName = "TIF/TIFF";
 constexpr std::size_t MaxTiffBytes = std::size_t{1} << 31;
+constexpr std::size_t EntrySize = 12;
+constexpr std::uint16_t MaxEntries = 4096;
 
 // A tag value used as a count or offset: values that are negative or not a number give
 // 0, values beyond T's range give its maximum. Tags may hold floating-point values.
@@ -26,8 +28,6 @@ T ClampedInteger(double value) {
     if (value >= static_cast<double>(largest)) return largest;
     return static_cast<T>(value);
 }
-constexpr std::size_t EntrySize = 12;
-constexpr std::uint16_t MaxEntries = 4096;
 
 namespace tag {
 constexpr std::uint16_t ImageWidth = 256, ImageLength = 257, BitsPerSample = 258, Compression = 259, Photometric = 262,
@@ -254,12 +254,9 @@ bool TTIFFGraphic::ParseProperties(int imageIndex) {
         yResolution *= 2.54;
     }
     // Held as float; a double tag may not fit one.
-    const auto toFloat = [](double v) {
-        constexpr double largest = std::numeric_limits<float>::max();
-        return static_cast<float>(v > largest ? largest : v < -largest ? -largest : v);
-    };
-    p.XResolution = toFloat(xResolution);
-    p.YResolution = toFloat(yResolution);
+    constexpr double largestFloat = std::numeric_limits<float>::max();
+    p.XResolution = static_cast<float>(std::clamp(xResolution, -largestFloat, largestFloat));
+    p.YResolution = static_cast<float>(std::clamp(yResolution, -largestFloat, largestFloat));
     if (ReadInteger(tag::FillOrder, 1) == 2) p.Options |= image_options::ReversedBits;
     const std::vector<double> rows = ReadValues(tag::RowsPerStrip);
     const std::uint32_t rowsInStrip = rows.empty() ? 0 : ClampedInteger<std::uint32_t>(rows.front());

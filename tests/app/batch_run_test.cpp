@@ -34,9 +34,11 @@ protected:
         run.OutputFolder = [this] { return out_.string(); };
         return run.ResizeImage(files);
     }
-    std::vector<std::string> Outputs() const {
+    // The names in a folder (the output folder by default), sorted.
+    std::vector<std::string> Outputs(const std::filesystem::path& folder = {}) const {
         std::vector<std::string> names;
-        for (const auto& e : std::filesystem::directory_iterator(out_)) names.push_back(e.path().filename().string());
+        for (const auto& e : std::filesystem::directory_iterator(folder.empty() ? out_ : folder))
+            names.push_back(e.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -166,10 +168,7 @@ TEST_F(BatchRun, OutputFolderVanishingMidRunEndsTheRunAndKeepsEveryFile) {
         EXPECT_TRUE(summary.Escaped);
         EXPECT_EQ(summary.Written, 1);
         EXPECT_EQ(host.Progress, (std::vector<int>{33}));
-        std::vector<std::string> left;
-        for (const auto& e : std::filesystem::directory_iterator(aside)) left.push_back(e.path().filename().string());
-        std::sort(left.begin(), left.end());
-        EXPECT_EQ(left, (std::vector<std::string>{"a.bmp", "b.bmp"})) << "no temporary file is left behind";
+        EXPECT_EQ(Outputs(aside), (std::vector<std::string>{"a.bmp", "b.bmp"})) << "no temporary file is left behind";
         EXPECT_EQ(testing::ReadFileBytes(aside / "b.bmp"), (std::vector<std::uint8_t>{7, 7}));
         EXPECT_EQ(testing::ReadFileBytes(out_), (std::vector<std::uint8_t>{0}));
     }
