@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 .PHONY: run test build deps configure clean bench fuzz fuzz-run fuzz-replay
 
 run: build
-	./$(BUILD_DIR)/src/app/pictorand
+	./$(BUILD_DIR)/src/gui/pictorand
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)

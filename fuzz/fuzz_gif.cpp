@@ -1,6 +1,6 @@
 // Fuzz target: GIF files through TGIFImage.
 #include "fuzz_common.h"
-#include "writers/gif_image.h"
+#include "formats/gif/gif_image.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     pictorand::fuzz::LoadAs<pictorand::TGIFImage>(data, size);

@@ -1,6 +1,6 @@
 // Fuzz target: JPEG files through TJPEGImage.
 #include "fuzz_common.h"
-#include "writers/jpeg_image.h"
+#include "formats/jpeg/jpeg_image.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     pictorand::fuzz::LoadAs<pictorand::TJPEGImage>(data, size);

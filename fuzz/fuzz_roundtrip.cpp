@@ -3,18 +3,18 @@
 #include <cstring>
 
 #include "fuzz_common.h"
-#include "graphics/metafile.h"
-#include "readers/pcx_graphic.h"
-#include "readers/png_graphic.h"
-#include "readers/psd_graphic.h"
-#include "readers/targa_graphic.h"
-#include "readers/tiff_graphic.h"
-#include "writers/gif_image.h"
-#include "writers/jpeg_image.h"
-#include "writers/linar_bitmap.h"
-#include "writers/pcx_writer.h"
-#include "writers/png_object.h"
-#include "writers/tiff_writer.h"
+#include "formats/wmf/metafile.h"
+#include "formats/pcx/pcx_graphic.h"
+#include "formats/png/png_graphic.h"
+#include "formats/psd/psd_graphic.h"
+#include "formats/tga/targa_graphic.h"
+#include "formats/tiff/tiff_graphic.h"
+#include "formats/gif/gif_image.h"
+#include "formats/jpeg/jpeg_image.h"
+#include "formats/ico/linar_bitmap.h"
+#include "formats/pcx/pcx_writer.h"
+#include "formats/png/png_object.h"
+#include "formats/tiff/tiff_writer.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <array>
 #include <cstring>
 
-#include "app/settings_file.h"
+#include "engine/settings_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace pictorand;

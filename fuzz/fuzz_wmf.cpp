@@ -1,6 +1,6 @@
 // Fuzz target: Windows metafiles, loaded and played onto a raster as the loader does.
 #include "fuzz_common.h"
-#include "graphics/metafile.h"
+#include "formats/wmf/metafile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace pictorand;

@@ -4,16 +4,28 @@
 #include <array>
 #include <utility>
 
-#include "app/integer_text.h"
-#include "app/settings_file.h"
+#include "engine/integer_text.h"
+#include "engine/settings_file.h"
+#include "formats/format_table.h"
 #include "graphics/exceptions.h"
 
 namespace pictorand {
 
-const char* const CliUsage =
-    "Usage: pictorand-cli [options] FILE|FOLDER...\n"
+namespace {
+
+// The writable formats' names as the help lists them, "bmp|jpg|...".
+std::string FormatNameList() {
+    std::string list;
+    for (OutputFormat format : WriterOrder) list += (list.empty() ? "" : "|") + std::string(OutputFormatRow(format).Name);
+    return list;
+}
+
+}  // namespace
+
+std::string CliUsage() {
+    return "Usage: pictorand-cli [options] FILE|FOLDER...\n"
     "  --output-dir DIR        folder for the output files (required)\n"
-    "  --format F              bmp|jpg|gif|tga|tif|png|pcx|ico|wmf\n"
+    "  --format F              " + FormatNameList() + "\n"
     "  --size S                pixels:N|percent:N|cm:N|mm:N|custom:WxH|none\n"
     "  --filter F              box|triangle|hermite|bell|b-spline|lanczos3|mitchell\n"
     "  --quality N             JPEG quality: 10 20 30 35 40 45 50 55 60 65 70 75 80 85 90 95 100\n"
@@ -26,14 +38,15 @@ const char* const CliUsage =
     "  --jobs N                files prepared in parallel (default: the number of cores)\n"
     "  --recursive             descend into folders given as sources, mirroring them\n"
     "  --help, --version\n";
+}
 
 namespace {
 
-const std::pair<std::string_view, OutputFormat> FormatNames[] = {
-    {"bmp", OutputFormat::Bmp}, {"jpg", OutputFormat::Jpg}, {"gif", OutputFormat::Gif},
-    {"tga", OutputFormat::Tga}, {"tif", OutputFormat::Tiff}, {"png", OutputFormat::Png},
-    {"pcx", OutputFormat::Pcx}, {"ico", OutputFormat::Ico}, {"wmf", OutputFormat::Wmf},
-};
+OutputFormat FormatNamed(std::string_view name) {
+    const TFormatRow* row = FindOutputFormat(name);
+    if (!row) throw TUsageError("unknown value '" + std::string(name) + "' for --format");
+    return *row->Output;
+}
 
 // The kernel actually used by each list item: the Hermite and Triangle items swap kernels,
 // so the name given here chooses the item whose kernel it is.
@@ -146,7 +159,7 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
         if (arg == "--help" || arg == "-h") options.ShowHelp = true;
         else if (arg == "--version") options.ShowVersion = true;
         else if (arg == "--output-dir" || arg == "-o") options.OutputDir = value();
-        else if (arg == "--format" || arg == "-f") s.Format = Lookup(FormatNames, value(), "--format");
+        else if (arg == "--format" || arg == "-f") s.Format = FormatNamed(value());
         else if (arg == "--size" || arg == "-s") ApplySize(s, value());
         else if (arg == "--filter") s.Filter = static_cast<std::int32_t>(Lookup(FilterNames, value(), "--filter"));
         else if (arg == "--quality" || arg == "-q") {

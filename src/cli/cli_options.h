@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/conversion_settings.h"
+#include "engine/conversion_settings.h"
 
 namespace pictorand {
 
@@ -38,6 +38,7 @@ public:
 // whatever its position, so that the other options override it.
 TCliOptions ParseCommandLine(const std::vector<std::string>& arguments);
 
-extern const char* const CliUsage;
+// The help text.
+std::string CliUsage();
 
 }  // namespace pictorand

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/file_names.h"
-#include "app/source_loader.h"
+#include "engine/file_names.h"
+#include "formats/format_table.h"
 
 namespace pictorand {
 
@@ -12,7 +12,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool Supported(const fs::path& file) { return FindSourceReader(ExtractFileExt(file.filename().string())) != nullptr; }
+bool Supported(const fs::path& file) { return FindReadableFormat(ExtractFileExt(file.filename().string())) != nullptr; }
 
 void AddFolder(const fs::path& root, const fs::path& folder, bool recursive, std::vector<TSourceEntry>& out) {
     std::vector<fs::path> files, folders;

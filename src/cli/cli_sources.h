@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/batch_run.h"
+#include "engine/batch_run.h"
 
 namespace pictorand {
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "app/batch_run.h"
+#include "engine/batch_run.h"
 #include "cli/cli_options.h"
 #include "cli/cli_sources.h"
 #include "cli/terminal_host.h"
@@ -19,11 +19,11 @@ int main(int argc, char* argv[]) {
     try {
         options = ParseCommandLine(arguments);
     } catch (const TUsageError& error) {
-        std::fprintf(stderr, "pictorand-cli: %s\n%s", error.what(), CliUsage);
+        std::fprintf(stderr, "pictorand-cli: %s\n%s", error.what(), CliUsage().c_str());
         return 2;
     }
     if (options.ShowHelp) {
-        std::fputs(CliUsage, stdout);
+        std::fputs(CliUsage().c_str(), stdout);
         return 0;
     }
     if (options.ShowVersion) {

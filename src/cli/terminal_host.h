@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "app/run_host.h"
+#include "engine/run_host.h"
 #include "cli/cli_options.h"
 
 namespace pictorand {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/settings_file.h"
+#include "engine/settings_file.h"
 #include "temp_dir.h"
 
 namespace pictorand {

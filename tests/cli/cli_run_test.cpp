@@ -8,9 +8,9 @@
 #include <sstream>
 
 #include "graphics/bitmap.h"
-#include "graphics/metafile.h"
-#include "writers/gif_image.h"
-#include "writers/jpeg_image.h"
+#include "formats/wmf/metafile.h"
+#include "formats/gif/gif_image.h"
+#include "formats/jpeg/jpeg_image.h"
 #include "temp_dir.h"
 
 namespace pictorand {

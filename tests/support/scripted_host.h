@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/run_host.h"
+#include "engine/run_host.h"
 
 namespace pictorand::testing {
 

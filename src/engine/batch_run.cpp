@@ -1,0 +1,226 @@
+#include "engine/batch_run.h"
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "engine/app_messages.h"
+#include "engine/integer_text.h"
+#include "engine/logo_stage.h"
+#include "engine/output_raster_stage.h"
+#include "engine/output_writer.h"
+#include "engine/source_loader.h"
+#include "graphics/stream.h"
+
+namespace pictorand {
+
+namespace {
+
+// The host of a file prepared ahead of its turn: its messages wait until the turn comes.
+class TRecordingHost : public TRunHost {
+public:
+    std::vector<std::pair<std::string, std::string>> Messages;
+
+    void ShowMessage(std::string_view text, std::string_view detail) override { Messages.emplace_back(text, detail); }
+    bool AskYesNo(TQuestion, std::string_view) override { return true; }
+    void ShowError(std::string_view text) override { Messages.emplace_back(text, ""); }
+    void ProcessMessages() override {}
+    void SetProgress(int) override {}
+};
+
+// A file prepared ahead, with the messages it left for its turn.
+struct TAheadFile {
+    TRecordingHost Host;
+    TPreparedFile File;
+};
+
+// Encodes the target as the writer would; a failure is kept for the moment the file is written.
+TEncodedOutput EncodeAhead(OutputFormat format, const TBitmap& target, const ConversionSettings& settings) {
+    TEncodedOutput encoded{format, {}, nullptr};
+    try {
+        TMemoryStream bytes;
+        EncodeOutput(format, bytes, target, settings);
+        encoded.Bytes = bytes.TakeBytes();
+    } catch (...) {
+        encoded.Failure = std::current_exception();
+    }
+    return encoded;
+}
+
+}  // namespace
+
+TBatchRun::TBatchRun(TRunHost& host, const TSettingsSource& settings) : host_(host), settings_(settings) {}
+
+TRunContext TBatchRun::Context() const { return {settings_, OutputFolder, LogoFileName}; }
+
+TRunSummary TBatchRun::ResizeImage(const std::vector<std::string>& files) {
+    std::vector<TSourceEntry> entries;
+    entries.reserve(files.size());
+    for (const std::string& path : files) entries.push_back({path, {}});
+    return ResizeImage(entries, 1);
+}
+
+TRunSummary TBatchRun::ResizeImage(const std::vector<TSourceEntry>& entries, int jobs) {
+    TRunSummary summary;
+    try {
+        runningNumber_ = 1;
+        const ConversionSettings atStart = settings_.Current();
+        // The start number is the one setting read once per run.
+        if (atStart.Naming == NamingMode::NumberFrom) runningNumber_ = StrToInt(atStart.StartNumberText);
+    } catch (const std::exception& error) {
+        summary.Escaped = summary.Ended = true;
+        host_.ShowError(error.what());
+        return summary;
+    }
+    return jobs > 1 && entries.size() > 1 ? RunAhead(entries, jobs) : RunInOrder(entries);
+}
+
+void TBatchRun::AfterFile(TRunSummary& summary, int count) {
+    ++summary.Processed;
+    host_.SetProgress(summary.Processed * 100 / count);
+    const auto naming = settings_.Current().Naming;
+    if (naming == NamingMode::AutoNumber || naming == NamingMode::NumberFrom || naming == NamingMode::FixedName) {
+        ++runningNumber_;
+    }
+}
+
+TPreparedFile TBatchRun::Prepare(const TSourceEntry& entry, TRunHost& host, bool encode) const {
+    TPreparedFile file{TSourceFile::From(entry)};
+    host.ProcessMessages();
+
+    std::unique_ptr<TBitmap> source = CheckAndLoadFromFile(file.Source, host);
+    if (!source) file.Failure = TFileFailure::Load;
+    // A new stage on the source raster goes here, between loading and the logo.
+    const ConversionSettings settings = settings_.Current();
+    if (source && settings.LogoEnabled && settings.Format != OutputFormat::Ico) {
+        if (!OperationWishLogotip(*source, LogoFileName ? LogoFileName() : std::string(), settings_, host)) {
+            file.Failure = TFileFailure::Logo;
+        }
+    }
+    if (file.Failure == TFileFailure::None) {
+        file.Target = MakeOutputRaster(*source, settings_, host);
+        if (!file.Target) file.Failure = TFileFailure::Resize;
+    } else {
+        host.ProcessMessages();
+        host.ProcessMessages();
+    }
+    if (encode && file.Target && settings.Format) {
+        source.reset();
+        file.Encoded = EncodeAhead(*settings.Format, *file.Target, settings);
+        file.Target.reset();
+    }
+    return file;
+}
+
+bool TBatchRun::Finish(TPreparedFile& file, int remaining, TRunSummary& summary) {
+    switch (file.Failure) {
+        case TFileFailure::None: break;
+        case TFileFailure::Logo: ++summary.Failed; return false;
+        case TFileFailure::Load:
+            ++summary.Failed;
+            return remaining > 1 && host_.AskYesNo(TQuestion::ContinueAfterFailure, messages::ContinueProcessing);
+        case TFileFailure::Resize: {
+            ++summary.Failed;
+            if (remaining <= 1) return false;
+            const std::string question = std::string(messages::ResizeErrorPrefix) + file.Source.Name + "! " + "\r" +
+                                         std::string(messages::ContinueProcessing);
+            return host_.AskYesNo(TQuestion::ContinueAfterFailure, question);
+        }
+    }
+    if (SaveResizeFiles(file, runningNumber_, Context(), host_)) ++summary.Written;
+    file.Target.reset();
+    return true;
+}
+
+TRunSummary TBatchRun::RunInOrder(const std::vector<TSourceEntry>& list) {
+    TRunSummary summary;
+    const int count = static_cast<int>(list.size());
+    try {
+        for (const TSourceEntry& entry : list) {
+            TPreparedFile file = Prepare(entry, host_, false);
+            if (!Finish(file, count - summary.Processed, summary)) {
+                summary.Ended = summary.Processed < count;
+                break;
+            }
+            AfterFile(summary, count);
+        }
+    } catch (const std::exception& error) {
+        summary.Escaped = summary.Ended = true;
+        host_.ShowError(error.what());
+    }
+    return summary;
+}
+
+TRunSummary TBatchRun::RunAhead(const std::vector<TSourceEntry>& list, int jobs) {
+    TRunSummary summary;
+    const int count = static_cast<int>(list.size());
+    // Files are prepared at most this far ahead of the one being written, which bounds
+    // the rasters held in memory.
+    const int window = 2 * jobs;
+    std::vector<std::unique_ptr<TAheadFile>> prepared(list.size());
+    std::vector<bool> ready(list.size(), false);
+    std::mutex mutex;
+    std::condition_variable changed;
+    int next = 0, committed = 0;
+    bool stop = false;
+
+    auto worker = [&] {
+        for (;;) {
+            int index;
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return stop || next >= count || next < committed + window; });
+                if (stop || next >= count) return;
+                index = next++;
+            }
+            auto item = std::make_unique<TAheadFile>();
+            item->File = Prepare(list[static_cast<std::size_t>(index)], item->Host, true);
+            {
+                std::lock_guard lock(mutex);
+                prepared[static_cast<std::size_t>(index)] = std::move(item);
+                ready[static_cast<std::size_t>(index)] = true;
+            }
+            changed.notify_all();
+        }
+    };
+    std::vector<std::jthread> workers;
+    for (int i = 0; i < jobs; ++i) workers.emplace_back(worker);
+
+    try {
+        for (int i = 0; i < count; ++i) {
+            std::unique_ptr<TAheadFile> item;
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return ready[static_cast<std::size_t>(i)]; });
+                item = std::move(prepared[static_cast<std::size_t>(i)]);
+            }
+            host_.ProcessMessages();
+            for (const auto& [text, detail] : item->Host.Messages) host_.ShowMessage(text, detail);
+            // The file's turn: it continues with the run's own host and running number.
+            const bool goOn = Finish(item->File, count - summary.Processed, summary);
+            {
+                std::lock_guard lock(mutex);
+                committed = i + 1;
+                if (!goOn) stop = true;
+            }
+            changed.notify_all();
+            if (!goOn) {
+                summary.Ended = summary.Processed < count;
+                break;
+            }
+            AfterFile(summary, count);
+        }
+    } catch (const std::exception& error) {
+        summary.Escaped = summary.Ended = true;
+        host_.ShowError(error.what());
+    }
+    {
+        std::lock_guard lock(mutex);
+        stop = true;
+    }
+    changed.notify_all();
+    return summary;
+}
+
+}  // namespace pictorand

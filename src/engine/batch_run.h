@@ -1,0 +1,59 @@
+// The batch run: every chosen file in turn through loading, the logo, the output
+// raster and writing, with the per-file prompts, progress and the running number.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/prepared_file.h"
+#include "engine/run_context.h"
+#include "engine/run_host.h"
+
+namespace pictorand {
+
+// How a run went, for callers that report it (the command line's exit status).
+struct TRunSummary {
+    int Written = 0;       // files written
+    int Failed = 0;        // files whose load, logo or output raster failed
+    int Processed = 0;     // files the run got through, written or not
+    bool Ended = false;    // the run stopped before the last file
+    bool Escaped = false;  // an error escaped a stage and was shown in the error box
+};
+
+class TBatchRun {
+public:
+    TBatchRun(TRunHost& host, const TSettingsSource& settings);
+
+    std::function<std::string()> OutputFolder;
+    std::function<std::string()> LogoFileName;
+
+    // Runs over a copy of the files, opened by the paths given (bare names open relative
+    // to the current directory); errors that escape a stage end the run and are shown
+    // through the host's error box.
+    TRunSummary ResizeImage(const std::vector<std::string>& files);
+    // With jobs above 1, files are loaded, stamped, resized and encoded ahead on that
+    // many threads while messages, prompts, names and writes stay in list order, so the
+    // outcome is the one of a single thread.
+    TRunSummary ResizeImage(const std::vector<TSourceEntry>& entries, int jobs = 1);
+
+    // The running number the next file would get.
+    std::int32_t RunningNumber() const { return runningNumber_; }
+
+private:
+    TRunContext Context() const;
+    // The stages before writing, in a row; ahead of its turn the file is also encoded.
+    TPreparedFile Prepare(const TSourceEntry& entry, TRunHost& host, bool encode) const;
+    // Prompts for a failed file, or writing; answers false when the run ends with it.
+    bool Finish(TPreparedFile& file, int remaining, TRunSummary& summary);
+    TRunSummary RunInOrder(const std::vector<TSourceEntry>& entries);
+    TRunSummary RunAhead(const std::vector<TSourceEntry>& entries, int jobs);
+    void AfterFile(TRunSummary& summary, int count);
+
+    TRunHost& host_;
+    const TSettingsSource& settings_;
+    std::int32_t runningNumber_ = 1;
+};
+
+}  // namespace pictorand

@@ -1,0 +1,18 @@
+// The logo stage: stamps the chosen logo, unscaled, into one corner of the source.
+#pragma once
+
+#include <string>
+
+#include "engine/conversion_settings.h"
+#include "engine/run_host.h"
+#include "graphics/bitmap.h"
+
+namespace pictorand {
+
+// Loads the logo file anew and draws it into the source with the colour of its
+// bottom-left pixel left out; answers false after showing
+// "Невозможно загрузить файл логотипа!" when the logo cannot be loaded. A logo
+// extension no logo reader takes draws nothing.
+bool OperationWishLogotip(TBitmap& source, const std::string& logoFile, const TSettingsSource& settings, TRunHost& host);
+
+}  // namespace pictorand

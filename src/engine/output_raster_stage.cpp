@@ -1,0 +1,101 @@
+#include "engine/output_raster_stage.h"
+
+#include <cmath>
+#include <exception>
+#include <string>
+
+#include "engine/integer_text.h"
+#include "graphics/exceptions.h"
+#include "resample/filter_kernels.h"
+#include "resample/resample_bitmap.h"
+
+namespace pictorand {
+
+namespace {
+
+constexpr std::string_view NoFilterChosen = "No resampling filter is chosen";
+constexpr std::string_view NoSizeChosen = "No size rule is chosen";
+
+// Round to the nearest integer, ties to even, refusing results no raster can have.
+int RoundSide(double value) {
+    if (!(std::fabs(value) < 2147483647.0)) throw EConvertError("Invalid floating point operation");
+    return static_cast<int>(std::nearbyint(value));
+}
+
+std::pair<int, int> ScaledSize(int width, int height, double target) {
+    const int longer = height > width ? height : width;
+    if (longer == 0) throw EZeroDivide(std::string(messages::ZeroDivide));
+    const double factor = target / longer;
+    return {RoundSide(width * factor), RoundSide(height * factor)};
+}
+
+const FilterTableEntry& ChosenFilter(const ConversionSettings& settings) {
+    // The list's ordinal is the table row; a damaged settings file can name no row.
+    const auto filter = settings.SelectedFilter();
+    if (!filter) throw EInvalidGraphicOperation(std::string(NoFilterChosen));
+    return FilterTable[static_cast<std::size_t>(*filter)];
+}
+
+}  // namespace
+
+std::pair<int, int> CheckSizeFiles(const ConversionSettings& s, int width, int height) {
+    const int longer = height > width ? height : width;
+    if (!s.Size) throw EInvalidGraphicOperation(std::string(NoSizeChosen));
+    switch (*s.Size) {
+        case SizeMode::Custom: {
+            // Round(W x N / W) with the product in 32-bit arithmetic, as the width always was.
+            const std::int32_t w = StrToInt(s.CustomWidthText), h = StrToInt(s.CustomHeightText);
+            if (width == 0 || height == 0) throw EZeroDivide(std::string(messages::ZeroDivide));
+            const auto wrapped = [](std::int64_t product) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(product)); };
+            return {RoundSide(static_cast<double>(wrapped(std::int64_t{width} * w)) / width),
+                    RoundSide(static_cast<double>(wrapped(std::int64_t{height} * h)) / height)};
+        }
+        case SizeMode::FitPixels: return ScaledSize(width, height, StrToInt(s.MaxSideText));
+        case SizeMode::FitPercent: {
+            const std::int32_t n = StrToInt(s.PercentText);
+            const auto wrapped = static_cast<std::int32_t>(static_cast<std::uint32_t>(std::int64_t{longer} * n));
+            return ScaledSize(width, height, wrapped / 100);
+        }
+        case SizeMode::FitCentimetres: return ScaledSize(width, height, PixelsPerCentimetre * StrToInt(s.CentimetresText));
+        case SizeMode::FitMillimetres:
+            return ScaledSize(width, height, PixelsPerCentimetre * StrToInt(s.MillimetresText) / 10);
+        case SizeMode::NoResize: break;
+    }
+    return {width, height};
+}
+
+std::pair<int, int> IconSize(int width, int height) { return ScaledSize(width, height, IconSide); }
+
+std::unique_ptr<TBitmap> MakeOutputRaster(TBitmap& source, const TSettingsSource& settingsSource, TRunHost& host) {
+    const ConversionSettings settings = settingsSource.Current();
+    const bool icon = settings.Format == OutputFormat::Ico;
+    const bool copy = !icon && settings.Size == SizeMode::NoResize;
+    auto target = std::make_unique<TBitmap>();
+    try {
+        if (copy) {
+            target->Assign(source);
+        } else {
+            const auto [width, height] = icon ? IconSize(source.Width(), source.Height())
+                                              : CheckSizeFiles(settings, source.Width(), source.Height());
+            if (width < 0 || height < 0) throw EInvalidGraphicOperation("Destination bitmap too small");
+            target->SetPixelFormat(TPixelFormat::pf24bit);
+            target->SetSize(width, height);
+        }
+    } catch (const std::exception&) {
+        target.reset();
+    }
+    host.ProcessMessages();
+    if (!copy && target) {
+        try {
+            // The filter is read when the resampler is called, like every other setting.
+            const FilterTableEntry& filter = ChosenFilter(settingsSource.Current());
+            ResampleBitmap(source, *target, filter.Kernel, filter.Support);
+        } catch (const std::exception&) {
+            target.reset();
+        }
+    }
+    host.ProcessMessages();
+    return target;
+}
+
+}  // namespace pictorand

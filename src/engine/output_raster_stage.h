@@ -1,0 +1,33 @@
+// The output-raster stage: turns the source raster into the target raster by the size
+// rule, as a resized copy, an unchanged copy, or the 32-pixel icon fit.
+#pragma once
+
+#include <optional>
+#include <utility>
+
+#include <memory>
+
+#include "engine/conversion_settings.h"
+#include "engine/run_host.h"
+#include "graphics/bitmap.h"
+
+namespace pictorand {
+
+// Pixels per centimetre for the centimetre and millimetre rules.
+inline constexpr double PixelsPerCentimetre = 28.4;
+// The longer side of an icon raster.
+inline constexpr int IconSide = 32;
+
+// The target size for a source of width x height under the size rule (not NoResize).
+// Raises EConvertError for a number that is not an integer and EZeroDivide for a
+// zero-sized source.
+std::pair<int, int> CheckSizeFiles(const ConversionSettings& settings, int width, int height);
+// The icon fit: the longer side becomes 32 pixels.
+std::pair<int, int> IconSize(int width, int height);
+
+// The target raster made from the source, or null when the size or the resampling
+// failed. The host's event pump runs twice: after the size computation and after the
+// resampling. The resampler turns the source into 24 bits first.
+std::unique_ptr<TBitmap> MakeOutputRaster(TBitmap& source, const TSettingsSource& settings, TRunHost& host);
+
+}  // namespace pictorand

@@ -1,0 +1,83 @@
+#include "engine/output_writer.h"
+
+#include <filesystem>
+#include <iterator>
+
+#include "engine/app_messages.h"
+#include "engine/file_names.h"
+#include "engine/integer_text.h"
+#include "formats/format_table.h"
+#include "graphics/file_stream.h"
+
+namespace pictorand {
+
+namespace {
+
+// The quality is the chosen item's text, read when the file is encoded by a writer
+// that takes it.
+TWriteOptions WriteOptions(const TFormatRow& row, const ConversionSettings& settings) {
+    TWriteOptions options;
+    if (row.UsesQuality) options.JpegQuality = StrToInt(settings.JpegQualityText());
+    return options;
+}
+
+std::string BuildPath(const TRunContext& run, const TSourceFile& source, const std::string& name, std::string_view extension) {
+    const std::string folder = run.OutputFolder ? run.OutputFolder() : std::string();
+    return (std::filesystem::path(folder) / source.Subfolder / ChangeFileExt(name, extension)).string();
+}
+
+}  // namespace
+
+void EncodeOutput(OutputFormat format, TStream& stream, const TBitmap& raster, const ConversionSettings& settings) {
+    const TFormatRow& row = OutputFormatRow(format);
+    row.Write(stream, raster, WriteOptions(row, settings));
+}
+
+std::string OutputFileName(const ConversionSettings& settings, OutputFormat format, std::string_view sourceName,
+                           std::int32_t runningNumber) {
+    const std::string ext = OutputExtension(format);
+    const std::string number = std::to_string(runningNumber);
+    switch (settings.Naming.value_or(NamingMode::KeepName)) {
+        case NamingMode::AddThumb: return ChangeFileExt(sourceName, "_thumb" + ext);
+        case NamingMode::AddWord: return ChangeFileExt(sourceName, "_" + settings.AddedWordText + ext);
+        case NamingMode::KeepName: return ChangeFileExt(sourceName, ext);
+        case NamingMode::AutoNumber:
+        case NamingMode::NumberFrom: return number + ext;
+        case NamingMode::FixedName: return ChangeFileExt(settings.FixedNameText + "_" + number, ext);
+    }
+    return ChangeFileExt(sourceName, ext);
+}
+
+bool SaveResizeFiles(const TPreparedFile& file, std::int32_t runningNumber, const TRunContext& run, TRunHost& host) {
+    bool written = false;
+    // Every format is looked at in turn, each with the settings as they are then.
+    for (auto format = std::begin(WriterOrder); format != std::end(WriterOrder); ++format) {
+        const ConversionSettings settings = run.Settings.Current();
+        if (settings.Format == *format) {
+            const std::string name = OutputFileName(settings, *format, file.Source.Name, runningNumber);
+            const std::string path = BuildPath(run, file.Source, name, OutputExtension(*format));
+            auto write = [&] {
+                if (file.Encoded && file.Encoded->Format == *format) {
+                    if (file.Encoded->Failure) std::rethrow_exception(file.Encoded->Failure);
+                    WriteFileReplacing(path, [&](TStream& stream) { stream.WriteBuffer(file.Encoded->Bytes); });
+                } else {
+                    const ConversionSettings now = run.Settings.Current();
+                    WriteFileReplacing(path, [&](TStream& stream) { EncodeOutput(*format, stream, *file.Target, now); });
+                }
+                written = true;
+            };
+            if (settings.WarnOnExisting) {
+                std::error_code ignored;
+                if (!std::filesystem::exists(path, ignored) ||
+                    host.AskYesNo(TQuestion::ReplaceExisting, messages::FileExistsReplace)) {
+                    write();
+                }
+            }
+            if (run.Settings.Current().ReplaceSilently) write();
+        }
+        if (std::next(format) != std::end(WriterOrder)) host.ProcessMessages();
+    }
+    return written;
+}
+
+}  // namespace pictorand

@@ -1,0 +1,28 @@
+// Output naming and writing: the output name from the naming rule, the overwrite
+// policy, and the writer of the chosen format from the format table.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "engine/prepared_file.h"
+#include "engine/run_context.h"
+#include "engine/run_host.h"
+#include "graphics/stream.h"
+
+namespace pictorand {
+
+// The output file name for a source name under the naming rule.
+std::string OutputFileName(const ConversionSettings& settings, OutputFormat format, std::string_view sourceName,
+                           std::int32_t runningNumber);
+
+// Encodes the raster in the format's file layout.
+void EncodeOutput(OutputFormat format, TStream& stream, const TBitmap& raster, const ConversionSettings& settings);
+
+// Writes the file's target raster (or the bytes encoded ahead for it) into the output
+// folder; writer failures are not caught here. Answers whether a file was written
+// (false when the user kept an existing file or no format is chosen).
+bool SaveResizeFiles(const TPreparedFile& file, std::int32_t runningNumber, const TRunContext& run, TRunHost& host);
+
+}  // namespace pictorand

@@ -1,0 +1,52 @@
+// One source as the stages hand it on: where it comes from, how far it got, and the
+// target raster (or the bytes encoded ahead) that the writer takes.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "formats/output_format.h"
+#include "graphics/bitmap.h"
+
+namespace pictorand {
+
+// One source of a run and the folder below the output folder its output goes to.
+struct TSourceEntry {
+    std::string Path;
+    std::string Subfolder;
+};
+
+// What the stages know of a source's path.
+struct TSourceFile {
+    // The path the loader opens: the bare name (relative to the current directory) in
+    // the GUI, the path as given on the command line.
+    std::string Path;
+    std::string Name;       // the bare file name
+    std::string Extension;  // with its dot, in the path's letter case
+    std::string Subfolder;  // below the run's output folder
+
+    static TSourceFile From(const TSourceEntry& entry);
+};
+
+// The stage a file stopped at, if any.
+enum class TFileFailure : std::uint8_t { None, Load, Logo, Resize };
+
+// Output bytes encoded ahead of the file's turn, for the format they were made for.
+struct TEncodedOutput {
+    OutputFormat Format;
+    std::vector<std::uint8_t> Bytes;
+    std::exception_ptr Failure;  // raised when the file is written, as encoding would
+};
+
+struct TPreparedFile {
+    TSourceFile Source;
+    TFileFailure Failure = TFileFailure::None;
+    std::unique_ptr<TBitmap> Target;
+    std::optional<TEncodedOutput> Encoded;
+};
+
+}  // namespace pictorand

@@ -1,0 +1,276 @@
+#include "formats/jpeg/jpeg_codec.h"
+
+#include <algorithm>
+#include <memory>
+#include <string>
+
+#include "formats/common/jpeg_guard.h"
+#include "graphics/raster_limits.h"
+
+namespace pictorand {
+
+namespace {
+
+constexpr std::string_view JpegErrorText = "JPEG error #%d";
+constexpr std::size_t BufferSize = 4096;
+constexpr int QuantizedColors = 236;
+
+void Check(int code) {
+    if (code != 0) throw EJPEG(code);
+}
+
+// Source: the whole file in memory, handed out in blocks of up to 4096 bytes; a
+// premature end supplies an end-of-image marker after a (discarded) warning.
+struct TSource {
+    jpeg_source_mgr pub;
+    const std::uint8_t* data;
+    std::size_t size;
+    std::size_t position;
+};
+
+const JOCTET EndOfImage[2] = {0xFF, JPEG_EOI};
+
+extern "C" void InitSource(j_decompress_ptr) {}
+extern "C" boolean FillInputBuffer(j_decompress_ptr info) {
+    auto* source = reinterpret_cast<TSource*>(info->src);
+    if (source->position >= source->size) {
+        if (source->position == 0) ERREXIT(info, JERR_INPUT_EMPTY);
+        WARNMS(info, JWRN_JPEG_EOF);
+        source->pub.next_input_byte = EndOfImage;
+        source->pub.bytes_in_buffer = 2;
+        return TRUE;
+    }
+    const std::size_t count = std::min(BufferSize, source->size - source->position);
+    source->pub.next_input_byte = source->data + source->position;
+    source->pub.bytes_in_buffer = count;
+    source->position += count;
+    return TRUE;
+}
+extern "C" void SkipInputData(j_decompress_ptr info, long count) {
+    auto* source = reinterpret_cast<TSource*>(info->src);
+    while (count > static_cast<long>(source->pub.bytes_in_buffer)) {
+        count -= static_cast<long>(source->pub.bytes_in_buffer);
+        FillInputBuffer(info);
+    }
+    if (count > 0) {
+        source->pub.next_input_byte += count;
+        source->pub.bytes_in_buffer -= static_cast<std::size_t>(count);
+    }
+}
+extern "C" void TermSource(j_decompress_ptr) {}
+
+// A decompressor over bytes in memory, destroyed with its owner.
+class TDecompressor {
+public:
+    explicit TDecompressor(std::span<const std::uint8_t> data) {
+        InstallJpegErrorManager(errors_);
+        info_.err = &errors_.pub;
+        Check(JpegGuarded(errors_, [this] { jpeg_create_decompress(&info_); }));
+        created_ = true;
+        source_.pub.init_source = InitSource;
+        source_.pub.fill_input_buffer = FillInputBuffer;
+        source_.pub.skip_input_data = SkipInputData;
+        source_.pub.resync_to_restart = jpeg_resync_to_restart;
+        source_.pub.term_source = TermSource;
+        source_.pub.bytes_in_buffer = 0;
+        source_.pub.next_input_byte = nullptr;
+        source_.data = data.data();
+        source_.size = data.size();
+        source_.position = 0;
+        info_.src = &source_.pub;
+    }
+    ~TDecompressor() {
+        if (created_) jpeg_destroy_decompress(&info_);
+    }
+    TDecompressor(const TDecompressor&) = delete;
+    TDecompressor& operator=(const TDecompressor&) = delete;
+
+    jpeg_decompress_struct& Info() { return info_; }
+    TJpegErrorManager& Errors() { return errors_; }
+
+private:
+    jpeg_decompress_struct info_{};
+    TJpegErrorManager errors_{};
+    TSource source_{};
+    bool created_ = false;
+};
+
+// Destination: a 4096-byte buffer emptied into a byte vector.
+struct TDestination {
+    jpeg_destination_mgr pub;
+    TByteBuffer* bytes;
+    JOCTET buffer[BufferSize];
+};
+
+bool Append(TDestination& destination, std::size_t count) {
+    try {
+        destination.bytes->insert(destination.bytes->end(), destination.buffer, destination.buffer + count);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+extern "C" void InitDestination(j_compress_ptr info) {
+    auto* destination = reinterpret_cast<TDestination*>(info->dest);
+    destination->pub.next_output_byte = destination->buffer;
+    destination->pub.free_in_buffer = BufferSize;
+}
+extern "C" boolean EmptyOutputBuffer(j_compress_ptr info) {
+    auto* destination = reinterpret_cast<TDestination*>(info->dest);
+    if (!Append(*destination, BufferSize)) ERREXIT(info, JERR_FILE_WRITE);
+    destination->pub.next_output_byte = destination->buffer;
+    destination->pub.free_in_buffer = BufferSize;
+    return TRUE;
+}
+extern "C" void TermDestination(j_compress_ptr info) {
+    auto* destination = reinterpret_cast<TDestination*>(info->dest);
+    if (!Append(*destination, BufferSize - destination->pub.free_in_buffer)) ERREXIT(info, JERR_FILE_WRITE);
+}
+
+class TCompressor {
+public:
+    explicit TCompressor(TByteBuffer& bytes) {
+        InstallJpegErrorManager(errors_);
+        info_.err = &errors_.pub;
+        Check(JpegGuarded(errors_, [this] { jpeg_create_compress(&info_); }));
+        created_ = true;
+        destination_ = std::make_unique<TDestination>();
+        destination_->pub.init_destination = InitDestination;
+        destination_->pub.empty_output_buffer = EmptyOutputBuffer;
+        destination_->pub.term_destination = TermDestination;
+        destination_->bytes = &bytes;
+        info_.dest = &destination_->pub;
+    }
+    ~TCompressor() {
+        if (created_) jpeg_destroy_compress(&info_);
+    }
+    TCompressor(const TCompressor&) = delete;
+    TCompressor& operator=(const TCompressor&) = delete;
+
+    jpeg_compress_struct& Info() { return info_; }
+    TJpegErrorManager& Errors() { return errors_; }
+
+private:
+    jpeg_compress_struct info_{};
+    TJpegErrorManager errors_{};
+    std::unique_ptr<TDestination> destination_;
+    bool created_ = false;
+};
+
+}  // namespace
+
+EJPEG::EJPEG(int messageCode) : EInvalidGraphic(FormatMessage(JpegErrorText, messageCode)), code_(messageCode) {}
+
+TJpegHeader ReadJpegHeader(std::span<const std::uint8_t> data) {
+    TDecompressor decompressor(data);
+    jpeg_decompress_struct& info = decompressor.Info();
+    Check(JpegGuarded(decompressor.Errors(), [&info] { jpeg_read_header(&info, TRUE); }));
+    return {static_cast<int>(info.image_width), static_cast<int>(info.image_height),
+            info.jpeg_color_space == JCS_GRAYSCALE, jpeg_has_multiple_scans(&info) != 0};
+}
+
+TBitmap DecodeJpeg(std::span<const std::uint8_t> data, const TJpegDecodeParameters& p) {
+    TDecompressor decompressor(data);
+    jpeg_decompress_struct& info = decompressor.Info();
+    Check(JpegGuarded(decompressor.Errors(), [&info, &p] {
+        jpeg_read_header(&info, TRUE);
+        info.scale_num = 1;
+        info.scale_denom = static_cast<unsigned>(p.ScaleDenominator);
+        info.do_block_smoothing = p.Smoothing ? TRUE : FALSE;
+        if (p.Grayscale) info.out_color_space = JCS_GRAYSCALE;
+        if (info.out_color_space == JCS_RGB) info.out_color_space = JCS_EXT_BGR;
+        if (p.Depth8 || info.out_color_space == JCS_GRAYSCALE) {
+            info.quantize_colors = TRUE;
+            info.desired_number_of_colors = QuantizedColors;
+        }
+        if (p.PreferSpeed) {
+            info.dct_method = JDCT_IFAST;
+            info.two_pass_quantize = FALSE;
+            info.dither_mode = JDITHER_ORDERED;
+        } else {
+            info.dct_method = JDCT_FLOAT;
+        }
+        jpeg_calc_output_dimensions(&info);
+    }));
+    if (info.output_width > MaxRasterSide || info.output_height > MaxRasterSide) throw EJPEG(JERR_IMAGE_TOO_BIG);
+    const bool indexed = info.quantize_colors != 0;
+    const bool grey = info.out_color_space == JCS_GRAYSCALE;
+    // Four-component files (Adobe's inverted CMYK) come out through a row of their own.
+    const bool cmyk = info.out_color_space == JCS_CMYK;
+    if (!indexed && !grey && !cmyk && info.out_color_space != JCS_EXT_BGR) throw EJPEG(JERR_CONVERSION_NOTIMPL);
+    std::vector<std::uint8_t> cmykRow(cmyk ? 4 * static_cast<std::size_t>(info.output_width) : 0);
+
+    Check(JpegGuarded(decompressor.Errors(), [&info] { jpeg_start_decompress(&info); }));
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(indexed ? TPixelFormat::pf8bit : TPixelFormat::pf24bit);
+    bitmap.SetSize(static_cast<int>(info.output_width), static_cast<int>(info.output_height));
+    if (indexed && info.colormap) {
+        TPalette palette(static_cast<std::size_t>(info.actual_number_of_colors));
+        for (std::size_t i = 0; i < palette.size(); ++i) {
+            // The colour map follows the output order: blue first for colour output.
+            const JSAMPLE first = info.colormap[0][i];
+            palette[i] = grey ? TRGBQuad{first, first, first, 0}
+                              : TRGBQuad{info.colormap[0][i], info.colormap[1][i], info.colormap[2][i], 0};
+        }
+        bitmap.SetPalette(std::move(palette));
+    }
+    std::uint8_t* top = bitmap.ScanLine(0);
+    const std::ptrdiff_t stride = bitmap.Height() > 1 ? bitmap.ScanLine(1) - bitmap.ScanLine(0) : 0;
+    std::uint8_t* cmykBuffer = cmykRow.data();
+    Check(JpegGuarded(decompressor.Errors(), [&info, top, stride, cmykBuffer] {
+        while (info.output_scanline < info.output_height) {
+            std::uint8_t* out = top + static_cast<std::ptrdiff_t>(info.output_scanline) * stride;
+            JSAMPROW row = cmykBuffer ? cmykBuffer : out;
+            if (jpeg_read_scanlines(&info, &row, 1) != 1) break;
+            if (!cmykBuffer) continue;
+            for (JDIMENSION x = 0; x < info.output_width; ++x) {
+                const std::uint8_t* in = cmykBuffer + 4 * x;
+                out[3 * x] = static_cast<std::uint8_t>(in[2] * in[3] / 255);
+                out[3 * x + 1] = static_cast<std::uint8_t>(in[1] * in[3] / 255);
+                out[3 * x + 2] = static_cast<std::uint8_t>(in[0] * in[3] / 255);
+            }
+        }
+        jpeg_finish_decompress(&info);
+    }));
+    return bitmap;
+}
+
+TByteBuffer EncodeJpeg(const TBitmap& bitmap, const TJpegEncodeParameters& p) {
+    TByteBuffer bytes;
+    if (bitmap.Width() == 0 || bitmap.Height() == 0) return bytes;
+    const TBitmap* source = &bitmap;
+    TBitmap converted;
+    if (bitmap.PixelFormat() != TPixelFormat::pf24bit) {
+        converted = bitmap;
+        converted.SetPixelFormat(TPixelFormat::pf24bit);
+        source = &converted;
+    }
+    TCompressor compressor(bytes);
+    jpeg_compress_struct& info = compressor.Info();
+    const std::uint8_t* top = source->ScanLine(0);
+    const std::ptrdiff_t stride = source->Height() > 1 ? source->ScanLine(1) - source->ScanLine(0) : 0;
+    const auto width = static_cast<JDIMENSION>(source->Width());
+    const auto height = static_cast<JDIMENSION>(source->Height());
+    Check(JpegGuarded(compressor.Errors(), [&info, &p, top, stride, width, height] {
+        info.image_width = width;
+        info.image_height = height;
+        info.input_components = 3;
+        // Rows are blue, green, red; the library converts them as it would red-green-blue.
+        info.in_color_space = JCS_EXT_BGR;
+        jpeg_set_defaults(&info);
+        info.dct_method = JDCT_FLOAT;
+        jpeg_set_quality(&info, p.Quality, TRUE);
+        if (p.Grayscale) jpeg_set_colorspace(&info, JCS_GRAYSCALE);
+        if (p.Progressive) jpeg_simple_progression(&info);
+        jpeg_start_compress(&info, TRUE);
+        while (info.next_scanline < info.image_height) {
+            JSAMPROW row = const_cast<JSAMPROW>(top + static_cast<std::ptrdiff_t>(info.next_scanline) * stride);
+            jpeg_write_scanlines(&info, &row, 1);
+        }
+        jpeg_finish_compress(&info);
+    }));
+    return bytes;
+}
+
+}  // namespace pictorand

@@ -1,0 +1,191 @@
+#include "formats/pcx/pcx_graphic.h"
+
+#include <array>
+#include <vector>
+
+#include "graphics/raster_limits.h"
+#include "formats/common/decoders.h"
+
+namespace pictorand {
+
+namespace {
+
+constexpr std::size_t HeaderSize = 128;
+constexpr std::size_t PaletteBlockSize = 769;
+constexpr std::string_view FormatName = "PCX or SCR";
+constexpr std::string_view ShortName = "PCX";
+
+struct TPcxHeader {
+    std::uint8_t Manufacturer, Version, Encoding, BitsPerPlane;
+    int Width, Height;
+    std::uint16_t HorizontalDpi, VerticalDpi;
+    std::array<std::uint8_t, 48> Palette;
+    std::uint8_t Planes;
+    std::uint16_t BytesPerLine, PaletteInfo;
+};
+
+TPcxHeader Parse(const std::array<std::uint8_t, HeaderSize>& b) {
+    auto u16 = [&](std::size_t at) { return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8); };
+    TPcxHeader h{};
+    h.Manufacturer = b[0];
+    h.Version = b[1];
+    h.Encoding = b[2];
+    h.BitsPerPlane = b[3];
+    h.Width = u16(8) - u16(4) + 1;
+    h.Height = u16(10) - u16(6) + 1;
+    h.HorizontalDpi = u16(12);
+    h.VerticalDpi = u16(14);
+    std::copy(b.begin() + 16, b.begin() + 64, h.Palette.begin());
+    h.Planes = b[65];
+    h.BytesPerLine = u16(66);
+    h.PaletteInfo = u16(68);
+    return h;
+}
+
+}  // namespace
+
+bool TPCXGraphic::CanLoadStream(TStream& stream) {
+    const std::int64_t position = stream.Position();
+    std::array<std::uint8_t, HeaderSize> b{};
+    const bool read = stream.Size() - position > static_cast<std::int64_t>(HeaderSize) && stream.Read(b.data(), HeaderSize) == HeaderSize;
+    stream.SetPosition(position);
+    return read && (b[0] == 10 || b[0] == 12) && (b[1] == 0 || b[1] == 2 || b[1] == 3 || b[1] == 5) && b[2] <= 1;
+}
+
+bool TPCXGraphic::ReadImageProperties(TStream& stream, int imageIndex) {
+    TGraphicExGraphic::ReadImageProperties(stream, imageIndex);
+    std::array<std::uint8_t, HeaderSize> b{};
+    stream.ReadBuffer(b.data(), HeaderSize);
+    const TPcxHeader h = Parse(b);
+    if (h.Manufacturer != 10 && h.Manufacturer != 205) return false;
+    TImageProperties& p = properties_;
+    p.Width = static_cast<std::uint32_t>(std::max(h.Width, 0));
+    p.Height = static_cast<std::uint32_t>(std::max(h.Height, 0));
+    p.SamplesPerPixel = h.Planes;
+    p.BitsPerSample = h.BitsPerPlane;
+    p.BitsPerPixel = static_cast<std::uint8_t>(h.Planes * h.BitsPerPlane);
+    p.ColorScheme = p.BitsPerPixel > 8 ? TColorScheme::Rgb : TColorScheme::Indexed;
+    p.Compression = h.Encoding == 1 ? TCompressionKind::Rle : TCompressionKind::None;
+    p.XResolution = h.HorizontalDpi;
+    p.YResolution = h.VerticalDpi;
+    return true;
+}
+
+void TPCXGraphic::LoadFromStream(TStream& stream) {
+    BeginLoad(stream);
+    if (!ReadImageProperties(stream, 0)) throw EInvalidGraphic(ReaderMessage(reader_messages::InvalidFormat, FormatName));
+    stream.SetPosition(basePosition_);
+    Progress(TProgressStage::Starting, 0, reader_messages::Preparing);
+    std::array<std::uint8_t, HeaderSize> b{};
+    stream.ReadBuffer(b.data(), HeaderSize);
+    const TPcxHeader h = Parse(b);
+    const TImageProperties& p = properties_;
+    if (p.Width == 0 || p.Height == 0 || p.Width > MaxRasterSide || p.Height > MaxRasterSide || h.Planes == 0 ||
+        h.BitsPerPlane == 0 || h.BitsPerPlane > 16 || h.Planes > 4) {
+        throw EInvalidGraphic(ReaderMessage(reader_messages::InvalidColorFormat, ShortName));
+    }
+
+    TColorManager& cm = colorManager_;
+    const bool indexed = p.ColorScheme == TColorScheme::Indexed;
+    cm.SourceOptions = 0;
+    cm.TargetOptions = 0;
+    cm.SetSourceColorScheme(p.ColorScheme);
+    cm.SetSourceBitsPerSample(h.BitsPerPlane);
+    cm.SetSourceSamplesPerPixel(h.Planes);
+    cm.SetTargetColorScheme(indexed ? TColorScheme::Indexed : TColorScheme::Bgr);
+    cm.SetTargetBitsPerSample(p.BitsPerPixel == 2 ? 4 : h.BitsPerPlane);
+    cm.SetTargetSamplesPerPixel(h.Planes);
+    TPixelFormat format = cm.PixelFormatForTarget();
+    const bool fourPlanes = h.Planes == 4 && h.BitsPerPlane == 1;
+    if (format == TPixelFormat::pfCustom) {
+        if (!fourPlanes) throw EInvalidGraphic(ReaderMessage(reader_messages::InvalidColorFormat, ShortName));
+        format = TPixelFormat::pf4bit;
+    }
+    // The rows of the other multi-plane layouts are converted as interleaved samples,
+    // which needs a row of planes x bytes per line at least as long as the samples.
+    SetPixelFormat(format);
+    if (!fourPlanes) cm.CheckLayout(format);
+
+    if (format != TPixelFormat::pf24bit) {
+        const std::uint8_t* header[1] = {h.Palette.data()};
+        if (h.Version == 3 && format != TPixelFormat::pf1bit) {
+            SetPalette(StandardPalette16());
+        } else if (format == TPixelFormat::pf1bit) {
+            SetPalette(cm.CreateGrayscalePalette(false));
+        } else if (format == TPixelFormat::pf4bit) {
+            SetPalette(h.PaletteInfo == 2 ? cm.CreateGrayscalePalette(false)
+                                          : cm.CreateColorPalette(header, TPaletteLayout::Interleaved8, 16, false));
+        } else {
+            const std::int64_t position = stream.Position();
+            const std::int64_t size = stream.Size();
+            bool found = false;
+            if (size - basePosition_ >= static_cast<std::int64_t>(HeaderSize + PaletteBlockSize)) {
+                stream.SetPosition(size - static_cast<std::int64_t>(PaletteBlockSize));
+                std::array<std::uint8_t, PaletteBlockSize> block{};
+                stream.ReadBuffer(block.data(), block.size());
+                if (block[0] == 12) {
+                    const std::uint8_t* sources[1] = {block.data() + 1};
+                    SetPalette(cm.CreateColorPalette(sources, TPaletteLayout::Interleaved8, 256, false));
+                    found = true;
+                }
+            }
+            if (!found && h.PaletteInfo == 2) SetPalette(cm.CreateGrayscalePalette(false));
+            stream.SetPosition(position);
+        }
+    }
+    SetSize(static_cast<int>(p.Width), static_cast<int>(p.Height));
+    const std::size_t lineSize = static_cast<std::size_t>(h.Planes) * h.BytesPerLine;
+    // Each row must hold the width's samples, or conversion would read past it.
+    const std::size_t needed = fourPlanes ? 4 * ((p.Width + 7) / 8) : (static_cast<std::size_t>(p.Width) * p.BitsPerPixel + 7) / 8;
+    if (lineSize < needed) throw EInvalidGraphic(ReaderMessage(reader_messages::InvalidColorFormat, ShortName));
+
+    std::int64_t dataSize = stream.Size() - stream.Position();
+    if (format == TPixelFormat::pf8bit) dataSize -= static_cast<std::int64_t>(PaletteBlockSize);
+    dataSize = std::max<std::int64_t>(dataSize, 0);
+    if (!CheckedProduct(static_cast<std::int64_t>(lineSize), p.Height, MaxRasterBytes)) {
+        throw EInvalidGraphic(ReaderMessage(reader_messages::InvalidFormat, FormatName));
+    }
+    // Only the rows the data can reach are held: two bytes of run-length data fill at
+    // most 63, raw data one byte each. Every row past them reads as the zero row kept
+    // after them, which is what a short file leaves there.
+    const std::size_t reachable = h.Encoding == 1 ? static_cast<std::size_t>(dataSize) / 2 * 63 + 1 : static_cast<std::size_t>(dataSize);
+    const std::size_t heldRows = std::min<std::size_t>(p.Height, (reachable + lineSize - 1) / lineSize);
+    const std::size_t heldBytes = heldRows * lineSize;
+    std::vector<std::uint8_t> pixels(heldBytes + (heldRows < p.Height ? lineSize : 0), 0);
+    if (h.Encoding == 1) {
+        std::vector<std::uint8_t> packed(static_cast<std::size_t>(dataSize));
+        stream.ReadBuffer(packed.data(), packed.size());
+        const std::uint8_t* source = packed.data();
+        std::uint8_t* dest = pixels.data();
+        TPCXRLEDecoder().Decode(source, dest, packed.size(), heldBytes);
+    } else {
+        stream.ReadBuffer(pixels.data(), std::min<std::size_t>(heldBytes, static_cast<std::size_t>(dataSize)));
+    }
+
+    Progress(TProgressStage::Ending, 0, {});
+    Progress(TProgressStage::Starting, 0, reader_messages::Transfering);
+    progressRect_ = {0, 0, Width(), 1};
+    for (int y = 0; y < Height(); ++y) {
+        const std::uint8_t* line = pixels.data() + std::min<std::size_t>(static_cast<std::size_t>(y), heldRows) * lineSize;
+        std::uint8_t* row = ScanLine(y);
+        if (fourPlanes) {
+            const std::size_t plane = lineSize / 4;
+            for (int x = 0; x < Width(); ++x) {
+                int value = 0;
+                for (int k = 0; k < 4; ++k) value |= (line[k * plane + static_cast<std::size_t>(x) / 8] >> (7 - x % 8) & 1) << k;
+                std::uint8_t& out = row[x / 2];
+                out = (x & 1) ? static_cast<std::uint8_t>((out & 0xF0) | value) : static_cast<std::uint8_t>(value << 4);
+            }
+        } else if (format == TPixelFormat::pf24bit && h.Planes == 3) {
+            const std::size_t plane = lineSize / 3;
+            const std::uint8_t* sources[3] = {line, line + plane, line + 2 * plane};
+            cm.ConvertRow(sources, row, static_cast<std::size_t>(Width()), 0xFF);
+        } else {
+            cm.ConvertRow(line, row, static_cast<std::size_t>(Width()), 0xFF);
+        }
+        ReportRow(y);
+    }
+    Progress(TProgressStage::Ending, 100, {});
+}
+
+}  // namespace pictorand

@@ -1,0 +1,404 @@
+#include "formats/png/png_graphic.h"
+
+#include <zlib.h>
+
+#include <cstring>
+#include <string>
+
+#include "graphics/raster_limits.h"
+
+namespace pictorand {
+
+namespace {
+
+constexpr std::uint8_t Signature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
+constexpr std::string_view Png = "PNG";
+constexpr std::string_view CriticalChunk = "Cannot load PNG image. Unexpected but critical chunk detected.";
+// The longest chunk the reader accepts; longer lengths are damage.
+constexpr std::uint32_t MaxChunkLength = 1u << 30;
+
+constexpr std::uint32_t TypeCode(const char (&name)[5]) {
+    return (static_cast<std::uint32_t>(name[0]) << 24 | static_cast<std::uint32_t>(name[1]) << 16 |
+            static_cast<std::uint32_t>(name[2]) << 8 | static_cast<std::uint32_t>(name[3])) & 0xDFDFDFDF;
+}
+constexpr std::uint32_t IHDR = TypeCode("IHDR"), PLTE = TypeCode("PLTE"), IDAT = TypeCode("IDAT"), IEND = TypeCode("IEND"),
+                        gAMA = TypeCode("gAMA"), bKGD = TypeCode("bKGD"), tRNS = TypeCode("tRNS");
+
+std::uint32_t Be32(const std::uint8_t* p) { return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3]; }
+int Be16(const std::uint8_t* p) { return p[0] << 8 | p[1]; }
+
+[[noreturn]] void Fail(std::string_view pattern) { throw EInvalidGraphic(ReaderMessage(pattern, Png)); }
+
+// The seven passes of Adam7: column start and step, row start and step, and the mask
+// that places a pass's pixels at their columns.
+constexpr struct {
+    int columnStart, columnStep, rowStart, rowStep;
+    std::uint8_t mask;
+} Adam7[7] = {{0, 8, 0, 8, 0x80}, {4, 8, 0, 8, 0x08}, {0, 4, 4, 8, 0x88}, {2, 4, 0, 4, 0x22},
+              {0, 2, 2, 4, 0xAA}, {1, 2, 0, 2, 0x55}, {0, 1, 1, 2, 0xFF}};
+
+std::uint8_t Paeth(int a, int b, int c) {
+    const int p = a + b - c;
+    const int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+    if (pa <= pb && pa <= pc) return static_cast<std::uint8_t>(a);
+    if (pb <= pc) return static_cast<std::uint8_t>(b);
+    return static_cast<std::uint8_t>(c);
+}
+
+// Undoes the row filter in place; row[0] is the filter type.
+void Unfilter(std::uint8_t* row, const std::uint8_t* previous, std::size_t size, std::size_t bpp) {
+    const std::uint8_t type = row[0];
+    for (std::size_t i = 1; i < size; ++i) {
+        const int left = i > bpp ? row[i - bpp] : 0;
+        const int up = previous[i];
+        const int upperLeft = i > bpp ? previous[i - bpp] : 0;
+        switch (type) {
+            case 1: row[i] = static_cast<std::uint8_t>(row[i] + left); break;
+            case 2: row[i] = static_cast<std::uint8_t>(row[i] + up); break;
+            case 3: row[i] = static_cast<std::uint8_t>(row[i] + (left + up) / 2); break;
+            case 4: row[i] = static_cast<std::uint8_t>(row[i] + Paeth(left, up, upperLeft)); break;
+            default: return;
+        }
+    }
+}
+
+}  // namespace
+
+bool TPNGGraphic::CanLoadStream(TStream& stream) {
+    const std::int64_t position = stream.Position();
+    std::uint8_t bytes[8];
+    const bool result = stream.Size() - position > 8 && stream.Read(bytes, 8) == 8 && std::memcmp(bytes, Signature, 8) == 0;
+    stream.SetPosition(position);
+    return result;
+}
+
+TPNGGraphic::TChunkHeader TPNGGraphic::ReadChunkHeader(TStream& stream) {
+    std::uint8_t bytes[8];
+    stream.ReadBuffer(bytes, 8);
+    current_ = {Be32(bytes), Be32(bytes + 4) & 0xDFDFDFDF, Be32(bytes + 4)};
+    if (current_.Length > MaxChunkLength) Fail(reader_messages::InvalidFormat);
+    return current_;
+}
+
+void TPNGGraphic::ReadChunkData(TStream& stream) {
+    if (current_.Length > stream.Size() - stream.Position()) throw EReadError(std::string(messages::ReadError));
+    data_.resize(current_.Length);
+    stream.ReadBuffer(data_.data(), data_.size());
+    std::uint8_t crcBytes[4];
+    stream.ReadBuffer(crcBytes, 4);
+    std::uint8_t type[4] = {static_cast<std::uint8_t>(current_.RawType >> 24), static_cast<std::uint8_t>(current_.RawType >> 16),
+                            static_cast<std::uint8_t>(current_.RawType >> 8), static_cast<std::uint8_t>(current_.RawType)};
+    uLong crc = crc32(0, type, 4);
+    if (!data_.empty()) crc = crc32(crc, data_.data(), static_cast<uInt>(data_.size()));
+    if (crc != Be32(crcBytes)) Fail(reader_messages::CrcError);
+}
+
+void TPNGGraphic::SkipChunkData(TStream& stream) { stream.Seek(static_cast<std::int64_t>(current_.Length) + 4, TSeekOrigin::Current); }
+
+bool TPNGGraphic::ReadImageProperties(TStream& stream, int imageIndex) {
+    TGraphicExGraphic::ReadImageProperties(stream, imageIndex);
+    std::uint8_t signature[8];
+    if (stream.Read(signature, 8) != 8 || std::memcmp(signature, Signature, 8) != 0) return false;
+    try {
+        if (ReadChunkHeader(stream).Type != IHDR || current_.Length < 13) return false;
+        ReadChunkData(stream);
+    } catch (const EReadError&) {
+        return false;  // too short to hold a header
+    }
+    TImageProperties& p = properties_;
+    p.Width = Be32(&data_[0]);
+    p.Height = Be32(&data_[4]);
+    if (p.Width == 0 || p.Height == 0) return false;
+    p.BitsPerSample = data_[8];
+    p.SamplesPerPixel = 1;
+    switch (data_[9]) {
+        case 0: p.ColorScheme = TColorScheme::Gray; break;
+        case 2: p.ColorScheme = TColorScheme::Rgb; p.SamplesPerPixel = 3; break;
+        case 3: p.ColorScheme = TColorScheme::Indexed; break;
+        case 4: p.ColorScheme = TColorScheme::GrayAlpha; break;
+        case 6: p.ColorScheme = TColorScheme::Rgba; p.SamplesPerPixel = 4; break;
+        default: p.ColorScheme = TColorScheme::Unknown; break;
+    }
+    p.BitsPerPixel = static_cast<std::uint8_t>(p.SamplesPerPixel * p.BitsPerSample);
+    p.Compression = data_[10] == 0 ? TCompressionKind::Deflate : TCompressionKind::Unknown;
+    p.FilterMethod = data_[11];
+    p.Interlaced = data_[12] != 0;
+    p.HasAlpha = p.ColorScheme == TColorScheme::GrayAlpha || p.ColorScheme == TColorScheme::Rgba;
+    p.Options |= image_options::BigEndian;
+    try {
+        for (;;) {
+            const TChunkHeader header = ReadChunkHeader(stream);
+            if (header.Type == IEND) break;
+            if (header.Type == gAMA) {
+                ReadChunkData(stream);
+                if (data_.size() >= 4) p.FileGamma = static_cast<float>(Be32(data_.data()) / 100000.0);
+                break;
+            }
+            SkipChunkData(stream);
+        }
+    } catch (const EReadError&) {
+        // A file cut short still has its header; the load decides what to make of the rest.
+    }
+    return true;
+}
+
+void TPNGGraphic::SetupColorDescription() {
+    if (described_) return;
+    TColorManager& cm = colorManager_;
+    const int depth = bitDepth_;
+    auto ok = [&](std::initializer_list<int> depths) {
+        for (int d : depths)
+            if (d == depth) return true;
+        return false;
+    };
+    switch (colorType_) {
+        case 0:
+            if (!ok({1, 2, 4, 8, 16})) Fail(reader_messages::InvalidColorFormat);
+            cm.SetSourceColorScheme(TColorScheme::Gray);
+            cm.SetTargetColorScheme(TColorScheme::Gray);
+            cm.SetSourceSamplesPerPixel(1);
+            cm.SetTargetSamplesPerPixel(1);
+            cm.SetSourceBitsPerSample(depth);
+            cm.SetTargetBitsPerSample(depth == 2 ? 4 : depth == 16 ? 8 : depth);
+            SetPixelFormat(cm.PixelFormatForTarget());
+            palette_ = cm.CreateGrayscalePalette(false);
+            sourceBpp_ = (static_cast<std::size_t>(depth) + 7) / 8;
+            break;
+        case 2:
+            if (!ok({8, 16})) Fail(reader_messages::InvalidColorFormat);
+            cm.SetSourceColorScheme(TColorScheme::Rgb);
+            cm.SetTargetColorScheme(TColorScheme::Bgr);
+            cm.SetSourceSamplesPerPixel(3);
+            cm.SetTargetSamplesPerPixel(3);
+            cm.SetSourceBitsPerSample(depth);
+            cm.SetTargetBitsPerSample(8);
+            SetPixelFormat(TPixelFormat::pf24bit);
+            sourceBpp_ = static_cast<std::size_t>(depth) * 3 / 8;
+            break;
+        case 3:
+            if (!ok({1, 2, 4, 8})) Fail(reader_messages::InvalidColorFormat);
+            cm.SetSourceColorScheme(TColorScheme::Indexed);
+            cm.SetTargetColorScheme(TColorScheme::Indexed);
+            cm.SetSourceSamplesPerPixel(1);
+            cm.SetTargetSamplesPerPixel(1);
+            cm.SetSourceBitsPerSample(depth);
+            cm.SetTargetBitsPerSample(depth == 2 ? 4 : depth);
+            SetPixelFormat(cm.PixelFormatForTarget());
+            sourceBpp_ = 1;
+            break;
+        case 4:
+            if (!ok({8, 16})) Fail(reader_messages::InvalidColorFormat);
+            cm.SetSourceColorScheme(TColorScheme::GrayAlpha);
+            cm.SetTargetColorScheme(TColorScheme::Gray);
+            cm.SetSourceSamplesPerPixel(1);
+            cm.SetTargetSamplesPerPixel(1);
+            cm.SetSourceBitsPerSample(depth);
+            cm.SetTargetBitsPerSample(8);
+            SetPixelFormat(TPixelFormat::pf8bit);
+            palette_ = cm.CreateGrayscalePalette(false);
+            sourceBpp_ = static_cast<std::size_t>(depth) * 2 / 8;
+            break;
+        case 6:
+            if (!ok({8, 16})) Fail(reader_messages::InvalidColorFormat);
+            cm.SetSourceColorScheme(TColorScheme::Rgba);
+            cm.SetTargetColorScheme(TColorScheme::Bgra);
+            cm.SetSourceSamplesPerPixel(4);
+            cm.SetTargetSamplesPerPixel(4);
+            cm.SetSourceBitsPerSample(depth);
+            cm.SetTargetBitsPerSample(8);
+            SetPixelFormat(TPixelFormat::pf32bit);
+            sourceBpp_ = static_cast<std::size_t>(depth) * 4 / 8;
+            break;
+        default: Fail(reader_messages::InvalidColorFormat);
+    }
+    described_ = true;
+}
+
+void TPNGGraphic::LoadFromStream(TStream& stream) {
+    BeginLoad(stream);
+    if (!ReadImageProperties(stream, 0)) Fail(reader_messages::InvalidFormat);
+    const TImageProperties& p = properties_;
+    if (p.Width > MaxRasterSide || p.Height > MaxRasterSide) Fail(reader_messages::InvalidFormat);
+    stream.SetPosition(basePosition_ + 8);
+    Progress(TProgressStage::Starting, 0, reader_messages::Preparing);
+    palette_.clear();
+    background_ = clWhite;
+    transparent_.reset();
+    described_ = false;
+    colorManager_.SourceOptions = convert_options::ByteSwap;
+    colorManager_.TargetOptions = 0;
+    colorManager_.SetGamma(1.0f, 2.2f);
+
+    ReadChunkHeader(stream);
+    ReadChunkData(stream);
+    bitDepth_ = data_[8];
+    colorType_ = data_[9];
+    compression_ = data_[10];
+    interlace_ = data_[12];
+    if (compression_ != 0) throw EInvalidGraphic(ReaderMessage(reader_messages::NotSupported, "The compression scheme is", Png));
+    decoder_ = std::make_unique<TLZ77Decoder>(Z_PARTIAL_FLUSH, false);
+    decoder_->DecodeInit();
+    idatConsumed_ = true;
+    truncated_ = false;
+    imageSeen_ = false;
+
+    ReadChunkHeader(stream);
+    for (;;) {
+        const std::uint32_t type = current_.Type;
+        bool handled = true;
+        if (type == IDAT) {
+            // The chunk after the image data, whose header is read, goes to the skip step.
+            DecodeImage(stream);
+            if (truncated_) break;
+            handled = false;
+        } else if (type == PLTE) {
+            if (current_.Length % 3 != 0) Fail(reader_messages::InvalidPalette);
+            ReadChunkData(stream);
+            if (colorType_ == 3) {
+                SetupColorDescription();
+                const std::uint8_t* sources[1] = {data_.data()};
+                palette_ = colorManager_.CreateColorPalette(sources, TPaletteLayout::Interleaved8, data_.size() / 3, false);
+            }
+        } else if (type == gAMA) {
+            ReadChunkData(stream);
+            if (data_.size() >= 4) {
+                colorManager_.SetGamma(static_cast<float>(Be32(data_.data()) / 100000.0), 2.2f);
+                colorManager_.TargetOptions |= convert_options::ApplyGamma;
+                properties_.Options |= image_options::GammaApplied;
+            }
+        } else if (type == bKGD) {
+            ReadChunkData(stream);
+            ReadBackground();
+        } else if (type == tRNS) {
+            ReadChunkData(stream);
+            ReadTransparency();
+        } else {
+            handled = false;
+        }
+        if (!handled) {
+            SkipChunkData(stream);
+            // A file without any image data has nothing to show: refuse it rather than
+            // hand on an empty picture.
+            if (current_.Type == IEND && !imageSeen_) Fail(reader_messages::InvalidFormat);
+            if (current_.Type == IEND) break;
+            if (!(current_.RawType >> 24 & 0x20)) throw EInvalidGraphic(std::string(CriticalChunk));
+        }
+        ReadChunkHeader(stream);
+    }
+    decoder_->DecodeEnd();
+    decoder_.reset();
+    Progress(TProgressStage::Ending, 100, {});
+}
+
+void TPNGGraphic::ReadBackground() {
+    auto reduce = [this](int v) { return bitDepth_ == 16 ? v * 255 / 65535 : v & 0xFF; };
+    if ((colorType_ == 0 || colorType_ == 4) && data_.size() >= 2) {
+        const int v = Be16(data_.data());
+        background_ = static_cast<TColor>(bitDepth_ == 2 ? v * 15 / 3 : bitDepth_ == 16 ? v * 255 / 65535 : v);
+    } else if ((colorType_ == 2 || colorType_ == 6) && data_.size() >= 6) {
+        background_ = RGBColor(static_cast<std::uint8_t>(reduce(Be16(&data_[0]))), static_cast<std::uint8_t>(reduce(Be16(&data_[2]))),
+                               static_cast<std::uint8_t>(reduce(Be16(&data_[4]))));
+    } else if (colorType_ == 3 && !data_.empty()) {
+        background_ = data_[0];
+    }
+}
+
+void TPNGGraphic::ReadTransparency() {
+    auto reduce = [this](int v) { return bitDepth_ == 16 ? v * 255 / 65535 : v & 0xFF; };
+    if (colorType_ == 0 && data_.size() >= 2) {
+        const int raw = Be16(data_.data());
+        const auto v = static_cast<std::uint8_t>(bitDepth_ == 2 ? raw * 15 / 3 : reduce(raw));
+        transparent_ = RGBColor(v, v, v);
+    } else if (colorType_ == 2 && data_.size() >= 6) {
+        transparent_ = RGBColor(static_cast<std::uint8_t>(reduce(Be16(&data_[0]))), static_cast<std::uint8_t>(reduce(Be16(&data_[2]))),
+                                static_cast<std::uint8_t>(reduce(Be16(&data_[4]))));
+    }
+}
+
+bool TPNGGraphic::InflateRow(TStream& stream, std::uint8_t* row, std::size_t size) {
+    std::size_t filled = 0;
+    while (filled < size) {
+        if (idatConsumed_) {
+            if (current_.Type != IDAT) return false;
+            try {
+                ReadChunkData(stream);
+                idatAt_ = 0;
+                idatConsumed_ = false;
+                ReadChunkHeader(stream);
+            } catch (const EReadError&) {
+                // The file ends inside the image data: the load completes with what was read.
+                truncated_ = true;
+                if (idatConsumed_) return false;
+                current_ = {};
+            }
+        }
+        const std::uint8_t* source = data_.data() + idatAt_;
+        std::uint8_t* dest = row + filled;
+        decoder_->Decode(source, dest, data_.size() - idatAt_, size - filled);
+        idatAt_ = static_cast<std::size_t>(source - data_.data());
+        filled = static_cast<std::size_t>(dest - row);
+        if (idatAt_ >= data_.size()) idatConsumed_ = true;
+        const int result = decoder_->LastResult();
+        if (result == Z_STREAM_END) {
+            if (filled < size || !idatConsumed_) Fail(reader_messages::ExtraData);
+            return true;
+        }
+        if (result != Z_OK) Fail(reader_messages::CompressionError);
+    }
+    return true;
+}
+
+void TPNGGraphic::DecodeImage(TStream& stream) {
+    imageSeen_ = true;
+    Progress(TProgressStage::Starting, 0, reader_messages::Transfering);
+    SetupColorDescription();
+    const std::size_t samples = colorType_ == 2 ? 3 : colorType_ == 4 ? 2 : colorType_ == 6 ? 4 : 1;
+    if (!palette_.empty()) SetPalette(palette_);
+    const std::uint32_t width = properties_.Width, height = properties_.Height;
+    SetSize(static_cast<int>(width), static_cast<int>(height));
+    Fill(background_);
+    if (transparent_) {
+        SetTransparentColor(*transparent_);
+        SetTransparent(true);
+    }
+    const std::size_t rowSize = (static_cast<std::size_t>(width) * bitDepth_ + 7) / 8 * samples + 1;
+    std::vector<std::uint8_t> current(rowSize, 0), previous(rowSize, 0);
+    progressRect_ = {0, 0, Width(), 1};
+    bool more = true;
+    if (interlace_ == 0) {
+        for (std::uint32_t y = 0; y < height && more; ++y) {
+            more = InflateRow(stream, current.data(), rowSize);
+            if (!more) break;
+            Unfilter(current.data(), previous.data(), rowSize, sourceBpp_);
+            colorManager_.ConvertRow(current.data() + 1, ScanLine(static_cast<int>(y)), width, 0xFF);
+            ReportRow(static_cast<int>(y));
+            std::swap(current, previous);
+        }
+    } else {
+        for (int pass = 0; pass < 7 && more; ++pass) {
+            const auto& a = Adam7[pass];
+            if (static_cast<std::uint32_t>(a.columnStart) >= width) continue;
+            const std::size_t passWidth = (width + static_cast<std::uint32_t>(a.columnStep - a.columnStart - 1)) / static_cast<std::uint32_t>(a.columnStep);
+            const std::size_t passRow = (passWidth * bitDepth_ + 7) / 8 * samples + 1;
+            std::fill(previous.begin(), previous.end(), 0);
+            for (std::uint32_t y = static_cast<std::uint32_t>(a.rowStart); y < height; y += static_cast<std::uint32_t>(a.rowStep)) {
+                more = InflateRow(stream, current.data(), passRow);
+                if (!more) break;
+                Unfilter(current.data(), previous.data(), passRow, sourceBpp_);
+                // The converter walks the whole row; the mask places this pass's pixels.
+                colorManager_.ConvertRow(current.data() + 1, ScanLine(static_cast<int>(y)), width, a.mask);
+                if (pass == 6) ReportRow(static_cast<int>(y));
+                std::swap(current, previous);
+                std::fill(current.begin(), current.end(), 0);
+            }
+        }
+    }
+    // Any further image data is read and discarded.
+    while (!truncated_ && current_.Type == IDAT) {
+        ReadChunkData(stream);
+        ReadChunkHeader(stream);
+    }
+    Progress(TProgressStage::Ending, 100, {});
+}
+
+}  // namespace pictorand

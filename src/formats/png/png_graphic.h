@@ -1,0 +1,54 @@
+// TPNGGraphic: Portable Network Graphics files read into the bitmap: the chunk walk with
+// CRC checks, inflation across IDAT chunks, the row filters and Adam7.
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "formats/common/decoders.h"
+#include "formats/common/graphic_ex.h"
+
+namespace pictorand {
+
+class TPNGGraphic : public TGraphicExGraphic {
+public:
+    std::string_view ClassName() const override { return "TPNGGraphic"; }
+    bool CanLoadStream(TStream& stream) override;
+    bool ReadImageProperties(TStream& stream, int imageIndex) override;
+    void LoadFromStream(TStream& stream) override;
+    void SaveToStream(TStream& stream) override { TBitmap::SaveToStream(stream); }
+
+private:
+    struct TChunkHeader {
+        std::uint32_t Length = 0;
+        std::uint32_t Type = 0;  // with bit 5 of every byte cleared
+        std::uint32_t RawType = 0;
+    };
+
+    TChunkHeader ReadChunkHeader(TStream& stream);
+    // Reads the chunk's data and CRC; a mismatch raises the CRC message.
+    void ReadChunkData(TStream& stream);
+    void SkipChunkData(TStream& stream);
+    void SetupColorDescription();
+    void ReadBackground();
+    void ReadTransparency();
+    void DecodeImage(TStream& stream);
+    // Fills row with inflated bytes; answers false when the image data ran out.
+    bool InflateRow(TStream& stream, std::uint8_t* row, std::size_t size);
+
+    std::uint8_t bitDepth_ = 0, colorType_ = 0, compression_ = 0, interlace_ = 0;
+    TChunkHeader current_;
+    std::vector<std::uint8_t> data_;
+    std::unique_ptr<TLZ77Decoder> decoder_;
+    std::size_t idatAt_ = 0;
+    bool idatConsumed_ = true;
+    bool truncated_ = false;
+    bool imageSeen_ = false;
+    std::size_t sourceBpp_ = 1;
+    TPalette palette_;
+    bool described_ = false;
+    TColor background_ = clWhite;
+    std::optional<TColor> transparent_;
+};
+
+}  // namespace pictorand

@@ -1,0 +1,226 @@
+#include "formats/tga/targa_graphic.h"
+
+#include <array>
+#include <vector>
+
+#include "graphics/byte_reader.h"
+#include "formats/common/decoders.h"
+
+namespace pictorand {
+
+namespace {
+
+constexpr std::size_t HeaderSize = 18;
+
+struct TTargaHeader {
+    std::uint8_t IdLength, ColorMapType, ImageType;
+    std::uint16_t MapLength;
+    std::uint8_t MapEntrySize;
+    std::uint16_t Width, Height;
+    std::uint8_t PixelSize, Descriptor;
+};
+
+TTargaHeader ParseHeader(const std::array<std::uint8_t, HeaderSize>& b) {
+    return {b[0], b[1], b[2], static_cast<std::uint16_t>(b[5] | b[6] << 8), b[7],
+            static_cast<std::uint16_t>(b[12] | b[13] << 8), static_cast<std::uint16_t>(b[14] | b[15] << 8), b[16], b[17]};
+}
+
+bool PlausibleHeader(const TTargaHeader& h) {
+    const bool type = h.ImageType <= 3 || (h.ImageType >= 9 && h.ImageType <= 11);
+    const bool mapEntry = h.MapEntrySize == 15 || h.MapEntrySize == 16 || h.MapEntrySize == 24 || h.MapEntrySize == 32;
+    const bool pixel = h.PixelSize == 8 || h.PixelSize == 15 || h.PixelSize == 16 || h.PixelSize == 24 || h.PixelSize == 32;
+    return type && h.ColorMapType <= 1 && mapEntry && pixel;
+}
+
+}  // namespace
+
+bool TTargaGraphic::CanLoadStream(TStream& stream) {
+    const std::int64_t position = stream.Position();
+    std::array<std::uint8_t, HeaderSize> bytes{};
+    bool result = stream.Size() - position > static_cast<std::int64_t>(HeaderSize) &&
+                  stream.Read(bytes.data(), HeaderSize) == HeaderSize && PlausibleHeader(ParseHeader(bytes));
+    stream.SetPosition(position);
+    return result;
+}
+
+bool TTargaGraphic::ReadImageProperties(TStream& stream, int imageIndex) {
+    TGraphicExGraphic::ReadImageProperties(stream, imageIndex);
+    std::array<std::uint8_t, HeaderSize> bytes{};
+    stream.ReadBuffer(bytes.data(), HeaderSize);
+    const TTargaHeader h = ParseHeader(bytes);
+    TImageProperties& p = properties_;
+    p.Width = h.Width;
+    p.Height = h.Height;
+    p.BitsPerSample = 8;
+    switch (h.PixelSize) {
+        case 8:
+            p.ColorScheme = (h.ImageType == 3 || h.ImageType == 11) ? TColorScheme::Gray : TColorScheme::Indexed;
+            p.SamplesPerPixel = 1;
+            break;
+        case 16:
+            if (h.ImageType == 3 || h.ImageType == 11) {
+                // Grey with alpha: the grey byte is kept, the alpha byte dropped.
+                p.ColorScheme = TColorScheme::GrayAlpha;
+                p.SamplesPerPixel = 1;
+                p.HasAlpha = true;
+                break;
+            }
+            [[fallthrough]];
+        case 15:
+            p.ColorScheme = TColorScheme::Rgb;
+            p.BitsPerSample = 5;
+            p.SamplesPerPixel = 3;
+            break;
+        case 24:
+            p.ColorScheme = TColorScheme::Rgb;
+            p.SamplesPerPixel = 3;
+            break;
+        case 32:
+            p.ColorScheme = TColorScheme::Rgba;
+            p.SamplesPerPixel = 4;
+            break;
+        default: p.ColorScheme = TColorScheme::Unknown; p.SamplesPerPixel = 0;
+    }
+    p.BitsPerPixel = static_cast<std::uint8_t>(p.SamplesPerPixel * p.BitsPerSample);
+    p.Compression = h.ImageType >= 9 && h.ImageType <= 11 ? TCompressionKind::Rle : TCompressionKind::None;
+    return true;
+}
+
+void TTargaGraphic::LoadFromStream(TStream& stream) {
+    BeginLoad(stream);
+    ReadImageProperties(stream, 0);
+    stream.SetPosition(basePosition_);
+    Progress(TProgressStage::Starting, 0, reader_messages::Preparing);
+    std::array<std::uint8_t, HeaderSize> bytes{};
+    stream.ReadBuffer(bytes.data(), HeaderSize);
+    const TTargaHeader h = ParseHeader(bytes);
+    const bool topDown = (h.Descriptor & 0x20) != 0;
+    stream.Seek(h.IdLength, TSeekOrigin::Current);
+
+    const TImageProperties& p = properties_;
+    colorManager_.SetSourceSamplesPerPixel(p.SamplesPerPixel);
+    colorManager_.SetTargetSamplesPerPixel(p.SamplesPerPixel);
+    colorManager_.SetSourceColorScheme(p.ColorScheme);
+    colorManager_.SourceOptions = 0;
+    colorManager_.SetTargetColorScheme(TColorScheme::Bgr);
+    colorManager_.SetSourceBitsPerSample(p.BitsPerSample);
+    colorManager_.SetTargetBitsPerSample(p.BitsPerSample);
+    const bool greyAlpha = p.ColorScheme == TColorScheme::GrayAlpha;
+    if (greyAlpha) colorManager_.SetTargetColorScheme(TColorScheme::Gray);
+    SetPixelFormat(colorManager_.PixelFormatForTarget());
+    if (greyAlpha) colorManager_.CheckLayout(PixelFormat());
+
+    if (h.ColorMapType == 1 || h.ImageType == 3 || h.ImageType == 11) {
+        if (h.ImageType == 3 || h.ImageType == 11) {
+            SetPalette(colorManager_.CreateGrayscalePalette(false));
+            if (h.ColorMapType == 1) stream.Seek(static_cast<std::int64_t>(h.MapLength) * ((h.MapEntrySize + 7) / 8), TSeekOrigin::Current);
+        } else {
+            std::vector<std::uint8_t> map(static_cast<std::size_t>(h.MapLength) * ((h.MapEntrySize + 7) / 8));
+            stream.ReadBuffer(map.data(), map.size());
+            const std::uint8_t* sources[1] = {map.data()};
+            if (h.MapEntrySize == 24) {
+                SetPalette(colorManager_.CreateColorPalette(sources, TPaletteLayout::Interleaved8, h.MapLength, true));
+            } else if (h.MapEntrySize == 32) {
+                SetPalette(colorManager_.CreateColorPalette(sources, TPaletteLayout::Interleaved8Quad, h.MapLength, true));
+            } else {
+                // 15- and 16-bit words; a map of any other entry size gives only the words it holds.
+                TPalette palette;
+                for (std::size_t i = 0; i < h.MapLength && i < 256 && 2 * i + 1 < map.size(); ++i) {
+                    const int word = map[2 * i] | map[2 * i + 1] << 8;
+                    palette.push_back({static_cast<std::uint8_t>((word & 0x001F) << 3), static_cast<std::uint8_t>((word & 0x03E0) >> 2),
+                                       static_cast<std::uint8_t>((word & 0x7C00) >> 7), 0});
+                }
+                SetPalette(std::move(palette));
+            }
+        }
+    }
+    const std::size_t rowSize = static_cast<std::size_t>(h.Width) * TargaBytesPerPixel(h.PixelSize);
+    // Uncompressed rows must all be there before the raster is made.
+    if (h.ImageType >= 1 && h.ImageType <= 3 &&
+        static_cast<std::int64_t>(rowSize) * h.Height > stream.Size() - stream.Position()) {
+        throw EReadError(std::string(messages::ReadError));
+    }
+    SetSize(h.Width, h.Height);
+    progressRect_ = {0, 0, Width(), 1};
+    Progress(TProgressStage::Ending, 0, {});
+    Progress(TProgressStage::Starting, 0, reader_messages::Transfering);
+    const bool rle = h.ImageType >= 9 && h.ImageType <= 11;
+    const bool raw = h.ImageType >= 1 && h.ImageType <= 3;
+    std::vector<std::uint8_t> work(rle ? 2 * rowSize + 16 : 0);
+    std::vector<std::uint8_t> greyRow(greyAlpha ? rowSize : 0);
+    TTargaRLEDecoder decoder(h.PixelSize);
+    for (int i = 0; i < Height() && (rle || raw); ++i) {
+        std::uint8_t* bitmapRow = ScanLine(topDown ? i : Height() - 1 - i);
+        std::uint8_t* row = greyAlpha ? greyRow.data() : bitmapRow;
+        if (raw) {
+            stream.ReadBuffer(row, rowSize);
+        } else {
+            const std::size_t got = stream.Read(work.data(), work.size());
+            const std::uint8_t* source = work.data();
+            std::uint8_t* dest = row;
+            decoder.Decode(source, dest, got, h.Width);
+            // Back to just after the last packet used.
+            stream.Seek(-static_cast<std::int64_t>(got - static_cast<std::size_t>(source - work.data())), TSeekOrigin::Current);
+            if (got == 0) break;
+        }
+        if (greyAlpha) colorManager_.ConvertRow(greyRow.data(), bitmapRow, h.Width, 0xFF);
+        ReportRow(i);
+    }
+    Progress(TProgressStage::Ending, 100, {});
+}
+
+void TTargaGraphic::SaveToStream(TStream& stream) {
+    Progress(TProgressStage::Starting, 0, reader_messages::Preparing);
+    TBitmap image = *this;
+    if (image.PixelFormat() == TPixelFormat::pf1bit || image.PixelFormat() == TPixelFormat::pf4bit) image.SetPixelFormat(TPixelFormat::pf8bit);
+    std::size_t bytesPerPixel;
+    switch (image.PixelFormat()) {
+        case TPixelFormat::pf8bit: bytesPerPixel = 1; break;
+        case TPixelFormat::pf15bit:
+        case TPixelFormat::pf16bit: bytesPerPixel = 2; break;
+        case TPixelFormat::pf24bit: bytesPerPixel = 3; break;
+        case TPixelFormat::pf32bit: bytesPerPixel = 4; break;
+        default: bytesPerPixel = ScreenBitsPerPixel / 8; break;
+    }
+    if (image.Empty()) return;
+    const bool mapped = bytesPerPixel == 1;
+    std::vector<std::uint8_t> out(HeaderSize, 0);
+    out[1] = mapped ? 1 : 0;
+    out[2] = static_cast<std::uint8_t>(Compressed ? (mapped ? 9 : 10) : (mapped ? 1 : 2));
+    out[5] = 0x00;
+    out[6] = 0x01;  // 256 colour-map entries
+    out[7] = 24;
+    out[12] = static_cast<std::uint8_t>(image.Width());
+    out[13] = static_cast<std::uint8_t>(image.Width() >> 8);
+    out[14] = static_cast<std::uint8_t>(image.Height());
+    out[15] = static_cast<std::uint8_t>(image.Height() >> 8);
+    out[16] = static_cast<std::uint8_t>(bytesPerPixel * 8);
+    // Rows lie bottom-up, so row 0 is at the higher address: the file starts at the top.
+    out[17] = image.Height() < 2 || image.ScanLine(0) > image.ScanLine(1) ? 0x20 : 0;
+    if (mapped) {
+        const TPalette& palette = image.Palette();
+        for (std::size_t i = 0; i < 256; ++i) {
+            const TRGBQuad e = i < palette.size() ? palette[i] : TRGBQuad{};
+            out.insert(out.end(), {e.Blue, e.Green, e.Red});
+        }
+    }
+    stream.WriteBuffer(out);
+    Progress(TProgressStage::Ending, 0, {});
+    Progress(TProgressStage::Starting, 0, reader_messages::Transfering);
+    const std::size_t rowSize = static_cast<std::size_t>(image.Width()) * bytesPerPixel;
+    std::vector<std::uint8_t> packed(2 * rowSize + 2);
+    // Device-dependent rasters are 32-bit here, which the encoder handles as such.
+    TTargaRLEDecoder encoder(static_cast<int>(bytesPerPixel * 8 == 16 ? 15 : bytesPerPixel * 8));
+    for (int y = 0; y < image.Height(); ++y) {
+        if (Compressed) {
+            const std::size_t n = encoder.Encode(image.ScanLine(y), packed.data(), static_cast<std::size_t>(image.Width()));
+            stream.WriteBuffer(packed.data(), n);
+        } else {
+            stream.WriteBuffer(image.ScanLine(y), rowSize);
+        }
+        Progress(TProgressStage::Running, y * 100 / image.Height(), {});
+    }
+    Progress(TProgressStage::Ending, 100, {});
+}
+
+}  // namespace pictorand

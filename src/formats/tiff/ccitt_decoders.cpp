@@ -1,0 +1,185 @@
+#include "formats/tiff/ccitt_decoders.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+namespace pictorand {
+
+namespace {
+
+struct TCode {
+    std::string_view Bits;
+    int Run;
+};
+
+// ITU-T T.4 terminating codes, runs 0..63.
+constexpr std::string_view WhiteTerminating[64] = {
+    "00110101", "000111",   "0111",     "1000",     "1011",     "1100",     "1110",     "1111",
+    "10011",    "10100",    "00111",    "01000",    "001000",   "000011",   "110100",   "110101",
+    "101010",   "101011",   "0100111",  "0001100",  "0001000",  "0010111",  "0000011",  "0000100",
+    "0101000",  "0101011",  "0010011",  "0100100",  "0011000",  "00000010", "00000011", "00011010",
+    "00011011", "00010010", "00010011", "00010100", "00010101", "00010110", "00010111", "00101000",
+    "00101001", "00101010", "00101011", "00101100", "00101101", "00000100", "00000101", "00001010",
+    "00001011", "01010010", "01010011", "01010100", "01010101", "00100100", "00100101", "01011000",
+    "01011001", "01011010", "01011011", "01001010", "01001011", "00110010", "00110011", "00110100",
+};
+constexpr std::string_view BlackTerminating[64] = {
+    "0000110111",   "010",          "11",           "10",           "011",          "0011",         "0010",
+    "00011",        "000101",       "000100",       "0000100",      "0000101",      "0000111",      "00000100",
+    "00000111",     "000011000",    "0000010111",   "0000011000",   "0000001000",   "00001100111",  "00001101000",
+    "00001101100",  "00000110111",  "00000101000",  "00000010111",  "00000011000",  "000011001010", "000011001011",
+    "000011001100", "000011001101", "000001101000", "000001101001", "000001101010", "000001101011", "000011010010",
+    "000011010011", "000011010100", "000011010101", "000011010110", "000011010111", "000001101100", "000001101101",
+    "000011011010", "000011011011", "000001010100", "000001010101", "000001010110", "000001010111", "000001100100",
+    "000001100101", "000001010010", "000001010011", "000000100100", "000000110111", "000000111000", "000000100111",
+    "000000101000", "000001011000", "000001011001", "000000101011", "000000101100", "000001011010", "000001100110",
+    "000001100111",
+};
+// Make-up codes for runs 64, 128, ..., 1728.
+constexpr std::string_view WhiteMakeUp[27] = {
+    "11011",     "10010",     "010111",    "0110111",   "00110110",  "00110111",  "01100100",  "01100101",  "01101000",
+    "01100111",  "011001100", "011001101", "011010010", "011010011", "011010100", "011010101", "011010110", "011010111",
+    "011011000", "011011001", "011011010", "011011011", "010011000", "010011001", "010011010", "011000",    "010011011",
+};
+constexpr std::string_view BlackMakeUp[27] = {
+    "0000001111",    "000011001000",  "000011001001",  "000001011011",  "000000110011",  "000000110100",
+    "000000110101",  "0000001101100", "0000001101101", "0000001001010", "0000001001011", "0000001001100",
+    "0000001001101", "0000001110010", "0000001110011", "0000001110100", "0000001110101", "0000001110110",
+    "0000001110111", "0000001010010", "0000001010011", "0000001010100", "0000001010101", "0000001011010",
+    "0000001011011", "0000001100100", "0000001100101",
+};
+// Extended make-up codes for runs 1792, 1856, ..., 2560, shared by both colours.
+constexpr TCode ExtendedMakeUp[13] = {
+    {"00000001000", 1792},  {"00000001100", 1856},  {"00000001101", 1920},  {"000000010010", 1984},
+    {"000000010011", 2048}, {"000000010100", 2112}, {"000000010101", 2176}, {"000000010110", 2240},
+    {"000000010111", 2304}, {"000000011100", 2368}, {"000000011101", 2432}, {"000000011110", 2496},
+    {"000000011111", 2560},
+};
+
+unsigned char Reverse(unsigned char b) {
+    b = static_cast<unsigned char>((b & 0xF0) >> 4 | (b & 0x0F) << 4);
+    b = static_cast<unsigned char>((b & 0xCC) >> 2 | (b & 0x33) << 2);
+    return static_cast<unsigned char>((b & 0xAA) >> 1 | (b & 0x55) << 1);
+}
+
+}  // namespace
+
+TCCITTDecoder::TCCITTDecoder(std::uint32_t options, bool bitSwap, std::size_t width, bool wordAligned)
+    : options_(options), bitSwap_(bitSwap), width_(width), wordAligned_(wordAligned), white_(BuildTree(false)), black_(BuildTree(true)) {}
+
+std::vector<TCCITTDecoder::TNode> TCCITTDecoder::BuildTree(bool black) {
+    std::vector<TNode> tree(1);
+    auto insert = [&tree](std::string_view bits, int run) {
+        int node = 0;
+        for (char c : bits) {
+            const int bit = c - '0';
+            if (tree[static_cast<std::size_t>(node)].Child[bit] < 0) {
+                tree[static_cast<std::size_t>(node)].Child[bit] = static_cast<int>(tree.size());
+                tree.emplace_back();
+            }
+            node = tree[static_cast<std::size_t>(node)].Child[bit];
+        }
+        tree[static_cast<std::size_t>(node)].Run = run;
+    };
+    const auto& terminating = black ? BlackTerminating : WhiteTerminating;
+    const auto& makeUp = black ? BlackMakeUp : WhiteMakeUp;
+    for (int run = 0; run < 64; ++run) insert(terminating[run], run);
+    for (int i = 0; i < 27; ++i) insert(makeUp[i], 64 * (i + 1));
+    for (const TCode& code : ExtendedMakeUp) insert(code.Bits, code.Run);
+    insert("000000000001", EndOfLine);
+    for (std::string_view invalid : {"0000000001", "00000000001", "000000000000"}) insert(invalid, Invalid);
+    return tree;
+}
+
+int TCCITTDecoder::DecodeRun(TBits& bits, bool black) const {
+    const std::vector<TNode>& tree = black ? black_ : white_;
+    int total = 0;
+    for (;;) {
+        int node = 0;
+        while (tree[static_cast<std::size_t>(node)].Run == -1) {
+            const int bit = bits.Next();
+            if (bit < 0) return -1;
+            node = tree[static_cast<std::size_t>(node)].Child[bit];
+            if (node < 0) return Invalid;
+        }
+        const int run = tree[static_cast<std::size_t>(node)].Run;
+        if (run < 0) return run;
+        total += run;
+        if (run < 64) return total;
+    }
+}
+
+void TCCITTDecoder::SetBlack(std::uint8_t* row, std::size_t at, std::size_t count) {
+    for (std::size_t i = at; i < at + count; ++i) row[i >> 3] |= static_cast<std::uint8_t>(0x80 >> (i & 7));
+}
+
+std::vector<std::uint8_t> TCCITTDecoder::Source(const std::uint8_t* source, std::size_t size) const {
+    std::vector<std::uint8_t> bytes(source, source + size);
+    if (bitSwap_) {
+        for (auto& b : bytes) b = Reverse(b);
+    }
+    return bytes;
+}
+
+void TCCITTMHDecoder::Decode(const std::uint8_t*& source, std::uint8_t*& dest, std::size_t packedSize, std::size_t unpackedSize) {
+    const std::vector<std::uint8_t> bytes = Source(source, packedSize);
+    std::memset(dest, 0, unpackedSize);
+    const std::size_t rowBytes = (width_ + 7) / 8;
+    TBits bits{bytes.data(), bytes.size()};
+    for (std::size_t rowStart = 0; rowStart + rowBytes <= unpackedSize && !bits.AtEnd(); rowStart += rowBytes) {
+        std::size_t x = 0;
+        bool black = false;
+        while (x < width_) {
+            const int run = DecodeRun(bits, black);
+            if (run < 0) break;
+            const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(run), width_ - x);
+            if (black) SetBlack(dest + rowStart, x, n);
+            x += n;
+            black = !black;
+        }
+        // The next row starts at a byte boundary, or an even byte when word aligned.
+        std::size_t next = (bits.bit + 7) / 8;
+        if (wordAligned_ && (next & 1)) ++next;
+        bits.bit = std::min(next, bytes.size()) * 8;
+        if (x < width_) break;
+    }
+}
+
+void TCCITTFax3Decoder::Decode(const std::uint8_t*& source, std::uint8_t*& dest, std::size_t packedSize, std::size_t unpackedSize) {
+    const std::vector<std::uint8_t> bytes = Source(source, packedSize);
+    std::memset(dest, 0, unpackedSize);
+    const std::size_t rowBytes = (width_ + 7) / 8;
+    TBits bits{bytes.data(), bytes.size()};
+    for (std::size_t rowStart = 0; rowStart + rowBytes <= unpackedSize && !bits.AtEnd(); rowStart += rowBytes) {
+        // Skip to just after an end-of-line code: eleven or more zeros, then a one.
+        int zeros = 0;
+        for (;;) {
+            const int bit = bits.Next();
+            if (bit < 0) return;
+            if (bit == 0) {
+                ++zeros;
+            } else if (zeros >= 11) {
+                break;
+            } else {
+                zeros = 0;
+            }
+        }
+        std::size_t x = 0;
+        bool black = false;
+        while (x < width_) {
+            const int run = DecodeRun(bits, black);
+            if (run < 0) {
+                // Let the next row find this end-of-line code again.
+                if (run == EndOfLine) bits.bit -= 12;
+                break;
+            }
+            const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(run), width_ - x);
+            if (black) SetBlack(dest + rowStart, x, n);
+            x += n;
+            black = !black;
+        }
+    }
+}
+
+}  // namespace pictorand

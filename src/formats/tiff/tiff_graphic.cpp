@@ -1,0 +1,414 @@
+#include "formats/tiff/tiff_graphic.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <zlib.h>
+
+#include "graphics/raster_limits.h"
+#include "formats/tiff/ccitt_decoders.h"
+#include "formats/common/decoders.h"
+#include "formats/tiff/thunder_decoder.h"
+#include "formats/tiff/tiff_jpeg_decoder.h"
+
+namespace pictorand {
+
+namespace {
+
+constexpr std::string_view FormatName = "TIF/TIFF";
+constexpr std::size_t MaxTiffBytes = std::size_t{1} << 31;
+constexpr std::size_t EntrySize = 12;
+constexpr std::uint16_t MaxEntries = 4096;
+
+// A tag value used as a count or offset: values that are negative or not a number give
+// 0, values beyond T's range give its maximum. Tags may hold floating-point values.
+template <class T>
+T ClampedInteger(double value) {
+    constexpr T largest = std::numeric_limits<T>::max();
+    if (!(value > 0)) return 0;
+    if (value >= static_cast<double>(largest)) return largest;
+    return static_cast<T>(value);
+}
+
+namespace tag {
+constexpr std::uint16_t ImageWidth = 256, ImageLength = 257, BitsPerSample = 258, Compression = 259, Photometric = 262,
+                        FillOrder = 266, StripOffsets = 273, SamplesPerPixel = 277, RowsPerStrip = 278,
+                        StripByteCounts = 279, XResolution = 282, YResolution = 283, PlanarConfig = 284,
+                        Group3Options = 292, ResolutionUnit = 296, Predictor = 317, ColorMap = 320, TileWidth = 322,
+                        TileLength = 323, ExtraSamples = 338, JpegTables = 347, YCbCrCoefficients = 529,
+                        YCbCrSubsampling = 530, YCbCrPositioning = 531;
+}
+
+constexpr std::size_t TypeSize(std::uint16_t type) {
+    switch (type) {
+        case 1: case 2: case 6: case 7: return 1;
+        case 3: case 8: return 2;
+        case 4: case 9: case 11: return 4;
+        case 5: case 10: case 12: return 8;
+        default: return 0;
+    }
+}
+
+TCompressionKind CompressionFor(std::uint32_t code) {
+    switch (code) {
+        case 1: return TCompressionKind::None;
+        case 2: return TCompressionKind::FaxMh;
+        case 3: return TCompressionKind::Fax3;
+        case 4: return TCompressionKind::Fax4;
+        case 5: return TCompressionKind::Lzw;
+        case 6: return TCompressionKind::OldJpeg;
+        case 7: return TCompressionKind::Jpeg;
+        case 8: case 32946: return TCompressionKind::Deflate;
+        case 32766: return TCompressionKind::Next;
+        case 32771: return TCompressionKind::FaxMhWord;
+        case 32773: return TCompressionKind::PackBits;
+        case 32809: return TCompressionKind::ThunderScan;
+        case 32895: return TCompressionKind::It8CtPad;
+        case 32896: return TCompressionKind::It8Lw;
+        case 32897: return TCompressionKind::It8Mp;
+        case 32898: return TCompressionKind::It8Bl;
+        case 32908: return TCompressionKind::PixarFilm;
+        case 32909: return TCompressionKind::PixarLog;
+        case 32947: return TCompressionKind::Dcs;
+        case 34661: return TCompressionKind::Jbig;
+        default: return TCompressionKind::Unknown;
+    }
+}
+
+[[noreturn]] void InvalidFormat() { throw EInvalidGraphic(ReaderMessage(reader_messages::InvalidFormat, FormatName)); }
+
+// The pixel depth a sample depth is held in: 1, 4 or 8 bits (16 reduced to 8).
+int HeldBits(int bits) { return bits == 1 ? 1 : bits <= 4 ? 4 : 8; }
+
+}  // namespace
+
+std::uint32_t TTIFFGraphic::U16(std::size_t at) const {
+    if (at + 2 > file_.size()) return 0;
+    return BigEndian() ? static_cast<std::uint32_t>(file_[at] << 8 | file_[at + 1]) : static_cast<std::uint32_t>(file_[at] | file_[at + 1] << 8);
+}
+
+std::uint32_t TTIFFGraphic::U32(std::size_t at) const {
+    if (at + 4 > file_.size()) return 0;
+    const std::uint8_t* p = file_.data() + at;
+    return BigEndian() ? (std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3])
+                       : (std::uint32_t{p[3]} << 24 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[1]} << 8 | p[0]);
+}
+
+bool TTIFFGraphic::CanLoadStream(TStream& stream) {
+    const std::int64_t position = stream.Position();
+    std::uint8_t b[8];
+    const std::int64_t size = stream.Size() - position;
+    bool result = size > 8 && stream.Read(b, 8) == 8;
+    if (result) {
+        const bool little = b[0] == 'I' && b[1] == 'I', big = b[0] == 'M' && b[1] == 'M';
+        const int number = little ? b[2] | b[3] << 8 : b[2] << 8 | b[3];
+        const std::uint32_t first = little ? (std::uint32_t{b[7]} << 24 | std::uint32_t{b[6]} << 16 | std::uint32_t{b[5]} << 8 | b[4])
+                                           : (std::uint32_t{b[4]} << 24 | std::uint32_t{b[5]} << 16 | std::uint32_t{b[6]} << 8 | b[7]);
+        result = (little || big) && number == 42 && first < size;
+    }
+    stream.SetPosition(position);
+    return result;
+}
+
+bool TTIFFGraphic::ReadDirectory(std::uint32_t offset) {
+    entries_.clear();
+    if (offset + std::size_t{2} > file_.size()) return false;
+    const std::uint32_t count = U16(offset);
+    if (count > MaxEntries || offset + 2 + count * EntrySize > file_.size()) return false;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::size_t at = offset + 2 + i * EntrySize;
+        TEntry e{static_cast<std::uint16_t>(U16(at)), static_cast<std::uint16_t>(U16(at + 2)), U32(at + 4), 0, at + 8};
+        // A single SHORT sits in the field's first two bytes; longer values or offsets fill it.
+        const std::size_t bytes = TypeSize(e.Type) * e.Count;
+        e.Value = (e.Type == 3 || e.Type == 8) && e.Count == 1 ? U16(at + 8)
+                  : bytes < 4 && bytes > 0                      ? file_[at + 8]
+                                                                : U32(at + 8);
+        entries_.push_back(e);
+    }
+    std::sort(entries_.begin(), entries_.end(), [](const TEntry& a, const TEntry& b) { return a.Tag < b.Tag; });
+    return true;
+}
+
+const TTIFFGraphic::TEntry* TTIFFGraphic::Find(std::uint16_t tagNumber) const {
+    const auto it = std::lower_bound(entries_.begin(), entries_.end(), tagNumber, [](const TEntry& e, std::uint16_t t) { return e.Tag < t; });
+    return it != entries_.end() && it->Tag == tagNumber ? &*it : nullptr;
+}
+
+std::uint32_t TTIFFGraphic::ReadInteger(std::uint16_t tagNumber, std::uint32_t fallback) const {
+    const TEntry* e = Find(tagNumber);
+    if (!e) return fallback;
+    if (e->Count == 1 && (e->Type == 1 || e->Type == 3 || e->Type == 8 || e->Type == 4 || e->Type == 9)) return e->Value;
+    if (e->Count != 1) return e->Value;
+    return fallback;
+}
+
+std::vector<double> TTIFFGraphic::ReadValues(std::uint16_t tagNumber) const {
+    std::vector<double> values;
+    const TEntry* e = Find(tagNumber);
+    if (!e) return values;
+    const std::size_t size = TypeSize(e->Type);
+    if (size == 0) return values;
+    const std::size_t bytes = size * e->Count;
+    const std::size_t at = bytes <= 4 ? e->ValueAt : e->Value;
+    if (e->Count > file_.size() || at + bytes > file_.size()) return values;
+    values.reserve(e->Count);
+    for (std::uint32_t i = 0; i < e->Count; ++i) {
+        const std::size_t p = at + i * size;
+        switch (e->Type) {
+            case 1: case 2: case 7: values.push_back(file_[p]); break;
+            case 6: values.push_back(static_cast<std::int8_t>(file_[p])); break;
+            case 3: values.push_back(U16(p)); break;
+            case 8: values.push_back(static_cast<std::int16_t>(U16(p))); break;
+            case 4: values.push_back(U32(p)); break;
+            case 9: values.push_back(static_cast<std::int32_t>(U32(p))); break;
+            case 5: {
+                const std::uint32_t d = U32(p + 4);
+                values.push_back(d == 0 ? 0.0 : static_cast<double>(U32(p)) / d);
+                break;
+            }
+            case 10: {
+                const auto d = static_cast<std::int32_t>(U32(p + 4));
+                values.push_back(d == 0 ? 0.0 : static_cast<double>(static_cast<std::int32_t>(U32(p))) / d);
+                break;
+            }
+            case 11: {
+                const std::uint32_t raw = U32(p);
+                float f;
+                std::memcpy(&f, &raw, 4);
+                values.push_back(f);
+                break;
+            }
+            default: {
+                std::uint64_t raw = std::uint64_t{U32(p)} | std::uint64_t{U32(p + 4)} << 32;
+                if (BigEndian()) raw = std::uint64_t{U32(p + 4)} | std::uint64_t{U32(p)} << 32;
+                double d;
+                std::memcpy(&d, &raw, 8);
+                values.push_back(d);
+                break;
+            }
+        }
+    }
+    return values;
+}
+
+double TTIFFGraphic::ReadReal(std::uint16_t tagNumber, double fallback) const {
+    const std::vector<double> values = ReadValues(tagNumber);
+    return values.empty() ? fallback : values.front();
+}
+
+bool TTIFFGraphic::ReadImageProperties(TStream& stream, int imageIndex) {
+    TGraphicExGraphic::ReadImageProperties(stream, imageIndex);
+    file_ = stream.ReadRemaining(MaxTiffBytes);
+    return ParseProperties(imageIndex);
+}
+
+bool TTIFFGraphic::ParseProperties(int imageIndex) {
+    TImageProperties& p = properties_;
+    if (file_.size() < 8) return false;
+    if (file_[0] == 'M' && file_[1] == 'M') p.Options |= image_options::BigEndian;
+    else if (file_[0] != 'I' || file_[1] != 'I') return false;
+    p.Version = U16(2);
+    p.FirstIfd = U32(4);
+    if (p.Version != 42) return false;
+    std::uint32_t offset = p.FirstIfd;
+    for (int index = 0;; ++index) {
+        if (offset == 0 || offset >= file_.size()) return false;
+        if (index == imageIndex) break;
+        const std::uint32_t count = U16(offset);
+        const std::uint32_t next = U32(offset + 2 + count * EntrySize);
+        if (next <= offset) return false;  // a chain that loops back is damage
+        offset = next;
+    }
+    if (!ReadDirectory(offset)) return false;
+    p.Width = ReadInteger(tag::ImageWidth, 0);
+    p.Height = ReadInteger(tag::ImageLength, 0);
+    if (p.Width == 0 || p.Height == 0) return false;
+    p.SamplesPerPixel = static_cast<std::uint8_t>(std::min<std::uint32_t>(ReadInteger(tag::SamplesPerPixel, 1), 255));
+    const std::vector<double> bits = ReadValues(tag::BitsPerSample);
+    p.BitsPerSample = bits.empty() ? 1 : ClampedInteger<std::uint8_t>(bits.front());
+    p.BitsPerPixel = static_cast<std::uint8_t>(std::min(255, p.SamplesPerPixel * p.BitsPerSample));
+    p.TileWidth = ReadInteger(tag::TileWidth, 0);
+    p.TileLength = ReadInteger(tag::TileLength, 0);
+    if (p.TileWidth != 0 && p.TileLength != 0) p.Options |= image_options::Tiled;
+    const std::vector<double> extra = ReadValues(tag::ExtraSamples);
+    p.HasAlpha = !extra.empty() && std::all_of(extra.begin(), extra.end(), [](double v) { return v <= 2; });
+    p.Compression = Find(tag::Compression) ? CompressionFor(ReadInteger(tag::Compression, 1)) : TCompressionKind::None;
+    const std::uint32_t photometric = ReadInteger(tag::Photometric, 0);
+    switch (photometric) {
+        case 0: p.ColorScheme = TColorScheme::Gray; p.Options |= image_options::MinIsWhite; break;
+        case 1: p.ColorScheme = TColorScheme::Gray; break;
+        case 2: p.ColorScheme = p.SamplesPerPixel < 4 ? TColorScheme::Rgb : TColorScheme::Rgba; break;
+        case 3: p.ColorScheme = TColorScheme::Indexed; break;
+        case 5: p.ColorScheme = TColorScheme::Cmyk; break;
+        case 6: p.ColorScheme = TColorScheme::YCbCr; break;
+        case 8: p.ColorScheme = TColorScheme::CieLab; break;
+        default: p.ColorScheme = TColorScheme::Unknown; break;
+    }
+    const std::vector<double> subsampling = ReadValues(tag::YCbCrSubsampling);
+    p.YCbCrSubsampling[0] = subsampling.size() > 0 ? ClampedInteger<std::uint8_t>(subsampling[0]) : 2;
+    p.YCbCrSubsampling[1] = subsampling.size() > 1 ? ClampedInteger<std::uint8_t>(subsampling[1]) : 2;
+    p.PlanarConfig = static_cast<std::uint16_t>(ReadInteger(tag::PlanarConfig, 0));
+    p.Predictor = static_cast<std::uint16_t>(ReadInteger(tag::Predictor, 0));
+    double xResolution = ReadReal(tag::XResolution, 0), yResolution = ReadReal(tag::YResolution, 0);
+    if (ReadInteger(tag::ResolutionUnit, 2) == 3) {
+        xResolution *= 2.54;
+        yResolution *= 2.54;
+    }
+    // Held as float; a double tag may not fit one.
+    constexpr double largestFloat = std::numeric_limits<float>::max();
+    p.XResolution = static_cast<float>(std::clamp(xResolution, -largestFloat, largestFloat));
+    p.YResolution = static_cast<float>(std::clamp(yResolution, -largestFloat, largestFloat));
+    if (ReadInteger(tag::FillOrder, 1) == 2) p.Options |= image_options::ReversedBits;
+    const std::vector<double> rows = ReadValues(tag::RowsPerStrip);
+    const std::uint32_t rowsInStrip = rows.empty() ? 0 : ClampedInteger<std::uint32_t>(rows.front());
+    p.RowsPerStrip = rowsInStrip == 0 || rowsInStrip == std::numeric_limits<std::uint32_t>::max() ? p.Height : rowsInStrip;
+    return true;
+}
+
+void TTIFFGraphic::LoadFromStream(TStream& stream) {
+    BeginLoad(stream);
+    if (!ReadImageProperties(stream, 0)) InvalidFormat();
+    TImageProperties& p = properties_;
+    if (p.Options & image_options::Tiled) {
+        Progress(TProgressStage::Ending, 100, {});
+        return;
+    }
+    Progress(TProgressStage::Starting, 0, reader_messages::Preparing);
+    if (p.Width > MaxRasterSide || p.Height > MaxRasterSide || p.SamplesPerPixel == 0 || p.SamplesPerPixel > 4 ||
+        p.BitsPerSample == 0 || p.BitsPerSample > 16) {
+        throw EInvalidGraphic(ReaderMessage(reader_messages::InvalidColorFormat, FormatName));
+    }
+    const std::vector<double> offsets = ReadValues(tag::StripOffsets);
+    const std::vector<double> counts = ReadValues(tag::StripByteCounts);
+    std::vector<double> rowsPerStrip = ReadValues(tag::RowsPerStrip);
+    if (rowsPerStrip.empty() || rowsPerStrip.front() >= 4294967295.0 || rowsPerStrip.front() == 0) rowsPerStrip = {static_cast<double>(p.Height)};
+
+    // Colour manager.
+    TColorManager& cm = colorManager_;
+    const bool jpeg = p.Compression == TCompressionKind::Jpeg || p.Compression == TCompressionKind::OldJpeg;
+    cm.SourceOptions = BigEndian() ? convert_options::ByteSwap : 0;
+    cm.TargetOptions = 0;
+    cm.SetSourceBitsPerSample(p.BitsPerSample);
+    TColorScheme source = p.ColorScheme;
+    // Decoded JPEG rows of three components arrive blue, green, red.
+    if (jpeg && p.SamplesPerPixel == 3) source = TColorScheme::Bgr;
+    if (source == TColorScheme::Indexed && p.HasAlpha) source = TColorScheme::GrayAlpha;
+    TColorScheme target = source;
+    switch (source) {
+        case TColorScheme::Rgb: target = TColorScheme::Bgr; break;
+        case TColorScheme::Rgba: target = TColorScheme::Bgra; break;
+        case TColorScheme::Cmy:
+        case TColorScheme::Cmyk:
+        case TColorScheme::CieLab:
+        case TColorScheme::YCbCr: target = TColorScheme::Bgr; break;
+        case TColorScheme::GrayAlpha: target = TColorScheme::Gray; break;
+        default: break;
+    }
+    if (p.ColorScheme == TColorScheme::Indexed && !p.HasAlpha) target = TColorScheme::Indexed;
+    const bool packed = target == TColorScheme::Indexed || target == TColorScheme::Gray;
+    // Grey and palette samples go into the depth their pixels are held in (1, 4 or 8).
+    cm.SetTargetBitsPerSample(packed ? HeldBits(p.BitsPerSample) : p.BitsPerSample == 16 ? 8 : std::min<int>(p.BitsPerSample, 8));
+    cm.SetSourceColorScheme(source);
+    cm.SetTargetColorScheme(target);
+    cm.SetSourceSamplesPerPixel(std::min<int>(p.SamplesPerPixel, 4));
+    cm.SetTargetSamplesPerPixel(source == TColorScheme::Cmyk ? 3 : packed ? 1 : std::min<int>(p.SamplesPerPixel, 4));
+    if (source == TColorScheme::CieLab) cm.SourceOptions |= convert_options::LabByteRange;
+    SetPixelFormat(source == TColorScheme::GrayAlpha ? TPixelFormat::pf8bit : cm.PixelFormatForTarget());
+    cm.CheckLayout(PixelFormat());
+    if (PixelFormat() == TPixelFormat::pfCustom) throw EInvalidGraphic(ReaderMessage(reader_messages::InvalidColorFormat, FormatName));
+    SetSize(static_cast<int>(p.Width), static_cast<int>(p.Height));
+
+    // Palette and YCbCr parameters.
+    if (target == TColorScheme::Indexed) {
+        const TEntry* map = Find(tag::ColorMap);
+        if (map && map->Count >= 3 && std::size_t{map->Value} + map->Count * std::size_t{2} <= file_.size()) {
+            const std::size_t entries = map->Count / 3;
+            const std::uint8_t* planes[3] = {file_.data() + map->Value, file_.data() + map->Value + 2 * entries,
+                                             file_.data() + map->Value + 4 * entries};
+            SetPalette(cm.CreateColorPalette(planes, TPaletteLayout::Planar16, entries, false));
+        }
+    } else if (target == TColorScheme::Gray) {
+        SetPalette(cm.CreateGrayscalePalette((p.Options & image_options::MinIsWhite) != 0));
+    }
+    if (source == TColorScheme::YCbCr) {
+        std::vector<double> coefficients = ReadValues(tag::YCbCrCoefficients);
+        if (coefficients.size() < 3) coefficients = {0.299, 0.587, 0.114};
+        cm.SetYCbCrParameters({static_cast<float>(coefficients[0]), static_cast<float>(coefficients[1]), static_cast<float>(coefficients[2])},
+                              p.YCbCrSubsampling[0], p.YCbCrSubsampling[1]);
+    }
+    const std::size_t bytesPerLine = (static_cast<std::size_t>(p.BitsPerPixel) * p.Width + 7) / 8;
+    p.BytesPerLine = static_cast<std::uint32_t>(bytesPerLine);
+    const std::size_t predictorBytes = p.SamplesPerPixel == 3 ? 3 : p.SamplesPerPixel == 4 ? 4 : 1;
+    const bool predictor = p.Compression != TCompressionKind::None && p.Predictor == 2;
+
+    // The decoder for the compression.
+    std::unique_ptr<TDecoder> decoder;
+    const bool reversed = (p.Options & image_options::ReversedBits) != 0;
+    switch (p.Compression) {
+        case TCompressionKind::None: break;
+        case TCompressionKind::PackBits: decoder = std::make_unique<TPackbitsRLEDecoder>(); break;
+        case TCompressionKind::Fax3:
+            decoder = std::make_unique<TCCITTFax3Decoder>(ReadInteger(tag::Group3Options, 0), reversed, p.Width, false);
+            break;
+        case TCompressionKind::FaxMh:
+        case TCompressionKind::FaxMhWord:
+            decoder = std::make_unique<TCCITTMHDecoder>(0, reversed, p.Width, p.Compression == TCompressionKind::FaxMhWord);
+            break;
+        case TCompressionKind::Deflate: decoder = std::make_unique<TLZ77Decoder>(Z_PARTIAL_FLUSH, true); break;
+        case TCompressionKind::Jpeg: {
+            const std::vector<double> tables = ReadValues(tag::JpegTables);
+            p.JpegTables.assign(tables.begin(), tables.end());
+            decoder = std::make_unique<TTIFFJPEGDecoder>(p, OnWarning);
+            break;
+        }
+        case TCompressionKind::ThunderScan: decoder = std::make_unique<TThunderDecoder>(p.Width); break;
+        default:
+            throw EInvalidGraphic(ReaderMessage(reader_messages::NotSupported, "The compression scheme is", FormatName));
+    }
+    // The decoder ends on every exit path, also when a strip fails.
+    struct TDecodeScope {
+        TDecoder* decoder;
+        ~TDecodeScope() {
+            if (!decoder) return;
+            try {
+                decoder->DecodeEnd();
+            } catch (...) {
+            }
+        }
+    } scope{decoder.get()};
+    if (decoder) decoder->DecodeInit();
+
+    Progress(TProgressStage::Ending, 0, {});
+    Progress(TProgressStage::Starting, 0, reader_messages::Transfering);
+    progressRect_ = {0, 0, Width(), 1};
+    std::uint32_t row = 0;
+    std::vector<std::uint8_t> strip;
+    for (std::size_t s = 0; s < offsets.size() && row < p.Height; ++s) {
+        const auto offset = ClampedInteger<std::size_t>(offsets[s]);
+        if (offset >= file_.size()) break;
+        const double perStrip = rowsPerStrip[std::min(s, rowsPerStrip.size() - 1)];
+        // The last strip holds only the rows that remain.
+        const std::size_t rows = std::min<std::size_t>(ClampedInteger<std::size_t>(perStrip), p.Height - row);
+        const std::size_t unpacked = rows * bytesPerLine;
+        const std::size_t available = file_.size() - offset;
+        strip.assign(unpacked, 0);
+        if (decoder) {
+            const std::size_t count = s < counts.size() ? std::min(ClampedInteger<std::size_t>(counts[s]), available) : available;
+            const std::uint8_t* source = file_.data() + offset;
+            std::uint8_t* dest = strip.data();
+            decoder->Decode(source, dest, count, unpacked);
+        } else {
+            // A strip cut short by the end of the file leaves its remaining rows as they are.
+            std::memcpy(strip.data(), file_.data() + offset, std::min(unpacked, available));
+        }
+        for (std::size_t r = 0; r < rows && row < p.Height; ++r, ++row) {
+            std::uint8_t* line = strip.data() + r * bytesPerLine;
+            if (predictor) UndoDifferencing(line, bytesPerLine, predictorBytes);
+            cm.ConvertRow(line, ScanLine(static_cast<int>(row)), p.Width, 0xFF);
+            ReportRow(static_cast<int>(row));
+        }
+    }
+    Progress(TProgressStage::Ending, 100, {});
+}
+
+}  // namespace pictorand

@@ -1,0 +1,187 @@
+#include "formats/tiff/tiff_writer.h"
+
+#include <cstring>
+#include <vector>
+
+#include "graphics/file_stream.h"
+#include "graphics/pixel_access.h"
+
+namespace pictorand {
+
+namespace {
+
+constexpr std::uint16_t TypeAscii = 2, TypeShort = 3, TypeLong = 4, TypeRational = 5;
+constexpr std::uint8_t Resolution[8] = {0x6D, 0x03, 0, 0, 0x0A, 0, 0, 0};  // 877 / 10
+constexpr char Software[10] = {'R', 'a', 's', 't', 'e', 'r', 'm', 'i', 'l', 'l'};
+constexpr std::uint8_t BitsPerSample888[6] = {8, 0, 8, 0, 8, 0};
+
+class TTiffBuffer {
+public:
+    std::vector<std::uint8_t> Bytes;
+    std::uint32_t Offset() const { return static_cast<std::uint32_t>(Bytes.size()); }
+    void Put(const void* data, std::size_t size) {
+        const std::size_t at = Bytes.size();
+        Bytes.resize(at + size);
+        std::memcpy(Bytes.data() + at, data, size);
+    }
+    void U16(std::uint32_t v) {
+        Bytes.push_back(static_cast<std::uint8_t>(v));
+        Bytes.push_back(static_cast<std::uint8_t>(v >> 8));
+    }
+    void U32(std::uint32_t v) {
+        U16(v & 0xFFFF);
+        U16(v >> 16);
+    }
+    // One IFD entry; a SHORT value sits in the first two bytes of the value field.
+    void Entry(std::uint16_t tag, std::uint16_t type, std::uint32_t count, std::uint32_t value) {
+        U16(tag);
+        U16(type);
+        U32(count);
+        if (type == TypeShort && count == 1) {
+            U16(value);
+            U16(0);
+        } else {
+            U32(value);
+        }
+    }
+    // Width and height fit a SHORT up to 65535; larger values go in as LONG, which TIFF
+    // allows for these tags.
+    void SizeEntry(std::uint16_t tag, std::uint32_t value) {
+        if (value > 65535) Entry(tag, TypeLong, 1, value);
+        else Entry(tag, TypeShort, 1, value);
+    }
+};
+
+// What differs between the layouts' IFDs; every layout writes its entries in tag order.
+struct TIfdLayout {
+    std::uint32_t BitsCount;  // 1, or 3 with the value pointing at three SHORTs
+    std::uint32_t BitsValue;
+    std::uint32_t Photometric;
+    std::uint32_t SamplesPerPixel;
+    std::uint32_t Pixels;  // offset of the first row
+    std::uint32_t StripBytes;
+    std::uint32_t XResolution;  // offsets of the two rationals and the software name
+    std::uint32_t YResolution;
+    std::uint32_t Software;
+    bool PlanarConfiguration;
+    std::uint32_t ColorMapCount;  // 0 without a colour map
+};
+
+void WriteIfd(TTiffBuffer& out, std::uint32_t width, std::uint32_t height, const TIfdLayout& layout) {
+    out.U16(14 + (layout.PlanarConfiguration ? 1 : 0) + (layout.ColorMapCount ? 1 : 0));
+    out.Entry(254, TypeLong, 1, 0);
+    out.SizeEntry(256, width);
+    out.SizeEntry(257, height);
+    out.Entry(258, TypeShort, layout.BitsCount, layout.BitsValue);
+    out.Entry(259, TypeShort, 1, 1);
+    out.Entry(262, TypeShort, 1, layout.Photometric);
+    out.Entry(273, TypeLong, 1, layout.Pixels);
+    out.Entry(277, TypeShort, 1, layout.SamplesPerPixel);
+    out.Entry(278, TypeLong, 1, height);
+    out.Entry(279, TypeLong, 1, layout.StripBytes);
+    out.Entry(282, TypeRational, 1, layout.XResolution);
+    out.Entry(283, TypeRational, 1, layout.YResolution);
+    if (layout.PlanarConfiguration) out.Entry(284, TypeShort, 1, 1);
+    out.Entry(296, TypeShort, 1, 2);
+    out.Entry(305, TypeAscii, 10, layout.Software);
+    if (layout.ColorMapCount) out.Entry(320, TypeShort, layout.ColorMapCount, 8);
+}
+
+}  // namespace
+
+void WriteTiffStream(TStream& stream, const TBitmap& bitmap) {
+    if (bitmap.Empty()) return;
+    TBitmap converted;
+    const TBitmap* source = &bitmap;
+    const TPixelFormat format = bitmap.PixelFormat();
+    if (format != TPixelFormat::pf1bit && format != TPixelFormat::pf4bit && format != TPixelFormat::pf8bit &&
+        format != TPixelFormat::pf24bit) {
+        converted = bitmap;
+        converted.SetPixelFormat(TPixelFormat::pf24bit);
+        source = &converted;
+    }
+    const int bits = BitsPerPixel(source->PixelFormat());
+    auto width = static_cast<std::uint32_t>(source->Width());
+    const auto height = static_cast<std::uint32_t>(source->Height());
+    TTiffBuffer out;
+    out.Put("II", 2);
+    out.U16(42);
+    out.U32(8);
+
+    auto writeRows = [&](std::size_t bytesPerRow, bool rgb) {
+        std::vector<std::uint8_t> row(bytesPerRow);
+        for (std::uint32_t y = 0; y < height; ++y) {
+            const std::uint8_t* in = source->ScanLine(static_cast<int>(y));
+            if (rgb) {
+                for (std::uint32_t x = 0; x < width; ++x) {
+                    row[3 * x] = in[3 * x + 2];
+                    row[3 * x + 1] = in[3 * x + 1];
+                    row[3 * x + 2] = in[3 * x];
+                }
+                out.Put(row.data(), bytesPerRow);
+            } else {
+                out.Put(in, bytesPerRow);
+            }
+        }
+    };
+
+    TIfdLayout layout{};
+    auto putResolutionsAndSoftware = [&] {
+        layout.XResolution = out.Offset();
+        out.Put(Resolution, 8);
+        layout.YResolution = out.Offset();
+        out.Put(Resolution, 8);
+        layout.Software = out.Offset();
+        out.Put(Software, 10);
+    };
+    if (bits == 1) {
+        const std::size_t bytesPerRow = (width + 7) / 8;
+        layout.Pixels = out.Offset();
+        writeRows(bytesPerRow, false);
+        putResolutionsAndSoftware();
+        layout.BitsCount = layout.BitsValue = 1;
+        layout.Photometric = 1;
+        layout.SamplesPerPixel = 1;
+        layout.StripBytes = static_cast<std::uint32_t>(bytesPerRow * height);
+    } else if (bits == 4 || bits == 8) {
+        if (bits == 4) width = width / 4 * 4;  // the rightmost 1 to 3 columns are dropped
+        const std::size_t bytesPerRow = bits == 4 ? width / 2 : width;
+        const std::size_t entries = std::size_t{1} << bits;
+        const TPalette& palette = source->Palette();
+        for (int channel = 0; channel < 3; ++channel) {
+            for (std::size_t i = 0; i < entries; ++i) {
+                const TRGBQuad e = i < palette.size() ? palette[i] : TRGBQuad{};
+                const std::uint8_t c = channel == 0 ? e.Red : channel == 1 ? e.Green : e.Blue;
+                out.U16(static_cast<std::uint32_t>(c) << 8);
+            }
+        }
+        putResolutionsAndSoftware();
+        layout.Pixels = out.Offset();
+        writeRows(bytesPerRow, false);
+        layout.BitsCount = 1;
+        layout.BitsValue = static_cast<std::uint32_t>(bits);
+        layout.Photometric = 3;
+        layout.SamplesPerPixel = 1;
+        layout.StripBytes = static_cast<std::uint32_t>(bytesPerRow * height);
+        layout.ColorMapCount = static_cast<std::uint32_t>(3 * entries);
+    } else {
+        // Fixed places: resolutions at 8 and 16, bits per sample at 24, software at 30, rows at 40.
+        out.Put(Resolution, 8);
+        out.Put(Resolution, 8);
+        out.Put(BitsPerSample888, 6);
+        out.Put(Software, 10);
+        writeRows(static_cast<std::size_t>(width) * 3, true);
+        layout = {3, 24, 2, 3, 40, width * height * 3, 8, 16, 30, true, 0};
+    }
+    const std::uint32_t ifd = out.Offset();
+    WriteIfd(out, width, height, layout);
+    out.U32(0);
+    for (int i = 0; i < 4; ++i) out.Bytes[4 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(ifd >> (8 * i));
+    stream.WriteBuffer(out.Bytes);
+}
+
+void WriteTiffFile(const std::string& path, const TBitmap& bitmap) {
+    WriteFileReplacing(path, [&](TStream& stream) { WriteTiffStream(stream, bitmap); });
+}
+
+}  // namespace pictorand

@@ -1,0 +1,26 @@
+#include "gui/dialogs/dialog_settings.h"
+
+#include "gui/dialogs/form_format.h"
+#include "gui/dialogs/form_logotip.h"
+#include "gui/dialogs/form_name.h"
+#include "gui/dialogs/form_size.h"
+
+namespace pictorand {
+
+ConversionSettings TDialogSettings::Current() const {
+    ConversionSettings settings;
+    format_.Read(settings);
+    name_.Read(settings);
+    size_.Read(settings);
+    logotip_.Read(settings);
+    return settings;
+}
+
+void TDialogSettings::Show(const ConversionSettings& settings) {
+    format_.Show(settings);
+    name_.Show(settings);
+    size_.Show(settings);
+    logotip_.Show(settings);
+}
+
+}  // namespace pictorand

@@ -1,0 +1,29 @@
+// The GUI's settings: read from the option dialogs' controls at the moment of use.
+#pragma once
+
+#include "engine/conversion_settings.h"
+
+namespace pictorand {
+
+class TFormFormat;
+class TFormName;
+class TFormSize;
+class TFormLogotip;
+
+class TDialogSettings : public TSettingsSource {
+public:
+    TDialogSettings(TFormFormat& format, TFormName& name, TFormSize& size, TFormLogotip& logotip)
+        : format_(format), name_(name), size_(size), logotip_(logotip) {}
+
+    ConversionSettings Current() const override;
+    // Sets every control to the given settings.
+    void Show(const ConversionSettings& settings);
+
+private:
+    TFormFormat& format_;
+    TFormName& name_;
+    TFormSize& size_;
+    TFormLogotip& logotip_;
+};
+
+}  // namespace pictorand

@@ -1,0 +1,107 @@
+#include "gui/dialogs/form_name.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include "gui/widgets/key_filter.h"
+
+namespace pictorand {
+
+namespace {
+constexpr std::string_view FieldEmpty = "Поле не должно быть пустым!";
+}  // namespace
+
+TFormName::TFormName(TRunHost& host, QWidget* parent) : TOptionDialog("FormName", "Имя файла при выводе", host, parent) {
+    auto* layout = new QVBoxLayout(this);
+    auto* groupBox1 = new QGroupBox(QString::fromUtf8("Выберите способ изменения имени файла"), this);
+    groupBox1->setObjectName("GroupBox1");
+    auto* grid = new QGridLayout(groupBox1);
+    auto message = [this](std::string_view text) { ShowMessage(text); };
+
+    int row = 0;
+    auto radio = [&](NamingMode mode, const char* name, const char* caption) {
+        auto* button = new QRadioButton(QString::fromUtf8(caption), groupBox1);
+        button->setObjectName(name);
+        naming_.Add(mode, button);
+        grid->addWidget(button, row, 0);
+        return button;
+    };
+    auto edit = [&](const char* name, TKeyRule rule) {
+        auto* e = new QLineEdit(groupBox1);
+        e->setObjectName(name);
+        new TKeyFilter(e, rule, message);
+        grid->addWidget(e, row, 1);
+        return e;
+    };
+    radio(NamingMode::AddThumb, "RadioButtonAddTrumb", "Автоматически добавлять к имени файла слово trumb");
+    ++row;
+    radio(NamingMode::AutoNumber, "RadioButtonNumAvt", "Автоматически заменять имена файлов порядковым номером");
+    ++row;
+    radio(NamingMode::NumberFrom, "RadioButtonNumPol", "Начинать заменять имена файлов с  цифры:");
+    editNewCifr_ = edit("EditNewCifr", TKeyRule::Number);
+    ++row;
+    radio(NamingMode::AddWord, "RadioButtonAddNewWord", "Автоматически добавлять к имени слово:");
+    editNNewName_ = edit("EditNNewName", TKeyRule::FileName);
+    ++row;
+    radio(NamingMode::FixedName, "RadioButtonPref", "Заменять имя файла этим именем");
+    editPref_ = edit("EditPref", TKeyRule::FileName);
+    ++row;
+    auto* label1 = new QLabel(QString::fromUtf8("и автоматически добавлять к нему порядковый номер"), groupBox1);
+    label1->setObjectName("Label1");
+    grid->addWidget(label1, row++, 0, 1, 2);
+    radio(NamingMode::KeepName, "RadioButtonNoCh", "Не изменять название файла ");
+    naming_.SetChecked(NamingMode::AddThumb);
+    layout->addWidget(groupBox1);
+
+    auto* groupBox2 = new QGroupBox(QString::fromUtf8("Предупреждения"), this);
+    groupBox2->setObjectName("GroupBox2");
+    auto* warnings = new QVBoxLayout(groupBox2);
+    checkBoxPred_ = new QCheckBox(QString::fromUtf8("Выводить предупреждение при совпадении имён файлов"), groupBox2);
+    checkBoxPred_->setObjectName("CheckBoxPred");
+    checkBoxPred_->setChecked(true);
+    checkBoxNoPred_ = new QCheckBox(QString::fromUtf8("Заменять файлы при совпадении имён без предупреждения"), groupBox2);
+    checkBoxNoPred_->setObjectName("CheckBoxNoPred");
+    warnings->addWidget(checkBoxPred_);
+    warnings->addWidget(checkBoxNoPred_);
+    // The pair keeps exactly one box checked.
+    connect(checkBoxPred_, &QCheckBox::toggled, this, [this](bool checked) { checkBoxNoPred_->setChecked(!checked); });
+    connect(checkBoxNoPred_, &QCheckBox::toggled, this, [this](bool checked) { checkBoxPred_->setChecked(!checked); });
+    layout->addWidget(groupBox2);
+    FixSize();
+}
+
+bool TFormName::CanClose() {
+    const auto mode = naming_.Checked();
+    if ((mode == NamingMode::AddWord && editNNewName_->text().isEmpty()) ||
+        (mode == NamingMode::NumberFrom && editNewCifr_->text().isEmpty()) ||
+        (mode == NamingMode::FixedName && editPref_->text().isEmpty())) {
+        ShowMessage(FieldEmpty);
+        return false;
+    }
+    return true;
+}
+
+void TFormName::Read(ConversionSettings& s) const {
+    s.Naming = naming_.Checked();
+    s.StartNumberText = editNewCifr_->text().toStdString();
+    s.AddedWordText = editNNewName_->text().toStdString();
+    s.FixedNameText = editPref_->text().toStdString();
+    s.WarnOnExisting = checkBoxPred_->isChecked();
+    s.ReplaceSilently = checkBoxNoPred_->isChecked();
+}
+
+void TFormName::Show(const ConversionSettings& s) {
+    naming_.SetChecked(s.Naming);
+    editNewCifr_->setText(QString::fromStdString(s.StartNumberText));
+    editNNewName_->setText(QString::fromStdString(s.AddedWordText));
+    editPref_->setText(QString::fromStdString(s.FixedNameText));
+    const QSignalBlocker blockPred(checkBoxPred_), blockNoPred(checkBoxNoPred_);
+    checkBoxPred_->setChecked(s.WarnOnExisting);
+    checkBoxNoPred_->setChecked(s.ReplaceSilently);
+}
+
+}  // namespace pictorand

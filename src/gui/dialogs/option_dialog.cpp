@@ -1,0 +1,44 @@
+#include "gui/dialogs/option_dialog.h"
+
+#include <QCloseEvent>
+#include <QLayout>
+
+#include "gui/widgets/ui_font.h"
+
+namespace pictorand {
+
+QString Utf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+TOptionDialog::TOptionDialog(const char* objectName, const char* caption, TRunHost& host, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::CustomizeWindowHint),
+      host_(host) {
+    setObjectName(objectName);
+    setWindowTitle(QString::fromUtf8(caption));
+    setModal(true);
+    setFont(InterfaceFont());
+}
+
+void TOptionDialog::FixSize() {
+    if (layout()) layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void TOptionDialog::closeEvent(QCloseEvent* event) {
+    if (!CanClose()) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+// Escape closes the window as the close box does, with the same check.
+void TOptionDialog::reject() {
+    if (CanClose()) QDialog::reject();
+}
+
+void TOptionDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (QWidget* owner = parentWidget()) move(owner->frameGeometry().center() - rect().center());
+}
+
+}  // namespace pictorand

@@ -1,0 +1,246 @@
+#include "gui/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStyle>
+#include <QTimer>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <filesystem>
+
+#include "engine/app_messages.h"
+#include "engine/batch_run.h"
+#include "engine/settings_file.h"
+#include "gui/dialogs/form_abaut.h"
+#include "gui/dialogs/form_format.h"
+#include "gui/dialogs/form_logotip.h"
+#include "gui/dialogs/form_name.h"
+#include "gui/dialogs/form_out_folder.h"
+#include "gui/dialogs/form_size.h"
+#include "gui/widgets/file_filters.h"
+#include "gui/widgets/ui_font.h"
+#include "graphics/exceptions.h"
+
+namespace pictorand {
+
+namespace {
+
+QString Text(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+QString ExecutableFolder() { return QFileInfo(QString::fromStdString(SettingsFilePath())).absolutePath(); }
+
+}  // namespace
+
+TFormGl::TFormGl(QWidget* parent)
+    : QMainWindow(parent), host_(this, [this](int percent) { progressBar1_->setValue(percent); }) {
+    setObjectName("FormGl");
+    setWindowTitle(Text(ApplicationTitle));
+    setFont(InterfaceFont());
+    // The dialogs live as long as the window, created in this order.
+    formFormat_ = new TFormFormat(host_, this);
+    formName_ = new TFormName(host_, this);
+    formSize_ = new TFormSize(host_, this);
+    formOutFolder_ = new TFormOutFolder(host_, this);
+    formAbaut_ = new TFormAbaut(host_, this);
+    formLogotip_ = new TFormLogotip(host_, this);
+    settings_ = std::make_unique<TDialogSettings>(*formFormat_, *formName_, *formSize_, *formLogotip_);
+    formOutFolder_->OnSelect = [this](const QString& folder) { editOut_->setText(folder); };
+    BuildMenu();
+    BuildPanel();
+    timer1_ = new QTimer(this);
+    timer1_->setObjectName("Timer1");
+    timer1_->setSingleShot(true);
+    timer1_->setInterval(300);
+    connect(timer1_, &QTimer::timeout, this, &TFormGl::Timer1Timer);
+    setWindowFlags(windowFlags() & ~Qt::WindowMaximizeButtonHint);
+}
+
+TFormGl::~TFormGl() = default;
+
+void TFormGl::BuildMenu() {
+    auto add = [this](QMenu* menu, const char* itemTitle, QStyle::StandardPixmap icon, auto slot) {
+        QAction* action = menu->addAction(style()->standardIcon(icon), QString::fromUtf8(itemTitle));
+        connect(action, &QAction::triggered, this, slot);
+    };
+    auto menu = [this](const char* title) { return menuBar()->addMenu(QString::fromUtf8(title)); };
+    add(menu("Файл"), "Выход из программы", QStyle::SP_DialogCloseButton, [this] { N6Click(); });
+    add(menu("Формат"), "Формат файла вывода...", QStyle::SP_FileDialogDetailedView, [this] { formFormat_->exec(); });
+    add(menu("Имя"), "Имя файла вывода...", QStyle::SP_FileIcon, [this] { formName_->exec(); });
+    add(menu("Размер"), "Размер изображения...", QStyle::SP_TitleBarMaxButton, [this] { formSize_->exec(); });
+    add(menu("Логотип"), "Наложение логотипа...", QStyle::SP_FileDialogContentsView, [this] { formLogotip_->exec(); });
+    QMenu* help = menu("Помощь");
+    add(help, "Помощь...", QStyle::SP_DialogHelpButton, [this] { N12Click(); });
+    help->addSeparator();
+    add(help, "О программе...", QStyle::SP_MessageBoxInformation, [this] { N10Click(); });
+}
+
+void TFormGl::BuildPanel() {
+    auto* central = new QWidget(this);
+    auto* outer = new QVBoxLayout(central);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+
+    panel1_ = new QWidget(central);
+    panel1_->setObjectName("Panel1");
+    auto* grid = new QGridLayout(panel1_);
+    grid->setContentsMargins(6, 4, 6, 4);
+
+    auto folderGroup = [this](const char* caption, const char* editName, const char* buttonName, QLineEdit*& edit,
+                              void (TFormGl::*click)()) {
+        auto* group = new QGroupBox(QString::fromUtf8(caption), panel1_);
+        auto* row = new QHBoxLayout(group);
+        edit = new QLineEdit(group);
+        edit->setObjectName(editName);
+        edit->setReadOnly(true);
+        auto* browse = new QToolButton(group);
+        browse->setObjectName(buttonName);
+        browse->setText("...");
+        connect(browse, &QToolButton::clicked, this, click);
+        row->addWidget(edit);
+        row->addWidget(browse);
+        return group;
+    };
+    grid->addWidget(folderGroup("Папка/Файл источник", "EditInput", "SpeedButtonInput", editInput_, &TFormGl::SpeedButtonInputClick), 0, 0);
+    grid->addWidget(folderGroup("Папка получатель", "EditOut", "SpeedButtonOut", editOut_, &TFormGl::SpeedButtonOutClick), 1, 0);
+
+    auto* buttons = new QVBoxLayout();
+    buttons->setSpacing(1);
+    auto button = [&](const char* name, const char* caption, auto slot) {
+        auto* b = new QPushButton(QString::fromUtf8(caption), panel1_);
+        b->setObjectName(name);
+        b->setFlat(true);
+        b->setFixedHeight(22);
+        connect(b, &QPushButton::clicked, this, slot);
+        buttons->addWidget(b);
+    };
+    button("FlatButtonFormat", "Формат файла", [this] { formFormat_->exec(); });
+    button("FlatButtonName", "Имя файла", [this] { formName_->exec(); });
+    button("FlatButtonSize", "Размер изобр.", [this] { formSize_->exec(); });
+    button("FlatButtonLogotip", "Логотип", [this] { formLogotip_->exec(); });
+    button("FlatButtonGo", "С  т  а  р  т", [this] { FlatButtonGoClick(); });
+    grid->addLayout(buttons, 0, 1, 2, 1);
+    grid->setColumnStretch(0, 1);
+    outer->addWidget(panel1_, 1);
+
+    progressBar1_ = new QProgressBar(central);
+    progressBar1_->setObjectName("ProgressBar1");
+    progressBar1_->setRange(0, 100);
+    progressBar1_->setValue(0);
+    progressBar1_->setFixedHeight(17);
+    progressBar1_->setTextVisible(false);
+    outer->addWidget(progressBar1_);
+    setCentralWidget(central);
+    setFixedSize(506, 177 + menuBar()->sizeHint().height());
+}
+
+void TFormGl::SetSources(const QStringList& files) {
+    sourceFiles_ = files;
+    if (!files.isEmpty()) sourceFileName_ = files.front();
+    QString folder = sourceFileName_.isEmpty() ? QString() : QFileInfo(sourceFileName_).absolutePath();
+    editInput_->setText(QDir::toNativeSeparators(folder));
+}
+
+void TFormGl::SpeedButtonInputClick() {
+    QFileDialog dialog(this, QString::fromUtf8("Выберите файл или файлы для обработки"));
+    dialog.setObjectName("OpenDialog1");
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setNameFilters(SourceFileFilters());
+    sourceFiles_.clear();
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+        // The loader opens sources by their bare names, so their folder becomes current.
+        QDir::setCurrent(QFileInfo(dialog.selectedFiles().front()).absolutePath());
+        SetSources(dialog.selectedFiles());
+    } else {
+        SetSources({});
+    }
+}
+
+void TFormGl::SpeedButtonOutClick() { formOutFolder_->exec(); }
+
+void TFormGl::N10Click() { formAbaut_->exec(); }
+
+void TFormGl::N12Click() {
+    const QString help = ExecutableFolder() + "/TesselHLP.chm";
+    if (QFileInfo::exists(help)) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(help));
+    } else {
+        host_.ShowMessage(messages::HelpFileNotFound, {});
+    }
+}
+
+void TFormGl::N6Click() { QCoreApplication::exit(0); }
+
+void TFormGl::FlatButtonGoClick() {
+    if (sourceFiles_.isEmpty() || !QFileInfo::exists(sourceFileName_) || editOut_->text().isEmpty()) {
+        host_.ShowMessage(messages::NothingToProcess, {});
+        return;
+    }
+    std::vector<std::string> files;
+    for (const QString& path : sourceFiles_) files.push_back(QFileInfo(path).fileName().toStdString());
+    panel1_->setEnabled(false);
+    running_ = true;
+    TBatchRun run(host_, *settings_);
+    run.OutputFolder = [this] { return formOutFolder_->SelectedFolder().toStdString(); };
+    run.LogoFileName = [this] { return formLogotip_->ChooserFileName().toStdString(); };
+    run.ResizeImage(files);
+    running_ = false;
+    panel1_->setEnabled(true);
+    timer1_->start();
+    if (closeAfterRun_) QCoreApplication::exit(0);
+}
+
+void TFormGl::Timer1Timer() {
+    timer1_->stop();
+    progressBar1_->setValue(0);
+}
+
+void TFormGl::ReadFromFileSettings() {
+    // The record is applied to the controls' current state with their own rules.
+    ConversionSettings settings = settings_->Current();
+    try {
+        if (ReadSettingsFile(SettingsFilePath(), settings)) settings_->Show(settings);
+    } catch (const Exception& error) {
+        host_.ShowError(error.what());
+    }
+}
+
+void TFormGl::WriteToFileSettings() { WriteSettingsFile(SettingsFilePath(), settings_->Current()); }
+
+void TFormGl::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (shown_) return;
+    shown_ = true;
+    ReadFromFileSettings();
+}
+
+void TFormGl::closeEvent(QCloseEvent* event) {
+    try {
+        WriteToFileSettings();
+    } catch (const Exception& error) {
+        host_.ShowError(error.what());
+        event->ignore();
+        return;
+    }
+    if (running_) {
+        // The run goes on to its last file; the program ends after it.
+        closeAfterRun_ = true;
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+}  // namespace pictorand

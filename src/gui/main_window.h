@@ -1,0 +1,85 @@
+// TFormGl: the program's main window with its menu, the source and output fields, the
+// option buttons, the start button and the progress bar. It creates the six option
+// dialogs at start-up; their controls hold the settings.
+#pragma once
+
+#include <QMainWindow>
+#include <QStringList>
+#include <memory>
+
+#include "gui/qt_run_host.h"
+#include "gui/dialogs/dialog_settings.h"
+
+class QLineEdit;
+class QProgressBar;
+class QTimer;
+class QWidget;
+
+namespace pictorand {
+
+class TFormAbaut;
+class TFormFormat;
+class TFormLogotip;
+class TFormName;
+class TFormOutFolder;
+class TFormSize;
+
+class TFormGl : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit TFormGl(QWidget* parent = nullptr);
+    ~TFormGl() override;
+
+    void ReadFromFileSettings();
+    void WriteToFileSettings();
+    TSettingsSource& Settings() { return *settings_; }
+
+    TFormFormat* FormFormat() const { return formFormat_; }
+    TFormName* FormName() const { return formName_; }
+    TFormSize* FormSize() const { return formSize_; }
+    TFormOutFolder* FormOutFolder() const { return formOutFolder_; }
+    TFormAbaut* FormAbaut() const { return formAbaut_; }
+    TFormLogotip* FormLogotip() const { return formLogotip_; }
+
+    // The chosen sources (full paths), as the source dialog leaves them.
+    void SetSources(const QStringList& files);
+
+    void FlatButtonGoClick();
+    void SpeedButtonInputClick();
+    void SpeedButtonOutClick();
+    void N10Click();
+    void N12Click();
+    void N6Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildMenu();
+    void BuildPanel();
+    void Timer1Timer();
+
+    TQtRunHost host_;
+    TFormFormat* formFormat_;
+    TFormName* formName_;
+    TFormSize* formSize_;
+    TFormOutFolder* formOutFolder_;
+    TFormAbaut* formAbaut_;
+    TFormLogotip* formLogotip_;
+    std::unique_ptr<TDialogSettings> settings_;
+    QStringList sourceFiles_;
+    QString sourceFileName_;
+
+    QWidget* panel1_ = nullptr;
+    QLineEdit* editInput_ = nullptr;
+    QLineEdit* editOut_ = nullptr;
+    QProgressBar* progressBar1_ = nullptr;
+    QTimer* timer1_ = nullptr;
+    bool shown_ = false;
+    bool running_ = false;
+    bool closeAfterRun_ = false;
+};
+
+}  // namespace pictorand

@@ -1,0 +1,31 @@
+#include "gui/qt_run_host.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
+#include <QString>
+
+namespace pictorand {
+
+namespace {
+QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+}  // namespace
+
+void TQtRunHost::ShowMessage(std::string_view text, std::string_view) {
+    QMessageBox box(QMessageBox::NoIcon, FromUtf8(ApplicationTitle), FromUtf8(text), QMessageBox::Ok, owner_);
+    box.exec();
+}
+
+bool TQtRunHost::AskYesNo(TQuestion, std::string_view text) {
+    QMessageBox box(QMessageBox::Question, FromUtf8(ApplicationTitle), FromUtf8(text),
+                    QMessageBox::Yes | QMessageBox::No, owner_);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void TQtRunHost::ShowError(std::string_view text) {
+    QMessageBox box(QMessageBox::Critical, FromUtf8(ApplicationTitle), FromUtf8(text), QMessageBox::Ok, owner_);
+    box.exec();
+}
+
+void TQtRunHost::ProcessMessages() { QCoreApplication::processEvents(); }
+
+}  // namespace pictorand

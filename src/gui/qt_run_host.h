@@ -1,0 +1,28 @@
+// The GUI's run host: Qt message boxes captioned with the application title, and the
+// event pump that keeps the window live during a run.
+#pragma once
+
+#include <functional>
+
+#include "engine/run_host.h"
+
+class QWidget;
+
+namespace pictorand {
+
+class TQtRunHost : public TRunHost {
+public:
+    TQtRunHost(QWidget* owner, std::function<void(int)> progress) : owner_(owner), progress_(std::move(progress)) {}
+
+    void ShowMessage(std::string_view text, std::string_view detail) override;
+    bool AskYesNo(TQuestion question, std::string_view text) override;
+    void ShowError(std::string_view text) override;
+    void ProcessMessages() override;
+    void SetProgress(int percent) override { progress_(percent); }
+
+private:
+    QWidget* owner_;
+    std::function<void(int)> progress_;
+};
+
+}  // namespace pictorand

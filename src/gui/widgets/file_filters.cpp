@@ -1,0 +1,55 @@
+#include "gui/widgets/file_filters.h"
+
+#include "formats/format_table.h"
+
+namespace pictorand {
+
+namespace {
+
+QString Pattern(std::string_view extension) {
+    return "*." + QString::fromUtf8(extension.data(), static_cast<qsizetype>(extension.size())).toUpper();
+}
+
+QStringList Patterns(const std::vector<std::string_view>& extensions) {
+    QStringList patterns;
+    for (std::string_view e : extensions) patterns << Pattern(e);
+    return patterns;
+}
+
+// "JPG, JPEG": the extensions as a caption names them.
+QString Names(const TFormatRow& row) {
+    QStringList names;
+    for (std::string_view e : ExtensionsOf(row)) names << Pattern(e).mid(2);
+    return names.join(", ");
+}
+
+QString SourceFilter(const QString& caption, const QStringList& patterns) {
+    QStringList both;
+    for (const QString& p : patterns) both << p << p.toLower();
+    return caption + " (" + both.join(' ') + ")";
+}
+
+QString LogoFilter(const QString& caption, const QStringList& patterns) {
+    const QString list = patterns.join(' ');
+    return caption + " (" + list + " " + list.toLower() + ")";
+}
+
+}  // namespace
+
+QStringList SourceFileFilters() {
+    QStringList filters{SourceFilter(QString::fromUtf8("Все поддерживаемые файлы"), Patterns(AllSourceExtensions()))};
+    for (const TFormatRow* row : SourceFormats())
+        filters << SourceFilter(QString::fromUtf8("Файлы ") + Names(*row), Patterns(ExtensionsOf(*row)));
+    return filters;
+}
+
+QStringList LogoFileFilters() {
+    QStringList all;
+    for (const TFormatRow* row : LogoFormats()) all << Patterns(ExtensionsOf(*row));
+    QStringList filters{LogoFilter(QString::fromUtf8("Все поддерживаемые файлы логотипа"), all)};
+    for (const TFormatRow* row : LogoFormats())
+        filters << LogoFilter(QString::fromUtf8("Файлы логотипа ") + Names(*row), Patterns(ExtensionsOf(*row)));
+    return filters;
+}
+
+}  // namespace pictorand

@@ -1,0 +1,236 @@
+#include "engine/batch_run.h"
+
+#include <gtest/gtest.h>
+
+#include "scripted_host.h"
+#include "temp_dir.h"
+
+namespace pictorand {
+namespace {
+
+class BatchRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        out_ = dir_.Path() / "out";
+        std::filesystem::create_directories(out_);
+        settings_.Settings().Format = OutputFormat::Bmp;
+        settings_.Settings().Size = SizeMode::NoResize;
+    }
+
+    std::string Good(const std::string& name) {
+        TBitmap bitmap;
+        bitmap.SetPixelFormat(TPixelFormat::pf24bit);
+        bitmap.SetSize(4, 3);
+        bitmap.Fill(RGBColor(10, 20, 30));
+        bitmap.SaveToFile(dir_.File(name));
+        return dir_.File(name);
+    }
+    std::string Bad(const std::string& name) {
+        testing::WriteFileBytes(dir_.File(name), {'n', 'o', 'p', 'e'});
+        return dir_.File(name);
+    }
+    TRunSummary Run(const std::vector<std::string>& files) {
+        TBatchRun run(host_, settings_);
+        run.OutputFolder = [this] { return out_.string(); };
+        return run.ResizeImage(files);
+    }
+    // The names in a folder (the output folder by default), sorted.
+    std::vector<std::string> Outputs(const std::filesystem::path& folder = {}) const {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(folder.empty() ? out_ : folder))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    testing::TTempDir dir_;
+    std::filesystem::path out_;
+    TFixedSettings settings_;
+    testing::TScriptedHost host_;
+};
+
+TEST_F(BatchRun, UnreadableMiddleFileIsSkippedAfterYes) {
+    settings_.Settings().Naming = NamingMode::AutoNumber;
+    const TRunSummary summary = Run({Good("a.bmp"), Bad("b.bmp"), Good("c.bmp")});
+    EXPECT_EQ(Outputs(), (std::vector<std::string>{"1.bmp", "3.bmp"}));
+    EXPECT_EQ(host_.Progress, (std::vector<int>{33, 66, 100}));
+    EXPECT_EQ(host_.Messages, (std::vector<std::string>{"Невозможно загрузить файл b.bmp!"}));
+    EXPECT_EQ(host_.Questions, (std::vector<std::string>{"Продолжить обработку других файлов?"}));
+    EXPECT_EQ(summary.Written, 2);
+    EXPECT_EQ(summary.Failed, 1);
+    EXPECT_FALSE(summary.Ended);
+}
+
+TEST_F(BatchRun, ProgressIsTruncatedPercentOfFilesDone) {
+    std::vector<std::string> files;
+    for (int i = 0; i < 7; ++i) files.push_back(Good("f" + std::to_string(i) + ".bmp"));
+    Run(files);
+    EXPECT_EQ(host_.Progress, (std::vector<int>{14, 28, 42, 57, 71, 85, 100}));
+    EXPECT_EQ(Outputs().size(), 7u);
+    EXPECT_EQ(Outputs().front(), "f0_thumb.bmp");
+}
+
+TEST_F(BatchRun, FailuresAtTheEndAskNothing) {
+    Run({Good("a.bmp"), Bad("b.bmp")});
+    EXPECT_EQ(host_.Messages.size(), 1u);
+    EXPECT_TRUE(host_.Questions.empty());
+    EXPECT_EQ(host_.Progress, (std::vector<int>{50}));
+
+    testing::TScriptedHost single;
+    TBatchRun run(single, settings_);
+    run.OutputFolder = [this] { return out_.string(); };
+    const TRunSummary summary = run.ResizeImage({Bad("only.bmp")});
+    EXPECT_EQ(single.Messages, (std::vector<std::string>{"Невозможно загрузить файл only.bmp!"}));
+    EXPECT_TRUE(single.Questions.empty());
+    EXPECT_EQ(summary.Failed, 1);
+}
+
+TEST_F(BatchRun, AnsweringNoEndsTheRun) {
+    host_.Answers = {false};
+    const TRunSummary summary = Run({Bad("a.bmp"), Good("b.bmp")});
+    EXPECT_TRUE(Outputs().empty());
+    EXPECT_TRUE(summary.Ended);
+    EXPECT_TRUE(host_.Progress.empty());
+}
+
+TEST_F(BatchRun, ResizeFailureAsksWithTheFileName) {
+    settings_.Settings().Size = SizeMode::FitPixels;
+    settings_.Settings().MaxSideText = "1.5";
+    host_.Answers = {false};
+    const TRunSummary summary = Run({Good("a.bmp"), Good("b.bmp")});
+    EXPECT_EQ(host_.Questions,
+              (std::vector<std::string>{"Ошибка изменения размера файла a.bmp! \rПродолжить обработку других файлов?"}));
+    EXPECT_TRUE(summary.Ended);
+    EXPECT_TRUE(Outputs().empty());
+}
+
+TEST_F(BatchRun, NumberingStartsFromTheStartText) {
+    settings_.Settings().Naming = NamingMode::NumberFrom;
+    settings_.Settings().StartNumberText = "-5";
+    Run({Good("a.bmp"), Good("b.bmp")});
+    EXPECT_EQ(Outputs(), (std::vector<std::string>{"-4.bmp", "-5.bmp"}));
+}
+
+TEST_F(BatchRun, StartTextThatIsNoNumberEndsTheRunBeforeTheFirstFile) {
+    settings_.Settings().Naming = NamingMode::NumberFrom;
+    settings_.Settings().StartNumberText = "x";
+    const TRunSummary summary = Run({Good("a.bmp")});
+    EXPECT_EQ(host_.Errors, (std::vector<std::string>{"'x' is not a valid integer value"}));
+    EXPECT_TRUE(Outputs().empty());
+    EXPECT_TRUE(summary.Escaped);
+}
+
+TEST_F(BatchRun, WriterErrorEndsTheRun) {
+    out_ = dir_.Path() / "missing";
+    const TRunSummary summary = Run({Good("a.bmp"), Good("b.bmp")});
+    ASSERT_EQ(host_.Errors.size(), 1u);
+    EXPECT_NE(host_.Errors[0].find("Cannot create file"), std::string::npos);
+    EXPECT_TRUE(summary.Escaped);
+    EXPECT_EQ(summary.Written, 0);
+    EXPECT_TRUE(host_.Progress.empty());
+}
+
+// Moves the output folder aside after the first file and leaves a plain file in its place,
+// which no user, root included, can write into.
+class TFolderVanishingHost : public testing::TScriptedHost {
+public:
+    TFolderVanishingHost(std::filesystem::path folder, std::filesystem::path aside)
+        : folder_(std::move(folder)), aside_(std::move(aside)) {}
+    void SetProgress(int percent) override {
+        TScriptedHost::SetProgress(percent);
+        if (Progress.size() != 1) return;
+        std::filesystem::rename(folder_, aside_);
+        testing::WriteFileBytes(folder_, {0});
+    }
+
+private:
+    std::filesystem::path folder_;
+    std::filesystem::path aside_;
+};
+
+TEST_F(BatchRun, OutputFolderVanishingMidRunEndsTheRunAndKeepsEveryFile) {
+    settings_.Settings().Naming = NamingMode::KeepName;
+    settings_.Settings().SetReplaceSilently(true);
+    for (const int jobs : {1, 2}) {
+        SCOPED_TRACE(jobs);
+        std::filesystem::remove_all(out_);
+        const std::filesystem::path aside = dir_.Path() / ("aside" + std::to_string(jobs));
+        std::filesystem::create_directories(out_);
+        testing::WriteFileBytes(out_ / "b.bmp", {7, 7});
+        TFolderVanishingHost host(out_, aside);
+        TBatchRun run(host, settings_);
+        run.OutputFolder = [this] { return out_.string(); };
+        const TRunSummary summary =
+            run.ResizeImage(std::vector<TSourceEntry>{{Good("a.bmp"), ""}, {Good("b.bmp"), ""}, {Good("c.bmp"), ""}},
+                            jobs);
+        ASSERT_EQ(host.Errors.size(), 1u);
+        EXPECT_NE(host.Errors[0].find("Cannot create file"), std::string::npos) << host.Errors[0];
+        EXPECT_TRUE(summary.Escaped);
+        EXPECT_EQ(summary.Written, 1);
+        EXPECT_EQ(host.Progress, (std::vector<int>{33}));
+        EXPECT_EQ(Outputs(aside), (std::vector<std::string>{"a.bmp", "b.bmp"})) << "no temporary file is left behind";
+        EXPECT_EQ(testing::ReadFileBytes(aside / "b.bmp"), (std::vector<std::uint8_t>{7, 7}));
+        EXPECT_EQ(testing::ReadFileBytes(out_), (std::vector<std::uint8_t>{0}));
+    }
+}
+
+TEST_F(BatchRun, ExistingOutputsFollowTheOverwritePolicy) {
+    settings_.Settings().Naming = NamingMode::KeepName;
+    testing::WriteFileBytes(out_ / "a.bmp", {1});
+    host_.Answers = {false};
+    Run({Good("a.bmp")});
+    EXPECT_EQ(host_.Questions, (std::vector<std::string>{"Файл существует! Заменить?"}));
+    EXPECT_EQ(testing::ReadFileBytes(out_ / "a.bmp").size(), 1u) << "No keeps the file";
+
+    host_.Answers = {true};
+    Run({Good("a.bmp")});
+    EXPECT_GT(testing::ReadFileBytes(out_ / "a.bmp").size(), 1u);
+
+    testing::WriteFileBytes(out_ / "a.bmp", {1});
+    settings_.Settings().SetReplaceSilently(true);
+    host_.Questions.clear();
+    Run({Good("a.bmp")});
+    EXPECT_TRUE(host_.Questions.empty());
+    EXPECT_GT(testing::ReadFileBytes(out_ / "a.bmp").size(), 1u);
+}
+
+TEST_F(BatchRun, IconsAreFittedTo32PixelsWhateverTheSizeRule) {
+    settings_.Settings().Format = OutputFormat::Ico;
+    settings_.Settings().Naming = NamingMode::KeepName;
+    Run({Good("a.bmp")});
+    const auto bytes = testing::ReadFileBytes(out_ / "a.ico");
+    ASSERT_GT(bytes.size(), 22u);
+    EXPECT_EQ(bytes[6], 32) << "width";
+    EXPECT_EQ(bytes[7], 24) << "height of a 4 x 3 source";
+    EXPECT_TRUE(host_.Errors.empty());
+}
+
+TEST_F(BatchRun, LogoIsStampedIntoTheChosenCorner) {
+    settings_.Settings().Naming = NamingMode::KeepName;
+    settings_.Settings().LogoEnabled = true;
+    settings_.Settings().LogoPosition = LogoCorner::BottomRight;
+    TBitmap logo;
+    logo.SetPixelFormat(TPixelFormat::pf24bit);
+    logo.SetSize(2, 1);
+    logo.Fill(clWhite);
+    logo.SetPixel(1, 0, RGBColor(255, 0, 0));
+    logo.SaveToFile(dir_.File("logo.bmp"));
+    TBatchRun run(host_, settings_);
+    run.OutputFolder = [this] { return out_.string(); };
+    run.LogoFileName = [this] { return dir_.File("logo.bmp"); };
+    run.ResizeImage({Good("a.bmp")});
+    TBitmap result;
+    result.LoadFromFile((out_ / "a.bmp").string());
+    // Offsets use the longer side (2): the logo sits at (2, 1) on the 4 x 3 image.
+    EXPECT_EQ(result.GetPixel(3, 1), RGBColor(255, 0, 0));
+    EXPECT_EQ(result.GetPixel(2, 1), RGBColor(10, 20, 30)) << "white is the transparent colour";
+
+    run.LogoFileName = [this] { return dir_.File("missing.bmp"); };
+    const TRunSummary summary = run.ResizeImage({Good("a.bmp"), Good("b.bmp")});
+    EXPECT_EQ(host_.Messages.back(), "Невозможно загрузить файл логотипа!");
+    EXPECT_TRUE(summary.Ended) << "a logo failure stops the run without a prompt";
+    EXPECT_TRUE(host_.Questions.empty());
+}
+
+}  // namespace
+}  // namespace pictorand

@@ -1,0 +1,58 @@
+#include "formats/format_table.h"
+
+#include <gtest/gtest.h>
+
+namespace pictorand {
+namespace {
+
+TEST(FormatTable, ReadersAreChosenByTheExtensionAloneWithoutItsCase) {
+    struct Case { const char* extension; const char* row; };
+    const Case cases[] = {
+        {".jpg", "jpg"}, {".JPG", "jpg"}, {".Jpg", "jpg"}, {".jpeg", "jpg"}, {".pdd", "psd"}, {".Tiff", "tif"},
+        {".wmf", "wmf"}, {".BMP", "bmp"}, {".jpe", nullptr}, {"", nullptr}, {".bmp ", nullptr}, {"bmp", nullptr},
+        {".ico", nullptr},  // written, never read
+    };
+    for (const Case& c : cases) {
+        const TFormatRow* row = FindReadableFormat(c.extension);
+        if (!c.row) {
+            EXPECT_EQ(row, nullptr) << c.extension;
+        } else {
+            ASSERT_NE(row, nullptr) << c.extension;
+            EXPECT_EQ(row->Name, c.row);
+        }
+    }
+}
+
+TEST(FormatTable, LogosAreTheSixLogoExtensions) {
+    for (const char* e : {".PSD", ".pdd", ".psp", ".png", ".pcx", ".bmp"}) EXPECT_NE(FindLogoFormat(e), nullptr) << e;
+    for (const char* e : {".jpg", ".gif", ".tga", ".tif", ".wmf", ".ico"}) EXPECT_EQ(FindLogoFormat(e), nullptr) << e;
+    std::vector<std::string_view> order;
+    for (const TFormatRow* row : LogoFormats()) order.push_back(row->Name);
+    EXPECT_EQ(order, (std::vector<std::string_view>{"psd", "psp", "png", "bmp", "pcx"}));
+}
+
+TEST(FormatTable, EveryOutputFormatHasOneNamedWriter) {
+    const std::pair<OutputFormat, const char*> cases[] = {
+        {OutputFormat::Bmp, ".bmp"}, {OutputFormat::Jpg, ".jpg"}, {OutputFormat::Tga, ".tga"},
+        {OutputFormat::Gif, ".gif"}, {OutputFormat::Tiff, ".tif"}, {OutputFormat::Png, ".png"},
+        {OutputFormat::Pcx, ".pcx"}, {OutputFormat::Ico, ".ico"}, {OutputFormat::Wmf, ".wmf"},
+    };
+    for (const auto& [format, extension] : cases) {
+        EXPECT_EQ(OutputExtension(format), extension);
+        const TFormatRow& row = OutputFormatRow(format);
+        EXPECT_NE(row.Write, nullptr) << extension;
+        EXPECT_EQ(FindOutputFormat(row.Name), &row);
+    }
+    EXPECT_EQ(FindOutputFormat("psd"), nullptr) << "read, never written";
+    EXPECT_EQ(FindOutputFormat("tiff"), nullptr) << "the short name alone";
+}
+
+TEST(FormatTable, SourceDialogListsPddLast) {
+    const std::vector<std::string_view> expected = {"bmp", "jpg", "jpeg", "gif", "tga", "tif", "tiff",
+                                                    "pcx", "png", "psd", "psp", "wmf", "pdd"};
+    EXPECT_EQ(AllSourceExtensions(), expected);
+    EXPECT_EQ(SourceFormats().size(), 10u);
+}
+
+}  // namespace
+}  // namespace pictorand

@@ -1,0 +1,187 @@
+#include "formats/gif/gif_image.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "corpus.h"
+#include "graphic_round_trip.h"
+#include "graphics/exceptions.h"
+#include "independent_decoder.h"
+#include "temp_dir.h"
+#include "test_images.h"
+#include "formats/gif/gif_lzw.h"
+#include "formats/gif/gif_palette.h"
+
+namespace pictorand {
+namespace {
+
+TBitmap FewColours(int width, int height) {
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(TPixelFormat::pf24bit);
+    bitmap.SetSize(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) bitmap.SetPixel(x, y, x < 3 ? RGBColor(250, 10, 10) : (x + y) % 2 ? RGBColor(1, 2, 3) : clWhite);
+    return bitmap;
+}
+
+TEST(GifImage, TypicalTrueColourOutput) {
+    const TBitmap picture = FewColours(7, 5);
+    const auto bytes = testing::SaveThrough<TGIFImage>(picture);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 6), "GIF87a");
+    EXPECT_EQ(bytes[6], 7);
+    EXPECT_EQ(bytes[8], 5);
+    EXPECT_EQ(bytes[10], 0xF7);
+    EXPECT_EQ(bytes[11], 0);
+    EXPECT_EQ(bytes[12], 0);
+    // Palette by descending frequency: the 15 red pixels first, then white and the dark colour.
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 13, bytes.begin() + 16), (std::vector<std::uint8_t>{250, 10, 10}));
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 22, bytes.begin() + 25), (std::vector<std::uint8_t>{128, 128, 128}));
+    const std::size_t descriptor = 13 + 768;
+    EXPECT_EQ(bytes[descriptor], 0x2C);
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + static_cast<std::ptrdiff_t>(descriptor + 1), bytes.begin() + static_cast<std::ptrdiff_t>(descriptor + 11)),
+              (std::vector<std::uint8_t>{0, 0, 0, 0, 7, 0, 5, 0, 0, 8}));
+    EXPECT_EQ(bytes.back(), 0x3B);
+    EXPECT_EQ(bytes[bytes.size() - 2], 0);
+    EXPECT_TRUE(testing::SamePicture(testing::LoadThrough<TGIFImage>(bytes), picture)) << "at most 256 colours keep their colours exactly";
+    EXPECT_EQ(testing::SaveThrough<TGIFImage>(picture), bytes) << "saving twice writes the same bytes";
+}
+
+TEST(GifImage, PaletteBitmapsKeepTheirIndexes) {
+    struct Case { TPixelFormat format; std::uint8_t packed; std::uint8_t minimumCode; std::size_t table; };
+    for (const Case& c : {Case{TPixelFormat::pf8bit, 0xF7, 8, 256}, Case{TPixelFormat::pf4bit, 0xB3, 4, 16},
+                          Case{TPixelFormat::pf1bit, 0x80, 2, 2}}) {
+        TBitmap bitmap;
+        bitmap.SetPixelFormat(c.format);
+        bitmap.SetSize(9, 4);
+        bitmap.SetPixel(2, 1, clWhite);
+        const auto bytes = testing::SaveThrough<TGIFImage>(bitmap);
+        EXPECT_EQ(bytes[10], c.packed);
+        EXPECT_EQ(bytes[13 + 3 * c.table + 10], c.minimumCode);
+        const TBitmap back = testing::LoadThrough<TGIFImage>(bytes);
+        EXPECT_EQ(back.PixelFormat(), c.format);
+        EXPECT_TRUE(testing::SamePicture(back, bitmap));
+    }
+}
+
+TEST(GifImage, ManyColoursAreCountedWithCoarserMasks) {
+    const TBitmap photo = testing::PhotoLike(120, 90);
+    const TBitmap reduced = ReduceToPalette(photo);
+    EXPECT_EQ(reduced.PixelFormat(), TPixelFormat::pf8bit);
+    EXPECT_EQ(reduced.Palette().size(), 256u);
+    bool blueMasked = true;
+    for (const TRGBQuad& e : reduced.Palette()) blueMasked = blueMasked && (e.Blue & 1) == 0;
+    EXPECT_TRUE(blueMasked) << "blue loses its low bit first";
+    EXPECT_GT(testing::Psnr(photo, reduced), 25.0);
+}
+
+TEST(GifImage, LzwRestartsAtCode4094AndRoundTrips) {
+    std::mt19937 random(7);
+    std::vector<std::uint8_t> pixels(60000);
+    for (auto& p : pixels) p = static_cast<std::uint8_t>(random() & 255);
+    const auto encoded = EncodeGifLzw(pixels, 8);
+    std::vector<std::uint8_t> decoded(pixels.size());
+    EXPECT_FALSE(DecodeGifLzw(encoded, decoded).Corrupted);
+    EXPECT_EQ(decoded, pixels);
+    for (std::size_t at = 1; at + 1 < encoded.size(); at += 256) EXPECT_LE(encoded[at], 255);
+}
+
+TEST(GifImage, DamagedDataNeverReadsPastItsEnd) {
+    const auto bytes = testing::SaveThrough<TGIFImage>(testing::PhotoLike(64, 64));
+    for (std::size_t cut : {std::size_t{20}, bytes.size() / 2, bytes.size() - 3}) {
+        std::vector<std::uint8_t> part(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(cut));
+        TMemoryStream stream(part);
+        TGIFImage gif;
+        try {
+            gif.LoadFromStream(stream);
+            TBitmap bitmap;
+            bitmap.Assign(gif);
+        } catch (const Exception&) {
+        }
+    }
+    std::vector<std::uint8_t> lzw = {8, 5, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};  // codes beyond the table
+    std::vector<std::uint8_t> out(100);
+    EXPECT_TRUE(DecodeGifLzw(lzw, out).Corrupted);
+}
+
+TEST(GifImage, EmptyFilesAndErrors) {
+    EXPECT_TRUE(testing::LoadThrough<TGIFImage>({}).Empty());
+    TMemoryStream notGif(std::vector<std::uint8_t>{'G', 'I', 'F', '9', '9', 'a', 0, 0, 0, 0, 0, 0, 0});
+    TGIFImage gif;
+    try {
+        gif.LoadFromStream(notGif);
+        FAIL();
+    } catch (const EInvalidGraphicOperation& error) {
+        EXPECT_STREQ(error.what(), "Unknown GIF version");
+    }
+    TMemoryStream badExtension(std::vector<std::uint8_t>{'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0, 0x21, 0x42});
+    try {
+        gif.LoadFromStream(badExtension);
+        FAIL();
+    } catch (const EInvalidGraphicOperation& error) {
+        EXPECT_STREQ(error.what(), "Unrecognized extension block: 42");
+    }
+    TGIFImage none;
+    TMemoryStream out;
+    EXPECT_THROW(none.SaveToStream(out), EInvalidGraphicOperation);
+    EXPECT_THROW(none.SetWidth(1), EInvalidGraphicOperation);
+}
+
+TEST(GifImage, TransparencyTravelsBothWays) {
+    TBitmap bitmap = FewColours(6, 6);
+    bitmap.SetTransparent(true);
+    bitmap.SetTransparentColor(clWhite);
+    const auto bytes = testing::SaveThrough<TGIFImage>(bitmap);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 6), "GIF89a") << "the control extension needs 89a";
+    const TBitmap back = testing::LoadThrough<TGIFImage>(bytes);
+    EXPECT_TRUE(back.Transparent());
+    EXPECT_EQ(back.TransparentColor(), clWhite);
+}
+
+TEST(GifImage, IndependentDecodersAgree) {
+    PICTORAND_REQUIRE_PILLOW();
+    testing::TTempDir dir;
+    const TBitmap photo = testing::PhotoLike(150, 100);
+    TGIFImage gif;
+    gif.Assign(photo);
+    gif.SaveToFile(dir.File("out.gif"));
+    const auto theirs = testing::DecodeWithPillow(dir.File("out.gif"), dir.Path());
+    ASSERT_TRUE(theirs);
+    TBitmap ours;
+    ours.Assign(gif);
+    TGIFImage reloaded;
+    reloaded.LoadFromFile(dir.File("out.gif"));
+    ours.Assign(reloaded);
+    EXPECT_TRUE(testing::SamePicture(ours, *theirs));
+}
+
+TEST(GifImage, CorpusFilesMatchAnIndependentDecode) {
+    PICTORAND_REQUIRE_CORPUS(folder, "gif-test-suite");
+    PICTORAND_REQUIRE_PILLOW();
+    testing::TTempDir dir;
+    int compared = 0;
+    for (const auto& file : testing::CorpusFiles(folder, ".gif")) {
+        // Indexes beyond the colour table show grey 128 here, where Pillow shows black.
+        if (file.filename() == "invalid-colors.gif") continue;
+        TGIFImage gif;
+        TBitmap ours;
+        try {
+            gif.LoadFromFile(file.string());
+            ours.Assign(gif);
+        } catch (const Exception&) {
+            continue;
+        }
+        if (ours.Empty() || gif.Frames().size() != 1 || gif.Frames()[0].Left != 0 || gif.Frames()[0].Top != 0 ||
+            gif.Frames()[0].Corrupted) {
+            continue;
+        }
+        const auto theirs = testing::DecodeWithPillow(file, dir.Path());
+        if (!theirs || theirs->Width() != ours.Width() || theirs->Height() != ours.Height()) continue;
+        EXPECT_TRUE(testing::SamePicture(ours, *theirs)) << file.filename();
+        ++compared;
+    }
+    EXPECT_GT(compared, 10);
+}
+
+}  // namespace
+}  // namespace pictorand

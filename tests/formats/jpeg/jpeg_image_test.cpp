@@ -1,0 +1,146 @@
+#include "formats/jpeg/jpeg_image.h"
+
+#include <gtest/gtest.h>
+
+#include <jerror.h>
+
+#include "corpus.h"
+#include "graphic_round_trip.h"
+#include "independent_decoder.h"
+#include "temp_dir.h"
+#include "test_images.h"
+
+namespace pictorand {
+namespace {
+
+std::vector<std::uint8_t> Encode(const TBitmap& bitmap, int quality, bool grayscale = false) {
+    return testing::SaveThrough<TJPEGImage>(bitmap, [&](TJPEGImage& jpeg) {
+        jpeg.Options.Quality = quality;
+        jpeg.Options.Grayscale = grayscale;
+        jpeg.EncodeJpeg();
+    });
+}
+
+TEST(JpegImage, WrittenFilesAreBaselineJfifAndDecodeClose) {
+    const TBitmap picture = testing::PhotoLike(97, 61);
+    for (const auto& [quality, psnr] : {std::pair{60, 30.0}, std::pair{95, 40.0}}) {
+        const auto bytes = Encode(picture, quality);
+        ASSERT_GT(bytes.size(), 100u);
+        EXPECT_EQ(bytes[0], 0xFF);
+        EXPECT_EQ(bytes[1], 0xD8);
+        EXPECT_EQ(std::string(bytes.begin() + 6, bytes.begin() + 10), "JFIF");
+        EXPECT_EQ(bytes[bytes.size() - 2], 0xFF);
+        EXPECT_EQ(bytes[bytes.size() - 1], 0xD9);
+        const TBitmap decoded = testing::LoadThrough<TJPEGImage>(bytes);
+        EXPECT_EQ(decoded.PixelFormat(), TPixelFormat::pf24bit);
+        EXPECT_GT(testing::Psnr(picture, decoded), psnr) << quality;
+    }
+}
+
+TEST(JpegImage, QualityIsClampedByTheLibrary) {
+    const TBitmap picture = testing::PhotoLike(16, 16);
+    EXPECT_EQ(Encode(picture, 0), Encode(picture, 1));
+    EXPECT_EQ(Encode(picture, 150), Encode(picture, 100));
+    EXPECT_NE(Encode(picture, 10), Encode(picture, 90));
+}
+
+TEST(JpegImage, SavingTwiceWritesTheSameBytes) {
+    TJPEGImage jpeg;
+    jpeg.Assign(testing::PhotoLike(20, 10));
+    TMemoryStream first, second;
+    jpeg.SaveToStream(first);
+    jpeg.SaveToStream(second);
+    EXPECT_EQ(first.Bytes(), second.Bytes());
+    TJPEGImage copy;
+    copy.Assign(jpeg);
+    EXPECT_TRUE(copy.SharesDataWith(jpeg));
+    copy.EncodeJpeg();
+    EXPECT_FALSE(copy.SharesDataWith(jpeg)) << "new bytes go into a fresh holder";
+}
+
+TEST(JpegImage, EmptyBitmapsAndEmptyFiles) {
+    EXPECT_TRUE(Encode(TBitmap(), 60).empty()) << "an empty bitmap encodes to no bytes";
+    TMemoryStream empty;
+    TJPEGImage jpeg;
+    EXPECT_NO_THROW(jpeg.LoadFromStream(empty));
+    TBitmap bitmap;
+    try {
+        bitmap.Assign(jpeg);
+        FAIL() << "decoding an empty file must fail";
+    } catch (const EJPEG& error) {
+        EXPECT_EQ(error.MessageCode(), JERR_INPUT_EMPTY);
+        EXPECT_EQ(std::string(error.what()), "JPEG error #" + std::to_string(JERR_INPUT_EMPTY));
+    }
+    EXPECT_THROW(jpeg.SetWidth(5), EInvalidGraphicOperation);
+}
+
+TEST(JpegImage, PaletteBitmapsAreExpandedAndGreyFilesDecodeToEightBits) {
+    TBitmap palette;
+    palette.SetPixelFormat(TPixelFormat::pf4bit);
+    palette.SetSize(8, 8);
+    palette.SetPixel(3, 3, RGBColor(255, 0, 0));
+    const auto colour = Encode(palette, 90);
+    EXPECT_FALSE(ReadJpegHeader(colour).Grayscale);
+    EXPECT_EQ(testing::LoadThrough<TJPEGImage>(colour).PixelFormat(), TPixelFormat::pf24bit);
+
+    const auto grey = Encode(testing::PhotoLike(64, 64), 90, true);
+    EXPECT_TRUE(ReadJpegHeader(grey).Grayscale);
+    const TBitmap decoded = testing::LoadThrough<TJPEGImage>(grey);
+    EXPECT_EQ(decoded.PixelFormat(), TPixelFormat::pf8bit);
+    EXPECT_LE(decoded.Palette().size(), 236u);
+    for (const TRGBQuad& entry : decoded.Palette()) {
+        EXPECT_EQ(entry.Red, entry.Green);
+        EXPECT_EQ(entry.Green, entry.Blue);
+    }
+}
+
+TEST(JpegImage, CutFilesDecodeAndGarbageFails) {
+    const auto bytes = Encode(testing::PhotoLike(256, 256), 80);
+    const std::vector<std::uint8_t> cut(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(bytes.size() * 3 / 4));
+    const TBitmap partial = testing::LoadThrough<TJPEGImage>(cut);
+    EXPECT_EQ(partial.Width(), 256);
+    std::vector<std::uint8_t> garbage(100, 0x42);
+    TMemoryStream stream(garbage);
+    TJPEGImage jpeg;
+    EXPECT_THROW(jpeg.LoadFromStream(stream), EJPEG);
+}
+
+TEST(JpegImage, IndependentDecoderReadsWhatWeWrite) {
+    PICTORAND_REQUIRE_PILLOW();
+    testing::TTempDir dir;
+    const TBitmap picture = testing::PhotoLike(120, 80);
+    for (const auto& [quality, psnr] : {std::pair{60, 30.0}, std::pair{95, 40.0}}) {
+        TJPEGImage jpeg;
+        jpeg.Assign(picture);
+        jpeg.Options.Quality = quality;
+        jpeg.SaveToFile(dir.File("out.jpg"));
+        const auto theirs = testing::DecodeWithPillow(dir.File("out.jpg"), dir.Path());
+        ASSERT_TRUE(theirs);
+        EXPECT_GT(testing::Psnr(picture, *theirs), psnr) << quality;
+    }
+}
+
+TEST(JpegImage, CorpusFilesMatchAnIndependentDecode) {
+    PICTORAND_REQUIRE_CORPUS(folder, "pillow/jpeg");
+    PICTORAND_REQUIRE_PILLOW();
+    testing::TTempDir dir;
+    int compared = 0;
+    for (const auto& file : testing::CorpusFiles(folder, ".jpg")) {
+        TJPEGImage jpeg;
+        TBitmap ours;
+        try {
+            jpeg.LoadFromFile(file.string());
+            ours.Assign(jpeg);
+        } catch (const EJPEG&) {
+            continue;  // rejected cleanly; Pillow may be more lenient with damaged files
+        }
+        const auto theirs = testing::DecodeWithPillow(file, dir.Path());
+        if (!theirs || theirs->Width() != ours.Width() || ours.PixelFormat() != TPixelFormat::pf24bit) continue;
+        EXPECT_GT(testing::Psnr(ours, *theirs), 30.0) << file.filename();
+        ++compared;
+    }
+    EXPECT_GT(compared, 10);
+}
+
+}  // namespace
+}  // namespace pictorand

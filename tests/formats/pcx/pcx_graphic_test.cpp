@@ -1,0 +1,122 @@
+#include "formats/pcx/pcx_graphic.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include "corpus.h"
+#include "independent_decoder.h"
+#include "temp_dir.h"
+
+namespace pictorand {
+namespace {
+
+std::vector<std::uint8_t> Header(int width, int height, int bits, int planes, int bytesPerLine, int version = 5) {
+    std::vector<std::uint8_t> h(128, 0);
+    h[0] = 10;
+    h[1] = static_cast<std::uint8_t>(version);
+    h[2] = 1;
+    h[3] = static_cast<std::uint8_t>(bits);
+    h[8] = static_cast<std::uint8_t>(width - 1);
+    h[10] = static_cast<std::uint8_t>(height - 1);
+    h[65] = static_cast<std::uint8_t>(planes);
+    h[66] = static_cast<std::uint8_t>(bytesPerLine);
+    h[68] = 1;
+    for (int i = 0; i < 4; ++i) h[16 + 3 * static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i * 80);  // reds 0, 80, 160, 240
+    return h;
+}
+
+TBitmap Load(const std::vector<std::uint8_t>& bytes) {
+    TMemoryStream stream(bytes);
+    TPCXGraphic pcx;
+    pcx.LoadFromStream(stream);
+    return static_cast<const TBitmap&>(pcx);
+}
+
+TEST(PcxGraphic, LayoutsAndPalettes) {
+    auto twoBit = Header(4, 1, 2, 1, 1);
+    twoBit.push_back(0b00011011);  // 0, 1, 2, 3
+    const TBitmap two = Load(twoBit);
+    ASSERT_EQ(two.PixelFormat(), TPixelFormat::pf4bit);
+    EXPECT_EQ(two.ScanLine(0)[0], 0x05);
+    EXPECT_EQ(two.ScanLine(0)[1], 0xAF) << "values x 5";
+    EXPECT_EQ(two.GetPixel(1, 0), RGBColor(80, 0, 0)) << "the header palette resampled to 16 entries";
+
+    auto planes = Header(8, 1, 1, 4, 1);
+    planes.insert(planes.end(), {0x80, 0x00, 0x00, 0x00});
+    const TBitmap sixteen = Load(planes);
+    ASSERT_EQ(sixteen.PixelFormat(), TPixelFormat::pf4bit);
+    EXPECT_EQ(sixteen.ScanLine(0)[0], 0x10);
+
+    // 24-bit planes with a run crossing from the red plane into the green one.
+    auto rgb = Header(2, 1, 8, 3, 2);
+    rgb.insert(rgb.end(), {0xC3, 200, 7, 9, 9});
+    const TBitmap colour = Load(rgb);
+    EXPECT_EQ(colour.GetPixel(0, 0), RGBColor(200, 200, 9));
+    EXPECT_EQ(colour.GetPixel(1, 0), RGBColor(200, 7, 9));
+
+    auto eight = Header(2, 1, 8, 1, 2);
+    eight.insert(eight.end(), {0, 1});
+    std::vector<std::uint8_t> block(769, 0);
+    block[0] = 12;
+    block[5] = 99;  // green of entry 1
+    eight.insert(eight.end(), block.begin(), block.end());
+    EXPECT_EQ(Load(eight).GetPixel(1, 0), RGBColor(0, 99, 0));
+}
+
+TEST(PcxGraphic, BadFilesAreRejected) {
+    auto bad = Header(2, 1, 8, 1, 2);
+    bad[0] = 7;
+    EXPECT_THROW(Load(bad), EInvalidGraphic);
+    auto layout = Header(2, 1, 3, 2, 2);
+    layout.insert(layout.end(), {0, 0, 0, 0});
+    EXPECT_THROW(Load(layout), EInvalidGraphic);
+    auto narrow = Header(200, 1, 8, 3, 2);  // lines too short for the width
+    narrow.insert(narrow.end(), {0, 0, 0, 0, 0, 0});
+    EXPECT_THROW(Load(narrow), EInvalidGraphic);
+}
+
+std::int64_t PeakResidentKilobytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// A tiny file claiming 30000 lines of 65535 bytes (2 GB of rows for a 1-pixel-wide
+// picture) loads what its data holds without holding the rows it cannot reach.
+TEST(PcxGraphic, HugeLinesOfATinyFileAreNotHeld) {
+    constexpr int lines = 30000;
+    auto tiny = Header(1, 1, 8, 1, 0);
+    tiny[10] = (lines - 1) & 0xFF;
+    tiny[11] = (lines - 1) >> 8;
+    tiny[66] = tiny[67] = 0xFF;
+    tiny.insert(tiny.end(), {0xC1, 42});
+    std::vector<std::uint8_t> block(769, 0);
+    block[0] = 12;
+    tiny.insert(tiny.end(), block.begin(), block.end());
+    const std::int64_t before = PeakResidentKilobytes();
+    const TBitmap loaded = Load(tiny);
+    EXPECT_LT(PeakResidentKilobytes() - before, 256 * 1024);
+    ASSERT_EQ(loaded.Height(), lines);
+    EXPECT_EQ(loaded.ScanLine(0)[0], 42);
+    EXPECT_EQ(loaded.ScanLine(1)[0], 0);
+    EXPECT_EQ(loaded.ScanLine(lines - 1)[0], 0);
+}
+
+TEST(PcxGraphic, CorpusFilesMatchAnIndependentDecoder) {
+    PICTORAND_REQUIRE_CORPUS(root, "");
+    PICTORAND_REQUIRE_PILLOW();
+    testing::TTempDir dir;
+    for (const char* name : {"kimageformats/pcx/rgb.pcx", "kimageformats/pcx/indexed8.pcx", "kimageformats/pcx/16color.pcx",
+                             "pcx-rs/marbles.pcx", "pcx-rs/gmarbles.pcx", "pillow/pcx/pil184.pcx", "pillow/pcx/odd_stride.pcx"}) {
+        const auto path = root / name;
+        if (!std::filesystem::exists(path)) continue;
+        TPCXGraphic pcx;
+        ASSERT_NO_THROW(pcx.LoadFromFile(path.string())) << name;
+        const auto theirs = testing::DecodeWithPillow(path, dir.Path());
+        ASSERT_TRUE(theirs) << name;
+        EXPECT_TRUE(testing::SamePicture(pcx, *theirs)) << name;
+    }
+}
+
+}  // namespace
+}  // namespace pictorand

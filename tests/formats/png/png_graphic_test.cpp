@@ -1,0 +1,141 @@
+#include "formats/png/png_graphic.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "corpus.h"
+#include "graphics/exceptions.h"
+#include "graphic_round_trip.h"
+#include "independent_decoder.h"
+#include "temp_dir.h"
+#include "formats/png/png_object.h"
+
+namespace pictorand {
+namespace {
+
+TBitmap LoadPng(const std::vector<std::uint8_t>& bytes) {
+    TMemoryStream stream(bytes);
+    TPNGGraphic png;
+    png.LoadFromStream(stream);
+    return static_cast<const TBitmap&>(png);
+}
+
+std::vector<std::uint8_t> Write(const TBitmap& bitmap, TInterlaceMode interlace = TInterlaceMode::NoInterlace) {
+    return testing::SaveThrough<TPNGObject>(bitmap, [&](TPNGObject& png) { png.InterlaceMode = interlace; });
+}
+
+TEST(PngGraphic, ReadsWhatTheWriterWritesInterlacedOrNot) {
+    TBitmap picture;
+    picture.SetPixelFormat(TPixelFormat::pf24bit);
+    picture.SetSize(13, 9);
+    for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 13; ++x) picture.SetPixel(x, y, RGBColor(static_cast<std::uint8_t>(x * 19), static_cast<std::uint8_t>(y * 27), 77));
+    const TBitmap plain = LoadPng(Write(picture));
+    const TBitmap interlaced = LoadPng(Write(picture, TInterlaceMode::Adam7));
+    EXPECT_TRUE(testing::SamePicture(plain, picture));
+    EXPECT_TRUE(testing::SamePicture(interlaced, picture));
+
+    TBitmap indexed;
+    indexed.SetPixelFormat(TPixelFormat::pf4bit);
+    indexed.SetSize(7, 5);
+    indexed.SetPixel(3, 2, RGBColor(0, 0, 255));
+    const TBitmap back = LoadPng(Write(indexed, TInterlaceMode::Adam7));
+    EXPECT_EQ(back.PixelFormat(), TPixelFormat::pf4bit);
+    EXPECT_TRUE(testing::SamePicture(back, indexed));
+}
+
+TEST(PngGraphic, BrokenFilesGiveTheReadersMessages) {
+    TBitmap picture;
+    picture.SetPixelFormat(TPixelFormat::pf24bit);
+    picture.SetSize(4, 4);
+    auto good = Write(picture);
+    auto badCrc = good;
+    badCrc[29] ^= 1;  // inside the IHDR CRC
+    auto critical = good;
+    // Rename IEND to a critical type nobody knows.
+    critical[critical.size() - 8] = 'Q';
+    struct Case { std::vector<std::uint8_t> bytes; const char* message; };
+    const Case cases[] = {
+        {badCrc, "Cannot load image. CRC error found in PNG file."},
+        {std::vector<std::uint8_t>(good.begin(), good.begin() + 8), "Cannot load image. Invalid or unexpected PNG image format."},
+        {critical, "Cannot load PNG image. Unexpected but critical chunk detected."},
+    };
+    for (const Case& c : cases) {
+        try {
+            LoadPng(c.bytes);
+            ADD_FAILURE() << c.message;
+        } catch (const EInvalidGraphic& e) {
+            EXPECT_STREQ(e.what(), c.message);
+        }
+    }
+    std::vector<std::uint8_t> lower = good;
+    for (std::size_t i = 8; i + 8 < lower.size();) {  // every chunk type in lower case
+        const std::uint32_t length = static_cast<std::uint32_t>(lower[i] << 24 | lower[i + 1] << 16 | lower[i + 2] << 8 | lower[i + 3]);
+        for (int k = 4; k < 8; ++k) lower[i + static_cast<std::size_t>(k)] |= 0x20;
+        i += 12 + length;
+    }
+    EXPECT_THROW(LoadPng(lower), EInvalidGraphic) << "the CRC covers the type as written";
+}
+
+TEST(PngGraphic, TruncatedDataLoadsWithoutError) {
+    TBitmap picture;
+    picture.SetPixelFormat(TPixelFormat::pf24bit);
+    picture.SetSize(64, 64);
+    picture.Fill(RGBColor(1, 2, 3));
+    auto bytes = Write(picture);
+    bytes.resize(bytes.size() - 30);
+    TBitmap loaded;
+    EXPECT_NO_THROW(loaded = LoadPng(bytes));
+    EXPECT_EQ(loaded.Width(), 64);
+}
+
+// Pillow applies no gamma; the reader does, with main gamma = file gamma, display 2.2.
+std::uint8_t Gamma(std::uint8_t value, double fileGamma) {
+    return static_cast<std::uint8_t>(std::lround(std::pow(value / 255.0, 1.0 / (fileGamma * 2.2)) * 255));
+}
+
+TEST(PngGraphic, PngSuiteMatchesAnIndependentDecoder) {
+    PICTORAND_REQUIRE_CORPUS(folder, "pngsuite");
+    PICTORAND_REQUIRE_PILLOW();
+    testing::TTempDir dir;
+    int compared = 0, rejected = 0;
+    for (const auto& file : testing::CorpusFiles(folder, ".png")) {
+        const std::string name = file.filename().string();
+        TPNGGraphic png;
+        if (name[0] == 'x') {
+            try {
+                png.LoadFromFile(file.string());
+                ADD_FAILURE() << name << " should be rejected";
+            } catch (const EInvalidGraphic&) {
+                ++rejected;
+            }
+            continue;
+        }
+        ASSERT_NO_THROW(png.LoadFromFile(file.string())) << name;
+        const auto theirs = testing::DecodeWithPillow(file, dir.Path());
+        ASSERT_TRUE(theirs) << name;
+        ASSERT_EQ(png.Width(), theirs->Width()) << name;
+        const bool gamma = png.ImageProperties().Options & image_options::GammaApplied;
+        const double fileGamma = png.ImageProperties().FileGamma;
+        const int tolerance = png.ImageProperties().BitsPerSample == 16 ? 1 : 0;
+        int worst = 0;
+        for (int y = 0; y < png.Height(); ++y) {
+            for (int x = 0; x < png.Width(); ++x) {
+                const TColor ours = png.GetPixel(x, y), other = theirs->GetPixel(x, y);
+                for (int shift : {0, 8, 16}) {
+                    auto v = static_cast<std::uint8_t>(other >> shift);
+                    if (gamma) v = Gamma(v, fileGamma);
+                    worst = std::max(worst, std::abs(static_cast<int>(ours >> shift & 255) - v));
+                }
+            }
+        }
+        EXPECT_LE(worst, tolerance + (gamma ? 1 : 0)) << name;
+        ++compared;
+    }
+    EXPECT_GT(compared, 150);
+    EXPECT_EQ(rejected, 14);
+}
+
+}  // namespace
+}  // namespace pictorand

@@ -1,0 +1,120 @@
+#include "formats/tiff/tiff_writer.h"
+
+#include <gtest/gtest.h>
+
+#include "independent_decoder.h"
+#include "formats/tiff/tiff_graphic.h"
+#include "temp_dir.h"
+#include "test_images.h"
+
+namespace pictorand {
+namespace {
+
+std::vector<std::uint8_t> Write(const TBitmap& bitmap) {
+    TMemoryStream stream;
+    WriteTiffStream(stream, bitmap);
+    return stream.Bytes();
+}
+
+std::uint32_t Le32(const std::vector<std::uint8_t>& b, std::size_t at) {
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
+}
+std::uint32_t Le16(const std::vector<std::uint8_t>& b, std::size_t at) { return b[at] | b[at + 1] << 8; }
+
+// The value field of the IFD entry with the tag.
+std::uint32_t EntryValue(const std::vector<std::uint8_t>& file, std::uint16_t tag, std::uint16_t* type = nullptr) {
+    const std::uint32_t ifd = Le32(file, 4);
+    for (std::uint32_t i = 0; i < Le16(file, ifd); ++i) {
+        const std::size_t at = ifd + 2 + 12 * i;
+        if (Le16(file, at) != tag) continue;
+        if (type) *type = static_cast<std::uint16_t>(Le16(file, at + 2));
+        return Le16(file, at + 2) == 3 && Le32(file, at + 4) == 1 ? Le16(file, at + 8) : Le32(file, at + 8);
+    }
+    return 0xFFFFFFFF;
+}
+
+TEST(TiffWriter, TypicalTrueColourFile) {
+    const TBitmap picture = testing::PhotoLike(7, 5);
+    const auto file = Write(picture);
+    EXPECT_EQ(file.size(), 40u + 3 * 7 * 5 + 186);
+    EXPECT_EQ(std::string(file.begin(), file.begin() + 2), "II");
+    EXPECT_EQ(Le32(file, 4), 40u + 3 * 7 * 5);
+    EXPECT_EQ(std::vector<std::uint8_t>(file.begin() + 8, file.begin() + 16), (std::vector<std::uint8_t>{0x6D, 3, 0, 0, 10, 0, 0, 0}));
+    EXPECT_EQ(std::string(file.begin() + 30, file.begin() + 40), "Rastermill");
+    EXPECT_EQ(file[40], picture.ScanLine(0)[2]) << "red first";
+    EXPECT_EQ(Le16(file, Le32(file, 4)), 15u);
+    EXPECT_EQ(EntryValue(file, 262), 2u);
+    EXPECT_EQ(EntryValue(file, 279), 3u * 7 * 5);
+}
+
+TEST(TiffWriter, PaletteAndBilevelLayouts) {
+    TBitmap four;
+    four.SetPixelFormat(TPixelFormat::pf4bit);
+    four.SetSize(7, 2);
+    const auto fourFile = Write(four);
+    EXPECT_EQ(EntryValue(fourFile, 256), 4u) << "4-bit widths round down to a multiple of 4";
+    EXPECT_EQ(EntryValue(fourFile, 279), 4u);
+    EXPECT_EQ(EntryValue(fourFile, 262), 3u);
+
+    TBitmap eight;
+    eight.SetPixelFormat(TPixelFormat::pf8bit);
+    eight.SetPalette({TRGBQuad::From(RGBColor(1, 2, 3))});
+    eight.SetSize(3, 3);
+    const auto eightFile = Write(eight);
+    EXPECT_EQ(Le16(eightFile, 8), 0x0100u) << "the colour byte in the high byte";
+    const std::uint32_t ifd = Le32(eightFile, 4);
+    EXPECT_EQ(Le32(eightFile, ifd + 2 + 12 * 14 + 4), 768u) << "ColorMap count";
+
+    TBitmap mono;
+    mono.SetPixelFormat(TPixelFormat::pf1bit);
+    mono.SetPalette({TRGBQuad::From(clWhite), TRGBQuad::From(clBlack)});
+    mono.SetSize(10, 2);
+    const auto monoFile = Write(mono);
+    EXPECT_EQ(Le16(monoFile, Le32(monoFile, 4)), 14u);
+    EXPECT_EQ(EntryValue(monoFile, 262), 1u) << "black is zero whatever the palette";
+
+    TBitmap rgba;
+    rgba.SetPixelFormat(TPixelFormat::pf32bit);
+    rgba.SetSize(2, 2);
+    EXPECT_EQ(Write(rgba).size(), 40u + 12 + 186) << "32-bit written as 24-bit RGB";
+}
+
+TEST(TiffWriter, WideImagesUseLongSizes) {
+    TBitmap wide;
+    wide.SetPixelFormat(TPixelFormat::pf1bit);
+    wide.SetSize(70000, 1);
+    const auto file = Write(wide);
+    std::uint16_t type = 0;
+    EXPECT_EQ(EntryValue(file, 256, &type), 70000u);
+    EXPECT_EQ(type, 4) << "a width over 65535 is a LONG";
+    TMemoryStream stream(file);
+    TTIFFGraphic reader;
+    reader.LoadFromStream(stream);
+    EXPECT_EQ(reader.Width(), 70000);
+}
+
+TEST(TiffWriter, IndependentDecoderReadsEveryLayout) {
+    PICTORAND_REQUIRE_PILLOW();
+    testing::TTempDir dir;
+    TBitmap indexed;
+    indexed.SetPixelFormat(TPixelFormat::pf8bit);
+    indexed.SetSize(9, 4);
+    indexed.SetPixel(3, 2, RGBColor(255, 0, 0));
+    TBitmap mono;
+    mono.SetPixelFormat(TPixelFormat::pf1bit);
+    mono.SetSize(11, 3);
+    mono.SetPixel(5, 1, clWhite);
+    for (const TBitmap& picture : {testing::PhotoLike(31, 17), indexed, mono}) {
+        WriteTiffFile(dir.File("out.tif"), picture);
+        const auto theirs = testing::DecodeWithPillow(dir.File("out.tif"), dir.Path());
+        ASSERT_TRUE(theirs);
+        EXPECT_TRUE(testing::SamePicture(picture, *theirs)) << BitsPerPixel(picture.PixelFormat());
+        // Our reader reduces colour-map values as v x 255 / 65535, so 255 comes back as 254.
+        TTIFFGraphic ours;
+        ours.LoadFromFile(dir.File("out.tif"));
+        EXPECT_GT(testing::Psnr(picture, ours), 45.0);
+    }
+}
+
+}  // namespace
+}  // namespace pictorand

@@ -1,0 +1,237 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include "engine/settings_file.h"
+#include "gui/dialogs/dialog_settings.h"
+#include "gui/dialogs/form_abaut.h"
+#include "gui/dialogs/form_format.h"
+#include "gui/dialogs/form_logotip.h"
+#include "gui/dialogs/form_name.h"
+#include "gui/dialogs/form_out_folder.h"
+#include "gui/dialogs/form_size.h"
+#include "qt_application.h"
+#include "scripted_host.h"
+#include "temp_dir.h"
+#include "gui/widgets/shell_tree_view.h"
+
+namespace pictorand {
+namespace {
+
+class Dialogs : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { testing::EnsureApplication(); }
+
+    template <class W>
+    static W* Find(QWidget* dialog, const char* name) {
+        W* widget = dialog->findChild<W*>(name);
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+    // Asks the dialog to close as the close box does; answers whether it closed.
+    static bool TryClose(QDialog& dialog) {
+        dialog.show();
+        dialog.close();
+        return !dialog.isVisible();
+    }
+
+    testing::TScriptedHost host_;
+};
+
+// Types text into a widget one character at a time, as the keyboard would.
+void Type(QWidget* widget, const QString& text) {
+    for (QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, c == ' ' ? Qt::Key_Space : Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &press);
+    }
+}
+
+constexpr const char* NameMessage = "Имя файла не должно содержать: | \\ / * \" <>!";
+
+TEST_F(Dialogs, KeyFiltersRefuseAndClearTheWholeEdit) {
+    TFormName name(host_);
+    QLineEdit* word = Find<QLineEdit>(&name, "EditNNewName");
+    Type(word, QString::fromUtf8("ab_Жя-9."));
+    EXPECT_EQ(word->text(), QString::fromUtf8("ab_Жя-9."));
+    QTest::keyClick(word, Qt::Key_Space);
+    EXPECT_EQ(word->text(), "") << "a space clears the edit";
+    EXPECT_EQ(host_.Messages, (std::vector<std::string>{NameMessage}));
+    Type(word, "x");
+    Type(word, QString::fromUtf8("Ё"));
+    EXPECT_EQ(word->text(), "");
+    EXPECT_EQ(host_.Messages.size(), 2u);
+
+    QLineEdit* number = Find<QLineEdit>(&name, "EditNewCifr");
+    Type(number, "-1_2.");
+    EXPECT_EQ(number->text(), "-1_2.");
+    Type(number, "a");
+    EXPECT_EQ(number->text(), "");
+    EXPECT_EQ(host_.Messages.back(), "В этом поле могу быть только цифры и _ -!");
+
+    TFormSize size(host_);
+    QLineEdit* maks = Find<QLineEdit>(&size, "EditSMaks");
+    maks->clear();
+    Type(maks, "1.5");
+    EXPECT_EQ(maks->text(), "1.5");
+    Type(maks, "-");
+    EXPECT_EQ(maks->text(), "");
+    EXPECT_EQ(host_.Messages.back(), "В этом поле должны быть только цифры!");
+    EXPECT_EQ(Find<QLineEdit>(&size, "EditSProc")->maxLength(), 3);
+    EXPECT_EQ(Find<QLineEdit>(&size, "EditMm")->maxLength(), 4);
+}
+
+TEST_F(Dialogs, SizeCloseCheck) {
+    TFormSize size(host_);
+    QLineEdit* maks = Find<QLineEdit>(&size, "EditSMaks");
+    for (const char* text : {"007", "1.5", "."}) {
+        maks->setText(text);
+        EXPECT_TRUE(TryClose(size)) << text;
+    }
+    for (const char* text : {"0000", "0", ""}) {
+        maks->setText(text);
+        EXPECT_FALSE(TryClose(size)) << text;
+    }
+    EXPECT_EQ(host_.Messages.back(), "Поле не должно быть пустым или равно нулю!");
+    maks->setText("100");
+    Find<QRadioButton>(&size, "RadioButtonUser")->setChecked(true);
+    Find<QLineEdit>(&size, "EditSHeight")->setText("0");
+    EXPECT_FALSE(TryClose(size)) << "a zero height with a valid width";
+    Find<QRadioButton>(&size, "RadioButtonNoSize")->setChecked(true);
+    EXPECT_TRUE(TryClose(size));
+}
+
+TEST_F(Dialogs, NameCloseCheckAndWarningPair) {
+    TFormName name(host_);
+    EXPECT_TRUE(TryClose(name)) << "an empty word is fine while the word is not chosen";
+    Find<QRadioButton>(&name, "RadioButtonAddNewWord")->setChecked(true);
+    EXPECT_FALSE(TryClose(name));
+    EXPECT_EQ(host_.Messages.back(), "Поле не должно быть пустым!");
+    Find<QLineEdit>(&name, "EditNNewName")->setText("small");
+    EXPECT_TRUE(TryClose(name));
+
+    auto* pred = Find<QCheckBox>(&name, "CheckBoxPred");
+    auto* noPred = Find<QCheckBox>(&name, "CheckBoxNoPred");
+    name.show();
+    QTest::mouseClick(noPred, Qt::LeftButton);
+    EXPECT_TRUE(noPred->isChecked());
+    EXPECT_FALSE(pred->isChecked());
+    QTest::mouseClick(noPred, Qt::LeftButton);
+    EXPECT_TRUE(pred->isChecked()) << "unchecking one checks the other";
+    name.hide();
+}
+
+TEST_F(Dialogs, QualityListFollowsTheFormatOnlyOverTheGroupBox) {
+    TFormFormat format(host_);
+    auto* quality = Find<QComboBox>(&format, "ComboBoxQJPG");
+    auto* group = Find<QGroupBox>(&format, "GroupBox1");
+    EXPECT_FALSE(quality->isEnabled()) << "disabled at first although JPG is chosen";
+    auto hover = [group] {
+        QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), group->mapToGlobal(QPointF(2, 2)), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(group, &move);
+    };
+    hover();
+    EXPECT_TRUE(quality->isEnabled());
+    Find<QRadioButton>(&format, "RadioButtonFBMP")->setChecked(true);
+    EXPECT_TRUE(quality->isEnabled()) << "no change until the pointer passes over the group";
+    hover();
+    EXPECT_FALSE(quality->isEnabled());
+    EXPECT_EQ(Find<QComboBox>(&format, "ComboBoxFilter")->currentText(), "Lanczos 3 Filter");
+    EXPECT_EQ(quality->currentText(), "60");
+}
+
+TEST_F(Dialogs, SettingsLiveInTheControlsAndSurviveARestart) {
+    testing::TTempDir dir;
+    const std::string path = dir.File("Setting.dat");
+    {
+        TFormFormat format(host_);
+        TFormName name(host_);
+        TFormSize size(host_);
+        TFormLogotip logotip(host_);
+        TDialogSettings settings(format, name, size, logotip);
+        EXPECT_EQ(settings.Current(), ConversionSettings{}) << "the controls start at the defaults";
+        Find<QRadioButton>(&name, "RadioButtonAddNewWord")->setChecked(true);
+        Find<QLineEdit>(&name, "EditNNewName")->setText("abcdefghijklmnopqrst");
+        Find<QRadioButton>(&format, "RadioButtonFPNG")->setChecked(true);
+        Find<QRadioButton>(&logotip, "RadioButtonVP")->setChecked(true);
+        EXPECT_EQ(settings.Current().AddedWordText, "abcdefghijklmnopqrst") << "used in full until the program ends";
+        WriteSettingsFile(path, settings.Current());
+    }
+    TFormFormat format(host_);
+    TFormName name(host_);
+    TFormSize size(host_);
+    TFormLogotip logotip(host_);
+    TDialogSettings settings(format, name, size, logotip);
+    ConversionSettings restored = settings.Current();
+    ASSERT_TRUE(ReadSettingsFile(path, restored));
+    settings.Show(restored);
+    EXPECT_EQ(Find<QLineEdit>(&name, "EditNNewName")->text(), "abcdefghijklmno");
+    EXPECT_TRUE(Find<QRadioButton>(&format, "RadioButtonFPNG")->isChecked());
+    EXPECT_TRUE(Find<QRadioButton>(&name, "RadioButtonAddNewWord")->isChecked());
+    EXPECT_TRUE(Find<QRadioButton>(&logotip, "RadioButtonVP")->isChecked());
+    EXPECT_FALSE(Find<QRadioButton>(&logotip, "RadioButtonNL")->isChecked());
+}
+
+TEST_F(Dialogs, LogoChooserAndCloseCheck) {
+    testing::TTempDir dir;
+    testing::WriteFileBytes(dir.File("logo.png"), {1});
+    TFormLogotip logotip(host_);
+    Find<QCheckBox>(&logotip, "CheckBoxLogotip")->setChecked(true);
+    EXPECT_FALSE(TryClose(logotip));
+    EXPECT_EQ(host_.Messages.back(), "Вы не выбрали файл логотипа!");
+
+    QString answer = QString::fromStdString(dir.File("logo.png"));
+    logotip.RunChooser = [&answer] { return answer; };
+    logotip.SpeedButtonBrLogotipClick();
+    answer.clear();  // the second visit is cancelled
+    logotip.SpeedButtonBrLogotipClick();
+    EXPECT_EQ(Find<QLineEdit>(&logotip, "EditLogotip")->text(), QString::fromStdString(dir.File("logo.png")));
+    Find<QLineEdit>(&logotip, "EditLogotip")->setText("/somewhere/else.png");
+    EXPECT_EQ(logotip.ChooserFileName(), QString::fromStdString(dir.File("logo.png"))) << "typed text is not the logo";
+    EXPECT_TRUE(TryClose(logotip));
+}
+
+TEST_F(Dialogs, FolderTreeSelectionIsTheOutputFolder) {
+    testing::TTempDir dir;
+    std::filesystem::create_directories(dir.Path() / "a");
+    std::filesystem::create_directories(dir.Path() / "b");
+    TFormOutFolder folders(host_);
+    QString confirmed;
+    folders.OnSelect = [&confirmed](const QString& folder) { confirmed = folder; };
+    const QString a = QString::fromStdString((dir.Path() / "a").string());
+    const QString b = QString::fromStdString((dir.Path() / "b").string());
+    folders.show();
+    folders.Tree()->SelectPath(a);
+    folders.BitBtnSelectPolClick();
+    EXPECT_EQ(confirmed, a);
+    folders.show();
+    folders.Tree()->SelectPath(b);
+    Find<QPushButton>(&folders, "BitBtnSelectClose")->click();
+    EXPECT_EQ(confirmed, a) << "Закрыть leaves the confirmed folder";
+    EXPECT_EQ(folders.SelectedFolder(), b) << "but the next run writes into the tree's selection";
+}
+
+TEST_F(Dialogs, AboutLinksOpenMailAndSite) {
+    TFormAbaut about(host_);
+    std::vector<QString> opened;
+    about.OpenAddress = [&opened](const QString& address) { opened.push_back(address); };
+    Q_EMIT Find<QLabel>(&about, "Label3")->linkActivated("#");
+    Q_EMIT Find<QLabel>(&about, "Label4")->linkActivated("#");
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_TRUE(opened[0].startsWith("mailto:"));
+    EXPECT_TRUE(opened[0].endsWith("?subject=Pictorand v4.1"));
+    EXPECT_EQ(opened[1], TFormAbaut::SiteAddress());
+    EXPECT_EQ(Find<QLabel>(&about, "Label1")->text(), "Pictorand v4.3");
+    EXPECT_EQ(about.windowTitle(), QString::fromUtf8("О программе"));
+}
+
+}  // namespace
+}  // namespace pictorand

@@ -1,0 +1,86 @@
+// The main window under Qt's offscreen platform: texts, the start check and one run.
+#include "gui/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+
+#include "gui/dialogs/form_out_folder.h"
+#include "graphics/bitmap.h"
+#include "temp_dir.h"
+#include "gui/widgets/shell_tree_view.h"
+#include <QRadioButton>
+
+namespace pictorand {
+namespace {
+
+class MainWindow : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char name[] = "main_window_test";
+        static char* argv[] = {name, nullptr};
+        if (!QApplication::instance()) new QApplication(argc, argv);
+    }
+};
+
+TEST_F(MainWindow, ShowsTheCaptionAndButtons) {
+    TFormGl form;
+    EXPECT_EQ(form.windowTitle(), QString::fromUtf8("Pictorand v4.3"));
+    auto* go = form.findChild<QPushButton*>("FlatButtonGo");
+    ASSERT_NE(go, nullptr);
+    EXPECT_EQ(go->text(), QString::fromUtf8("С  т  а  р  т"));
+    EXPECT_NE(form.findChild<QLineEdit*>("EditInput"), nullptr);
+    EXPECT_NE(form.findChild<QProgressBar*>("ProgressBar1"), nullptr);
+}
+
+TEST_F(MainWindow, StartWithoutSourcesShowsTheMessage) {
+    TFormGl form;
+    QString shown;
+    QTimer::singleShot(0, [&shown] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                shown = box->text();
+                box->done(QMessageBox::Ok);
+            }
+        }
+    });
+    form.FlatButtonGoClick();
+    EXPECT_EQ(shown, QString::fromUtf8("Нет изображений для обработки или не выбрана папка-получатель!"));
+}
+
+TEST_F(MainWindow, RunWritesTheChosenFiles) {
+    testing::TTempDir dir;
+    QStringList sources;
+    for (const char* name : {"one.bmp", "two.bmp"}) {
+        TBitmap bitmap;
+        bitmap.SetPixelFormat(TPixelFormat::pf24bit);
+        bitmap.SetSize(3, 3);
+        bitmap.SaveToFile(dir.File(name));
+        sources << QString::fromStdString(dir.File(name));
+    }
+    std::filesystem::create_directories(dir.Path() / "out");
+    const QString previous = QDir::currentPath();
+    // The source dialog makes the sources' folder current; the run opens them by bare name.
+    QDir::setCurrent(QString::fromStdString(dir.Path().string()));
+    TFormGl form;
+    form.findChild<QRadioButton*>("RadioButtonFBMP")->setChecked(true);
+    form.SetSources(sources);
+    form.FormOutFolder()->Tree()->SelectPath(QString::fromStdString((dir.Path() / "out").string()));
+    form.FormOutFolder()->BitBtnSelectPolClick();
+    EXPECT_FALSE(form.findChild<QLineEdit*>("EditOut")->text().isEmpty());
+    form.FlatButtonGoClick();
+    QDir::setCurrent(previous);
+    EXPECT_TRUE(std::filesystem::exists(dir.Path() / "out" / "one_thumb.bmp"));
+    EXPECT_TRUE(std::filesystem::exists(dir.Path() / "out" / "two_thumb.bmp"));
+    EXPECT_EQ(form.findChild<QProgressBar*>("ProgressBar1")->value(), 100);
+}
+
+}  // namespace
+}  // namespace pictorand
