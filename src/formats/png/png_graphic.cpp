@@ -1,5 +1,8 @@
 #include "formats/png/png_graphic.h"
 
+#include <algorithm>
+#include <initializer_list>
+
 #include <zlib.h>
 
 #include <cstring>
@@ -61,6 +64,33 @@ void Unfilter(std::uint8_t* row, const std::uint8_t* previous, std::size_t size,
         }
     }
 }
+
+// The colour types of the header: the depths each allows and how its rows convert.
+struct TPngColorType {
+    std::uint8_t Code;
+    std::uint32_t Depths;  // bit d set when depth d is allowed
+    TColorScheme Source, Target;
+    int FileSamples;       // samples a pixel has in the file
+    int ConvertedSamples;  // samples the colour manager is told of
+    bool HeldInOwnDepth;   // grey and palette rows keep a depth of 1, 4 or 8
+    TPixelFormat Format;   // pfCustom: the colour manager's format for the target
+    bool GrayPalette;
+};
+
+constexpr std::uint32_t Depths(std::initializer_list<int> depths) {
+    std::uint32_t mask = 0;
+    for (int d : depths) mask |= 1u << d;
+    return mask;
+}
+
+using S = TColorScheme;
+constexpr TPngColorType ColorTypes[] = {
+    {0, Depths({1, 2, 4, 8, 16}), S::Gray, S::Gray, 1, 1, true, TPixelFormat::pfCustom, true},
+    {2, Depths({8, 16}), S::Rgb, S::Bgr, 3, 3, false, TPixelFormat::pf24bit, false},
+    {3, Depths({1, 2, 4, 8}), S::Indexed, S::Indexed, 1, 1, true, TPixelFormat::pfCustom, false},
+    {4, Depths({8, 16}), S::GrayAlpha, S::Gray, 2, 1, false, TPixelFormat::pf8bit, true},
+    {6, Depths({8, 16}), S::Rgba, S::Bgra, 4, 4, false, TPixelFormat::pf32bit, false},
+};
 
 }  // namespace
 
@@ -144,73 +174,23 @@ bool TPNGGraphic::ReadImageProperties(TStream& stream, int imageIndex) {
 
 void TPNGGraphic::SetupColorDescription() {
     if (described_) return;
-    TColorManager& cm = colorManager_;
     const int depth = bitDepth_;
-    auto ok = [&](std::initializer_list<int> depths) {
-        for (int d : depths)
-            if (d == depth) return true;
-        return false;
-    };
-    switch (colorType_) {
-        case 0:
-            if (!ok({1, 2, 4, 8, 16})) Fail(reader_messages::InvalidColorFormat);
-            cm.SetSourceColorScheme(TColorScheme::Gray);
-            cm.SetTargetColorScheme(TColorScheme::Gray);
-            cm.SetSourceSamplesPerPixel(1);
-            cm.SetTargetSamplesPerPixel(1);
-            cm.SetSourceBitsPerSample(depth);
-            cm.SetTargetBitsPerSample(depth == 2 ? 4 : depth == 16 ? 8 : depth);
-            SetPixelFormat(cm.PixelFormatForTarget());
-            palette_ = cm.CreateGrayscalePalette(false);
-            sourceBpp_ = (static_cast<std::size_t>(depth) + 7) / 8;
-            break;
-        case 2:
-            if (!ok({8, 16})) Fail(reader_messages::InvalidColorFormat);
-            cm.SetSourceColorScheme(TColorScheme::Rgb);
-            cm.SetTargetColorScheme(TColorScheme::Bgr);
-            cm.SetSourceSamplesPerPixel(3);
-            cm.SetTargetSamplesPerPixel(3);
-            cm.SetSourceBitsPerSample(depth);
-            cm.SetTargetBitsPerSample(8);
-            SetPixelFormat(TPixelFormat::pf24bit);
-            sourceBpp_ = static_cast<std::size_t>(depth) * 3 / 8;
-            break;
-        case 3:
-            if (!ok({1, 2, 4, 8})) Fail(reader_messages::InvalidColorFormat);
-            cm.SetSourceColorScheme(TColorScheme::Indexed);
-            cm.SetTargetColorScheme(TColorScheme::Indexed);
-            cm.SetSourceSamplesPerPixel(1);
-            cm.SetTargetSamplesPerPixel(1);
-            cm.SetSourceBitsPerSample(depth);
-            cm.SetTargetBitsPerSample(depth == 2 ? 4 : depth);
-            SetPixelFormat(cm.PixelFormatForTarget());
-            sourceBpp_ = 1;
-            break;
-        case 4:
-            if (!ok({8, 16})) Fail(reader_messages::InvalidColorFormat);
-            cm.SetSourceColorScheme(TColorScheme::GrayAlpha);
-            cm.SetTargetColorScheme(TColorScheme::Gray);
-            cm.SetSourceSamplesPerPixel(1);
-            cm.SetTargetSamplesPerPixel(1);
-            cm.SetSourceBitsPerSample(depth);
-            cm.SetTargetBitsPerSample(8);
-            SetPixelFormat(TPixelFormat::pf8bit);
-            palette_ = cm.CreateGrayscalePalette(false);
-            sourceBpp_ = static_cast<std::size_t>(depth) * 2 / 8;
-            break;
-        case 6:
-            if (!ok({8, 16})) Fail(reader_messages::InvalidColorFormat);
-            cm.SetSourceColorScheme(TColorScheme::Rgba);
-            cm.SetTargetColorScheme(TColorScheme::Bgra);
-            cm.SetSourceSamplesPerPixel(4);
-            cm.SetTargetSamplesPerPixel(4);
-            cm.SetSourceBitsPerSample(depth);
-            cm.SetTargetBitsPerSample(8);
-            SetPixelFormat(TPixelFormat::pf32bit);
-            sourceBpp_ = static_cast<std::size_t>(depth) * 4 / 8;
-            break;
-        default: Fail(reader_messages::InvalidColorFormat);
+    const auto row = std::find_if(std::begin(ColorTypes), std::end(ColorTypes),
+                                  [&](const TPngColorType& t) { return t.Code == colorType_; });
+    if (row == std::end(ColorTypes) || depth < 1 || depth > 16 || !(row->Depths & (1u << depth))) {
+        Fail(reader_messages::InvalidColorFormat);
     }
+    TColorManager& cm = colorManager_;
+    cm.SetSourceColorScheme(row->Source);
+    cm.SetTargetColorScheme(row->Target);
+    cm.SetSourceSamplesPerPixel(row->ConvertedSamples);
+    cm.SetTargetSamplesPerPixel(row->ConvertedSamples);
+    cm.SetSourceBitsPerSample(depth);
+    // Grey and palette pixels are held in 1, 4 or 8 bits; every other row in 8 bits a sample.
+    cm.SetTargetBitsPerSample(!row->HeldInOwnDepth ? 8 : depth == 2 ? 4 : depth == 16 ? 8 : depth);
+    SetPixelFormat(row->Format == TPixelFormat::pfCustom ? cm.PixelFormatForTarget() : row->Format);
+    if (row->GrayPalette) palette_ = cm.CreateGrayscalePalette(false);
+    sourceBpp_ = (static_cast<std::size_t>(depth) * row->FileSamples + 7) / 8;
     described_ = true;
 }
 

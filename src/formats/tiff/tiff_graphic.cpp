@@ -278,12 +278,31 @@ void TTIFFGraphic::LoadFromStream(TStream& stream) {
         p.BitsPerSample == 0 || p.BitsPerSample > 16) {
         throw EInvalidGraphic(ReaderMessage(reader_messages::InvalidColorFormat, FormatName));
     }
-    const std::vector<double> offsets = ReadValues(tag::StripOffsets);
-    const std::vector<double> counts = ReadValues(tag::StripByteCounts);
-    std::vector<double> rowsPerStrip = ReadValues(tag::RowsPerStrip);
-    if (rowsPerStrip.empty() || rowsPerStrip.front() >= 4294967295.0 || rowsPerStrip.front() == 0) rowsPerStrip = {static_cast<double>(p.Height)};
+    SetUpColors();
+    const std::unique_ptr<TDecoder> decoder = CreateDecoder();
+    // The decoder ends on every exit path, also when a strip fails.
+    struct TDecodeScope {
+        TDecoder* decoder;
+        ~TDecodeScope() {
+            if (!decoder) return;
+            try {
+                decoder->DecodeEnd();
+            } catch (...) {
+            }
+        }
+    } scope{decoder.get()};
+    if (decoder) decoder->DecodeInit();
 
-    // Colour manager.
+    Progress(TProgressStage::Ending, 0, {});
+    Progress(TProgressStage::Starting, 0, reader_messages::Transfering);
+    progressRect_ = {0, 0, Width(), 1};
+    ReadStrips(decoder.get());
+    Progress(TProgressStage::Ending, 100, {});
+}
+
+// The colour manager, pixel format, size and palette for the file's colour layout.
+void TTIFFGraphic::SetUpColors() {
+    TImageProperties& p = properties_;
     TColorManager& cm = colorManager_;
     const bool jpeg = p.Compression == TCompressionKind::Jpeg || p.Compression == TCompressionKind::OldJpeg;
     cm.SourceOptions = BigEndian() ? convert_options::ByteSwap : 0;
@@ -338,10 +357,11 @@ void TTIFFGraphic::LoadFromStream(TStream& stream) {
     }
     const std::size_t bytesPerLine = (static_cast<std::size_t>(p.BitsPerPixel) * p.Width + 7) / 8;
     p.BytesPerLine = static_cast<std::uint32_t>(bytesPerLine);
-    const std::size_t predictorBytes = p.SamplesPerPixel == 3 ? 3 : p.SamplesPerPixel == 4 ? 4 : 1;
-    const bool predictor = p.Compression != TCompressionKind::None && p.Predictor == 2;
+}
 
-    // The decoder for the compression.
+// The decoder for the file's compression; none for uncompressed strips.
+std::unique_ptr<TDecoder> TTIFFGraphic::CreateDecoder() {
+    TImageProperties& p = properties_;
     std::unique_ptr<TDecoder> decoder;
     const bool reversed = (p.Options & image_options::ReversedBits) != 0;
     switch (p.Compression) {
@@ -365,22 +385,20 @@ void TTIFFGraphic::LoadFromStream(TStream& stream) {
         default:
             throw EInvalidGraphic(ReaderMessage(reader_messages::NotSupported, "The compression scheme is", FormatName));
     }
-    // The decoder ends on every exit path, also when a strip fails.
-    struct TDecodeScope {
-        TDecoder* decoder;
-        ~TDecodeScope() {
-            if (!decoder) return;
-            try {
-                decoder->DecodeEnd();
-            } catch (...) {
-            }
-        }
-    } scope{decoder.get()};
-    if (decoder) decoder->DecodeInit();
+    return decoder;
+}
 
-    Progress(TProgressStage::Ending, 0, {});
-    Progress(TProgressStage::Starting, 0, reader_messages::Transfering);
-    progressRect_ = {0, 0, Width(), 1};
+// Every strip through the decoder, the predictor and the colour manager into the rows.
+void TTIFFGraphic::ReadStrips(TDecoder* decoder) {
+    const TImageProperties& p = properties_;
+    const std::vector<double> offsets = ReadValues(tag::StripOffsets);
+    const std::vector<double> counts = ReadValues(tag::StripByteCounts);
+    std::vector<double> rowsPerStrip = ReadValues(tag::RowsPerStrip);
+    if (rowsPerStrip.empty() || rowsPerStrip.front() >= 4294967295.0 || rowsPerStrip.front() == 0) rowsPerStrip = {static_cast<double>(p.Height)};
+    const std::size_t bytesPerLine = p.BytesPerLine;
+    const std::size_t predictorBytes = p.SamplesPerPixel == 3 ? 3 : p.SamplesPerPixel == 4 ? 4 : 1;
+    const bool predictor = p.Compression != TCompressionKind::None && p.Predictor == 2;
+    TColorManager& cm = colorManager_;
     std::uint32_t row = 0;
     std::vector<std::uint8_t> strip;
     for (std::size_t s = 0; s < offsets.size() && row < p.Height; ++s) {
@@ -408,7 +426,6 @@ void TTIFFGraphic::LoadFromStream(TStream& stream) {
             ReportRow(static_cast<int>(row));
         }
     }
-    Progress(TProgressStage::Ending, 100, {});
 }
 
 }  // namespace pictorand

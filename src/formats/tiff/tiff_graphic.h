@@ -2,10 +2,12 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string_view>
 #include <vector>
 
 #include "graphics/zeroed_buffer.h"
+#include "formats/common/decoders.h"
 #include "formats/common/graphic_ex.h"
 
 namespace pictorand {
@@ -31,6 +33,9 @@ private:
     };
 
     bool ParseProperties(int imageIndex);
+    void SetUpColors();
+    std::unique_ptr<TDecoder> CreateDecoder();
+    void ReadStrips(TDecoder* decoder);
     bool ReadDirectory(std::uint32_t offset);
     const TEntry* Find(std::uint16_t tag) const;
     std::uint32_t ReadInteger(std::uint16_t tag, std::uint32_t fallback) const;
