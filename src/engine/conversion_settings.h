@@ -74,7 +74,8 @@ struct ConversionSettings {
 
     friend bool operator==(const ConversionSettings&, const ConversionSettings&) = default;
 
-private:
+    // The rule of a radio group's buttons: checked, a button chooses its value; unchecked,
+    // it clears the group only when it was the chosen one.
     template <class E>
     static void SetRadio(std::optional<E>& group, E button, bool checked) {
         if (checked) {

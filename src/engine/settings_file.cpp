@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <variant>
 
 #include "graphics/cp1251.h"
 #include "graphics/exceptions.h"
@@ -12,35 +13,91 @@ namespace pictorand {
 
 namespace {
 
-// Where each field lies in the record: one row per field, in file order.
-struct TFlagField {
-    std::size_t Offset;
-    bool SettingsFileRecord::*Field;
-};
-struct TTextField {
-    std::size_t Offset;
-    std::size_t Capacity;
-    std::string SettingsFileRecord::*Field;
-};
+using R = SettingsFileRecord;
+using C = ConversionSettings;
 
 constexpr std::size_t SizeTextCapacity = 10;
 constexpr std::size_t NameTextCapacity = 15;
-constexpr std::size_t FilterIndexOffset = 140;
-constexpr std::size_t QualityIndexOffset = 144;
 
-using R = SettingsFileRecord;
-constexpr TFlagField FlagFields[] = {
-    {0, &R::NoSize},       {1, &R::Prop},     {2, &R::User},   {3, &R::PropProc}, {4, &R::Sm},    {5, &R::Mm},
-    {72, &R::AddTrumb},    {73, &R::AddNewWord}, {74, &R::NumAvt}, {75, &R::NumPol}, {76, &R::NoCh}, {77, &R::Pref},
-    {126, &R::Pred},       {127, &R::NoPred},
-    {128, &R::FJPG},       {129, &R::FGIF},   {130, &R::FBMP}, {131, &R::FTGA},   {132, &R::FTIFF}, {133, &R::FPNG},
-    {134, &R::FPCX},       {135, &R::FICO},   {136, &R::FWMF},
-    {148, &R::VP},         {149, &R::VL},     {150, &R::NP},   {151, &R::NL},
+// A radio button's flag: set, it chooses its value in the group.
+template <class E>
+struct TRadio {
+    std::optional<E> C::*Group;
+    E Value;
 };
-constexpr TTextField TextFields[] = {
-    {6, SizeTextCapacity, &R::SMaks},     {17, SizeTextCapacity, &R::SWidth},  {28, SizeTextCapacity, &R::SHeight},
-    {39, SizeTextCapacity, &R::SProc},    {50, SizeTextCapacity, &R::SmText},  {61, SizeTextCapacity, &R::MmText},
-    {78, NameTextCapacity, &R::NewName},  {94, NameTextCapacity, &R::NewCifr}, {110, NameTextCapacity, &R::PrefText},
+// One of the two warning check boxes, whose setters keep the pair opposite.
+struct TCheck {
+    bool C::*Field;
+    void (C::*Set)(bool);
+};
+// A list's item index; an index outside the list means no selection.
+struct TList {
+    std::int32_t C::*Field;
+    std::size_t ItemCount;
+};
+// A text stored in Windows-1251 behind a length byte, cut to its capacity.
+struct TText {
+    std::string R::*Field;
+    std::size_t Capacity;
+};
+
+using TRecordSide = std::variant<bool R::*, TText, std::int32_t R::*>;
+using TSettingsSide = std::variant<TRadio<OutputFormat>, TRadio<NamingMode>, TRadio<SizeMode>, TRadio<LogoCorner>, TCheck,
+                                   TList, std::string C::*>;
+
+struct TRecordField {
+    std::size_t Offset;
+    TRecordSide Record;
+    TSettingsSide Setting;
+};
+
+// Every field of the record once: where it lies, and the setting it holds. The rows
+// are in the order the dialogs' controls are set on start-up, which decides a radio
+// group whose record has several flags set.
+constexpr TRecordField Fields[] = {
+    {130, &R::FBMP, TRadio<OutputFormat>{&C::Format, OutputFormat::Bmp}},
+    {129, &R::FGIF, TRadio<OutputFormat>{&C::Format, OutputFormat::Gif}},
+    {128, &R::FJPG, TRadio<OutputFormat>{&C::Format, OutputFormat::Jpg}},
+    {131, &R::FTGA, TRadio<OutputFormat>{&C::Format, OutputFormat::Tga}},
+    {132, &R::FTIFF, TRadio<OutputFormat>{&C::Format, OutputFormat::Tiff}},
+    {133, &R::FPNG, TRadio<OutputFormat>{&C::Format, OutputFormat::Png}},
+    {134, &R::FPCX, TRadio<OutputFormat>{&C::Format, OutputFormat::Pcx}},
+    {135, &R::FICO, TRadio<OutputFormat>{&C::Format, OutputFormat::Ico}},
+    {136, &R::FWMF, TRadio<OutputFormat>{&C::Format, OutputFormat::Wmf}},
+    {140, &R::FilterIndex, TList{&C::Filter, FilterItems.size()}},
+    {144, &R::QualityIndex, TList{&C::JpegQuality, JpegQualityItems.size()}},
+    {76, &R::NoCh, TRadio<NamingMode>{&C::Naming, NamingMode::KeepName}},
+    {73, &R::AddNewWord, TRadio<NamingMode>{&C::Naming, NamingMode::AddWord}},
+    {72, &R::AddTrumb, TRadio<NamingMode>{&C::Naming, NamingMode::AddThumb}},
+    {78, TText{&R::NewName, NameTextCapacity}, &C::AddedWordText},
+    {74, &R::NumAvt, TRadio<NamingMode>{&C::Naming, NamingMode::AutoNumber}},
+    {75, &R::NumPol, TRadio<NamingMode>{&C::Naming, NamingMode::NumberFrom}},
+    {77, &R::Pref, TRadio<NamingMode>{&C::Naming, NamingMode::FixedName}},
+    {94, TText{&R::NewCifr, NameTextCapacity}, &C::StartNumberText},
+    {110, TText{&R::PrefText, NameTextCapacity}, &C::FixedNameText},
+    {126, &R::Pred, TCheck{&C::WarnOnExisting, &C::SetWarnOnExisting}},
+    {127, &R::NoPred, TCheck{&C::ReplaceSilently, &C::SetReplaceSilently}},
+    {2, &R::User, TRadio<SizeMode>{&C::Size, SizeMode::Custom}},
+    {1, &R::Prop, TRadio<SizeMode>{&C::Size, SizeMode::FitPixels}},
+    {0, &R::NoSize, TRadio<SizeMode>{&C::Size, SizeMode::NoResize}},
+    {3, &R::PropProc, TRadio<SizeMode>{&C::Size, SizeMode::FitPercent}},
+    {4, &R::Sm, TRadio<SizeMode>{&C::Size, SizeMode::FitCentimetres}},
+    {5, &R::Mm, TRadio<SizeMode>{&C::Size, SizeMode::FitMillimetres}},
+    {6, TText{&R::SMaks, SizeTextCapacity}, &C::MaxSideText},
+    {17, TText{&R::SWidth, SizeTextCapacity}, &C::CustomWidthText},
+    {28, TText{&R::SHeight, SizeTextCapacity}, &C::CustomHeightText},
+    {39, TText{&R::SProc, SizeTextCapacity}, &C::PercentText},
+    {50, TText{&R::SmText, SizeTextCapacity}, &C::CentimetresText},
+    {61, TText{&R::MmText, SizeTextCapacity}, &C::MillimetresText},
+    {148, &R::VP, TRadio<LogoCorner>{&C::LogoPosition, LogoCorner::TopRight}},
+    {149, &R::VL, TRadio<LogoCorner>{&C::LogoPosition, LogoCorner::TopLeft}},
+    {150, &R::NP, TRadio<LogoCorner>{&C::LogoPosition, LogoCorner::BottomRight}},
+    {151, &R::NL, TRadio<LogoCorner>{&C::LogoPosition, LogoCorner::BottomLeft}},
+};
+
+template <class... F>
+struct TOverloaded : F... {
+    using F::operator()...;
 };
 
 using TRecordBytes = std::span<const std::uint8_t, SettingsRecordSize>;
@@ -92,104 +149,48 @@ std::int32_t ListIndex(std::int32_t index, std::size_t itemCount) {
 
 SettingsFileRecord SettingsFileRecord::Decode(TRecordBytes b) {
     SettingsFileRecord r;
-    for (const TFlagField& f : FlagFields) r.*f.Field = b[f.Offset] != 0;
-    for (const TTextField& f : TextFields) r.*f.Field = ReadText(b, f.Offset, f.Capacity);
-    r.FilterIndex = ReadInt32(b, FilterIndexOffset);
-    r.QualityIndex = ReadInt32(b, QualityIndexOffset);
+    for (const TRecordField& f : Fields) {
+        std::visit(TOverloaded{[&](bool R::*flag) { r.*flag = b[f.Offset] != 0; },
+                               [&](const TText& text) { r.*text.Field = ReadText(b, f.Offset, text.Capacity); },
+                               [&](std::int32_t R::*index) { r.*index = ReadInt32(b, f.Offset); }},
+                   f.Record);
+    }
     return r;
 }
 
 std::array<std::uint8_t, SettingsRecordSize> SettingsFileRecord::Encode() const {
     std::array<std::uint8_t, SettingsRecordSize> b{};
-    for (const TFlagField& f : FlagFields) b[f.Offset] = this->*f.Field ? 1 : 0;
-    for (const TTextField& f : TextFields) WriteText(b, f.Offset, f.Capacity, this->*f.Field);
-    WriteInt32(b, FilterIndexOffset, FilterIndex);
-    WriteInt32(b, QualityIndexOffset, QualityIndex);
+    for (const TRecordField& f : Fields) {
+        std::visit(TOverloaded{[&](bool R::*flag) { b[f.Offset] = this->*flag ? 1 : 0; },
+                               [&](const TText& text) { WriteText(b, f.Offset, text.Capacity, this->*text.Field); },
+                               [&](std::int32_t R::*index) { WriteInt32(b, f.Offset, this->*index); }},
+                   f.Record);
+    }
     return b;
 }
 
 SettingsFileRecord SettingsFileRecord::From(const ConversionSettings& s) {
     SettingsFileRecord r;
-    r.NoSize = s.Size == SizeMode::NoResize;
-    r.Prop = s.Size == SizeMode::FitPixels;
-    r.User = s.Size == SizeMode::Custom;
-    r.PropProc = s.Size == SizeMode::FitPercent;
-    r.Sm = s.Size == SizeMode::FitCentimetres;
-    r.Mm = s.Size == SizeMode::FitMillimetres;
-    r.SMaks = s.MaxSideText;
-    r.SWidth = s.CustomWidthText;
-    r.SHeight = s.CustomHeightText;
-    r.SProc = s.PercentText;
-    r.SmText = s.CentimetresText;
-    r.MmText = s.MillimetresText;
-    r.AddTrumb = s.Naming == NamingMode::AddThumb;
-    r.AddNewWord = s.Naming == NamingMode::AddWord;
-    r.NumAvt = s.Naming == NamingMode::AutoNumber;
-    r.NumPol = s.Naming == NamingMode::NumberFrom;
-    r.NoCh = s.Naming == NamingMode::KeepName;
-    r.Pref = s.Naming == NamingMode::FixedName;
-    r.NewName = s.AddedWordText;
-    r.NewCifr = s.StartNumberText;
-    r.PrefText = s.FixedNameText;
-    r.Pred = s.WarnOnExisting;
-    r.NoPred = s.ReplaceSilently;
-    r.FJPG = s.Format == OutputFormat::Jpg;
-    r.FGIF = s.Format == OutputFormat::Gif;
-    r.FBMP = s.Format == OutputFormat::Bmp;
-    r.FTGA = s.Format == OutputFormat::Tga;
-    r.FTIFF = s.Format == OutputFormat::Tiff;
-    r.FPNG = s.Format == OutputFormat::Png;
-    r.FPCX = s.Format == OutputFormat::Pcx;
-    r.FICO = s.Format == OutputFormat::Ico;
-    r.FWMF = s.Format == OutputFormat::Wmf;
-    r.FilterIndex = s.Filter;
-    r.QualityIndex = s.JpegQuality;
-    r.VP = s.LogoPosition == LogoCorner::TopRight;
-    r.VL = s.LogoPosition == LogoCorner::TopLeft;
-    r.NP = s.LogoPosition == LogoCorner::BottomRight;
-    r.NL = s.LogoPosition == LogoCorner::BottomLeft;
+    for (const TRecordField& f : Fields) {
+        std::visit(TOverloaded{[&](const auto& radio) { r.*std::get<bool R::*>(f.Record) = s.*radio.Group == radio.Value; },
+                               [&](const TCheck& check) { r.*std::get<bool R::*>(f.Record) = s.*check.Field; },
+                               [&](const TList& list) { r.*std::get<std::int32_t R::*>(f.Record) = s.*list.Field; },
+                               [&](std::string C::*text) { r.*std::get<TText>(f.Record).Field = s.*text; }},
+                   f.Setting);
+    }
     return r;
 }
 
 void SettingsFileRecord::ApplyTo(ConversionSettings& s) const {
-    s.SetFormatButton(OutputFormat::Bmp, FBMP);
-    s.SetFormatButton(OutputFormat::Gif, FGIF);
-    s.SetFormatButton(OutputFormat::Jpg, FJPG);
-    s.SetFormatButton(OutputFormat::Tga, FTGA);
-    s.SetFormatButton(OutputFormat::Tiff, FTIFF);
-    s.SetFormatButton(OutputFormat::Png, FPNG);
-    s.SetFormatButton(OutputFormat::Pcx, FPCX);
-    s.SetFormatButton(OutputFormat::Ico, FICO);
-    s.SetFormatButton(OutputFormat::Wmf, FWMF);
-    s.Filter = ListIndex(FilterIndex, FilterItems.size());
-    s.JpegQuality = ListIndex(QualityIndex, JpegQualityItems.size());
-    s.SetNamingButton(NamingMode::KeepName, NoCh);
-    s.SetNamingButton(NamingMode::AddWord, AddNewWord);
-    s.SetNamingButton(NamingMode::AddThumb, AddTrumb);
-    s.AddedWordText = NewName;
-    s.SetNamingButton(NamingMode::AutoNumber, NumAvt);
-    s.SetNamingButton(NamingMode::NumberFrom, NumPol);
-    s.SetNamingButton(NamingMode::FixedName, Pref);
-    s.StartNumberText = NewCifr;
-    s.FixedNameText = PrefText;
-    s.SetWarnOnExisting(Pred);
-    s.SetReplaceSilently(NoPred);
-    s.SetSizeButton(SizeMode::Custom, User);
-    s.SetSizeButton(SizeMode::FitPixels, Prop);
-    s.SetSizeButton(SizeMode::NoResize, NoSize);
-    s.SetSizeButton(SizeMode::FitPercent, PropProc);
-    s.SetSizeButton(SizeMode::FitCentimetres, Sm);
-    s.SetSizeButton(SizeMode::FitMillimetres, Mm);
-    s.MaxSideText = SMaks;
-    s.CustomWidthText = SWidth;
-    s.CustomHeightText = SHeight;
-    s.PercentText = SProc;
-    s.CentimetresText = SmText;
-    s.MillimetresText = MmText;
-    s.SetLogoButton(LogoCorner::TopRight, VP);
-    s.SetLogoButton(LogoCorner::TopLeft, VL);
-    s.SetLogoButton(LogoCorner::BottomRight, NP);
-    s.SetLogoButton(LogoCorner::BottomLeft, NL);
+    for (const TRecordField& f : Fields) {
+        std::visit(TOverloaded{[&](const auto& radio) { C::SetRadio(s.*radio.Group, radio.Value, this->*std::get<bool R::*>(f.Record)); },
+                               [&](const TCheck& check) { (s.*check.Set)(this->*std::get<bool R::*>(f.Record)); },
+                               [&](const TList& list) {
+                                   s.*list.Field = ListIndex(this->*std::get<std::int32_t R::*>(f.Record), list.ItemCount);
+                               },
+                               [&](std::string C::*text) { s.*text = this->*std::get<TText>(f.Record).Field; }},
+                   f.Setting);
+    }
 }
 
 std::string SettingsFilePath() {
