@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,25 @@ inline std::vector<std::filesystem::path> CorpusFiles(const std::filesystem::pat
     std::sort(files.begin(), files.end());
     return files;
 }
+
+// Counts the corpus files a test compared and those it skipped, with the reason for
+// each, and reports both when the test ends, so that a shrinking comparison shows.
+class TCorpusTally {
+public:
+    ~TCorpusTally() {
+        std::cout << "[ corpus   ] " << compared_ << " compared, " << skipped_.size() << " skipped\n";
+        for (const std::string& line : skipped_) std::cout << "[ skipped  ] " << line << "\n";
+        ::testing::Test::RecordProperty("corpus_compared", compared_);
+        ::testing::Test::RecordProperty("corpus_skipped", static_cast<int>(skipped_.size()));
+    }
+    void Compared() { ++compared_; }
+    void Skipped(const std::string& name, const std::string& reason) { skipped_.push_back(name + ": " + reason); }
+    int ComparedCount() const { return compared_; }
+
+private:
+    int compared_ = 0;
+    std::vector<std::string> skipped_;
+};
 
 }  // namespace pictorand::testing
 

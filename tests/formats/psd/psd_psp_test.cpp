@@ -95,15 +95,20 @@ TEST(PsdGraphic, CorpusFilesMatchTheirReferences) {
         {"pillow/psd/hopper.psd", nullptr},
         {"psd-tools/colormodes/4x4_8bit_rgba.psd", nullptr},
     };
+    testing::TCorpusTally tally;
     for (const auto& [name, reference] : files) {
         const auto path = root / name;
-        if (!std::filesystem::exists(path)) continue;
+        if (!std::filesystem::exists(path)) {
+            tally.Skipped(name, "not in this corpus");
+            continue;
+        }
         TPSDGraphic psd;
         ASSERT_NO_THROW(psd.LoadFromFile(path.string())) << name;
         const auto theirs = testing::DecodeWithPillow(reference ? root / reference : path, dir.Path());
         ASSERT_TRUE(theirs) << name;
         // CMYK rounds a little differently from the other decoder; everything else is exact.
         EXPECT_GT(testing::Psnr(psd, *theirs), 40.0) << name;
+        tally.Compared();
     }
 }
 

@@ -173,9 +173,13 @@ TEST(TiffGraphic, CorpusFilesMatchAnIndependentDecoder) {
         "pillow/tiff/pil168.tif", "pillow/tiff/tiff_strip_cmyk_jpeg.tif", "pillow/tiff/tiff_strip_ycbcr_jpeg_2x2_sampling.tif",
         "pillow/tiff/copyleft.tiff",
     };
+    testing::TCorpusTally tally;
     for (const char* name : files) {
         const auto path = root / name;
-        if (!std::filesystem::exists(path)) continue;
+        if (!std::filesystem::exists(path)) {
+            tally.Skipped(name, "not in this corpus");
+            continue;
+        }
         TTIFFGraphic tiff;
         ASSERT_NO_THROW(tiff.LoadFromFile(path.string())) << name;
         const auto theirs = testing::DecodeWithPillow(path, dir.Path());
@@ -184,18 +188,115 @@ TEST(TiffGraphic, CorpusFilesMatchAnIndependentDecoder) {
                            std::string(name).find("pil168") != std::string::npos;
         // 16-bit values and colour maps reduce by v x 255 / 65535 where Pillow keeps the high byte.
         EXPECT_GT(testing::Psnr(tiff, *theirs), lossy ? 40.0 : 48.0) << name;
+        tally.Compared();
     }
 }
 
-TEST(TiffGraphic, DamagedCorpusFilesFailCleanly) {
+// Every file of Pillow's TIFF folder, damaged ones included, with what loading it gives:
+// the picture's size or the reader's error text. A tiled file loads as an empty picture.
+TEST(TiffGraphic, EveryPillowTiffFileHasItsKnownOutcome) {
     PICTORAND_REQUIRE_CORPUS(folder, "pillow/tiff");
+    const std::string NotSupported = "Cannot load image. The compression scheme is not supported for TIF/TIFF files.";
+    const std::string BogusTables = "Bogus JPEG tables field.";
+    const std::string InvalidFormat = "Cannot load image. Invalid or unexpected TIF/TIFF image format.";
+    const std::string InvalidColor = "Invalid color format in TIF/TIFF file.";
+    const std::string SampleCount = "Sample count per pixel does not correspond to the given color scheme.";
+    const std::map<std::string, std::string> outcomes = {
+        {"12bit.cropped.tif", "100x100"},
+        {"12in16bit.tif", "100x100"},
+        {"16_bit_noise.tif", "32x32"},
+        {"16bit.MM.cropped.tif", "64x64"},
+        {"16bit.MM.deflate.tif", "64x64"},
+        {"16bit.cropped.tif", "64x64"},
+        {"16bit.deflate.tif", "64x64"},
+        {"16bit.r.tif", "64x64"},
+        {"16bit.s.tif", "10x10"},
+        {"8bit.s.tif", "128x128"},
+        {"compression.tif", "10x10"},
+        {"crash-0c7e0e8e11ce787078f00b5b0ca409a167f070e0.tif", BogusTables},
+        {"crash-0da013a13571cc8eb457a39fee8db18f8a3c7127.tif", NotSupported},
+        {"crash-0e16d3bfb83be87356d026d66919deaefca44dac.tif", "300x225"},
+        {"crash-1152ec2d1a1a71395b6f2ce6721c38924d025bf3.tif", BogusTables},
+        {"crash-1185209cf7655b5aed8ae5e77784dfdd18ab59e9.tif", BogusTables},
+        {"crash-2020-10-test.tif", "256x108"},
+        {"crash-338516dbd2f0e83caddb8ce256c22db3bd6dc40f.tif", "300x225"},
+        {"crash-4f085cc12ece8cde18758d42608bed6a2a2cfb1c.tif", BogusTables},
+        {"crash-63b1dffefc8c075ddc606c0a2f5fdc15ece78863.tif", InvalidFormat},
+        {"crash-74d2a78403a5a59db1fb0a2b8735ac068a75f6e3.tif", NotSupported},
+        {"crash-86214e58da443d2b80820cff9677a38a33dcbbca.tif", "0x0"},
+        {"crash-f46f5b2f43c370fe65706c11449f567ecc345e74.tif", BogusTables},
+        {"g4-fillorder-test.tif", NotSupported},
+        {"g4_orientation_1.tif", NotSupported},
+        {"g4_orientation_2.tif", NotSupported},
+        {"g4_orientation_3.tif", NotSupported},
+        {"g4_orientation_4.tif", NotSupported},
+        {"g4_orientation_5.tif", NotSupported},
+        {"g4_orientation_6.tif", NotSupported},
+        {"g4_orientation_7.tif", NotSupported},
+        {"g4_orientation_8.tif", NotSupported},
+        {"hopper.Lab.tif", "128x128"},
+        {"hopper.iccprofile.tif", "128x128"},
+        {"hopper.iccprofile_binary.tif", "128x128"},
+        {"hopper.tif", "128x128"},
+        {"hopper_bigtiff.tif", InvalidFormat},
+        {"hopper_float_dpi_2.tif", "128x128"},
+        {"hopper_g4.tif", NotSupported},
+        {"hopper_g4_500.tif", NotSupported},
+        {"hopper_gray_4bpp.tif", "128x128"},
+        {"hopper_jpg.tif", "128x128"},
+        {"hopper_lzma.tif", NotSupported},
+        {"hopper_lzw.tif", NotSupported},
+        {"hopper_unknown_pixel_mode.tif", InvalidColor},
+        {"hopper_webp.tif", NotSupported},
+        {"issue_2278.tif", "640x480"},
+        {"lab-green.tif", "10x10"},
+        {"lab-red.tif", "10x10"},
+        {"lab.tif", "10x10"},
+        {"libtiff_segfault.tif", InvalidColor},
+        {"multipage-lastframe.tif", "20x20"},
+        {"old-style-jpeg-compression-no-samplesperpixel.tif", SampleCount},
+        {"old-style-jpeg-compression.tif", NotSupported},
+        {"oom-225817ca0f8c663be7ab4b9e717b02c661e66834.tif", InvalidFormat},
+        {"pil168.tif", "256x256"},
+        {"pport_g4.tif", NotSupported},
+        {"rdf.tif", NotSupported},
+        {"seek_too_large.tif", InvalidFormat},
+        {"tiff_adobe_deflate.tif", "278x374"},
+        {"tiff_overflow_rows_per_strip.tif", "278x374"},
+        {"tiff_strip_cmyk_16l_jpeg.tif", "100x100"},
+        {"tiff_strip_cmyk_jpeg.tif", "100x100"},
+        {"tiff_strip_planar_raw.tif", "278x374"},
+        {"tiff_strip_raw.tif", "278x374"},
+        {"tiff_strip_ycbcr_jpeg_1x1_sampling.tif", "300x225"},
+        {"tiff_strip_ycbcr_jpeg_2x2_sampling.tif", "480x360"},
+        {"tiff_tiled_cmyk_jpeg.tif", "0x0"},
+        {"tiff_tiled_planar_raw.tif", "0x0"},
+        {"tiff_tiled_raw.tif", "0x0"},
+        {"tiff_tiled_ycbcr_jpeg_1x1_sampling.tif", "0x0"},
+        {"tiff_tiled_ycbcr_jpeg_2x2_sampling.tif", "0x0"},
+        {"total-pages-zero.tif", "1728x2156"},
+        {"uint16_1_4660.tif", "10x10"},
+    };
+    testing::TCorpusTally tally;
     for (const auto& file : testing::CorpusFiles(folder, ".tif")) {
+        const std::string name = file.filename().string();
+        const auto expected = outcomes.find(name);
+        if (expected == outcomes.end()) {
+            tally.Skipped(name, "no outcome recorded");
+            continue;
+        }
         TTIFFGraphic tiff;
+        std::string outcome;
         try {
             tiff.LoadFromFile(file.string());
-        } catch (const Exception&) {
+            outcome = std::to_string(tiff.Width()) + "x" + std::to_string(tiff.Height());
+        } catch (const Exception& error) {
+            outcome = error.what();
         }
+        EXPECT_EQ(outcome, expected->second) << name;
+        tally.Compared();
     }
+    EXPECT_EQ(tally.ComparedCount(), static_cast<int>(outcomes.size()));
 }
 
 }  // namespace

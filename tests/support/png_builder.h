@@ -1,0 +1,56 @@
+// Builds PNG files chunk by chunk for reader tests, with right or wrong CRCs, so that a
+// malformed file is one line of a test.
+#pragma once
+
+#include <zlib.h>
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace pictorand::testing {
+
+class TPngBuilder {
+public:
+    enum class TCrc { Right, Wrong };
+
+    // The chunk as written: length, type, data and the CRC over type and data.
+    TPngBuilder& Chunk(std::string_view type, const std::vector<std::uint8_t>& data, TCrc crc = TCrc::Right) {
+        Put32(static_cast<std::uint32_t>(data.size()));
+        const std::size_t typeAt = bytes_.size();
+        bytes_.insert(bytes_.end(), type.begin(), type.end());
+        bytes_.insert(bytes_.end(), data.begin(), data.end());
+        auto sum = static_cast<std::uint32_t>(crc32(0, bytes_.data() + typeAt, static_cast<uInt>(bytes_.size() - typeAt)));
+        if (crc == TCrc::Wrong) sum ^= 1;
+        Put32(sum);
+        return *this;
+    }
+    TPngBuilder& Header(std::uint32_t width, std::uint32_t height, std::uint8_t depth, std::uint8_t colorType,
+                        TCrc crc = TCrc::Right) {
+        std::vector<std::uint8_t> data;
+        for (std::uint32_t v : {width, height})
+            for (int shift : {24, 16, 8, 0}) data.push_back(static_cast<std::uint8_t>(v >> shift));
+        data.insert(data.end(), {depth, colorType, 0, 0, 0});
+        return Chunk("IHDR", data, crc);
+    }
+    // Rows, each beginning with its filter byte, compressed into one IDAT chunk.
+    TPngBuilder& ImageData(const std::vector<std::uint8_t>& rows) {
+        std::vector<std::uint8_t> packed(compressBound(static_cast<uLong>(rows.size())));
+        uLongf size = static_cast<uLongf>(packed.size());
+        compress(packed.data(), &size, rows.data(), static_cast<uLong>(rows.size()));
+        packed.resize(size);
+        return Chunk("IDAT", packed);
+    }
+    TPngBuilder& End() { return Chunk("IEND", {}); }
+
+    std::vector<std::uint8_t> Build() const { return bytes_; }
+
+private:
+    void Put32(std::uint32_t v) {
+        for (int shift : {24, 16, 8, 0}) bytes_.push_back(static_cast<std::uint8_t>(v >> shift));
+    }
+
+    std::vector<std::uint8_t> bytes_{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+};
+
+}  // namespace pictorand::testing
