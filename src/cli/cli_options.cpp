@@ -4,6 +4,7 @@
 #include <array>
 #include <utility>
 
+#include "engine/batch_run.h"
 #include "engine/integer_text.h"
 #include "engine/settings_file.h"
 #include "formats/format_table.h"
@@ -202,6 +203,7 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     if (options.ShowHelp || options.ShowVersion) return options;
     if (options.OutputDir.empty()) throw TUsageError("--output-dir is required");
     if (options.Files.empty()) throw TUsageError("no input files");
+    if (const std::string refused = RefusedNameText(s); !refused.empty()) throw TUsageError(refused);
     // The overwrite policy maps onto the warning pair: "always" replaces silently.
     if (options.Overwrite == TOverwritePolicy::Always) s.SetReplaceSilently(true);
     else s.SetWarnOnExisting(true);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
 
 #include "engine/file_names.h"
 #include "formats/format_table.h"
@@ -14,9 +15,14 @@ namespace fs = std::filesystem;
 
 bool Supported(const fs::path& file) { return FindReadableFormat(ExtractFileExt(file.filename().string())) != nullptr; }
 
-void AddFolder(const fs::path& root, const fs::path& folder, bool recursive, std::vector<TSourceEntry>& out) {
-    std::vector<fs::path> files, folders;
+// Each real folder is visited once, however many links lead to it, so that a link back
+// up the tree cannot repeat it without end.
+void AddFolder(const fs::path& root, const fs::path& folder, bool recursive, std::set<fs::path>& visited,
+               std::vector<TSourceEntry>& out) {
     std::error_code error;
+    const fs::path real = fs::canonical(folder, error);
+    if (error || !visited.insert(real).second) return;
+    std::vector<fs::path> files, folders;
     for (const auto& entry : fs::directory_iterator(folder, error)) {
         if (entry.is_directory(error)) folders.push_back(entry.path());
         else if (entry.is_regular_file(error) && Supported(entry.path())) files.push_back(entry.path());
@@ -26,7 +32,7 @@ void AddFolder(const fs::path& root, const fs::path& folder, bool recursive, std
     const std::string subfolder = fs::relative(folder, root, error).lexically_normal().string();
     for (const fs::path& file : files) out.push_back({file.string(), subfolder == "." ? std::string() : subfolder});
     if (!recursive) return;
-    for (const fs::path& sub : folders) AddFolder(root, sub, true, out);
+    for (const fs::path& sub : folders) AddFolder(root, sub, true, visited, out);
 }
 
 }  // namespace
@@ -36,7 +42,8 @@ std::vector<TSourceEntry> ExpandSources(const std::vector<std::string>& argument
     for (const std::string& argument : arguments) {
         std::error_code error;
         if (fs::is_directory(argument, error)) {
-            AddFolder(argument, argument, recursive, entries);
+            std::set<fs::path> visited;
+            AddFolder(argument, argument, recursive, visited, entries);
         } else {
             entries.push_back({argument, {}});
         }

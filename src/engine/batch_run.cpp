@@ -1,16 +1,20 @@
 #include "engine/batch_run.h"
 
 #include <condition_variable>
+#include <filesystem>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <thread>
 
 #include "engine/app_messages.h"
+#include "engine/file_names.h"
 #include "engine/integer_text.h"
 #include "engine/logo_stage.h"
 #include "engine/output_raster_stage.h"
 #include "engine/output_writer.h"
 #include "engine/source_loader.h"
+#include "graphics/exceptions.h"
 #include "graphics/stream.h"
 
 namespace pictorand {
@@ -48,7 +52,23 @@ TEncodedOutput EncodeAhead(OutputFormat format, const TBitmap& target, const Con
     return encoded;
 }
 
+// The same file whatever way the path names it, as far as the paths tell.
+std::filesystem::path SameFileKey(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    const std::filesystem::path key = std::filesystem::weakly_canonical(absolute, error);
+    return error ? absolute.lexically_normal() : key;
+}
+
 }  // namespace
+
+std::string RefusedNameText(const ConversionSettings& settings) {
+    const std::string* text = settings.Naming == NamingMode::AddWord     ? &settings.AddedWordText
+                              : settings.Naming == NamingMode::FixedName ? &settings.FixedNameText
+                                                                         : nullptr;
+    if (!text || !MakesPath(*text)) return {};
+    return "The name text \"" + *text + "\" would put files outside the output folder: it may hold neither \"/\" nor \"..\"";
+}
 
 TBatchRun::TBatchRun(TRunHost& host, const TSettingsSource& settings) : host_(host), settings_(settings) {}
 
@@ -66,6 +86,7 @@ TRunSummary TBatchRun::ResizeImage(const std::vector<TSourceEntry>& entries, int
     try {
         runningNumber_ = 1;
         const ConversionSettings atStart = settings_.Current();
+        if (const std::string refused = RefusedNameText(atStart); !refused.empty()) throw EInvalidGraphicOperation(refused);
         // The start number is the one setting read once per run.
         if (atStart.Naming == NamingMode::NumberFrom) runningNumber_ = StrToInt(atStart.StartNumberText);
     } catch (const std::exception& error) {
@@ -81,7 +102,8 @@ void TBatchRun::AfterFile(TRunSummary& summary, int count) {
     host_.SetProgress(summary.Processed * 100 / count);
     const auto naming = settings_.Current().Naming;
     if (naming == NamingMode::AutoNumber || naming == NamingMode::NumberFrom || naming == NamingMode::FixedName) {
-        ++runningNumber_;
+        // The number wraps from 2147483647 to -2147483648, in unsigned arithmetic.
+        runningNumber_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(runningNumber_) + 1u);
     }
 }
 
@@ -152,9 +174,28 @@ TRunSummary TBatchRun::RunInOrder(const std::vector<TSourceEntry>& list) {
     return summary;
 }
 
+std::vector<int> TBatchRun::EarlierOutputsReplacing(const std::vector<TSourceEntry>& list) const {
+    std::vector<int> replacedBy(list.size(), -1);
+    const ConversionSettings settings = settings_.Current();
+    if (!settings.Format) return replacedBy;
+    std::map<std::filesystem::path, int> lastOutput;
+    std::int32_t number = runningNumber_;
+    const TRunContext run = Context();
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const TSourceFile source = TSourceFile::From(list[i]);
+        if (const auto found = lastOutput.find(SameFileKey(source.Path)); found != lastOutput.end()) replacedBy[i] = found->second;
+        lastOutput[SameFileKey(OutputPath(run, source, settings, *settings.Format, number))] = static_cast<int>(i);
+        number = static_cast<std::int32_t>(static_cast<std::uint32_t>(number) + 1u);
+    }
+    return replacedBy;
+}
+
 TRunSummary TBatchRun::RunAhead(const std::vector<TSourceEntry>& list, int jobs) {
     TRunSummary summary;
     const int count = static_cast<int>(list.size());
+    // A file that an earlier file's output replaces is read only after that output is
+    // written, as one thread would read it.
+    const std::vector<int> replacedBy = EarlierOutputsReplacing(list);
     // Files are prepared at most this far ahead of the one being written, which bounds
     // the rasters held in memory.
     const int window = 2 * jobs;
@@ -173,6 +214,8 @@ TRunSummary TBatchRun::RunAhead(const std::vector<TSourceEntry>& list, int jobs)
                 changed.wait(lock, [&] { return stop || next >= count || next < committed + window; });
                 if (stop || next >= count) return;
                 index = next++;
+                changed.wait(lock, [&] { return stop || committed > replacedBy[static_cast<std::size_t>(index)]; });
+                if (stop) return;
             }
             auto item = std::make_unique<TAheadFile>();
             item->File = Prepare(list[static_cast<std::size_t>(index)], item->Host, true);

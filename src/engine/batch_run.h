@@ -22,6 +22,10 @@ struct TRunSummary {
     bool Escaped = false;  // an error escaped a stage and was shown in the error box
 };
 
+// Why the naming rule's text cannot be used, or nothing: a word or fixed name that
+// holds "/" or ".." would put files outside the output folder.
+std::string RefusedNameText(const ConversionSettings& settings);
+
 class TBatchRun {
 public:
     TBatchRun(TRunHost& host, const TSettingsSource& settings);
@@ -49,6 +53,8 @@ private:
     bool Finish(TPreparedFile& file, int remaining, TRunSummary& summary);
     TRunSummary RunInOrder(const std::vector<TSourceEntry>& entries);
     TRunSummary RunAhead(const std::vector<TSourceEntry>& entries, int jobs);
+    // For each file, the last earlier file whose output would replace it, or -1.
+    std::vector<int> EarlierOutputsReplacing(const std::vector<TSourceEntry>& entries) const;
     void AfterFile(TRunSummary& summary, int count);
 
     TRunHost& host_;

@@ -3,7 +3,8 @@
 namespace pictorand {
 
 namespace {
-constexpr std::string_view Separators = "/\\:";
+// Only "/" separates folders here; ":" and "\\" are ordinary characters of a file name.
+constexpr std::string_view Separators = "/";
 
 std::size_t ExtensionStart(std::string_view path) {
     const std::size_t dot = path.find_last_of('.');
@@ -37,6 +38,10 @@ std::string UpperCaseAscii(std::string_view text) {
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     }
     return result;
+}
+
+bool MakesPath(std::string_view nameText) {
+    return nameText.find('/') != std::string_view::npos || nameText.find("..") != std::string_view::npos;
 }
 
 }  // namespace pictorand

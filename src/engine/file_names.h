@@ -1,5 +1,5 @@
 // File-name pieces as the batch run sees them: a name's extension starts at the last
-// "." after the last folder separator ("/", "\" or ":").
+// "." after the last folder separator, "/".
 #pragma once
 
 #include <string>
@@ -15,5 +15,7 @@ std::string ExtractFileName(std::string_view path);
 std::string ChangeFileExt(std::string_view name, std::string_view ending);
 // ASCII letters upper-cased; every other byte unchanged.
 std::string UpperCaseAscii(std::string_view text);
+// Whether a text put into output names would make a path of them: it holds "/" or "..".
+bool MakesPath(std::string_view nameText);
 
 }  // namespace pictorand

@@ -21,12 +21,14 @@ TWriteOptions WriteOptions(const TFormatRow& row, const ConversionSettings& sett
     return options;
 }
 
-std::string BuildPath(const TRunContext& run, const TSourceFile& source, const std::string& name, std::string_view extension) {
-    const std::string folder = run.OutputFolder ? run.OutputFolder() : std::string();
-    return (std::filesystem::path(folder) / source.Subfolder / ChangeFileExt(name, extension)).string();
-}
-
 }  // namespace
+
+std::string OutputPath(const TRunContext& run, const TSourceFile& source, const ConversionSettings& settings,
+                       OutputFormat format, std::int32_t runningNumber) {
+    const std::string name = OutputFileName(settings, format, source.Name, runningNumber);
+    const std::string folder = run.OutputFolder ? run.OutputFolder() : std::string();
+    return (std::filesystem::path(folder) / source.Subfolder / ChangeFileExt(name, OutputExtension(format))).string();
+}
 
 void EncodeOutput(OutputFormat format, TStream& stream, const TBitmap& raster, const ConversionSettings& settings) {
     const TFormatRow& row = OutputFormatRow(format);
@@ -54,8 +56,7 @@ bool SaveResizeFiles(const TPreparedFile& file, std::int32_t runningNumber, cons
     for (auto format = std::begin(WriterOrder); format != std::end(WriterOrder); ++format) {
         const ConversionSettings settings = run.Settings.Current();
         if (settings.Format == *format) {
-            const std::string name = OutputFileName(settings, *format, file.Source.Name, runningNumber);
-            const std::string path = BuildPath(run, file.Source, name, OutputExtension(*format));
+            const std::string path = OutputPath(run, file.Source, settings, *format, runningNumber);
             auto write = [&] {
                 if (file.Encoded && file.Encoded->Format == *format) {
                     if (file.Encoded->Failure) std::rethrow_exception(file.Encoded->Failure);

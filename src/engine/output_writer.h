@@ -17,6 +17,10 @@ namespace pictorand {
 std::string OutputFileName(const ConversionSettings& settings, OutputFormat format, std::string_view sourceName,
                            std::int32_t runningNumber);
 
+// The path a source's output gets in the output folder.
+std::string OutputPath(const TRunContext& run, const TSourceFile& source, const ConversionSettings& settings,
+                       OutputFormat format, std::int32_t runningNumber);
+
 // Encodes the raster in the format's file layout.
 void EncodeOutput(OutputFormat format, TStream& stream, const TBitmap& raster, const ConversionSettings& settings);
 

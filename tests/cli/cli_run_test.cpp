@@ -193,5 +193,29 @@ TEST(CliRun, BadUsageIsStatusTwo) {
     EXPECT_EQ(RunCli(dir, "--help").status, 0);
 }
 
+TEST(CliRun, RecursionVisitsEachRealFolderOnce) {
+    testing::TTempDir dir;
+    std::filesystem::create_directories(dir.Path() / "a" / "b");
+    for (const char* name : {"a/1.bmp", "a/b/2.bmp", "a/b/3.bmp"}) Picture().SaveToFile(dir.File(name));
+    std::filesystem::create_directory_symlink("..", dir.Path() / "a" / "b" / "up");
+    const TCliResult result = RunCli(dir, "--output-dir out --format bmp --size none --naming keep --recursive a");
+    EXPECT_EQ(result.status, 0) << result.errors;
+    int outputs = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.Path() / "out")) outputs += entry.is_regular_file();
+    EXPECT_EQ(outputs, 3);
+}
+
+TEST(CliRun, NameTextsThatMakePathsAreABadCommandLine) {
+    testing::TTempDir dir;
+    Picture().SaveToFile(dir.File("a.bmp"));
+    for (const char* naming : {"fixed:/tmp/pictorand-escape", "fixed:../x", "word:a/b"}) {
+        const TCliResult result = RunCli(dir, std::string("--output-dir out --format bmp --naming ") + naming + " a.bmp");
+        EXPECT_EQ(result.status, 2) << naming;
+        EXPECT_NE(result.errors.find("outside the output folder"), std::string::npos) << result.errors;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "out"));
+    EXPECT_FALSE(std::filesystem::exists("/tmp/pictorand-escape_1.bmp"));
+}
+
 }  // namespace
 }  // namespace pictorand

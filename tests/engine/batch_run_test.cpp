@@ -232,5 +232,70 @@ TEST_F(BatchRun, LogoIsStampedIntoTheChosenCorner) {
     EXPECT_TRUE(host_.Questions.empty());
 }
 
+TEST_F(BatchRun, ColonsAndBackslashesAreOrdinaryCharactersOfNames) {
+    settings_.Settings().Naming = NamingMode::AddThumb;
+    const TRunSummary summary = Run({Good("12:30 shot.bmp"), Good("13:30 shot.bmp"), Good("a\\b.bmp")});
+    EXPECT_EQ(summary.Written, 3);
+    EXPECT_EQ(Outputs(), (std::vector<std::string>{"12:30 shot_thumb.bmp", "13:30 shot_thumb.bmp", "a\\b_thumb.bmp"}));
+}
+
+TEST_F(BatchRun, NameTextsThatMakePathsAreRefusedBeforeAnythingIsWritten) {
+    struct Case { NamingMode naming; const char* text; bool refused; };
+    const Case cases[] = {
+        {NamingMode::FixedName, "/tmp/x", true}, {NamingMode::FixedName, "../x", true}, {NamingMode::AddWord, "a/b", true},
+        {NamingMode::AddWord, "..", true},       {NamingMode::AddWord, "v1.2", false},  {NamingMode::FixedName, "trip", false},
+        {NamingMode::AddThumb, "/ignored", false},
+    };
+    for (const Case& c : cases) {
+        ConversionSettings s;
+        s.Naming = c.naming;
+        s.AddedWordText = s.FixedNameText = c.text;
+        EXPECT_EQ(!RefusedNameText(s).empty(), c.refused) << c.text;
+    }
+    settings_.Settings().Naming = NamingMode::FixedName;
+    settings_.Settings().FixedNameText = "../escaped";
+    const TRunSummary summary = Run({Good("a.bmp")});
+    EXPECT_TRUE(summary.Ended);
+    EXPECT_EQ(summary.Written, 0);
+    ASSERT_EQ(host_.Errors.size(), 1u);
+    EXPECT_NE(host_.Errors[0].find("../escaped"), std::string::npos);
+    EXPECT_TRUE(Outputs().empty());
+    EXPECT_FALSE(std::filesystem::exists(dir_.Path() / "escaped_1.bmp"));
+}
+
+TEST_F(BatchRun, RunningNumberWrapsAtThe32BitLimit) {
+    settings_.Settings().Naming = NamingMode::NumberFrom;
+    settings_.Settings().StartNumberText = "2147483647";
+    EXPECT_EQ(Run({Good("a.bmp"), Good("b.bmp")}).Written, 2);
+    EXPECT_EQ(Outputs(), (std::vector<std::string>{"-2147483648.bmp", "2147483647.bmp"}));
+}
+
+TEST_F(BatchRun, AnOutputThatReplacesALaterSourceIsWrittenBeforeThatSourceIsRead) {
+    // a.bmp becomes a.png, which replaces the next source; one thread converts the
+    // converted file, and so must every number of threads.
+    for (const int jobs : {1, 2, 3}) {
+        SCOPED_TRACE(jobs);
+        const std::filesystem::path folder = dir_.Path() / ("jobs" + std::to_string(jobs));
+        std::filesystem::create_directories(folder);
+        TBitmap red, blue;
+        for (auto [bitmap, colour] : {std::pair{&red, RGBColor(200, 0, 0)}, std::pair{&blue, RGBColor(0, 0, 200)}}) {
+            bitmap->SetPixelFormat(TPixelFormat::pf24bit);
+            bitmap->SetSize(2, 2);
+            bitmap->Fill(colour);
+        }
+        red.SaveToFile((folder / "a.bmp").string());
+        testing::WriteFileBytes(folder / "a.png", {'n', 'o', 't', ' ', 'a', ' ', 'p', 'n', 'g'});
+        settings_.Settings().Format = OutputFormat::Png;
+        settings_.Settings().Naming = NamingMode::KeepName;
+        settings_.Settings().SetReplaceSilently(true);
+        TBatchRun run(host_, settings_);
+        run.OutputFolder = [folder] { return folder.string(); };
+        const TRunSummary summary = run.ResizeImage(
+            std::vector<TSourceEntry>{{(folder / "a.bmp").string(), ""}, {(folder / "a.png").string(), ""}}, jobs);
+        EXPECT_EQ(summary.Written, 2) << "the second source is the first one's output, a good PNG";
+        EXPECT_EQ(summary.Failed, 0);
+    }
+}
+
 }  // namespace
 }  // namespace pictorand

@@ -9,12 +9,15 @@
 namespace pictorand {
 namespace {
 
-TEST(FileNames, ExtensionAndNameFollowTheLastSeparator) {
+TEST(FileNames, ExtensionAndNameFollowTheLastSlash) {
     EXPECT_EQ(ExtractFileExt("/pics/photo.Jpg"), ".Jpg");
-    EXPECT_EQ(ExtractFileExt("C:\\a.b\\photo"), "");
+    EXPECT_EQ(ExtractFileExt("/a.b/photo"), "");
     EXPECT_EQ(ExtractFileExt("my.photo.png"), ".png");
-    EXPECT_EQ(ExtractFileName("C:\\Pictures\\photo.Jpg"), "photo.Jpg");
     EXPECT_EQ(ExtractFileName("/pics/photo.Jpg"), "photo.Jpg");
+    // ":" and "\\" belong to the name on this platform.
+    EXPECT_EQ(ExtractFileName("/pics/12:30 shot.png"), "12:30 shot.png");
+    EXPECT_EQ(ExtractFileName("C:\\Pictures\\photo.Jpg"), "C:\\Pictures\\photo.Jpg");
+    EXPECT_EQ(ExtractFileExt("a.b\\photo"), ".b\\photo");
     EXPECT_EQ(ChangeFileExt("photo", ".bmp"), "photo.bmp");
     EXPECT_EQ(ChangeFileExt("a.b_7", ".jpg"), "a.jpg");
     EXPECT_EQ(UpperCaseAscii("photo.jpg"), "PHOTO.JPG");
