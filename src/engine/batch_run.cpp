@@ -1,5 +1,6 @@
 #include "engine/batch_run.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <filesystem>
 #include <map>
@@ -60,6 +61,10 @@ std::filesystem::path SameFileKey(const std::string& path) {
     return error ? absolute.lexically_normal() : key;
 }
 
+constexpr std::string_view RunEnded = "not converted: the run ended before this file";
+constexpr std::string_view Interrupted = "not converted: the run was interrupted";
+constexpr std::string_view NoFormatChosen = "no output format is chosen";
+
 }  // namespace
 
 std::string RefusedNameText(const ConversionSettings& settings) {
@@ -83,6 +88,7 @@ TRunSummary TBatchRun::ResizeImage(const std::vector<std::string>& files) {
 
 TRunSummary TBatchRun::ResizeImage(const std::vector<TSourceEntry>& entries, int jobs) {
     TRunSummary summary;
+    writtenThisRun_.clear();
     try {
         runningNumber_ = 1;
         const ConversionSettings atStart = settings_.Current();
@@ -92,9 +98,13 @@ TRunSummary TBatchRun::ResizeImage(const std::vector<TSourceEntry>& entries, int
     } catch (const std::exception& error) {
         summary.Escaped = summary.Ended = true;
         host_.ShowError(error.what());
+        ReportUnconverted(entries, summary, error.what());
         return summary;
     }
-    return jobs > 1 && entries.size() > 1 ? RunAhead(entries, jobs) : RunInOrder(entries);
+    if (jobs > 1 && entries.size() > 1) RunAhead(entries, jobs, summary);
+    else RunInOrder(entries, summary);
+    ReportUnconverted(entries, summary, summary.Cancelled ? Interrupted : RunEnded);
+    return summary;
 }
 
 void TBatchRun::AfterFile(TRunSummary& summary, int count) {
@@ -108,21 +118,37 @@ void TBatchRun::AfterFile(TRunSummary& summary, int count) {
 }
 
 TPreparedFile TBatchRun::Prepare(const TSourceEntry& entry, TRunHost& host, bool encode) const {
+    const auto start = std::chrono::steady_clock::now();
     TPreparedFile file{TSourceFile::From(entry)};
     host.ProcessMessages();
 
-    std::unique_ptr<TBitmap> source = CheckAndLoadFromFile(file.Source, host);
-    if (!source) file.Failure = TFileFailure::Load;
+    TStageRaster loaded = CheckAndLoadFromFile(file.Source, host);
+    std::unique_ptr<TBitmap> source = std::move(loaded.Raster);
+    if (source) {
+        file.Width = source->Width();
+        file.Height = source->Height();
+    } else {
+        file.Failure = TFileFailure::Load;
+        file.Error = std::move(loaded.Error);
+    }
     // A new stage on the source raster goes here, between loading and the logo.
     const ConversionSettings settings = settings_.Current();
     if (source && settings.LogoEnabled && settings.Format != OutputFormat::Ico) {
-        if (!OperationWishLogotip(*source, LogoFileName ? LogoFileName() : std::string(), settings_, host)) {
+        if (auto failure = OperationWishLogotip(*source, LogoFileName ? LogoFileName() : std::string(), settings_, host)) {
             file.Failure = TFileFailure::Logo;
+            file.Error = std::move(*failure);
         }
     }
     if (file.Failure == TFileFailure::None) {
-        file.Target = MakeOutputRaster(*source, settings_, host);
-        if (!file.Target) file.Failure = TFileFailure::Resize;
+        TStageRaster target = MakeOutputRaster(*source, settings_, host);
+        file.Target = std::move(target.Raster);
+        if (file.Target) {
+            file.OutputWidth = file.Target->Width();
+            file.OutputHeight = file.Target->Height();
+        } else {
+            file.Failure = TFileFailure::Resize;
+            file.Error = "cannot resize: " + target.Error;
+        }
     } else {
         host.ProcessMessages();
         host.ProcessMessages();
@@ -132,34 +158,103 @@ TPreparedFile TBatchRun::Prepare(const TSourceEntry& entry, TRunHost& host, bool
         file.Encoded = EncodeAhead(*settings.Format, *file.Target, settings);
         file.Target.reset();
     }
+    file.Milliseconds = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     return file;
 }
 
-bool TBatchRun::Finish(TPreparedFile& file, int remaining, TRunSummary& summary) {
-    switch (file.Failure) {
-        case TFileFailure::None: break;
-        case TFileFailure::Logo: ++summary.Failed; return false;
-        case TFileFailure::Load:
-            ++summary.Failed;
-            return remaining > 1 && host_.AskYesNo(TQuestion::ContinueAfterFailure, messages::ContinueProcessing);
-        case TFileFailure::Resize: {
-            ++summary.Failed;
-            if (remaining <= 1) return false;
-            const std::string question = std::string(messages::ResizeErrorPrefix) + file.Source.Name + "! " + "\r" +
-                                         std::string(messages::ContinueProcessing);
-            return host_.AskYesNo(TQuestion::ContinueAfterFailure, question);
-        }
+void TBatchRun::Report(TFileOutcome outcome, TRunSummary& summary) {
+    switch (outcome.Kind) {
+        case TOutcome::Written: ++summary.Written; break;
+        case TOutcome::Skipped: ++summary.Skipped; break;
+        case TOutcome::Failed: ++summary.Failed; break;
     }
-    if (SaveResizeFiles(file, runningNumber_, Context(), host_)) ++summary.Written;
+    if (outcome.NameTaken) ++summary.NamesTaken;
+    ++summary.Reported;
+    host_.ReportOutcome(outcome);
+}
+
+void TBatchRun::ReportUnconverted(const std::vector<TSourceEntry>& entries, TRunSummary& summary, std::string_view why) {
+    for (std::size_t i = static_cast<std::size_t>(summary.Reported); i < entries.size(); ++i) {
+        TFileOutcome outcome;
+        outcome.Source = entries[i].Path;
+        outcome.Error = std::string(why);
+        Report(std::move(outcome), summary);
+    }
+}
+
+bool TBatchRun::Finish(TPreparedFile& file, int remaining, TRunSummary& summary) {
+    const auto start = std::chrono::steady_clock::now();
+    TFileOutcome outcome;
+    outcome.Source = file.Source.Path;
+    outcome.Width = file.Width;
+    outcome.Height = file.Height;
+    auto report = [&](TOutcome kind) {
+        outcome.Kind = kind;
+        outcome.Milliseconds =
+            file.Milliseconds + std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        Report(std::move(outcome), summary);
+    };
+    if (file.Failure != TFileFailure::None) {
+        outcome.Error = file.Error;
+        report(TOutcome::Failed);
+        switch (file.Failure) {
+            case TFileFailure::None: break;
+            case TFileFailure::Logo: return false;
+            case TFileFailure::Load:
+                return remaining > 1 && host_.AskYesNo(TQuestion::ContinueAfterFailure, messages::ContinueProcessing);
+            case TFileFailure::Resize: {
+                if (remaining <= 1) return false;
+                const std::string question = std::string(messages::ResizeErrorPrefix) + file.Source.Name + "! " + "\r" +
+                                             std::string(messages::ContinueProcessing);
+                return host_.AskYesNo(TQuestion::ContinueAfterFailure, question);
+            }
+        }
+        return true;
+    }
+    outcome.OutputWidth = file.OutputWidth;
+    outcome.OutputHeight = file.OutputHeight;
+    TWriteResult written;
+    try {
+        written = SaveResizeFiles(file, runningNumber_, Context(), host_, writtenThisRun_);
+    } catch (const std::exception& error) {
+        // A failure while writing ends the run; the file is reported first.
+        outcome.Error = std::string("cannot write: ") + error.what();
+        report(TOutcome::Failed);
+        throw;
+    }
     file.Target.reset();
+    outcome.Output = written.Path;
+    switch (written.Kind) {
+        case TWriteResult::TKind::Written:
+            outcome.Bytes = written.Bytes;
+            report(TOutcome::Written);
+            break;
+        case TWriteResult::TKind::KeptExisting:
+            outcome.Error = "the output exists and was kept";
+            report(TOutcome::Skipped);
+            break;
+        case TWriteResult::TKind::NameTaken:
+            outcome.Error = "another source of this run already wrote this output";
+            outcome.NameTaken = true;
+            report(TOutcome::Skipped);
+            break;
+        case TWriteResult::TKind::NoFormat:
+            outcome.Output.clear();
+            outcome.Error = std::string(NoFormatChosen);
+            report(TOutcome::Failed);
+            break;
+    }
     return true;
 }
 
-TRunSummary TBatchRun::RunInOrder(const std::vector<TSourceEntry>& list) {
-    TRunSummary summary;
+void TBatchRun::RunInOrder(const std::vector<TSourceEntry>& list, TRunSummary& summary) {
     const int count = static_cast<int>(list.size());
     try {
         for (const TSourceEntry& entry : list) {
+            if (host_.Cancelled()) {
+                summary.Cancelled = summary.Ended = true;
+                break;
+            }
             TPreparedFile file = Prepare(entry, host_, false);
             if (!Finish(file, count - summary.Processed, summary)) {
                 summary.Ended = summary.Processed < count;
@@ -171,7 +266,6 @@ TRunSummary TBatchRun::RunInOrder(const std::vector<TSourceEntry>& list) {
         summary.Escaped = summary.Ended = true;
         host_.ShowError(error.what());
     }
-    return summary;
 }
 
 std::vector<int> TBatchRun::EarlierOutputsReplacing(const std::vector<TSourceEntry>& list) const {
@@ -190,8 +284,7 @@ std::vector<int> TBatchRun::EarlierOutputsReplacing(const std::vector<TSourceEnt
     return replacedBy;
 }
 
-TRunSummary TBatchRun::RunAhead(const std::vector<TSourceEntry>& list, int jobs) {
-    TRunSummary summary;
+void TBatchRun::RunAhead(const std::vector<TSourceEntry>& list, int jobs, TRunSummary& summary) {
     const int count = static_cast<int>(list.size());
     // A file that an earlier file's output replaces is read only after that output is
     // written, as one thread would read it.
@@ -232,6 +325,10 @@ TRunSummary TBatchRun::RunAhead(const std::vector<TSourceEntry>& list, int jobs)
 
     try {
         for (int i = 0; i < count; ++i) {
+            if (host_.Cancelled()) {
+                summary.Cancelled = summary.Ended = true;
+                break;
+            }
             std::unique_ptr<TAheadFile> item;
             {
                 std::unique_lock lock(mutex);
@@ -263,7 +360,6 @@ TRunSummary TBatchRun::RunAhead(const std::vector<TSourceEntry>& list, int jobs)
         stop = true;
     }
     changed.notify_all();
-    return summary;
 }
 
 }  // namespace pictorand

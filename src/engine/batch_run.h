@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/prepared_file.h"
@@ -15,11 +17,15 @@ namespace pictorand {
 
 // How a run went, for callers that report it (the command line's exit status).
 struct TRunSummary {
-    int Written = 0;       // files written
-    int Failed = 0;        // files whose load, logo or output raster failed
-    int Processed = 0;     // files the run got through, written or not
-    bool Ended = false;    // the run stopped before the last file
-    bool Escaped = false;  // an error escaped a stage and was shown in the error box
+    int Written = 0;         // sources written
+    int Skipped = 0;         // sources whose output was kept or whose name another source took
+    int Failed = 0;          // sources that failed or that the run did not reach
+    int NamesTaken = 0;      // of the skipped, those whose name another source of the run took
+    int Reported = 0;        // sources whose outcome was reported
+    int Processed = 0;       // files the run got through, written or not
+    bool Ended = false;      // the run stopped before the last file
+    bool Escaped = false;    // an error escaped a stage and was shown in the error box
+    bool Cancelled = false;  // the user stopped the run
 };
 
 // Why the naming rule's text cannot be used, or nothing: a word or fixed name that
@@ -49,10 +55,14 @@ private:
     TRunContext Context() const;
     // The stages before writing, in a row; ahead of its turn the file is also encoded.
     TPreparedFile Prepare(const TSourceEntry& entry, TRunHost& host, bool encode) const;
-    // Prompts for a failed file, or writing; answers false when the run ends with it.
+    // Prompts for a failed file, or writing, and the file's outcome; answers false when
+    // the run ends with it.
     bool Finish(TPreparedFile& file, int remaining, TRunSummary& summary);
-    TRunSummary RunInOrder(const std::vector<TSourceEntry>& entries);
-    TRunSummary RunAhead(const std::vector<TSourceEntry>& entries, int jobs);
+    void Report(TFileOutcome outcome, TRunSummary& summary);
+    // Every source the run did not reach fails with the reason.
+    void ReportUnconverted(const std::vector<TSourceEntry>& entries, TRunSummary& summary, std::string_view why);
+    void RunInOrder(const std::vector<TSourceEntry>& entries, TRunSummary& summary);
+    void RunAhead(const std::vector<TSourceEntry>& entries, int jobs, TRunSummary& summary);
     // For each file, the last earlier file whose output would replace it, or -1.
     std::vector<int> EarlierOutputsReplacing(const std::vector<TSourceEntry>& entries) const;
     void AfterFile(TRunSummary& summary, int count);
@@ -60,6 +70,8 @@ private:
     TRunHost& host_;
     const TSettingsSource& settings_;
     std::int32_t runningNumber_ = 1;
+    // The output paths this run has written, which no later source may replace.
+    std::set<std::string> writtenThisRun_;
 };
 
 }  // namespace pictorand

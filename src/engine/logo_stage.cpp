@@ -26,15 +26,16 @@ bool LoadLogo(const std::string& fileName, TBitmap& logo) {
 
 }  // namespace
 
-bool OperationWishLogotip(TBitmap& source, const std::string& logoFile, const TSettingsSource& settings, TRunHost& host) {
+std::optional<std::string> OperationWishLogotip(TBitmap& source, const std::string& logoFile, const TSettingsSource& settings,
+                                                TRunHost& host) {
     TBitmap logo;
     try {
-        if (!LoadLogo(logoFile, logo)) return true;
+        if (!LoadLogo(logoFile, logo)) return std::nullopt;
     } catch (const std::exception& error) {
         host.ShowMessage(messages::CannotLoadLogo, error.what());
-        return false;
+        return "cannot load the logo " + logoFile + ": " + error.what();
     }
-    if (logo.Empty()) return true;
+    if (logo.Empty()) return std::nullopt;
     // Both offsets use the logo's longer side, as users of the corner placement expect.
     const int side = logo.Height() > logo.Width() ? logo.Height() : logo.Width();
     const int w = source.Width(), h = source.Height();
@@ -48,7 +49,7 @@ bool OperationWishLogotip(TBitmap& source, const std::string& logoFile, const TS
     logo.SetTransparentMode(TTransparentMode::Auto);
     logo.SetTransparent(true);
     source.Draw(x, y, logo);
-    return true;
+    return std::nullopt;
 }
 
 }  // namespace pictorand

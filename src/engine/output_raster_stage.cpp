@@ -66,11 +66,12 @@ std::pair<int, int> CheckSizeFiles(const ConversionSettings& s, int width, int h
 
 std::pair<int, int> IconSize(int width, int height) { return ScaledSize(width, height, IconSide); }
 
-std::unique_ptr<TBitmap> MakeOutputRaster(TBitmap& source, const TSettingsSource& settingsSource, TRunHost& host) {
+TStageRaster MakeOutputRaster(TBitmap& source, const TSettingsSource& settingsSource, TRunHost& host) {
     const ConversionSettings settings = settingsSource.Current();
     const bool icon = settings.Format == OutputFormat::Ico;
     const bool copy = !icon && settings.Size == SizeMode::NoResize;
     auto target = std::make_unique<TBitmap>();
+    std::string error;
     try {
         if (copy) {
             target->Assign(source);
@@ -81,8 +82,9 @@ std::unique_ptr<TBitmap> MakeOutputRaster(TBitmap& source, const TSettingsSource
             target->SetPixelFormat(TPixelFormat::pf24bit);
             target->SetSize(width, height);
         }
-    } catch (const std::exception&) {
+    } catch (const std::exception& failure) {
         target.reset();
+        error = failure.what();
     }
     host.ProcessMessages();
     if (!copy && target) {
@@ -90,12 +92,13 @@ std::unique_ptr<TBitmap> MakeOutputRaster(TBitmap& source, const TSettingsSource
             // The filter is read when the resampler is called, like every other setting.
             const FilterTableEntry& filter = ChosenFilter(settingsSource.Current());
             ResampleBitmap(source, *target, filter.Kernel, filter.Support);
-        } catch (const std::exception&) {
+        } catch (const std::exception& failure) {
             target.reset();
+            error = failure.what();
         }
     }
     host.ProcessMessages();
-    return target;
+    return {std::move(target), error};
 }
 
 }  // namespace pictorand

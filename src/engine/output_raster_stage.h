@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "engine/conversion_settings.h"
+#include "engine/prepared_file.h"
 #include "engine/run_host.h"
 #include "graphics/bitmap.h"
 
@@ -25,9 +26,9 @@ std::pair<int, int> CheckSizeFiles(const ConversionSettings& settings, int width
 // The icon fit: the longer side becomes 32 pixels.
 std::pair<int, int> IconSize(int width, int height);
 
-// The target raster made from the source, or null when the size or the resampling
+// The target raster made from the source, or the reason the size or the resampling
 // failed. The host's event pump runs twice: after the size computation and after the
 // resampling. The resampler turns the source into 24 bits first.
-std::unique_ptr<TBitmap> MakeOutputRaster(TBitmap& source, const TSettingsSource& settings, TRunHost& host);
+TStageRaster MakeOutputRaster(TBitmap& source, const TSettingsSource& settings, TRunHost& host);
 
 }  // namespace pictorand

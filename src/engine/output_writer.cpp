@@ -50,14 +50,21 @@ std::string OutputFileName(const ConversionSettings& settings, OutputFormat form
     return ChangeFileExt(sourceName, ext);
 }
 
-bool SaveResizeFiles(const TPreparedFile& file, std::int32_t runningNumber, const TRunContext& run, TRunHost& host) {
-    bool written = false;
+TWriteResult SaveResizeFiles(const TPreparedFile& file, std::int32_t runningNumber, const TRunContext& run, TRunHost& host,
+                             std::set<std::string>& writtenThisRun) {
+    TWriteResult result;
     // Every format is looked at in turn, each with the settings as they are then.
     for (auto format = std::begin(WriterOrder); format != std::end(WriterOrder); ++format) {
         const ConversionSettings settings = run.Settings.Current();
         if (settings.Format == *format) {
             const std::string path = OutputPath(run, file.Source, settings, *format, runningNumber);
+            result = {TWriteResult::TKind::KeptExisting, path, 0};
+            const std::string key = std::filesystem::path(path).lexically_normal().string();
             auto write = [&] {
+                if (writtenThisRun.contains(key)) {
+                    result.Kind = TWriteResult::TKind::NameTaken;
+                    return;
+                }
                 if (file.Encoded && file.Encoded->Format == *format) {
                     if (file.Encoded->Failure) std::rethrow_exception(file.Encoded->Failure);
                     WriteFileReplacing(path, [&](TStream& stream) { stream.WriteBuffer(file.Encoded->Bytes); });
@@ -65,12 +72,16 @@ bool SaveResizeFiles(const TPreparedFile& file, std::int32_t runningNumber, cons
                     const ConversionSettings now = run.Settings.Current();
                     WriteFileReplacing(path, [&](TStream& stream) { EncodeOutput(*format, stream, *file.Target, now); });
                 }
-                written = true;
+                writtenThisRun.insert(key);
+                std::error_code error;
+                const std::uintmax_t size = std::filesystem::file_size(path, error);
+                result = {TWriteResult::TKind::Written, path, error ? 0 : static_cast<std::uint64_t>(size)};
             };
             if (settings.WarnOnExisting) {
                 std::error_code ignored;
-                if (!std::filesystem::exists(path, ignored) ||
-                    host.AskYesNo(TQuestion::ReplaceExisting, messages::FileExistsReplace)) {
+                if (writtenThisRun.contains(key)) {
+                    result.Kind = TWriteResult::TKind::NameTaken;
+                } else if (!std::filesystem::exists(path, ignored) || host.AskReplace(path, messages::FileExistsReplace)) {
                     write();
                 }
             }
@@ -78,7 +89,7 @@ bool SaveResizeFiles(const TPreparedFile& file, std::int32_t runningNumber, cons
         }
         if (std::next(format) != std::end(WriterOrder)) host.ProcessMessages();
     }
-    return written;
+    return result;
 }
 
 }  // namespace pictorand

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -24,9 +25,23 @@ std::string OutputPath(const TRunContext& run, const TSourceFile& source, const 
 // Encodes the raster in the format's file layout.
 void EncodeOutput(OutputFormat format, TStream& stream, const TBitmap& raster, const ConversionSettings& settings);
 
+// What writing one file came to.
+struct TWriteResult {
+    enum class TKind : std::uint8_t {
+        Written,
+        KeptExisting,  // the output existed and the overwrite choice kept it
+        NameTaken,     // another source of this run already wrote that name
+        NoFormat,      // no output format is chosen
+    };
+    TKind Kind = TKind::NoFormat;
+    std::string Path;
+    std::uint64_t Bytes = 0;
+};
+
 // Writes the file's target raster (or the bytes encoded ahead for it) into the output
-// folder; writer failures are not caught here. Answers whether a file was written
-// (false when the user kept an existing file or no format is chosen).
-bool SaveResizeFiles(const TPreparedFile& file, std::int32_t runningNumber, const TRunContext& run, TRunHost& host);
+// folder; writer failures are not caught here. An output path another source of this
+// run wrote (kept in writtenThisRun) is never written again.
+TWriteResult SaveResizeFiles(const TPreparedFile& file, std::int32_t runningNumber, const TRunContext& run, TRunHost& host,
+                             std::set<std::string>& writtenThisRun);
 
 }  // namespace pictorand

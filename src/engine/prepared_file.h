@@ -42,9 +42,19 @@ struct TEncodedOutput {
     std::exception_ptr Failure;  // raised when the file is written, as encoding would
 };
 
+// What a stage hands on: its raster, or why it failed.
+struct TStageRaster {
+    std::unique_ptr<TBitmap> Raster;
+    std::string Error;
+};
+
 struct TPreparedFile {
     TSourceFile Source;
     TFileFailure Failure = TFileFailure::None;
+    std::string Error;  // the failed stage's reason
+    int Width = 0, Height = 0;              // the source picture, once loaded
+    int OutputWidth = 0, OutputHeight = 0;  // the target picture, once made
+    double Milliseconds = 0;    // time spent preparing
     std::unique_ptr<TBitmap> Target;
     std::optional<TEncodedOutput> Encoded;
 };

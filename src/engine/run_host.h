@@ -4,6 +4,8 @@
 
 #include <string_view>
 
+#include "engine/file_outcome.h"
+
 namespace pictorand {
 
 inline constexpr std::string_view ApplicationTitle = "Pictorand v4.3";
@@ -29,6 +31,16 @@ public:
     virtual void ProcessMessages() = 0;
     // Sets the progress bar, 0 to 100.
     virtual void SetProgress(int percent) = 0;
+    // Asks whether to replace the existing file at path; the question's text is the one
+    // of the replace prompt.
+    virtual bool AskReplace(std::string_view path, std::string_view text) {
+        static_cast<void>(path);
+        return AskYesNo(TQuestion::ReplaceExisting, text);
+    }
+    // How one source ended, once per source in list order.
+    virtual void ReportOutcome(const TFileOutcome& outcome) { static_cast<void>(outcome); }
+    // Whether the user asked the run to stop; the run stops between files.
+    virtual bool Cancelled() { return false; }
 };
 
 }  // namespace pictorand

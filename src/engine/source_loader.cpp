@@ -4,10 +4,15 @@
 
 #include "engine/app_messages.h"
 #include "formats/format_table.h"
+#include "graphics/exceptions.h"
 
 namespace pictorand {
 
 namespace {
+
+constexpr std::string_view NoExtension = "the file name has no extension to choose a reader by";
+constexpr std::string_view UnknownExtension = "no reader takes the extension %s";
+constexpr std::string_view EmptyPicture = "the file holds no picture that can be read";
 
 void LoadRow(const TFormatRow& row, const std::string& path, TBitmap& target) {
     if (row.Load == TLoadKind::Bitmap) {
@@ -27,18 +32,23 @@ void LoadRow(const TFormatRow& row, const std::string& path, TBitmap& target) {
 
 }  // namespace
 
-std::unique_ptr<TBitmap> CheckAndLoadFromFile(const TSourceFile& file, TRunHost& host) {
+TStageRaster CheckAndLoadFromFile(const TSourceFile& file, TRunHost& host) {
     auto source = std::make_unique<TBitmap>();
     const TFormatRow* row = FindReadableFormat(file.Extension);
+    std::string error;
     try {
         if (row && row->LoadsBeforeEventPump) LoadRow(*row, file.Path, *source);
         host.ProcessMessages();
         if (row && !row->LoadsBeforeEventPump) LoadRow(*row, file.Path, *source);
-    } catch (const std::exception& error) {
-        host.ShowMessage(std::string(messages::CannotLoadFilePrefix) + file.Name + "!", error.what());
-        return nullptr;
+        // Nothing to write would come of these; an empty output file would pass for a success.
+        if (!row) error = file.Extension.empty() ? NoExtension : FormatMessage(UnknownExtension, file.Extension);
+        else if (source->Empty()) error = EmptyPicture;
+    } catch (const std::exception& failure) {
+        error = failure.what();
     }
-    return source;
+    if (error.empty()) return {std::move(source), {}};
+    host.ShowMessage(std::string(messages::CannotLoadFilePrefix) + file.Name + "!", error);
+    return {nullptr, error};
 }
 
 }  // namespace pictorand

@@ -11,8 +11,8 @@
 namespace pictorand {
 
 // Loads the file by its extension into a new raster. On failure shows
-// "Невозможно загрузить файл <name>!" and answers null. An extension no format reads
-// loads nothing: the raster stays empty and that is no failure.
-std::unique_ptr<TBitmap> CheckAndLoadFromFile(const TSourceFile& file, TRunHost& host);
+// "Невозможно загрузить файл <name>!" and answers the reason without a raster. An
+// extension no format reads, or a file that holds an empty picture, is such a failure.
+TStageRaster CheckAndLoadFromFile(const TSourceFile& file, TRunHost& host);
 
 }  // namespace pictorand

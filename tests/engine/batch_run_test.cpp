@@ -271,8 +271,9 @@ TEST_F(BatchRun, RunningNumberWrapsAtThe32BitLimit) {
 }
 
 TEST_F(BatchRun, AnOutputThatReplacesALaterSourceIsWrittenBeforeThatSourceIsRead) {
-    // a.bmp becomes a.png, which replaces the next source; one thread converts the
-    // converted file, and so must every number of threads.
+    // a.bmp becomes a.png, which replaces the next source; one thread reads the converted
+    // file (and then keeps the first output, whose name it would take), and so must every
+    // number of threads.
     for (const int jobs : {1, 2, 3}) {
         SCOPED_TRACE(jobs);
         const std::filesystem::path folder = dir_.Path() / ("jobs" + std::to_string(jobs));
@@ -292,9 +293,70 @@ TEST_F(BatchRun, AnOutputThatReplacesALaterSourceIsWrittenBeforeThatSourceIsRead
         run.OutputFolder = [folder] { return folder.string(); };
         const TRunSummary summary = run.ResizeImage(
             std::vector<TSourceEntry>{{(folder / "a.bmp").string(), ""}, {(folder / "a.png").string(), ""}}, jobs);
-        EXPECT_EQ(summary.Written, 2) << "the second source is the first one's output, a good PNG";
-        EXPECT_EQ(summary.Failed, 0);
+        EXPECT_EQ(summary.Written, 1);
+        EXPECT_EQ(summary.Failed, 0) << "the second source is the first one's output, a good PNG";
+        EXPECT_EQ(summary.NamesTaken, 1);
     }
+}
+
+// "kind: error" for every outcome, in list order.
+std::vector<std::string> Kinds(const std::vector<TFileOutcome>& outcomes) {
+    std::vector<std::string> kinds;
+    for (const TFileOutcome& o : outcomes) kinds.push_back(std::string(OutcomeName(o.Kind)) + (o.Error.empty() ? "" : ": " + o.Error));
+    return kinds;
+}
+
+TEST_F(BatchRun, EverySourceEndsInOneReportedOutcome) {
+    settings_.Settings().Naming = NamingMode::KeepName;
+    Good("kept.bmp");
+    std::filesystem::copy_file(dir_.File("kept.bmp"), out_ / "kept.bmp");
+    testing::WriteFileBytes(dir_.File("notes.txt"), {'h', 'i'});
+    std::filesystem::create_directories(dir_.Path() / "sub");
+    const std::string twin = (dir_.Path() / "sub" / "a.bmp").string();
+    std::filesystem::copy_file(Good("a.bmp"), twin);
+    host_.Answers = {true, false};  // go on after b.bmp; keep the existing output
+    const TRunSummary summary = Run({dir_.File("a.bmp"), Bad("b.bmp"), dir_.File("kept.bmp"), dir_.File("notes.txt"), twin});
+    EXPECT_EQ(Kinds(host_.Outcomes), (std::vector<std::string>{
+                                          "written",
+                                          "failed: Bitmap image is not valid",
+                                          "skipped: the output exists and was kept",
+                                          "failed: no reader takes the extension .txt",
+                                          "skipped: another source of this run already wrote this output",
+                                      }));
+    const TFileOutcome& written = host_.Outcomes[0];
+    EXPECT_EQ(written.Source, dir_.File("a.bmp"));
+    EXPECT_EQ(written.Output, (out_ / "a.bmp").string());
+    EXPECT_EQ(written.Bytes, std::filesystem::file_size(out_ / "a.bmp"));
+    EXPECT_EQ(std::pair(written.Width, written.Height), std::pair(4, 3));
+    EXPECT_EQ(std::pair(written.OutputWidth, written.OutputHeight), std::pair(4, 3));
+    EXPECT_TRUE(host_.Outcomes[4].NameTaken);
+    EXPECT_EQ(summary.Written, 1);
+    EXPECT_EQ(summary.Skipped, 2);
+    EXPECT_EQ(summary.Failed, 2);
+    EXPECT_EQ(summary.NamesTaken, 1);
+    EXPECT_FALSE(std::filesystem::exists(out_ / "notes.bmp")) << "no empty picture is written for a file no reader takes";
+}
+
+TEST_F(BatchRun, SourcesARunDoesNotReachFailWithTheReason) {
+    settings_.Settings().Size = SizeMode::FitPixels;
+    settings_.Settings().MaxSideText = "1";  // a 4 x 3 source cannot be made 1 x 0
+    host_.Answers = {false};
+    const TRunSummary summary = Run({Good("a.bmp"), Good("b.bmp"), Good("c.bmp")});
+    ASSERT_EQ(host_.Outcomes.size(), 3u);
+    EXPECT_EQ(host_.Outcomes[0].Kind, TOutcome::Failed);
+    EXPECT_EQ(host_.Outcomes[0].Error.rfind("cannot resize: ", 0), 0u) << host_.Outcomes[0].Error;
+    EXPECT_EQ(Kinds(host_.Outcomes)[1], "failed: not converted: the run ended before this file");
+    EXPECT_EQ(summary.Failed, 3);
+
+    testing::TScriptedHost stopping;
+    stopping.CancelAfter = 1;
+    settings_.Settings().Size = SizeMode::NoResize;
+    TBatchRun run(stopping, settings_);
+    run.OutputFolder = [this] { return out_.string(); };
+    const TRunSummary stopped = run.ResizeImage({Good("a.bmp"), Good("b.bmp"), Good("c.bmp")});
+    EXPECT_TRUE(stopped.Cancelled);
+    EXPECT_EQ(Kinds(stopping.Outcomes), (std::vector<std::string>{"written", "failed: not converted: the run was interrupted",
+                                                                   "failed: not converted: the run was interrupted"}));
 }
 
 }  // namespace

@@ -28,7 +28,7 @@ protected:
         source.SetPixelFormat(TPixelFormat::pf24bit);
         source.SetSize(width, height);
         source.Fill(Background);
-        failed_ = !OperationWishLogotip(source, dir_.File(logoName), settings_, host_);
+        failed_ = OperationWishLogotip(source, dir_.File(logoName), settings_, host_).has_value();
         return source;
     }
     // The bounding box of the ink on the image: left, top, right, bottom (inclusive).

@@ -53,7 +53,7 @@ class OutputRaster : public ::testing::Test {
 protected:
     std::unique_ptr<TBitmap> Run(const ConversionSettings& settings, TBitmap source) {
         settings_ = TFixedSettings(settings);
-        return MakeOutputRaster(source, settings_, host_);
+        return MakeOutputRaster(source, settings_, host_).Raster;
     }
     static TBitmap Source(TPixelFormat format, int w, int h) {
         TBitmap bitmap;

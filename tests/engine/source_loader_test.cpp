@@ -13,7 +13,7 @@ namespace {
 class Loader : public ::testing::Test {
 protected:
     std::unique_ptr<TBitmap> Load(const std::string& name, const std::string& path) {
-        return CheckAndLoadFromFile({path, name, ExtractFileExt(name), {}}, host_);
+        return CheckAndLoadFromFile({path, name, ExtractFileExt(name), {}}, host_).Raster;
     }
     std::string SaveBitmap(TPixelFormat format, const std::string& name) {
         TBitmap bitmap;
@@ -38,11 +38,15 @@ TEST_F(Loader, BitmapsKeepTheirPixelFormat) {
     EXPECT_EQ(host_.Pumps, 1);
 }
 
-TEST_F(Loader, UnknownExtensionsLoadNothingWithoutFailing) {
-    const auto source = Load("photo.jpe", dir_.File("photo.jpe"));
-    ASSERT_NE(source, nullptr);
-    EXPECT_TRUE(source->Empty());
-    EXPECT_TRUE(host_.Messages.empty());
+TEST_F(Loader, FilesThatGiveNoPictureFailWithTheReason) {
+    testing::WriteFileBytes(dir_.File("photo.xyz"), {1, 2, 3});
+    const TStageRaster unknown = CheckAndLoadFromFile({dir_.File("photo.xyz"), "photo.xyz", ".xyz", {}}, host_);
+    EXPECT_EQ(unknown.Raster, nullptr);
+    EXPECT_EQ(unknown.Error, "no reader takes the extension .xyz");
+    const TStageRaster bare = CheckAndLoadFromFile({dir_.File("photo"), "photo", "", {}}, host_);
+    EXPECT_EQ(bare.Raster, nullptr);
+    EXPECT_NE(bare.Error.find("no extension"), std::string::npos);
+    EXPECT_EQ(host_.Messages, (std::vector<std::string>{"Невозможно загрузить файл photo.xyz!", "Невозможно загрузить файл photo!"}));
 }
 
 TEST_F(Loader, MissingFilesGiveTheLoadMessage) {

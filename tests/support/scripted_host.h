@@ -16,7 +16,10 @@ public:
     std::vector<std::string> Questions;
     std::vector<std::string> Errors;
     std::vector<int> Progress;
+    std::vector<TFileOutcome> Outcomes;
     int Pumps = 0;
+    // The run is told to stop once this many outcomes are reported; never when negative.
+    int CancelAfter = -1;
     // Answers to the questions in order; Yes once they run out.
     std::deque<bool> Answers;
 
@@ -34,6 +37,8 @@ public:
     void ShowError(std::string_view text) override { Errors.emplace_back(text); }
     void ProcessMessages() override { ++Pumps; }
     void SetProgress(int percent) override { Progress.push_back(percent); }
+    void ReportOutcome(const TFileOutcome& outcome) override { Outcomes.push_back(outcome); }
+    bool Cancelled() override { return CancelAfter >= 0 && static_cast<int>(Outcomes.size()) >= CancelAfter; }
 };
 
 }  // namespace pictorand::testing

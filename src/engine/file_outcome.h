@@ -1,0 +1,28 @@
+// How one source of a run ended: written, skipped or failed, with the reason and the
+// facts a report gives about it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace pictorand {
+
+enum class TOutcome : std::uint8_t { Written, Skipped, Failed };
+
+struct TFileOutcome {
+    std::string Source;  // the path as given
+    TOutcome Kind = TOutcome::Failed;
+    std::string Output;  // the output path; empty when no output was made or kept
+    std::string Error;   // why the file failed or was skipped; empty when written
+    // Skipped because another source of this run already wrote the output's name.
+    bool NameTaken = false;
+    int Width = 0, Height = 0;              // the source picture
+    int OutputWidth = 0, OutputHeight = 0;  // the output picture
+    std::uint64_t Bytes = 0;                // the output file's size
+    double Milliseconds = 0;                // time spent on the file
+};
+
+// The outcome's name in reports: "written", "skipped" or "failed".
+const char* OutcomeName(TOutcome kind);
+
+}  // namespace pictorand
