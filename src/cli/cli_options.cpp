@@ -25,20 +25,43 @@ std::string FormatNameList() {
 
 std::string CliUsage() {
     return "Usage: pictorand-cli [options] FILE|FOLDER...\n"
-    "  --output-dir DIR        folder for the output files (required)\n"
-    "  --format F              " + FormatNameList() + "\n"
-    "  --size S                pixels:N|percent:N|cm:N|mm:N|custom:WxH|none\n"
-    "  --filter F              box|triangle|hermite|bell|b-spline|lanczos3|mitchell\n"
-    "  --quality N             JPEG quality: 10 20 30 35 40 45 50 55 60 65 70 75 80 85 90 95 100\n"
-    "  --naming N              thumb|number|from:N|word:TEXT|fixed:TEXT|keep\n"
-    "  --overwrite P           ask|always|never (ask only on a terminal)\n"
-    "  --logo FILE             stamp this logo into every image\n"
-    "  --logo-corner C         top-left|top-right|bottom-left|bottom-right\n"
-    "  --settings FILE         start from the values of a settings file\n"
-    "  --max-megapixels N      largest picture a file may hold (default 400)\n"
-    "  --jobs N                files prepared in parallel (default: the number of cores)\n"
-    "  --recursive             descend into folders given as sources, mirroring them\n"
-    "  --help, --version\n";
+           "Converts every source into the output folder. Defaults are those of a first start\n"
+           "of the program.\n"
+           "  -o, --output-dir DIR    folder for the output files (required)\n"
+           "  -f, --format F          " + FormatNameList() + " (default jpg)\n"
+           "  -s, --size S            pixels:N      longer side N pixels (default pixels:100)\n"
+           "                          percent:N     N percent of the picture\n"
+           "                          cm:N, mm:N    longer side in centimetres or millimetres, 28.4 pixels a cm\n"
+           "                          custom:WxH    exactly W x H pixels\n"
+           "                          none          the picture's own size (ICO is always fitted to 32)\n"
+           "      --filter F          box|triangle|hermite|bell|b-spline|lanczos3|mitchell (default lanczos3)\n"
+           "  -q, --quality N         JPEG quality, one of 10 20 30 35 40 45 50 55 60 65 70 75 80 85 90 95 100\n"
+           "                          (default 60)\n"
+           "  -n, --naming N          how outputs are named, for a source photo.png written as jpg\n"
+           "                          (default thumb):\n"
+           "                          thumb         photo_thumb.jpg\n"
+           "                          number        1.jpg, 2.jpg, ... in list order\n"
+           "                          from:N        N.jpg, N+1.jpg, ... (from:100 gives 100.jpg first)\n"
+           "                          word:TEXT     photo_TEXT.jpg\n"
+           "                          fixed:TEXT    TEXT_1.jpg, TEXT_2.jpg, ...\n"
+           "                          keep          photo.jpg\n"
+           "                          TEXT may hold neither \"/\" nor \"..\".\n"
+           "      --overwrite P       an output that already exists: never (default) keeps it,\n"
+           "                          always replaces it, ask asks on a terminal (never elsewhere)\n"
+           "      --logo FILE         stamp this logo (psd, pdd, psp, png, pcx or bmp) into every picture\n"
+           "      --logo-corner C     top-left|top-right|bottom-left|bottom-right (default bottom-left)\n"
+           "      --settings FILE     start from the values of a settings file (Setting.dat)\n"
+           "      --files-from FILE   read source paths from FILE, one a line (- for standard input)\n"
+           "      --null              the --files-from list is separated by NUL bytes instead\n"
+           "      --report FILE       one JSON line per source to FILE (- for standard output)\n"
+           "      --max-megapixels N  largest picture a file may hold (default 400)\n"
+           "  -j, --jobs N            files prepared in parallel (default: the number of cores)\n"
+           "  -r, --recursive         descend into folders given as sources, mirroring them\n"
+           "  -h, --help, --version\n"
+           "Every source ends as written, skipped or failed, one line each on stderr, then a\n"
+           "summary line. Exit status: 0 when every source was written or kept, 1 when any\n"
+           "failed or lost its name to another source, 2 for a bad command line, 130 when\n"
+           "interrupted.\n";
 }
 
 namespace {
@@ -192,6 +215,12 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             options.Jobs = *n;
         } else if (arg == "--recursive" || arg == "-r") {
             options.Recursive = true;
+        } else if (arg == "--files-from") {
+            options.FilesFrom = value();
+        } else if (arg == "--null") {
+            options.NullSeparated = true;
+        } else if (arg == "--report") {
+            options.ReportFile = value();
         } else if (arg == "--logo-corner") s.LogoPosition = Lookup(CornerNames, value(), "--logo-corner");
         else if (arg == "--settings") ++i;
         else if (arg.size() > 1 && arg[0] == '-' && arg != "--") throw TUsageError("unknown option " + arg);
@@ -202,7 +231,7 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     }
     if (options.ShowHelp || options.ShowVersion) return options;
     if (options.OutputDir.empty()) throw TUsageError("--output-dir is required");
-    if (options.Files.empty()) throw TUsageError("no input files");
+    if (options.Files.empty() && options.FilesFrom.empty()) throw TUsageError("no input files");
     if (const std::string refused = RefusedNameText(s); !refused.empty()) throw TUsageError(refused);
     // The overwrite policy maps onto the warning pair: "always" replaces silently.
     if (options.Overwrite == TOverwritePolicy::Always) s.SetReplaceSilently(true);

@@ -24,6 +24,11 @@ struct TCliOptions {
     // Files prepared at once; 0 means one per processor core.
     int Jobs = 0;
     bool Recursive = false;
+    // A file of source paths, one a line ("-" for standard input), NUL-separated with --null.
+    std::string FilesFrom;
+    bool NullSeparated = false;
+    // Where the JSON Lines report goes ("-" for standard output); none when empty.
+    std::string ReportFile;
     bool ShowHelp = false;
     bool ShowVersion = false;
 };

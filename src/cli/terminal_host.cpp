@@ -1,6 +1,9 @@
 #include "cli/terminal_host.h"
 
+#include <cmath>
 #include <string>
+
+#include <nlohmann/json.hpp>
 
 namespace pictorand {
 
@@ -18,10 +21,20 @@ void TTerminalHost::ShowMessage(std::string_view text, std::string_view detail) 
 }
 
 bool TTerminalHost::AskYesNo(TQuestion question, std::string_view text) {
-    // A script goes on after a failed file; the exit status reports the failure.
+    // A script goes on after a failed file; the file's outcome line and the exit status
+    // report the failure.
     if (question == TQuestion::ContinueAfterFailure) return true;
     if (overwrite_ == TOverwritePolicy::Always) return true;
     if (overwrite_ == TOverwritePolicy::Never || !interactive_) return false;
+    return Ask(text);
+}
+
+bool TTerminalHost::AskReplace(std::string_view path, std::string_view text) {
+    if (overwrite_ != TOverwritePolicy::Ask || !interactive_) return AskYesNo(TQuestion::ReplaceExisting, text);
+    return Ask(std::string(path) + ": " + std::string(text));
+}
+
+bool TTerminalHost::Ask(std::string_view text) {
     BreakProgressLine();
     std::string line;
     for (;;) {
@@ -45,6 +58,32 @@ void TTerminalHost::SetProgress(int percent) {
     std::fprintf(output_, "\r%3d%%", percent);
     std::fflush(output_);
     progressShown_ = true;
+}
+
+void TTerminalHost::ReportOutcome(const TFileOutcome& o) {
+    BreakProgressLine();
+    if (o.Kind == TOutcome::Written) {
+        std::fprintf(output_, "written: %s -> %s\n", o.Source.c_str(), o.Output.c_str());
+    } else {
+        std::fprintf(output_, "%s: %s: %s\n", OutcomeName(o.Kind), o.Source.c_str(), o.Error.c_str());
+    }
+    if (!Report) return;
+    // Fields in a fixed order; paths and texts that are not UTF-8 keep their bytes as
+    // replacement characters rather than failing the report.
+    nlohmann::ordered_json line;
+    line["source"] = o.Source;
+    line["outcome"] = OutcomeName(o.Kind);
+    line["output"] = o.Output.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(o.Output);
+    line["error"] = o.Error.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(o.Error);
+    line["width"] = o.Width;
+    line["height"] = o.Height;
+    line["output_width"] = o.OutputWidth;
+    line["output_height"] = o.OutputHeight;
+    line["bytes"] = o.Bytes;
+    line["ms"] = std::round(o.Milliseconds * 1000) / 1000;
+    const std::string text = line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+    std::fputs(text.c_str(), Report);
+    std::fflush(Report);
 }
 
 void TTerminalHost::Finish() { BreakProgressLine(); }

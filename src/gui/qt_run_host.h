@@ -19,6 +19,7 @@ public:
     void ShowError(std::string_view text) override;
     void ProcessMessages() override;
     void SetProgress(int percent) override { progress_(percent); }
+    void ReportOutcome(const TFileOutcome& outcome) override;
 
 private:
     QWidget* owner_;

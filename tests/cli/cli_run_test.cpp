@@ -1,5 +1,6 @@
 // Runs the pictorand-cli executable end to end.
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <cstdlib>
 #include <fstream>
@@ -126,9 +127,14 @@ TEST(CliRun, ResizesIntoJpegGifAndPng) {
     TGIFImage gif;
     gif.LoadFromFile(dir.File("out/photo.gif"));
     EXPECT_EQ(gif.Width(), 100);
-    // The GIF goes back through the command line as a source too.
-    EXPECT_EQ(RunCli(dir, "--output-dir again --size none --naming keep --format bmp out/photo.gif out/photo.jpg").status, 0);
+    // The GIF and the JPEG go back through the command line as sources too; both would be
+    // named photo.bmp, so the second keeps the first one's output and fails the run.
+    const TCliResult again = RunCli(dir, "--output-dir again --size none --naming keep --format bmp out/photo.gif out/photo.jpg");
+    EXPECT_EQ(again.status, 1);
+    EXPECT_NE(again.errors.find("skipped: out/photo.jpg: another source of this run already wrote this output"), std::string::npos)
+        << again.errors;
     EXPECT_TRUE(std::filesystem::exists(dir.File("again/photo.bmp")));
+    EXPECT_EQ(RunCli(dir, "--output-dir again --size none --naming word:j --format bmp out/photo.jpg").status, 0);
 }
 
 TEST(CliRun, HugeClaimsFailFastAndTheCapCanBeRaised) {
@@ -178,7 +184,9 @@ TEST(CliRun, ParallelRunsMatchTheSingleThreadedRun) {
         const TCliResult many = RunCli(dir, "--output-dir many --jobs 4 " + common);
         EXPECT_EQ(one.status, 1) << "the broken file fails";
         EXPECT_EQ(many.status, one.status);
-        EXPECT_EQ(many.errors, one.errors);
+        std::string manyErrors = many.errors;
+        for (std::size_t at; (at = manyErrors.find("many/")) != std::string::npos;) manyErrors.replace(at, 5, "one/");
+        EXPECT_EQ(manyErrors, one.errors);
         EXPECT_EQ(Tree(dir.Path() / "many"), Tree(dir.Path() / "one")) << naming;
         EXPECT_TRUE(std::filesystem::exists(dir.File(std::string("one/sub/") + (naming[0] == 't' ? "p1_thumb.png" : "11.png"))));
         EXPECT_NE(one.errors.find("Невозможно загрузить файл broken.bmp!"), std::string::npos);
@@ -215,6 +223,136 @@ TEST(CliRun, NameTextsThatMakePathsAreABadCommandLine) {
     }
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "out"));
     EXPECT_FALSE(std::filesystem::exists("/tmp/pictorand-escape_1.bmp"));
+}
+
+// The last line of a text, without its line end.
+std::string LastLine(const std::string& text) {
+    const std::size_t end = text.find_last_not_of('\n');
+    if (end == std::string::npos) return {};
+    const std::size_t start = text.rfind('\n', end);
+    return text.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1) + 1);
+}
+
+TEST(CliRun, OutcomesSummaryAndExitStatuses) {
+    testing::TTempDir dir;
+    Picture().SaveToFile(dir.File("a.bmp"));
+    Picture().SaveToFile(dir.File("b.bmp"));
+    const std::string common = "--output-dir out --format bmp --size none --naming keep ";
+    const TCliResult first = RunCli(dir, common + "a.bmp");
+    EXPECT_EQ(first.status, 0);
+    EXPECT_NE(first.errors.find("written: a.bmp -> out/a.bmp\n"), std::string::npos) << first.errors;
+    EXPECT_EQ(LastLine(first.errors), "1 written, 0 skipped, 0 failed");
+
+    // An output that exists is kept under the default policy, and that is a success.
+    const TCliResult kept = RunCli(dir, common + "a.bmp b.bmp");
+    EXPECT_EQ(kept.status, 0);
+    EXPECT_NE(kept.errors.find("skipped: a.bmp: the output exists and was kept"), std::string::npos) << kept.errors;
+    EXPECT_EQ(LastLine(kept.errors), "1 written, 1 skipped, 0 failed");
+
+    // A name no reader takes, and a resize failure that used to print nothing.
+    testing::WriteFileBytes(dir.File("c.xyz"), {1});
+    const TCliResult failed = RunCli(dir, "--output-dir out2 --format bmp --size pixels:1 a.bmp c.xyz");
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_NE(failed.errors.find("failed: a.bmp: cannot resize: "), std::string::npos) << failed.errors;
+    EXPECT_NE(failed.errors.find("failed: c.xyz: no reader takes the extension .xyz"), std::string::npos) << failed.errors;
+    EXPECT_EQ(LastLine(failed.errors), "0 written, 0 skipped, 2 failed");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out2/c.bmp")));
+}
+
+TEST(CliRun, ReportHasOneJsonLinePerSourceInListOrder) {
+    testing::TTempDir dir;
+    TBitmap picture = Picture();
+    picture.SetSize(40, 20);
+    picture.SaveToFile(dir.File("a b.bmp"));
+    testing::WriteFileBytes(dir.File("bad.bmp"), {'B', 'M'});
+    const TCliResult result =
+        RunCli(dir, "--output-dir out --format png --size pixels:10 --report report.jsonl 'a b.bmp' bad.bmp gone.bmp");
+    EXPECT_EQ(result.status, 1);
+    std::ifstream in(dir.File("report.jsonl"));
+    std::vector<nlohmann::json> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(nlohmann::json::parse(line));
+    ASSERT_EQ(lines.size(), 3u);
+    const nlohmann::json& written = lines[0];
+    EXPECT_EQ(written["source"], "a b.bmp");
+    EXPECT_EQ(written["outcome"], "written");
+    EXPECT_EQ(written["output"], "out/a b_thumb.png");
+    EXPECT_TRUE(written["error"].is_null());
+    EXPECT_EQ(written["width"], 40);
+    EXPECT_EQ(written["height"], 20);
+    EXPECT_EQ(written["output_width"], 10);
+    EXPECT_EQ(written["output_height"], 5);
+    EXPECT_EQ(written["bytes"], std::filesystem::file_size(dir.File("out/a b_thumb.png")));
+    EXPECT_GE(written["ms"].get<double>(), 0.0);
+    for (const nlohmann::json& line : {lines[1], lines[2]}) {
+        EXPECT_EQ(line["outcome"], "failed");
+        EXPECT_TRUE(line["output"].is_null());
+        EXPECT_TRUE(line["error"].is_string());
+    }
+    EXPECT_EQ(lines[2]["source"], "gone.bmp");
+
+    const TCliResult toStdout = RunCli(dir, "--output-dir out3 --format png --report - 'a b.bmp' > stdout.txt");
+    EXPECT_EQ(toStdout.status, 0);
+    std::ifstream out(dir.File("stdout.txt"));
+    std::string line;
+    std::getline(out, line);
+    EXPECT_EQ(nlohmann::json::parse(line)["outcome"], "written");
+}
+
+TEST(CliRun, SourcesComeFromAListFileOrStandardInput) {
+    testing::TTempDir dir;
+    for (const char* name : {"a.bmp", "b c.bmp", "d.bmp"}) Picture().SaveToFile(dir.File(name));
+    testing::WriteFileBytes(dir.File("list.txt"), {'a', '.', 'b', 'm', 'p', '\r', '\n', '\n', 'b', ' ', 'c', '.', 'b', 'm', 'p', '\n'});
+    const std::string common = "--format bmp --size none --naming keep ";
+    EXPECT_EQ(RunCli(dir, "--output-dir one " + common + "--files-from list.txt d.bmp").status, 0);
+    EXPECT_EQ(Tree(dir.Path() / "one").size(), 3u);
+    const std::string piped = "cd '" + dir.Path().string() + "' && printf 'a.bmp\\0d.bmp\\0' | '" PICTORAND_CLI "' --output-dir two " +
+                              common + "--null --files-from - 2> /dev/null";
+    EXPECT_EQ(std::system(piped.c_str()), 0);
+    EXPECT_EQ(Tree(dir.Path() / "two").size(), 2u);
+    EXPECT_EQ(RunCli(dir, "--output-dir four " + common + "--files-from missing.txt").status, 2);
+}
+
+TEST(CliRun, InterruptStopsBetweenFilesWithStatus130) {
+    testing::TTempDir dir;
+    Picture().SaveToFile(dir.File("a.bmp"));
+    // The list comes from a pipe that stays open, so the program is still reading it
+    // when the interrupt arrives.
+    std::ofstream(dir.File("interrupt.sh")) << "cd '" << dir.Path().string() << "'\n"
+                                            << "mkfifo list\n"
+                                            << "'" PICTORAND_CLI "' --output-dir out --format bmp --files-from list 2> err.txt &\n"
+                                            << "pid=$!\n"
+                                            << "exec 3> list\n"
+                                            << "printf 'a.bmp\\n' >&3\n"
+                                            << "sleep 1\n"
+                                            << "kill -INT $pid\n"
+                                            << "wait $pid\n"
+                                            << "echo $? > status.txt\n"
+                                            << "exec 3>&-\n";
+    ASSERT_EQ(std::system(("bash '" + dir.File("interrupt.sh") + "'").c_str()), 0);
+    std::ifstream status(dir.File("status.txt"));
+    int code = 0;
+    status >> code;
+    EXPECT_EQ(code, 130);
+    std::ifstream errors(dir.File("err.txt"));
+    std::stringstream text;
+    text << errors.rdbuf();
+    EXPECT_NE(text.str().find("failed: a.bmp: not converted: the run was interrupted"), std::string::npos) << text.str();
+    EXPECT_EQ(LastLine(text.str()), "0 written, 0 skipped, 1 failed");
+    EXPECT_TRUE(!std::filesystem::exists(dir.Path() / "out") || std::filesystem::is_empty(dir.Path() / "out"));
+}
+
+TEST(CliRun, HelpNamesEveryDefaultAndNamingExample) {
+    testing::TTempDir dir;
+    const TCliResult help = RunCli(dir, "--help > help.txt");
+    EXPECT_EQ(help.status, 0);
+    std::ifstream in(dir.File("help.txt"));
+    std::stringstream text;
+    text << in.rdbuf();
+    for (const char* expected : {"(default jpg)", "(default pixels:100)", "(default lanczos3)", "(default 60)", "(default thumb)",
+                                 "never (default)", "(default bottom-left)", "(default 400)", "photo_thumb.jpg", "1.jpg, 2.jpg",
+                                 "photo_TEXT.jpg", "TEXT_1.jpg", "photo.jpg", "--files-from", "--report", "130"}) {
+        EXPECT_NE(text.str().find(expected), std::string::npos) << expected;
+    }
 }
 
 }  // namespace
