@@ -12,7 +12,8 @@ namespace {
 
 constexpr std::uint16_t TypeAscii = 2, TypeShort = 3, TypeLong = 4, TypeRational = 5;
 constexpr std::uint8_t Resolution[8] = {0x6D, 0x03, 0, 0, 0x0A, 0, 0, 0};  // 877 / 10
-constexpr char Software[10] = {'R', 'a', 's', 't', 'e', 'r', 'm', 'i', 'l', 'l'};
+// ASCII values end in a NUL, which counts.
+constexpr char Software[11] = {'R', 'a', 's', 't', 'e', 'r', 'm', 'i', 'l', 'l', '\0'};
 constexpr std::uint8_t BitsPerSample888[6] = {8, 0, 8, 0, 8, 0};
 
 class TTiffBuffer {
@@ -31,6 +32,10 @@ public:
     void U32(std::uint32_t v) {
         U16(v & 0xFFFF);
         U16(v >> 16);
+    }
+    // Values and the IFD begin on a word boundary.
+    void Align() {
+        if (Bytes.size() % 2) Bytes.push_back(0);
     }
     // One IFD entry; a SHORT value sits in the first two bytes of the value field.
     void Entry(std::uint16_t tag, std::uint16_t type, std::uint32_t count, std::uint32_t value) {
@@ -65,6 +70,7 @@ struct TIfdLayout {
     std::uint32_t Software;
     bool PlanarConfiguration;
     std::uint32_t ColorMapCount;  // 0 without a colour map
+    std::uint32_t ColorMap;       // its offset
 };
 
 void WriteIfd(TTiffBuffer& out, std::uint32_t width, std::uint32_t height, const TIfdLayout& layout) {
@@ -83,9 +89,12 @@ void WriteIfd(TTiffBuffer& out, std::uint32_t width, std::uint32_t height, const
     out.Entry(283, TypeRational, 1, layout.YResolution);
     if (layout.PlanarConfiguration) out.Entry(284, TypeShort, 1, 1);
     out.Entry(296, TypeShort, 1, 2);
-    out.Entry(305, TypeAscii, 10, layout.Software);
-    if (layout.ColorMapCount) out.Entry(320, TypeShort, layout.ColorMapCount, 8);
+    out.Entry(305, TypeAscii, sizeof Software, layout.Software);
+    if (layout.ColorMapCount) out.Entry(320, TypeShort, layout.ColorMapCount, layout.ColorMap);
 }
+
+bool IsBlack(const TRGBQuad& c) { return c.Red == 0 && c.Green == 0 && c.Blue == 0; }
+bool IsWhite(const TRGBQuad& c) { return c.Red == 255 && c.Green == 255 && c.Blue == 255; }
 
 }  // namespace
 
@@ -101,7 +110,7 @@ void WriteTiffStream(TStream& stream, const TBitmap& bitmap) {
         source = &converted;
     }
     const int bits = BitsPerPixel(source->PixelFormat());
-    auto width = static_cast<std::uint32_t>(source->Width());
+    const auto width = static_cast<std::uint32_t>(source->Width());
     const auto height = static_cast<std::uint32_t>(source->Height());
     TTiffBuffer out;
     out.Put("II", 2);
@@ -127,12 +136,27 @@ void WriteTiffStream(TStream& stream, const TBitmap& bitmap) {
 
     TIfdLayout layout{};
     auto putResolutionsAndSoftware = [&] {
+        out.Align();
         layout.XResolution = out.Offset();
         out.Put(Resolution, 8);
         layout.YResolution = out.Offset();
         out.Put(Resolution, 8);
         layout.Software = out.Offset();
-        out.Put(Software, 10);
+        out.Put(Software, sizeof Software);
+    };
+    // The colour map: red, then green, then blue entries, 0..255 scaled to 0..65535.
+    auto putColorMap = [&](std::size_t entries) {
+        out.Align();
+        layout.ColorMap = out.Offset();
+        const TPalette& palette = source->Palette();
+        for (int channel = 0; channel < 3; ++channel) {
+            for (std::size_t i = 0; i < entries; ++i) {
+                const TRGBQuad e = i < palette.size() ? palette[i] : TRGBQuad{};
+                const std::uint8_t c = channel == 0 ? e.Red : channel == 1 ? e.Green : e.Blue;
+                out.U16(static_cast<std::uint32_t>(c) * 257);
+            }
+        }
+        layout.ColorMapCount = static_cast<std::uint32_t>(3 * entries);
     };
     if (bits == 1) {
         const std::size_t bytesPerRow = (width + 7) / 8;
@@ -140,21 +164,24 @@ void WriteTiffStream(TStream& stream, const TBitmap& bitmap) {
         writeRows(bytesPerRow, false);
         putResolutionsAndSoftware();
         layout.BitsCount = layout.BitsValue = 1;
-        layout.Photometric = 1;
         layout.SamplesPerPixel = 1;
         layout.StripBytes = static_cast<std::uint32_t>(bytesPerRow * height);
-    } else if (bits == 4 || bits == 8) {
-        if (bits == 4) width = width / 4 * 4;  // the rightmost 1 to 3 columns are dropped
-        const std::size_t bytesPerRow = bits == 4 ? width / 2 : width;
-        const std::size_t entries = std::size_t{1} << bits;
+        // Black and white as min-is-black, white and black as min-is-white; any other
+        // pair of colours keeps its look as a palette picture.
         const TPalette& palette = source->Palette();
-        for (int channel = 0; channel < 3; ++channel) {
-            for (std::size_t i = 0; i < entries; ++i) {
-                const TRGBQuad e = i < palette.size() ? palette[i] : TRGBQuad{};
-                const std::uint8_t c = channel == 0 ? e.Red : channel == 1 ? e.Green : e.Blue;
-                out.U16(static_cast<std::uint32_t>(c) << 8);
-            }
+        const TRGBQuad first = palette.size() > 0 ? palette[0] : TRGBQuad{};
+        const TRGBQuad second = palette.size() > 1 ? palette[1] : TRGBQuad{};
+        if (IsBlack(first) && IsWhite(second)) {
+            layout.Photometric = 1;
+        } else if (IsWhite(first) && IsBlack(second)) {
+            layout.Photometric = 0;
+        } else {
+            layout.Photometric = 3;
+            putColorMap(2);
         }
+    } else if (bits == 4 || bits == 8) {
+        const std::size_t bytesPerRow = bits == 4 ? (width + 1) / 2 : width;
+        putColorMap(std::size_t{1} << bits);
         putResolutionsAndSoftware();
         layout.Pixels = out.Offset();
         writeRows(bytesPerRow, false);
@@ -163,16 +190,17 @@ void WriteTiffStream(TStream& stream, const TBitmap& bitmap) {
         layout.Photometric = 3;
         layout.SamplesPerPixel = 1;
         layout.StripBytes = static_cast<std::uint32_t>(bytesPerRow * height);
-        layout.ColorMapCount = static_cast<std::uint32_t>(3 * entries);
     } else {
-        // Fixed places: resolutions at 8 and 16, bits per sample at 24, software at 30, rows at 40.
+        // Fixed places: resolutions at 8 and 16, bits per sample at 24, software at 30, rows at 42.
         out.Put(Resolution, 8);
         out.Put(Resolution, 8);
         out.Put(BitsPerSample888, 6);
-        out.Put(Software, 10);
+        out.Put(Software, sizeof Software);
+        out.Align();
         writeRows(static_cast<std::size_t>(width) * 3, true);
-        layout = {3, 24, 2, 3, 40, width * height * 3, 8, 16, 30, true, 0};
+        layout = {3, 24, 2, 3, 42, width * height * 3, 8, 16, 30, true, 0, 0};
     }
+    out.Align();
     const std::uint32_t ifd = out.Offset();
     WriteIfd(out, width, height, layout);
     out.U32(0);
