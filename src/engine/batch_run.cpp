@@ -216,6 +216,12 @@ bool TBatchRun::Finish(TPreparedFile& file, int remaining, TRunSummary& summary)
     TWriteResult written;
     try {
         written = SaveResizeFiles(file, runningNumber_, Context(), host_, writtenThisRun_);
+    } catch (const EFieldOverflow& error) {
+        // The picture does not fit the format; nothing was written, and the other files may.
+        outcome.Error = std::string("cannot write: ") + error.what();
+        report(TOutcome::Failed);
+        host_.ShowMessage(error.what(), {});
+        return remaining > 1 && host_.AskYesNo(TQuestion::ContinueAfterFailure, messages::ContinueProcessing);
     } catch (const std::exception& error) {
         // A failure while writing ends the run; the file is reported first.
         outcome.Error = std::string("cannot write: ") + error.what();

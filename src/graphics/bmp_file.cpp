@@ -6,6 +6,7 @@
 #include <string>
 
 #include "graphics/byte_reader.h"
+#include "graphics/byte_writer.h"
 #include "graphics/exceptions.h"
 #include "graphics/pixel_access.h"
 #include "graphics/raster_limits.h"
@@ -275,34 +276,18 @@ void WriteBmpStream(const TBitmap& bitmap, TStream& stream) {
         palette.resize(std::min<std::size_t>(palette.size(), std::size_t{1} << bits));
     }
     const bool bitFields = format == TPixelFormat::pf16bit;
-    const std::uint32_t tableBytes = static_cast<std::uint32_t>(palette.size() * 4 + (bitFields ? 12 : 0));
-    const std::uint32_t imageBytes = static_cast<std::uint32_t>(source->RowStride() * static_cast<std::size_t>(source->Height()));
-    const std::uint32_t offBits = static_cast<std::uint32_t>(FileHeaderSize + 40 + tableBytes);
+    const std::int64_t tableBytes = static_cast<std::int64_t>(palette.size() * 4 + (bitFields ? 12 : 0));
+    const std::int64_t imageBytes = static_cast<std::int64_t>(source->RowStride()) * source->Height();
+    const std::int64_t offBits = FileHeaderSize + 40 + tableBytes;
 
-    std::vector<std::uint8_t> header;
-    auto u16 = [&](std::uint32_t v) { header.push_back(static_cast<std::uint8_t>(v)); header.push_back(static_cast<std::uint8_t>(v >> 8)); };
-    auto u32 = [&](std::uint32_t v) { u16(v & 0xFFFF); u16(v >> 16); };
-    header.push_back('B');
-    header.push_back('M');
-    u32(offBits + imageBytes);
-    u32(0);
-    u32(offBits);
-    u32(40);
-    u32(static_cast<std::uint32_t>(source->Width()));
-    u32(static_cast<std::uint32_t>(source->Height()));
-    u16(1);
-    u16(static_cast<std::uint32_t>(bits));
-    u32(bitFields ? BI_BITFIELDS : BI_RGB);
-    u32(imageBytes);
-    u32(0);
-    u32(0);
-    u32(static_cast<std::uint32_t>(palette.size()));
-    u32(0);
-    if (bitFields) {
-        u32(0xF800);
-        u32(0x07E0);
-        u32(0x001F);
-    }
+    std::vector<std::uint8_t> header{'B', 'M'};
+    TByteWriter fields("BMP", header);
+    fields.U32LE(offBits + imageBytes, "file size").U32LE(0, "reserved").U32LE(offBits, "pixel offset");
+    fields.U32LE(40, "header size").I32LE(source->Width(), "width").I32LE(source->Height(), "height");
+    fields.U16LE(1, "planes").U16LE(bits, "bits per pixel").U32LE(bitFields ? BI_BITFIELDS : BI_RGB, "compression");
+    fields.U32LE(imageBytes, "image size").U32LE(0, "horizontal resolution").U32LE(0, "vertical resolution");
+    fields.U32LE(static_cast<std::int64_t>(palette.size()), "colour count").U32LE(0, "important colours");
+    if (bitFields) fields.U32LE(0xF800, "red mask").U32LE(0x07E0, "green mask").U32LE(0x001F, "blue mask");
     for (const TRGBQuad& e : palette) {
         header.push_back(e.Blue);
         header.push_back(e.Green);

@@ -42,6 +42,8 @@ PICTORAND_EXCEPTION(EInvalidGraphic, Exception);
 PICTORAND_EXCEPTION(EInvalidGraphicOperation, Exception);
 PICTORAND_EXCEPTION(EColorConversionError, Exception);
 PICTORAND_EXCEPTION(EGraphicCompression, Exception);
+// A value a writer would have to cut to fit its field in the file.
+PICTORAND_EXCEPTION(EFieldOverflow, Exception);
 
 #undef PICTORAND_EXCEPTION
 

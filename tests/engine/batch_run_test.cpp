@@ -359,5 +359,21 @@ TEST_F(BatchRun, SourcesARunDoesNotReachFailWithTheReason) {
                                                                    "failed: not converted: the run was interrupted"}));
 }
 
+TEST_F(BatchRun, APictureTooLargeForItsFormatFailsAloneWithTheFieldNamed) {
+    settings_.Settings().Format = OutputFormat::Gif;
+    settings_.Settings().Naming = NamingMode::KeepName;
+    TBitmap wide;
+    wide.SetPixelFormat(TPixelFormat::pf8bit);
+    wide.SetSize(70000, 1);
+    wide.SaveToFile(dir_.File("wide.bmp"));
+    const TRunSummary summary = Run({dir_.File("wide.bmp"), Good("b.bmp")});
+    EXPECT_EQ(Kinds(host_.Outcomes),
+              (std::vector<std::string>{"failed: cannot write: Cannot write GIF: the screen width 70000 does not fit its field, which "
+                                        "holds 0 to 65535",
+                                        "written"}));
+    EXPECT_EQ(Outputs(), (std::vector<std::string>{"b.gif"})) << "nothing of the wide picture is left";
+    EXPECT_FALSE(summary.Escaped);
+}
+
 }  // namespace
 }  // namespace pictorand

@@ -5,6 +5,7 @@
 
 #include "formats/gif/gif_lzw.h"
 #include "formats/gif/gif_palette.h"
+#include "graphics/byte_writer.h"
 #include "graphics/pixel_access.h"
 
 #include "formats/gif/gif_blocks.h"
@@ -14,11 +15,6 @@ namespace pictorand {
 using namespace gif;
 
 namespace {
-
-void PutU16(std::vector<std::uint8_t>& out, int value) {
-    out.push_back(static_cast<std::uint8_t>(value));
-    out.push_back(static_cast<std::uint8_t>(value >> 8));
-}
 
 void PutLines(std::vector<std::uint8_t>& out, const std::vector<std::string>& lines) {
     for (const std::string& line : lines) {
@@ -103,8 +99,8 @@ void TGIFImage::SaveToStream(TStream& stream) {
 
     std::vector<std::uint8_t> out = {'G', 'I', 'F', '8', static_cast<std::uint8_t>(Version == 2 ? '9' : '7'), 'a'};
     UpdateScreenSize();
-    PutU16(out, ScreenWidth);
-    PutU16(out, ScreenHeight);
+    TByteWriter fields("GIF", out);
+    fields.U16LE(ScreenWidth, "screen width").U16LE(ScreenHeight, "screen height");
     std::uint8_t packed = 0;
     if (data.Global.Count > 0) {
         const int c = Log2(data.Global.Count);
@@ -140,10 +136,8 @@ void TGIFImage::SaveToStream(TStream& stream) {
         }
         const TGIFItem& item = *frame.Item;
         out.push_back(ImageSeparator);
-        PutU16(out, frame.Left);
-        PutU16(out, frame.Top);
-        PutU16(out, item.Width);
-        PutU16(out, item.Height);
+        fields.U16LE(frame.Left, "frame's left edge").U16LE(frame.Top, "frame's top edge");
+        fields.U16LE(item.Width, "width").U16LE(item.Height, "height");
         std::uint8_t descriptor = 0;
         if (frame.HasLocalTable) descriptor = static_cast<std::uint8_t>(0x80 + (item.Bits - 1));
         if (frame.Interlaced) descriptor |= 0x40;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "graphics/byte_writer.h"
 #include "graphics/file_stream.h"
 #include "graphics/raster_limits.h"
 
@@ -28,14 +29,6 @@ std::string Upper(std::string_view text) {
     return out;
 }
 
-void PutU16(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    out.push_back(static_cast<std::uint8_t>(v));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-void PutU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    PutU16(out, v & 0xFFFF);
-    PutU16(out, v >> 16);
-}
 
 }  // namespace
 
@@ -162,26 +155,16 @@ void TICOLoader::WriteImage(TStream& stream, std::string_view extension, const T
             }
         }
     }
-    const std::uint32_t imageBytes = static_cast<std::uint32_t>(40 + table.size() * 4 + xorBitmap.size() + andMask.size());
+    const std::size_t imageBytes = 40 + table.size() * 4 + xorBitmap.size() + andMask.size();
     std::vector<std::uint8_t> out;
-    PutU16(out, 0);
-    PutU16(out, type);
-    PutU16(out, 1);
-    out.push_back(static_cast<std::uint8_t>(width));
-    out.push_back(static_cast<std::uint8_t>(height));
-    out.push_back(static_cast<std::uint8_t>(bits == 4 ? 16 : 0));
-    out.push_back(0);
-    PutU16(out, HotSpotX);
-    PutU16(out, HotSpotY);
-    PutU32(out, imageBytes);
-    PutU32(out, 6 + 16);
-    PutU32(out, 40);
-    PutU32(out, static_cast<std::uint32_t>(width));
-    PutU32(out, static_cast<std::uint32_t>(2 * height));
-    PutU16(out, 1);
-    PutU16(out, static_cast<std::uint32_t>(bits));
-    PutU32(out, 0);
-    PutU32(out, static_cast<std::uint32_t>(xorBitmap.size() + andMask.size()));
+    TByteWriter fields("ICO", out);
+    fields.U16LE(0, "reserved").U16LE(type, "type").U16LE(1, "image count");
+    fields.U8(width, "width").U8(height, "height").U8(bits == 4 ? 16 : 0, "colour count").U8(0, "reserved");
+    fields.U16LE(HotSpotX, "hot spot x").U16LE(HotSpotY, "hot spot y");
+    fields.U32LE(static_cast<std::int64_t>(imageBytes), "image size").U32LE(6 + 16, "image offset");
+    fields.U32LE(40, "header size").I32LE(width, "width").I32LE(2 * static_cast<std::int64_t>(height), "height");
+    fields.U16LE(1, "planes").U16LE(bits, "bits per pixel").U32LE(0, "compression");
+    fields.U32LE(static_cast<std::int64_t>(xorBitmap.size() + andMask.size()), "pixel data size");
     out.resize(out.size() + 16, 0);
     for (const TRGBQuad& e : table) out.insert(out.end(), {e.Blue, e.Green, e.Red, 0});
     out.insert(out.end(), xorBitmap.begin(), xorBitmap.end());

@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 
+#include "graphics/byte_writer.h"
 #include "graphics/exceptions.h"
 #include "graphics/file_stream.h"
 #include "graphics/pixel_access.h"
@@ -12,7 +13,6 @@ namespace pictorand {
 namespace {
 
 constexpr int MaxRun = 63;
-constexpr std::string_view TooLarge = "The image is too large for a PCX file";
 
 struct TLayout {
     std::uint8_t BitsPerPlane;
@@ -54,35 +54,33 @@ std::vector<std::uint8_t> EncodePcxPlane(std::span<const std::uint8_t> plane) {
 
 void WritePcxStream(TStream& stream, const TBitmap& bitmap, int layout) {
     const int width = bitmap.Width(), height = bitmap.Height();
-    // The header's 16-bit fields cannot describe a larger image.
-    if (width > 65535 || height > 65535) throw EInvalidGraphicOperation(std::string(TooLarge));
     const TLayout l = LayoutFor(layout);
 
     std::array<TRGBQuad, 256> palette{};
     for (std::size_t i = 0; i < bitmap.Palette().size() && i < 256; ++i) palette[i] = bitmap.Palette()[i];
     const std::size_t bytesPerLine = l.BitsPerPlane == 1 ? (static_cast<std::size_t>(width) + 7) / 8 : static_cast<std::size_t>(width);
 
-    std::array<std::uint8_t, 128> header{};
-    auto put16 = [&header](std::size_t at, int v) {
-        header[at] = static_cast<std::uint8_t>(v);
-        header[at + 1] = static_cast<std::uint8_t>(v >> 8);
-    };
+    std::vector<std::uint8_t> header(128, 0);
+    TByteWriter fields("PCX", header);
+    auto put16 = [&fields](std::size_t at, std::int64_t v, std::string_view field) { fields.U16LEAt(at, v, field); };
     header[0] = 0x0A;
     header[1] = 5;
     header[2] = 1;
     header[3] = l.BitsPerPlane;
-    put16(8, width - 1);
-    put16(10, height - 1);
-    put16(12, width);
-    put16(14, height);
+    // The last column and row are stored, so 65,536 would still fit; the resolution
+    // fields hold the width and height themselves and do not.
+    put16(8, width - 1, "last column");
+    put16(10, height - 1, "last row");
+    put16(12, width, "width");
+    put16(14, height, "height");
     for (std::size_t i = 0; i < 16; ++i) {
         header[16 + 3 * i] = SixBit(palette[i].Red);
         header[17 + 3 * i] = SixBit(palette[i].Green);
         header[18 + 3 * i] = SixBit(palette[i].Blue);
     }
     header[65] = l.Planes;
-    put16(66, static_cast<int>(bytesPerLine));
-    put16(68, 1);
+    put16(66, static_cast<std::int64_t>(bytesPerLine), "bytes per line");
+    put16(68, 1, "palette kind");
     stream.WriteBuffer(header.data(), header.size());
 
     const int bits = BitsPerPixel(bitmap.PixelFormat());

@@ -1,5 +1,7 @@
 #include "formats/png/png_object.h"
 
+#include "graphics/byte_writer.h"
+
 #include <zlib.h>
 
 #include <cstring>
@@ -21,9 +23,8 @@ constexpr std::string_view EmptyImage = "The image to be saved has no pixels.";
 constexpr int Adam7[7][4] = {{0, 8, 0, 8}, {4, 8, 0, 8}, {0, 4, 4, 8}, {2, 4, 0, 4},
                              {0, 2, 2, 4}, {1, 2, 0, 2}, {0, 1, 1, 2}};
 
-void PutU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(v >> shift));
-}
+// PNG's four-byte numbers other than the CRC hold at most 2^31 - 1.
+constexpr std::int64_t MaxPngNumber = 0x7FFFFFFF;
 
 // A deflate stream owned for one save.
 class TDeflater {
@@ -72,13 +73,15 @@ private:
 
 void WritePngChunk(TStream& stream, const char name[4], std::span<const std::uint8_t> data) {
     std::vector<std::uint8_t> head;
-    PutU32(head, static_cast<std::uint32_t>(data.size()));
+    TByteWriter fields("PNG", head);
+    fields.Check(static_cast<std::int64_t>(data.size()), 0, MaxPngNumber, "chunk length");
+    fields.U32BE(static_cast<std::int64_t>(data.size()), "chunk length");
     head.insert(head.end(), name, name + 4);
     uLong crc = crc32(0, reinterpret_cast<const Bytef*>(name), 4);
     // zlib answers its initial value for a null buffer, so an empty chunk adds nothing.
     if (!data.empty()) crc = crc32(crc, data.data(), static_cast<uInt>(data.size()));
     std::vector<std::uint8_t> tail;
-    PutU32(tail, static_cast<std::uint32_t>(crc));
+    TByteWriter(std::string_view("PNG"), tail).U32BE(static_cast<std::int64_t>(crc), "CRC");
     stream.WriteBuffer(head);
     stream.WriteBuffer(data);
     stream.WriteBuffer(tail);
@@ -194,8 +197,10 @@ void TPNGObject::SaveToStream(TStream& stream) {
         switch (chunk.Kind) {
             case TChunkKind::IHDR: {
                 std::vector<std::uint8_t> data;
-                PutU32(data, header_.Width);
-                PutU32(data, header_.Height);
+                TByteWriter fields("PNG", data);
+                fields.Check(header_.Width, 1, MaxPngNumber, "width");
+                fields.Check(header_.Height, 1, MaxPngNumber, "height");
+                fields.U32BE(header_.Width, "width").U32BE(header_.Height, "height");
                 data.insert(data.end(), {header_.BitDepth, header_.ColorType, header_.CompressionMethod,
                                          header_.FilterMethod, static_cast<std::uint8_t>(InterlaceMode)});
                 WritePngChunk(stream, "IHDR", data);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "graphics/byte_reader.h"
+#include "graphics/byte_writer.h"
 #include "formats/common/decoders.h"
 
 namespace pictorand {
@@ -190,10 +191,9 @@ void TTargaGraphic::SaveToStream(TStream& stream) {
     out[5] = 0x00;
     out[6] = 0x01;  // 256 colour-map entries
     out[7] = 24;
-    out[12] = static_cast<std::uint8_t>(image.Width());
-    out[13] = static_cast<std::uint8_t>(image.Width() >> 8);
-    out[14] = static_cast<std::uint8_t>(image.Height());
-    out[15] = static_cast<std::uint8_t>(image.Height() >> 8);
+    TByteWriter fields("TGA", out);
+    fields.U16LEAt(12, image.Width(), "width");
+    fields.U16LEAt(14, image.Height(), "height");
     out[16] = static_cast<std::uint8_t>(bytesPerPixel * 8);
     // Rows lie bottom-up, so row 0 is at the higher address: the file starts at the top.
     out[17] = image.Height() < 2 || image.ScanLine(0) > image.ScanLine(1) ? 0x20 : 0;

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "graphics/byte_writer.h"
 #include "graphics/file_stream.h"
 #include "graphics/pixel_access.h"
 
@@ -19,61 +20,59 @@ constexpr std::uint8_t BitsPerSample888[6] = {8, 0, 8, 0, 8, 0};
 class TTiffBuffer {
 public:
     std::vector<std::uint8_t> Bytes;
-    std::uint32_t Offset() const { return static_cast<std::uint32_t>(Bytes.size()); }
+    std::int64_t Offset() const { return static_cast<std::int64_t>(Bytes.size()); }
     void Put(const void* data, std::size_t size) {
         const std::size_t at = Bytes.size();
         Bytes.resize(at + size);
         std::memcpy(Bytes.data() + at, data, size);
     }
-    void U16(std::uint32_t v) {
-        Bytes.push_back(static_cast<std::uint8_t>(v));
-        Bytes.push_back(static_cast<std::uint8_t>(v >> 8));
-    }
-    void U32(std::uint32_t v) {
-        U16(v & 0xFFFF);
-        U16(v >> 16);
-    }
+    void U16(std::int64_t v, std::string_view field = "value") { fields_.U16LE(v, field); }
+    void U32(std::int64_t v, std::string_view field = "value") { fields_.U32LE(v, field); }
     // Values and the IFD begin on a word boundary.
     void Align() {
         if (Bytes.size() % 2) Bytes.push_back(0);
     }
     // One IFD entry; a SHORT value sits in the first two bytes of the value field.
-    void Entry(std::uint16_t tag, std::uint16_t type, std::uint32_t count, std::uint32_t value) {
+    void Entry(std::uint16_t tag, std::uint16_t type, std::int64_t count, std::int64_t value) {
+        const std::string field = "value of tag " + std::to_string(tag);
         U16(tag);
         U16(type);
-        U32(count);
+        U32(count, field);
         if (type == TypeShort && count == 1) {
-            U16(value);
+            U16(value, field);
             U16(0);
         } else {
-            U32(value);
+            U32(value, field);
         }
     }
     // Width and height fit a SHORT up to 65535; larger values go in as LONG, which TIFF
     // allows for these tags.
-    void SizeEntry(std::uint16_t tag, std::uint32_t value) {
+    void SizeEntry(std::uint16_t tag, std::int64_t value) {
         if (value > 65535) Entry(tag, TypeLong, 1, value);
         else Entry(tag, TypeShort, 1, value);
     }
+
+private:
+    TByteWriter fields_{"TIFF", Bytes};
 };
 
 // What differs between the layouts' IFDs; every layout writes its entries in tag order.
 struct TIfdLayout {
-    std::uint32_t BitsCount;  // 1, or 3 with the value pointing at three SHORTs
-    std::uint32_t BitsValue;
-    std::uint32_t Photometric;
-    std::uint32_t SamplesPerPixel;
-    std::uint32_t Pixels;  // offset of the first row
-    std::uint32_t StripBytes;
-    std::uint32_t XResolution;  // offsets of the two rationals and the software name
-    std::uint32_t YResolution;
-    std::uint32_t Software;
+    std::int64_t BitsCount;  // 1, or 3 with the value pointing at three SHORTs
+    std::int64_t BitsValue;
+    std::int64_t Photometric;
+    std::int64_t SamplesPerPixel;
+    std::int64_t Pixels;  // offset of the first row
+    std::int64_t StripBytes;
+    std::int64_t XResolution;  // offsets of the two rationals and the software name
+    std::int64_t YResolution;
+    std::int64_t Software;
     bool PlanarConfiguration;
-    std::uint32_t ColorMapCount;  // 0 without a colour map
-    std::uint32_t ColorMap;       // its offset
+    std::int64_t ColorMapCount;  // 0 without a colour map
+    std::int64_t ColorMap;       // its offset
 };
 
-void WriteIfd(TTiffBuffer& out, std::uint32_t width, std::uint32_t height, const TIfdLayout& layout) {
+void WriteIfd(TTiffBuffer& out, std::int64_t width, std::int64_t height, const TIfdLayout& layout) {
     out.U16(14 + (layout.PlanarConfiguration ? 1 : 0) + (layout.ColorMapCount ? 1 : 0));
     out.Entry(254, TypeLong, 1, 0);
     out.SizeEntry(256, width);
@@ -156,7 +155,7 @@ void WriteTiffStream(TStream& stream, const TBitmap& bitmap) {
                 out.U16(static_cast<std::uint32_t>(c) * 257);
             }
         }
-        layout.ColorMapCount = static_cast<std::uint32_t>(3 * entries);
+        layout.ColorMapCount = static_cast<std::int64_t>(3 * entries);
     };
     if (bits == 1) {
         const std::size_t bytesPerRow = (width + 7) / 8;
@@ -165,7 +164,7 @@ void WriteTiffStream(TStream& stream, const TBitmap& bitmap) {
         putResolutionsAndSoftware();
         layout.BitsCount = layout.BitsValue = 1;
         layout.SamplesPerPixel = 1;
-        layout.StripBytes = static_cast<std::uint32_t>(bytesPerRow * height);
+        layout.StripBytes = static_cast<std::int64_t>(bytesPerRow) * height;
         // Black and white as min-is-black, white and black as min-is-white; any other
         // pair of colours keeps its look as a palette picture.
         const TPalette& palette = source->Palette();
@@ -186,10 +185,10 @@ void WriteTiffStream(TStream& stream, const TBitmap& bitmap) {
         layout.Pixels = out.Offset();
         writeRows(bytesPerRow, false);
         layout.BitsCount = 1;
-        layout.BitsValue = static_cast<std::uint32_t>(bits);
+        layout.BitsValue = bits;
         layout.Photometric = 3;
         layout.SamplesPerPixel = 1;
-        layout.StripBytes = static_cast<std::uint32_t>(bytesPerRow * height);
+        layout.StripBytes = static_cast<std::int64_t>(bytesPerRow) * height;
     } else {
         // Fixed places: resolutions at 8 and 16, bits per sample at 24, software at 30, rows at 42.
         out.Put(Resolution, 8);
@@ -198,13 +197,13 @@ void WriteTiffStream(TStream& stream, const TBitmap& bitmap) {
         out.Put(Software, sizeof Software);
         out.Align();
         writeRows(static_cast<std::size_t>(width) * 3, true);
-        layout = {3, 24, 2, 3, 42, width * height * 3, 8, 16, 30, true, 0, 0};
+        layout = {3, 24, 2, 3, 42, std::int64_t{width} * height * 3, 8, 16, 30, true, 0, 0};
     }
     out.Align();
-    const std::uint32_t ifd = out.Offset();
+    const std::int64_t ifd = out.Offset();
     WriteIfd(out, width, height, layout);
     out.U32(0);
-    for (int i = 0; i < 4; ++i) out.Bytes[4 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(ifd >> (8 * i));
+    TByteWriter(std::string_view("TIFF"), out.Bytes).U32LEAt(4, ifd, "IFD offset");
     stream.WriteBuffer(out.Bytes);
 }
 

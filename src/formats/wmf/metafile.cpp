@@ -7,6 +7,7 @@
 #include "graphics/bitmap.h"
 #include "graphics/bmp_file.h"
 #include "graphics/byte_reader.h"
+#include "graphics/byte_writer.h"
 #include "graphics/exceptions.h"
 #include "formats/wmf/metafile_records.h"
 #include "graphics/raster_limits.h"
@@ -16,24 +17,11 @@ namespace pictorand {
 namespace {
 
 constexpr std::string_view InvalidMetafile = "Metafile is not valid";
-constexpr std::string_view TooLargeForMetafile = "Image is too large for a metafile";
 constexpr std::size_t PlaceableHeaderSize = 22;
 constexpr std::size_t MetaHeaderSize = 18;
 constexpr std::size_t MaxMetafileBytes = std::size_t{1} << 28;
 
 using TWmfReader = TByteReader<EInvalidGraphic>;
-
-struct TBytesWriter {
-    std::vector<std::uint8_t> bytes;
-    void U16(std::uint32_t v) {
-        bytes.push_back(static_cast<std::uint8_t>(v));
-        bytes.push_back(static_cast<std::uint8_t>(v >> 8));
-    }
-    void U32(std::uint32_t v) {
-        U16(v & 0xFFFF);
-        U16(v >> 16);
-    }
-};
 
 std::uint16_t Checksum(std::span<const std::uint8_t> header) {
     std::uint16_t sum = 0;
@@ -114,30 +102,30 @@ void TMetafile::LoadFromStream(TStream& stream) {
 }
 
 void TMetafile::SaveToStream(TStream& stream) {
-    TBytesWriter out;
-    out.U32(PlaceableKey);
-    out.U16(0);
-    out.U16(static_cast<std::uint16_t>(bounds_.Left));
-    out.U16(static_cast<std::uint16_t>(bounds_.Top));
-    out.U16(static_cast<std::uint16_t>(bounds_.Right));
-    out.U16(static_cast<std::uint16_t>(bounds_.Bottom));
-    out.U16(static_cast<std::uint16_t>(inch_));
-    out.U32(0);
-    out.U16(Checksum(out.bytes));
-    out.U16(1);                          // metafile in memory
-    out.U16(MetaHeaderSize / 2);         // header words
-    out.U16(0x0300);                     // version
-    out.U32(static_cast<std::uint32_t>((MetaHeaderSize + records_.size()) / 2));
-    out.U16(objectCount_);
-    out.U32(largestRecord_);
-    out.U16(0);
-    stream.WriteBuffer(out.bytes);
+    std::vector<std::uint8_t> bytes;
+    TByteWriter out("WMF", bytes);
+    out.U32LE(PlaceableKey, "key").U16LE(0, "handle");
+    out.I16LE(bounds_.Left, "left bound").I16LE(bounds_.Top, "top bound");
+    out.I16LE(bounds_.Right, "right bound").I16LE(bounds_.Bottom, "bottom bound");
+    out.U16LE(inch_, "units per inch").U32LE(0, "reserved");
+    out.U16LE(Checksum(bytes), "checksum");
+    out.U16LE(1, "kind");  // metafile in memory
+    out.U16LE(MetaHeaderSize / 2, "header words");
+    out.U16LE(0x0300, "version");
+    out.U32LE(static_cast<std::int64_t>((MetaHeaderSize + records_.size()) / 2), "size in words");
+    out.U16LE(objectCount_, "object count");
+    out.U32LE(largestRecord_, "largest record");
+    out.U16LE(0, "parameter count");
+    stream.WriteBuffer(bytes);
     stream.WriteBuffer(records_);
 }
 
 void TMetafile::RecordBitmap(const TBitmap& bitmap) {
+    std::vector<std::uint8_t> bytes;
+    TByteWriter out("WMF", bytes);
     // Bounds and extents are signed 16-bit numbers in the file.
-    if (bitmap.Width() > INT16_MAX || bitmap.Height() > INT16_MAX) throw EInvalidGraphic(std::string(TooLargeForMetafile));
+    out.Check(bitmap.Width(), 0, INT16_MAX, "width");
+    out.Check(bitmap.Height(), 0, INT16_MAX, "height");
     TMemoryStream file;
     WriteBmpStream(bitmap, file);
     // The record carries the device-independent bitmap without its 14-byte file header.
@@ -145,33 +133,32 @@ void TMetafile::RecordBitmap(const TBitmap& bitmap) {
     const auto w = static_cast<std::uint32_t>(bitmap.Width());
     const auto h = static_cast<std::uint32_t>(bitmap.Height());
 
-    TBytesWriter out;
-    auto record = [&](std::uint16_t function, std::initializer_list<std::uint16_t> params) {
-        out.U32(static_cast<std::uint32_t>(3 + params.size()));
-        out.U16(function);
-        for (std::uint16_t p : params) out.U16(p);
+    auto record = [&](std::uint16_t function, std::initializer_list<std::int64_t> params) {
+        out.U32LE(static_cast<std::int64_t>(3 + params.size()), "record size");
+        out.U16LE(function, "record function");
+        for (std::int64_t p : params) out.I16LE(p, "record parameter");
     };
     record(wmf::SetMapMode, {wmf::MapModeAnisotropic});
     record(wmf::SetWindowOrg, {0, 0});
-    record(wmf::SetWindowExt, {static_cast<std::uint16_t>(h), static_cast<std::uint16_t>(w)});
-    const std::uint32_t blitWords = static_cast<std::uint32_t>(3 + 2 + 9 + (dib.size() + 1) / 2);
-    out.U32(blitWords);
-    out.U16(wmf::StretchDib);
-    out.U32(wmf::SourceCopy);
-    out.U16(0);  // colours are RGB values
-    for (std::uint32_t v : {h, w, 0u, 0u, h, w, 0u, 0u}) out.U16(v);
-    out.bytes.insert(out.bytes.end(), dib.begin(), dib.end());
-    if (dib.size() & 1) out.bytes.push_back(0);
+    record(wmf::SetWindowExt, {h, w});
+    const auto blitWords = static_cast<std::int64_t>(3 + 2 + 9 + (dib.size() + 1) / 2);
+    out.U32LE(blitWords, "record size");
+    out.U16LE(wmf::StretchDib, "record function");
+    out.U32LE(wmf::SourceCopy, "raster operation");
+    out.U16LE(0, "colour use");  // colours are RGB values
+    for (std::int64_t v : {h, w, 0u, 0u, h, w, 0u, 0u}) out.I16LE(v, "extent");
+    out.Bytes(dib);
+    if (dib.size() & 1) bytes.push_back(0);
     record(wmf::Eof, {});
 
-    records_ = std::move(out.bytes);
+    records_ = std::move(bytes);
     bounds_ = {0, 0, static_cast<std::int16_t>(w), static_cast<std::int16_t>(h)};
     inch_ = ScreenUnitsPerInch;
     placeable_ = true;
     width_ = static_cast<int>(w);
     height_ = static_cast<int>(h);
     objectCount_ = 0;
-    largestRecord_ = blitWords;
+    largestRecord_ = static_cast<std::uint32_t>(blitWords);  // checked when written above
 }
 
 }  // namespace pictorand

@@ -56,7 +56,7 @@ TEST(PcxWriter, ReadBackAndRefusals) {
     huge.SetPixelFormat(TPixelFormat::pf1bit);
     huge.SetSize(70000, 1);
     TMemoryStream out;
-    EXPECT_THROW(WritePcxStream(out, huge, 4), EInvalidGraphicOperation);
+    EXPECT_THROW(WritePcxStream(out, huge, 4), EFieldOverflow);
 }
 
 TEST(PcxWriter, IndependentDecoderReadsWhatWeWrite) {

@@ -135,7 +135,7 @@ TEST(Metafile, PicturesBeyondSixteenBitBoundsAreRefused) {
     wide.SetPixelFormat(TPixelFormat::pf1bit);
     wide.SetSize(40000, 1);
     TMetafile metafile;
-    EXPECT_THROW(metafile.RecordBitmap(wide), EInvalidGraphic);
+    EXPECT_THROW(metafile.RecordBitmap(wide), EFieldOverflow);
 }
 
 TEST(Metafile, MalformedFilesAreRejected) {
