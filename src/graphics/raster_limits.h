@@ -31,4 +31,28 @@ constexpr std::optional<std::int64_t> CheckedSum(std::int64_t a, std::int64_t b,
     return a + b;
 }
 
+// The most picture bytes one byte of a file's data can become, by compression: a reader
+// refuses a picture its remaining data could not fill even at that rate, before it
+// allocates the raster.
+namespace expansion {
+inline constexpr std::int64_t Uncompressed = 1;
+// PackBits, PCX, Targa, PSP and BMP run lengths: at most 128 bytes from a 2-byte packet.
+inline constexpr std::int64_t RunLength = 128;
+// Deflate's longest match is 258 bytes for about a quarter of a byte: about 1032 to 1.
+inline constexpr std::int64_t Deflate = 1032;
+// A JPEG block of 64 samples needs a few bits; 4096 to 1 is beyond any real file.
+inline constexpr std::int64_t Jpeg = 4096;
+}  // namespace expansion
+
+// Small pictures load whatever their data, so that files cut short still load what
+// they hold.
+inline constexpr std::int64_t UnjustifiedBytesAllowed = 1 << 20;
+
+// Whether dataBytes expanding at most `rate` times can fill neededBytes.
+constexpr bool DataCanFill(std::int64_t neededBytes, std::int64_t dataBytes, std::int64_t rate) {
+    if (neededBytes <= UnjustifiedBytesAllowed) return true;
+    const auto most = CheckedProduct(dataBytes < 0 ? 0 : dataBytes, rate, INT64_MAX / 2);
+    return !most || neededBytes <= *most + UnjustifiedBytesAllowed;
+}
+
 }  // namespace pictorand

@@ -1,5 +1,7 @@
 #include "formats/common/graphic_ex.h"
 
+#include "graphics/raster_limits.h"
+
 namespace pictorand {
 
 std::string ReaderMessage(std::string_view pattern, std::string_view first, std::string_view second) {
@@ -33,6 +35,13 @@ void TGraphicExGraphic::BeginLoadWithHeader(TStream& stream, std::string_view fo
     }
     stream.SetPosition(basePosition_);
     if (!understood) throw EInvalidGraphic(ReaderMessage(reader_messages::InvalidFormat, formatName));
+}
+
+void TGraphicExGraphic::CheckDataCanFill(std::int64_t neededBytes, std::int64_t dataBytes, std::int64_t expansion,
+                                         std::string_view formatName) {
+    if (!DataCanFill(neededBytes, dataBytes, expansion)) {
+        throw EInvalidGraphic(ReaderMessage(reader_messages::TooLittleData, formatName));
+    }
 }
 
 TByteBuffer TGraphicExGraphic::PeekRemaining(TStream& stream, std::size_t limit) {

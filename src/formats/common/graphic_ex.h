@@ -21,6 +21,7 @@ inline constexpr std::string_view ExtraData = "Cannot load image. Extra compress
 inline constexpr std::string_view InvalidPalette = "Cannot load image. Palette in %s file is invalid.";
 inline constexpr std::string_view InvalidFormat = "Cannot load image. Invalid or unexpected %s image format.";
 inline constexpr std::string_view InvalidColorFormat = "Invalid color format in %s file.";
+inline constexpr std::string_view TooLittleData = "Cannot load image. The %s file holds too little data for the picture it claims.";
 inline constexpr std::string_view Preparing = "Preparing...";
 inline constexpr std::string_view Transfering = "Transfering...";
 inline constexpr std::string_view LoadingData = "Loading data...";
@@ -50,6 +51,10 @@ protected:
     // The rest of the stream, which stays where it was.
     static TByteBuffer PeekRemaining(TStream& stream, std::size_t limit);
     void ReportRow(int row);
+    // Refuses, with the format's name, a picture of neededBytes that dataBytes of the
+    // file could not fill at the compression's largest expansion.
+    static void CheckDataCanFill(std::int64_t neededBytes, std::int64_t dataBytes, std::int64_t expansion,
+                                 std::string_view formatName);
 
     TColorManager colorManager_;
     TImageProperties properties_;

@@ -133,8 +133,15 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
             stream.SetPosition(position);
         }
     }
-    SetSize(static_cast<int>(p.Width), static_cast<int>(p.Height));
     const std::size_t lineSize = static_cast<std::size_t>(h.Planes) * h.BytesPerLine;
+    {
+        std::int64_t data = stream.Size() - stream.Position();
+        if (format == TPixelFormat::pf8bit) data -= static_cast<std::int64_t>(PaletteBlockSize);
+        const auto claimed = CheckedProduct(static_cast<std::int64_t>(lineSize), p.Height, MaxRasterBytes);
+        CheckDataCanFill(claimed.value_or(MaxRasterBytes), data, h.Encoding == 1 ? expansion::RunLength : expansion::Uncompressed,
+                         FormatName);
+    }
+    SetSize(static_cast<int>(p.Width), static_cast<int>(p.Height));
     // Each row must hold the width's samples, or conversion would read past it.
     const std::size_t needed = fourPlanes ? 4 * ((p.Width + 7) / 8) : (static_cast<std::size_t>(p.Width) * p.BitsPerPixel + 7) / 8;
     if (lineSize < needed) throw EInvalidGraphic(ReaderMessage(reader_messages::InvalidColorFormat, ShortName));

@@ -335,6 +335,9 @@ void TPNGGraphic::DecodeImage(TStream& stream) {
     const std::size_t samples = colorType_ == 2 ? 3 : colorType_ == 4 ? 2 : colorType_ == 6 ? 4 : 1;
     if (!palette_.empty()) SetPalette(palette_);
     const std::uint32_t width = properties_.Width, height = properties_.Height;
+    const auto filtered = CheckedProduct(static_cast<std::int64_t>((static_cast<std::size_t>(width) * bitDepth_ + 7) / 8 * samples + 1),
+                                         height, MaxRasterBytes);
+    CheckDataCanFill(filtered.value_or(MaxRasterBytes), stream.Size() - stream.Position(), expansion::Deflate, Png);
     SetSize(static_cast<int>(width), static_cast<int>(height));
     Fill(background_);
     if (transparent_) {

@@ -126,6 +126,9 @@ void TPSDGraphic::LoadFromStream(TStream& stream) {
             bytes.size()) {
         throw EReadError(std::string(messages::ReadError));
     }
+    CheckDataCanFill(static_cast<std::int64_t>((std::uint64_t{p.Width} * h.Depth + 7) / 8) * p.Height *
+                         std::min<std::uint32_t>(p.ChannelCount, 4),
+                     static_cast<std::int64_t>(bytes.size()), expansion::RunLength, FormatName);
     SetSize(static_cast<int>(p.Width), static_cast<int>(p.Height));
 
     // Colour mode data.

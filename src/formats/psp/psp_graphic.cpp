@@ -148,6 +148,11 @@ void TPSPGraphic::LoadFromStream(TStream& stream) {
     SetPixelFormat(cm.PixelFormatForTarget());
     cm.CheckLayout(PixelFormat());
     if (p.ColorScheme == TColorScheme::Gray) SetPalette(cm.CreateGrayscalePalette(false));
+    const std::int64_t rate = p.Compression == TCompressionKind::None  ? expansion::Uncompressed
+                              : p.Compression == TCompressionKind::Rle ? expansion::RunLength
+                                                                       : expansion::Deflate;
+    CheckDataCanFill(static_cast<std::int64_t>(p.Width) * p.Height * p.SamplesPerPixel * ((p.BitsPerSample + 7) / 8),
+                     static_cast<std::int64_t>(bytes.size()), rate, FormatName);
     SetSize(static_cast<int>(p.Width), static_cast<int>(p.Height));
     Progress(TProgressStage::Ending, 0, {});
 

@@ -5,6 +5,7 @@
 
 #include "graphics/byte_reader.h"
 #include "graphics/byte_writer.h"
+#include "graphics/raster_limits.h"
 #include "formats/common/decoders.h"
 
 namespace pictorand {
@@ -141,6 +142,7 @@ void TTargaGraphic::LoadFromStream(TStream& stream) {
         static_cast<std::int64_t>(rowSize) * h.Height > stream.Size() - stream.Position()) {
         throw EReadError(std::string(messages::ReadError));
     }
+    CheckDataCanFill(static_cast<std::int64_t>(rowSize) * h.Height, stream.Size() - stream.Position(), expansion::RunLength, "TGA");
     SetSize(h.Width, h.Height);
     progressRect_ = {0, 0, Width(), 1};
     Progress(TProgressStage::Ending, 0, {});

@@ -278,6 +278,11 @@ void TTIFFGraphic::LoadFromStream(TStream& stream) {
         p.BitsPerSample == 0 || p.BitsPerSample > 16) {
         throw EInvalidGraphic(ReaderMessage(reader_messages::InvalidColorFormat, FormatName));
     }
+    if (const std::int64_t rate = MaxExpansion(); rate > 0) {
+        const std::int64_t rowBytes = (static_cast<std::int64_t>(p.BitsPerPixel) * p.Width + 7) / 8;
+        const auto claimed = CheckedProduct(rowBytes, p.Height, MaxRasterBytes);
+        CheckDataCanFill(claimed.value_or(MaxRasterBytes), static_cast<std::int64_t>(file_.size()), rate, FormatName);
+    }
     SetUpColors();
     const std::unique_ptr<TDecoder> decoder = CreateDecoder();
     // The decoder ends on every exit path, also when a strip fails.
@@ -298,6 +303,26 @@ void TTIFFGraphic::LoadFromStream(TStream& stream) {
     progressRect_ = {0, 0, Width(), 1};
     ReadStrips(decoder.get());
     Progress(TProgressStage::Ending, 100, {});
+}
+
+// The most decoded bytes one byte of the file's data can become under its compression;
+// 0 for a compression no decoder here reads, which is refused when the decoder is chosen.
+std::int64_t TTIFFGraphic::MaxExpansion() const {
+    const TImageProperties& p = properties_;
+    const std::int64_t rowBytes = (static_cast<std::int64_t>(p.BitsPerPixel) * p.Width + 7) / 8;
+    switch (p.Compression) {
+        case TCompressionKind::None: return expansion::Uncompressed;
+        case TCompressionKind::PackBits: return expansion::RunLength;
+        case TCompressionKind::Deflate: return expansion::Deflate;
+        case TCompressionKind::Jpeg:
+        case TCompressionKind::OldJpeg: return expansion::Jpeg;
+        // Every fax row takes at least one bit; ThunderScan packs 63 pixels of 4 bits a byte.
+        case TCompressionKind::Fax3:
+        case TCompressionKind::FaxMh:
+        case TCompressionKind::FaxMhWord: return 8 * std::max<std::int64_t>(rowBytes, 1);
+        case TCompressionKind::ThunderScan: return 32;
+        default: return 0;
+    }
 }
 
 // The colour manager, pixel format, size and palette for the file's colour layout.

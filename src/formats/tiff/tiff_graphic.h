@@ -33,6 +33,7 @@ private:
     };
 
     bool ParseProperties(int imageIndex);
+    std::int64_t MaxExpansion() const;
     void SetUpColors();
     std::unique_ptr<TDecoder> CreateDecoder();
     void ReadStrips(TDecoder* decoder);
