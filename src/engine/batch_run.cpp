@@ -96,8 +96,7 @@ TRunSummary TBatchRun::ResizeImage(const std::vector<TSourceEntry>& entries, int
         // The start number is the one setting read once per run.
         if (atStart.Naming == NamingMode::NumberFrom) runningNumber_ = StrToInt(atStart.StartNumberText);
     } catch (const std::exception& error) {
-        summary.Escaped = summary.Ended = true;
-        host_.ShowError(error.what());
+        Escape(summary, error);
         ReportUnconverted(entries, summary, error.what());
         return summary;
     }
@@ -253,14 +252,22 @@ bool TBatchRun::Finish(TPreparedFile& file, int remaining, TRunSummary& summary)
     return true;
 }
 
+bool TBatchRun::StopRequested(TRunSummary& summary) {
+    if (!host_.Cancelled()) return false;
+    summary.Cancelled = summary.Ended = true;
+    return true;
+}
+
+void TBatchRun::Escape(TRunSummary& summary, const std::exception& error) {
+    summary.Escaped = summary.Ended = true;
+    host_.ShowError(error.what());
+}
+
 void TBatchRun::RunInOrder(const std::vector<TSourceEntry>& list, TRunSummary& summary) {
     const int count = static_cast<int>(list.size());
     try {
         for (const TSourceEntry& entry : list) {
-            if (host_.Cancelled()) {
-                summary.Cancelled = summary.Ended = true;
-                break;
-            }
+            if (StopRequested(summary)) break;
             TPreparedFile file = Prepare(entry, host_, false);
             if (!Finish(file, count - summary.Processed, summary)) {
                 summary.Ended = summary.Processed < count;
@@ -269,8 +276,7 @@ void TBatchRun::RunInOrder(const std::vector<TSourceEntry>& list, TRunSummary& s
             AfterFile(summary, count);
         }
     } catch (const std::exception& error) {
-        summary.Escaped = summary.Ended = true;
-        host_.ShowError(error.what());
+        Escape(summary, error);
     }
 }
 
@@ -331,10 +337,7 @@ void TBatchRun::RunAhead(const std::vector<TSourceEntry>& list, int jobs, TRunSu
 
     try {
         for (int i = 0; i < count; ++i) {
-            if (host_.Cancelled()) {
-                summary.Cancelled = summary.Ended = true;
-                break;
-            }
+            if (StopRequested(summary)) break;
             std::unique_ptr<TAheadFile> item;
             {
                 std::unique_lock lock(mutex);
@@ -358,8 +361,7 @@ void TBatchRun::RunAhead(const std::vector<TSourceEntry>& list, int jobs, TRunSu
             AfterFile(summary, count);
         }
     } catch (const std::exception& error) {
-        summary.Escaped = summary.Ended = true;
-        host_.ShowError(error.what());
+        Escape(summary, error);
     }
     {
         std::lock_guard lock(mutex);

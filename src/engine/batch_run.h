@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <set>
 #include <string>
@@ -61,6 +62,10 @@ private:
     void Report(TFileOutcome outcome, TRunSummary& summary);
     // Every source the run did not reach fails with the reason.
     void ReportUnconverted(const std::vector<TSourceEntry>& entries, TRunSummary& summary, std::string_view why);
+    // Whether the user stopped the run before the next file.
+    bool StopRequested(TRunSummary& summary);
+    // An error that escaped a stage ends the run in the host's error box.
+    void Escape(TRunSummary& summary, const std::exception& error);
     void RunInOrder(const std::vector<TSourceEntry>& entries, TRunSummary& summary);
     void RunAhead(const std::vector<TSourceEntry>& entries, int jobs, TRunSummary& summary);
     // For each file, the last earlier file whose output would replace it, or -1.
