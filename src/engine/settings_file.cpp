@@ -99,6 +99,8 @@ template <class... F>
 struct TOverloaded : F... {
     using F::operator()...;
 };
+template <class... F>
+TOverloaded(F...) -> TOverloaded<F...>;
 
 using TRecordBytes = std::span<const std::uint8_t, SettingsRecordSize>;
 
