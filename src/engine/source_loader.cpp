@@ -1,6 +1,9 @@
 #include "engine/source_loader.h"
 
+#include <algorithm>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "engine/app_messages.h"
 #include "formats/format_table.h"
@@ -13,6 +16,15 @@ namespace {
 constexpr std::string_view NoExtension = "the file name has no extension to choose a reader by";
 constexpr std::string_view UnknownExtension = "no reader takes the extension %s";
 constexpr std::string_view EmptyPicture = "the file holds no picture that can be read";
+
+// Enough of the file's start for every signature the format table knows.
+std::vector<std::uint8_t> FirstBytes(const std::string& path) {
+    std::vector<std::uint8_t> head(32);
+    std::ifstream in(path, std::ios::binary);
+    in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    return head;
+}
 
 void LoadRow(const TFormatRow& row, const std::string& path, TBitmap& target) {
     if (row.Load == TLoadKind::Bitmap) {
@@ -37,9 +49,18 @@ TStageRaster CheckAndLoadFromFile(const TSourceFile& file, TRunHost& host) {
     const TFormatRow* row = FindReadableFormat(file.Extension);
     std::string error;
     try {
-        if (row && row->LoadsBeforeEventPump) LoadRow(*row, file.Path, *source);
-        host.ProcessMessages();
-        if (row && !row->LoadsBeforeEventPump) LoadRow(*row, file.Path, *source);
+        try {
+            if (row && row->LoadsBeforeEventPump) LoadRow(*row, file.Path, *source);
+            host.ProcessMessages();
+            if (row && !row->LoadsBeforeEventPump) LoadRow(*row, file.Path, *source);
+        } catch (const std::exception&) {
+            // A file the extension's reader refuses is read by the reader its first bytes
+            // name, as when a PNG was saved as photo.jpg; otherwise the first refusal stands.
+            const TFormatRow* actual = IdentifyByContent(FirstBytes(file.Path));
+            if (!actual || actual == row) throw;
+            source = std::make_unique<TBitmap>();
+            LoadRow(*actual, file.Path, *source);
+        }
         // Nothing to write would come of these; an empty output file would pass for a success.
         if (!row) error = file.Extension.empty() ? NoExtension : FormatMessage(UnknownExtension, file.Extension);
         else if (source->Empty()) error = EmptyPicture;

@@ -1,5 +1,6 @@
-// Loading one source: the reader is chosen by the file's extension alone, through the
-// format table, and its picture becomes the source raster.
+// Loading one source: the reader is chosen by the file's extension through the format
+// table, and by the file's first bytes when that reader refuses it; its picture becomes
+// the source raster.
 #pragma once
 
 #include <memory>

@@ -67,7 +67,7 @@ using O = OutputFormat;
 // lets pending events run, every later one after.
 constexpr TFormatRow Rows[] = {
     {"bmp", {{{"bmp"}, {}}}, K::Bitmap, nullptr, true, O::Bmp, &WriteBmpFile, false, 3},
-    {"jpg", {{{"jpg"}, {"jpeg"}}}, K::Decoded, &Make<TJPEGImage>, true, O::Jpg, &WriteJpg, true, -1},
+    {"jpg", {{{"jpg"}, {"jpeg"}, {"jpe", false, true}, {"jfif", false, true}, {"jif", false, true}}}, K::Decoded, &Make<TJPEGImage>, true, O::Jpg, &WriteJpg, true, -1},
     {"gif", {{{"gif"}, {}}}, K::Decoded, &Make<TGIFImage>, false, O::Gif, &WriteAssigned<TGIFImage>, false, -1},
     {"tga", {{{"tga"}, {}}}, K::Decoded, &Make<TTargaGraphic>, false, O::Tga, &WriteAssigned<TTargaGraphic>, false, -1},
     {"tif", {{{"tif"}, {"tiff"}}}, K::Decoded, &Make<TTIFFGraphic>, false, O::Tiff, &WriteTiff, false, -1},
@@ -77,6 +77,39 @@ constexpr TFormatRow Rows[] = {
     {"psp", {{{"psp"}, {}}}, K::Decoded, &Make<TPSPGraphic>, false, std::nullopt, nullptr, false, 1},
     {"wmf", {{{"wmf"}, {}}}, K::Metafile, &Make<TMetafile>, false, O::Wmf, &WriteWmf, false, -1},
     {"ico", {{{}, {}}}, K::None, nullptr, false, O::Ico, &WriteIco, false, -1},
+};
+
+// The first bytes that mark a format, whatever the file is called.
+struct TSignature {
+    std::string_view Format;
+    std::size_t Offset;
+    std::basic_string_view<std::uint8_t> Bytes;
+};
+
+constexpr std::uint8_t PngMark[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+constexpr std::uint8_t JpegMark[] = {0xFF, 0xD8, 0xFF};
+constexpr std::uint8_t Gif87Mark[] = {'G', 'I', 'F', '8', '7', 'a'};
+constexpr std::uint8_t Gif89Mark[] = {'G', 'I', 'F', '8', '9', 'a'};
+constexpr std::uint8_t TiffIntelMark[] = {'I', 'I', 42, 0};
+constexpr std::uint8_t TiffMotorolaMark[] = {'M', 'M', 0, 42};
+constexpr std::uint8_t BmpMark[] = {'B', 'M'};
+constexpr std::uint8_t PsdMark[] = {'8', 'B', 'P', 'S'};
+constexpr std::uint8_t PspMark[] = {'P', 'a', 'i', 'n', 't', ' ', 'S', 'h', 'o', 'p', ' ', 'P', 'r', 'o', ' ', 'I', 'm', 'a', 'g', 'e'};
+constexpr std::uint8_t WmfPlaceableMark[] = {0xD7, 0xCD, 0xC6, 0x9A};
+
+constexpr std::basic_string_view<std::uint8_t> Mark(const std::uint8_t* bytes, std::size_t size) { return {bytes, size}; }
+
+constexpr TSignature Signatures[] = {
+    {"png", 0, Mark(PngMark, sizeof PngMark)},
+    {"jpg", 0, Mark(JpegMark, sizeof JpegMark)},
+    {"gif", 0, Mark(Gif87Mark, sizeof Gif87Mark)},
+    {"gif", 0, Mark(Gif89Mark, sizeof Gif89Mark)},
+    {"tif", 0, Mark(TiffIntelMark, sizeof TiffIntelMark)},
+    {"tif", 0, Mark(TiffMotorolaMark, sizeof TiffMotorolaMark)},
+    {"bmp", 0, Mark(BmpMark, sizeof BmpMark)},
+    {"psd", 0, Mark(PsdMark, sizeof PsdMark)},
+    {"psp", 0, Mark(PspMark, sizeof PspMark)},
+    {"wmf", 0, Mark(WmfPlaceableMark, sizeof WmfPlaceableMark)},
 };
 
 // ASCII letters are compared without their case; every other byte as it is.
@@ -128,8 +161,19 @@ std::string OutputExtension(OutputFormat format) { return "." + std::string(Outp
 std::vector<std::string_view> ExtensionsOf(const TFormatRow& row) {
     std::vector<std::string_view> out;
     for (const TFileExtension& e : row.Extensions)
-        if (!e.Text.empty()) out.push_back(e.Text);
+        if (!e.Text.empty() && !e.Unlisted) out.push_back(e.Text);
     return out;
+}
+
+const TFormatRow* IdentifyByContent(std::span<const std::uint8_t> head) {
+    for (const TSignature& signature : Signatures) {
+        const std::size_t end = signature.Offset + signature.Bytes.size();
+        if (head.size() >= end && std::equal(signature.Bytes.begin(), signature.Bytes.end(), head.begin() + signature.Offset)) {
+            for (const TFormatRow& row : Rows)
+                if (row.Name == signature.Format) return &row;
+        }
+    }
+    return nullptr;
 }
 
 std::vector<const TFormatRow*> SourceFormats() {
@@ -151,7 +195,7 @@ std::vector<std::string_view> AllSourceExtensions() {
     std::vector<std::string_view> first, last;
     for (const TFormatRow* row : SourceFormats()) {
         for (const TFileExtension& e : row->Extensions)
-            if (!e.Text.empty()) (e.LastInAllFilter ? last : first).push_back(e.Text);
+            if (!e.Text.empty() && !e.Unlisted) (e.LastInAllFilter ? last : first).push_back(e.Text);
     }
     first.insert(first.end(), last.begin(), last.end());
     return first;

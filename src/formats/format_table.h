@@ -39,12 +39,14 @@ struct TFileExtension {
     std::string_view Text;
     // The source dialog's "all supported" filter names it after every other extension.
     bool LastInAllFilter = false;
+    // Read, but not offered by the file dialogs, whose lists stay as they always were.
+    bool Unlisted = false;
 };
 
 struct TFormatRow {
     // The short name: the command line's format name and, with a dot, the output extension.
     std::string_view Name;
-    std::array<TFileExtension, 2> Extensions;  // unused slots are empty
+    std::array<TFileExtension, 5> Extensions;  // unused slots are empty
     TLoadKind Load;
     TReaderFactory CreateReader;  // null for the rows a raster loads itself
     // Loaded before the loader lets pending events run rather than after.
@@ -65,6 +67,9 @@ std::span<const TFormatRow> FormatTable();
 const TFormatRow* FindReadableFormat(std::string_view extension);
 // The row of a logo extension with its dot, or null.
 const TFormatRow* FindLogoFormat(std::string_view extension);
+// The reading row whose signature the file's first bytes carry, or null. Formats
+// without a reliable signature (Targa, PCX) are never recognised this way.
+const TFormatRow* IdentifyByContent(std::span<const std::uint8_t> head);
 // The row that writes a format.
 const TFormatRow& OutputFormatRow(OutputFormat format);
 // The writing row with a short name, or null.
@@ -72,7 +77,7 @@ const TFormatRow* FindOutputFormat(std::string_view name);
 
 // The format's lower-case output extension with its dot (".tif" for TIFF).
 std::string OutputExtension(OutputFormat format);
-// A row's extensions that are in use.
+// A row's extensions the file dialogs offer.
 std::vector<std::string_view> ExtensionsOf(const TFormatRow& row);
 // The rows that read sources, in table order.
 std::vector<const TFormatRow*> SourceFormats();

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "engine/file_names.h"
+#include "formats/jpeg/jpeg_image.h"
+#include "formats/png/png_object.h"
 #include "formats/wmf/metafile.h"
 #include "scripted_host.h"
 #include "temp_dir.h"
@@ -26,9 +28,48 @@ protected:
     testing::TScriptedHost host_;
 };
 
-TEST_F(Loader, ContentNeverChoosesTheReader) {
-    EXPECT_EQ(Load("x.jpg", SaveBitmap(TPixelFormat::pf8bit, "x.jpg")), nullptr);
-    EXPECT_EQ(host_.Messages, (std::vector<std::string>{"Невозможно загрузить файл x.jpg!"}));
+TEST_F(Loader, ContentChoosesTheReaderWhenTheExtensionsReaderRefusesTheFile) {
+    // A bitmap saved as .jpg, a PNG saved as .tif and a JPEG saved as .png.
+    const auto bitmap = Load("x.jpg", SaveBitmap(TPixelFormat::pf8bit, "x.jpg"));
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_EQ(bitmap->PixelFormat(), TPixelFormat::pf8bit);
+    TBitmap picture;
+    picture.SetPixelFormat(TPixelFormat::pf24bit);
+    picture.SetSize(5, 3);
+    picture.Fill(RGBColor(200, 100, 0));
+    TPNGObject png;
+    png.Assign(picture);
+    png.SaveToFile(dir_.File("png.tif"));
+    const auto fromPng = Load("png.tif", dir_.File("png.tif"));
+    ASSERT_NE(fromPng, nullptr);
+    EXPECT_EQ(fromPng->GetPixel(4, 2), RGBColor(200, 100, 0));
+    TJPEGImage jpeg;
+    jpeg.Assign(picture);
+    jpeg.SaveToFile(dir_.File("jpeg.png"));
+    const auto fromJpeg = Load("jpeg.png", dir_.File("jpeg.png"));
+    ASSERT_NE(fromJpeg, nullptr);
+    EXPECT_EQ(fromJpeg->Width(), 5);
+    EXPECT_TRUE(host_.Messages.empty());
+    // A file no reader recognises fails with the extension's reader's message.
+    testing::WriteFileBytes(dir_.File("noise.jpg"), std::vector<std::uint8_t>(64, 7));
+    const TStageRaster noise = CheckAndLoadFromFile({dir_.File("noise.jpg"), "noise.jpg", ".jpg", {}}, host_);
+    EXPECT_EQ(noise.Raster, nullptr);
+    EXPECT_NE(noise.Error.find("JPEG"), std::string::npos) << noise.Error;
+    EXPECT_EQ(host_.Messages, (std::vector<std::string>{"Невозможно загрузить файл noise.jpg!"}));
+}
+
+TEST_F(Loader, EveryNameOfJpegIsRead) {
+    TBitmap picture;
+    picture.SetPixelFormat(TPixelFormat::pf24bit);
+    picture.SetSize(4, 4);
+    TJPEGImage jpeg;
+    jpeg.Assign(picture);
+    for (const char* name : {"a.jpe", "a.JFIF", "a.jif", "a.jpeg"}) {
+        jpeg.SaveToFile(dir_.File(name));
+        const auto loaded = Load(name, dir_.File(name));
+        ASSERT_NE(loaded, nullptr) << name;
+        EXPECT_EQ(loaded->Width(), 4) << name;
+    }
 }
 
 TEST_F(Loader, BitmapsKeepTheirPixelFormat) {

@@ -9,7 +9,7 @@ TEST(FormatTable, ReadersAreChosenByTheExtensionAloneWithoutItsCase) {
     struct Case { const char* extension; const char* row; };
     const Case cases[] = {
         {".jpg", "jpg"}, {".JPG", "jpg"}, {".Jpg", "jpg"}, {".jpeg", "jpg"}, {".pdd", "psd"}, {".Tiff", "tif"},
-        {".wmf", "wmf"}, {".BMP", "bmp"}, {".jpe", nullptr}, {"", nullptr}, {".bmp ", nullptr}, {"bmp", nullptr},
+        {".wmf", "wmf"}, {".BMP", "bmp"}, {".jpe", "jpg"}, {".JFIF", "jpg"}, {".jif", "jpg"}, {".jp", nullptr}, {"", nullptr}, {".bmp ", nullptr}, {"bmp", nullptr},
         {".ico", nullptr},  // written, never read
     };
     for (const Case& c : cases) {
@@ -45,6 +45,20 @@ TEST(FormatTable, EveryOutputFormatHasOneNamedWriter) {
     }
     EXPECT_EQ(FindOutputFormat("psd"), nullptr) << "read, never written";
     EXPECT_EQ(FindOutputFormat("tiff"), nullptr) << "the short name alone";
+}
+
+TEST(FormatTable, SignaturesNameTheirFormat) {
+    struct Case { std::vector<std::uint8_t> head; const char* row; };
+    const Case cases[] = {
+        {{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0}, "png"}, {{0xFF, 0xD8, 0xFF, 0xE0}, "jpg"},
+        {{'G', 'I', 'F', '8', '9', 'a'}, "gif"}, {{'I', 'I', 42, 0}, "tif"}, {{'M', 'M', 0, 42}, "tif"}, {{'B', 'M', 0}, "bmp"},
+        {{'8', 'B', 'P', 'S'}, "psd"}, {{0xD7, 0xCD, 0xC6, 0x9A}, "wmf"}, {{0x0A, 5, 1, 8}, nullptr},  // PCX has no reliable mark
+        {{0x89, 'P', 'N'}, nullptr}, {{}, nullptr},
+    };
+    for (const Case& c : cases) {
+        const TFormatRow* row = IdentifyByContent(c.head);
+        EXPECT_EQ(row ? row->Name : "none", c.row ? c.row : "none");
+    }
 }
 
 TEST(FormatTable, SourceDialogListsPddLast) {
