@@ -1,5 +1,8 @@
 #include "formats/tga/targa_graphic.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include <array>
 #include <vector>
 
@@ -16,14 +19,14 @@ constexpr std::size_t HeaderSize = 18;
 
 struct TTargaHeader {
     std::uint8_t IdLength, ColorMapType, ImageType;
-    std::uint16_t MapLength;
+    std::uint16_t FirstMapEntry, MapLength;
     std::uint8_t MapEntrySize;
     std::uint16_t Width, Height;
     std::uint8_t PixelSize, Descriptor;
 };
 
 TTargaHeader ParseHeader(const std::array<std::uint8_t, HeaderSize>& b) {
-    return {b[0], b[1], b[2], static_cast<std::uint16_t>(b[5] | b[6] << 8), b[7],
+    return {b[0], b[1], b[2], static_cast<std::uint16_t>(b[3] | b[4] << 8), static_cast<std::uint16_t>(b[5] | b[6] << 8), b[7],
             static_cast<std::uint16_t>(b[12] | b[13] << 8), static_cast<std::uint16_t>(b[14] | b[15] << 8), b[16], b[17]};
 }
 
@@ -134,6 +137,14 @@ void TTargaGraphic::LoadFromStream(TStream& stream) {
                 }
                 SetPalette(std::move(palette));
             }
+            // Pixel values count from the map's first entry index.
+            if (h.FirstMapEntry > 0) {
+                TPalette shifted(std::min<std::size_t>(h.FirstMapEntry, 256), TRGBQuad{});
+                const TPalette& map = Palette();
+                shifted.insert(shifted.end(), map.begin(), map.end());
+                shifted.resize(std::min<std::size_t>(shifted.size(), 256));
+                SetPalette(std::move(shifted));
+            }
         }
     }
     const std::size_t rowSize = static_cast<std::size_t>(h.Width) * TargaBytesPerPixel(h.PixelSize);
@@ -149,22 +160,32 @@ void TTargaGraphic::LoadFromStream(TStream& stream) {
     Progress(TProgressStage::Starting, 0, reader_messages::Transfering);
     const bool rle = h.ImageType >= 9 && h.ImageType <= 11;
     const bool raw = h.ImageType >= 1 && h.ImageType <= 3;
-    std::vector<std::uint8_t> work(rle ? 2 * rowSize + 16 : 0);
+    // Run-length packets may run on from one row into the next, so the whole picture is
+    // decoded at once (its size is justified by the data above) and then taken row by row.
+    std::vector<std::uint8_t> decoded;
+    if (rle) {
+        const TByteBuffer packed = stream.ReadRemaining(static_cast<std::size_t>(MaxRasterBytes));
+        decoded.assign(rowSize * static_cast<std::size_t>(h.Height), 0);
+        const std::uint8_t* source = packed.data();
+        std::uint8_t* dest = decoded.data();
+        TTargaRLEDecoder(h.PixelSize).Decode(source, dest, packed.size(), static_cast<std::size_t>(h.Width) * h.Height);
+    }
+    const bool rightToLeft = (h.Descriptor & 0x10) != 0;
+    const std::size_t pixelBytes = TargaBytesPerPixel(h.PixelSize);
     std::vector<std::uint8_t> greyRow(greyAlpha ? rowSize : 0);
-    TTargaRLEDecoder decoder(h.PixelSize);
     for (int i = 0; i < Height() && (rle || raw); ++i) {
         std::uint8_t* bitmapRow = ScanLine(topDown ? i : Height() - 1 - i);
         std::uint8_t* row = greyAlpha ? greyRow.data() : bitmapRow;
         if (raw) {
             stream.ReadBuffer(row, rowSize);
         } else {
-            const std::size_t got = stream.Read(work.data(), work.size());
-            const std::uint8_t* source = work.data();
-            std::uint8_t* dest = row;
-            decoder.Decode(source, dest, got, h.Width);
-            // Back to just after the last packet used.
-            stream.Seek(-static_cast<std::int64_t>(got - static_cast<std::size_t>(source - work.data())), TSeekOrigin::Current);
-            if (got == 0) break;
+            std::memcpy(row, decoded.data() + static_cast<std::size_t>(i) * rowSize, rowSize);
+        }
+        // Pixels stored right to left are turned round to the raster's order.
+        if (rightToLeft) {
+            for (std::size_t a = 0, b = static_cast<std::size_t>(h.Width) - 1; a < b; ++a, --b) {
+                std::swap_ranges(row + a * pixelBytes, row + (a + 1) * pixelBytes, row + b * pixelBytes);
+            }
         }
         if (greyAlpha) colorManager_.ConvertRow(greyRow.data(), bitmapRow, h.Width, 0xFF);
         ReportRow(i);
