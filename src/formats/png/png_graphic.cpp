@@ -123,6 +123,17 @@ void TPNGGraphic::ReadChunkData(TStream& stream) {
     if (crc != Be32(crcBytes)) Fail(reader_messages::CrcError);
 }
 
+bool TPNGGraphic::ReadImageChunkData(TStream& stream) {
+    const std::int64_t left = stream.Size() - stream.Position();
+    if (static_cast<std::int64_t>(current_.Length) + 4 <= left) {
+        ReadChunkData(stream);
+        return true;
+    }
+    data_.resize(static_cast<std::size_t>(std::clamp<std::int64_t>(left, 0, current_.Length)));
+    stream.ReadBuffer(data_.data(), data_.size());
+    return false;
+}
+
 void TPNGGraphic::SkipChunkData(TStream& stream) { stream.Seek(static_cast<std::int64_t>(current_.Length) + 4, TSeekOrigin::Current); }
 
 bool TPNGGraphic::ReadImageProperties(TStream& stream, int imageIndex) {
@@ -263,7 +274,16 @@ void TPNGGraphic::LoadFromStream(TStream& stream) {
             if (current_.Type == IEND) break;
             if (!(current_.RawType >> 24 & 0x20)) throw EInvalidGraphic(std::string(CriticalChunk));
         }
-        ReadChunkHeader(stream);
+        if (!imageSeen_) {
+            ReadChunkHeader(stream);
+            continue;
+        }
+        // Once the picture is whole, a file cut short in a later chunk still shows it.
+        try {
+            ReadChunkHeader(stream);
+        } catch (const EReadError&) {
+            break;
+        }
     }
     decoder_->DecodeEnd();
     decoder_.reset();
@@ -301,10 +321,16 @@ bool TPNGGraphic::InflateRow(TStream& stream, std::uint8_t* row, std::size_t siz
         if (idatConsumed_) {
             if (current_.Type != IDAT) return false;
             try {
-                ReadChunkData(stream);
+                // A chunk cut short by the end of the file still gives the rows its data holds.
+                const bool whole = ReadImageChunkData(stream);
                 idatAt_ = 0;
                 idatConsumed_ = false;
-                ReadChunkHeader(stream);
+                if (!whole) {
+                    truncated_ = true;
+                    current_ = {};
+                } else {
+                    ReadChunkHeader(stream);
+                }
             } catch (const EReadError&) {
                 // The file ends inside the image data: the load completes with what was read.
                 truncated_ = true;

@@ -28,6 +28,9 @@ private:
     TChunkHeader ReadChunkHeader(TStream& stream);
     // Reads the chunk's data and CRC; a mismatch raises the CRC message.
     void ReadChunkData(TStream& stream);
+    // The image data chunk's bytes; answers false, with what there is and no CRC check,
+    // when the file ends inside the chunk.
+    bool ReadImageChunkData(TStream& stream);
     void SkipChunkData(TStream& stream);
     void SetupColorDescription();
     void ReadBackground();

@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include <zlib.h>
+
 #include "corpus.h"
 #include "graphics/exceptions.h"
 #include "graphic_round_trip.h"
@@ -85,6 +87,32 @@ TEST(PngGraphic, TruncatedDataLoadsWithoutError) {
     TBitmap loaded;
     EXPECT_NO_THROW(loaded = LoadPng(bytes));
     EXPECT_EQ(loaded.Width(), 64);
+}
+
+TEST(PngGraphic, FilesCutShortKeepEveryRowTheyHold) {
+    using testing::TPngBuilder;
+    // 32 x 32 grey rows of value 8 x y, stored raw (filter 0), in one image data chunk
+    // whose deflate stream is stored rather than compressed, so a cut removes late rows.
+    std::vector<std::uint8_t> rows;
+    for (int y = 0; y < 32; ++y) {
+        rows.push_back(0);
+        rows.insert(rows.end(), 32, static_cast<std::uint8_t>(8 * y));
+    }
+    std::vector<std::uint8_t> stored(compressBound(static_cast<uLong>(rows.size())));
+    uLongf size = static_cast<uLongf>(stored.size());
+    compress2(stored.data(), &size, rows.data(), static_cast<uLong>(rows.size()), Z_NO_COMPRESSION);
+    stored.resize(size);
+    const auto whole = TPngBuilder().Header(32, 32, 8, 0).Chunk("IDAT", stored).End().Build();
+    const auto cut = std::vector<std::uint8_t>(whole.begin(), whole.end() - 12 - 4 - 4 - 33 * 12);
+    const TBitmap loaded = LoadPng(cut);
+    ASSERT_EQ(loaded.Height(), 32);
+    EXPECT_EQ(loaded.GetPixel(5, 10), RGBColor(80, 80, 80)) << "a row before the cut";
+    EXPECT_EQ(loaded.GetPixel(5, 31), clWhite) << "the background where no row arrived";
+
+    // A whole picture followed by a chunk the file ends inside.
+    auto trailing = TPngBuilder().Header(32, 32, 8, 0).ImageData(rows).Chunk("tEXt", std::vector<std::uint8_t>(40, 'a')).Build();
+    trailing.resize(trailing.size() - 20);
+    EXPECT_EQ(LoadPng(trailing).GetPixel(5, 31), RGBColor(248, 248, 248));
 }
 
 // Pillow applies no gamma; the reader does, with main gamma = file gamma, display 2.2.
