@@ -106,6 +106,9 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
     SetPixelFormat(format);
     if (!fourPlanes) cm.CheckLayout(format);
 
+    // The 256-colour palette trailer counts only when its marker is there; otherwise the
+    // file's last bytes are picture data.
+    bool paletteTrailer = false;
     if (format != TPixelFormat::pf24bit) {
         const std::uint8_t* header[1] = {h.Palette.data()};
         if (h.Version == 3 && format != TPixelFormat::pf1bit) {
@@ -126,7 +129,7 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
                 if (block[0] == 12) {
                     const std::uint8_t* sources[1] = {block.data() + 1};
                     SetPalette(cm.CreateColorPalette(sources, TPaletteLayout::Interleaved8, 256, false));
-                    found = true;
+                    found = paletteTrailer = true;
                 }
             }
             if (!found && h.PaletteInfo == 2) SetPalette(cm.CreateGrayscalePalette(false));
@@ -147,7 +150,7 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
     if (lineSize < needed) throw EInvalidGraphic(ReaderMessage(reader_messages::InvalidColorFormat, ShortName));
 
     std::int64_t dataSize = stream.Size() - stream.Position();
-    if (format == TPixelFormat::pf8bit) dataSize -= static_cast<std::int64_t>(PaletteBlockSize);
+    if (paletteTrailer) dataSize -= static_cast<std::int64_t>(PaletteBlockSize);
     dataSize = std::max<std::int64_t>(dataSize, 0);
     if (!CheckedProduct(static_cast<std::int64_t>(lineSize), p.Height, MaxRasterBytes)) {
         throw EInvalidGraphic(ReaderMessage(reader_messages::InvalidFormat, FormatName));

@@ -113,6 +113,17 @@ TEST(PcxGraphic, HugeLinesOfATinyFileAreRefusedBeforeTheyAreHeld) {
     EXPECT_EQ(Load(enough).Height(), fewer);
 }
 
+TEST(PcxGraphic, EightBitPicturesWithoutAPaletteTrailerKeepTheirLastBytes) {
+    // 40 x 40 raw 8-bit grey pixels, no trailer: the last 769 bytes are the last rows.
+    auto file = Header(40, 40, 8, 1, 40);
+    file[2] = 0;   // uncompressed
+    file[68] = 2;  // greyscale
+    for (int y = 0; y < 40; ++y) file.insert(file.end(), 40, static_cast<std::uint8_t>(y * 5));
+    const TBitmap loaded = Load(file);
+    EXPECT_EQ(loaded.GetPixel(3, 39), RGBColor(195, 195, 195));
+    EXPECT_EQ(loaded.GetPixel(3, 25), RGBColor(125, 125, 125));
+}
+
 TEST(PcxGraphic, CorpusFilesMatchAnIndependentDecoder) {
     PICTORAND_REQUIRE_CORPUS(root, "");
     PICTORAND_REQUIRE_PILLOW();
