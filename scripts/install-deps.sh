@@ -11,6 +11,7 @@ packages=(
   fonts-liberation
   python3 python3-pil
   nlohmann-json3-dev
+  libtiff-tools
 )
 
 missing=()

@@ -40,6 +40,8 @@ inline constexpr std::int64_t Uncompressed = 1;
 inline constexpr std::int64_t RunLength = 128;
 // Deflate's longest match is 258 bytes for about a quarter of a byte: about 1032 to 1.
 inline constexpr std::int64_t Deflate = 1032;
+// An LZW code yields at most a string as long as the table is, 4096 bytes.
+inline constexpr std::int64_t Lzw = 4096;
 // A JPEG block of 64 samples needs a few bits; 4096 to 1 is beyond any real file.
 inline constexpr std::int64_t Jpeg = 4096;
 }  // namespace expansion

@@ -61,6 +61,17 @@ void UndoDifferencing(std::uint8_t* row, std::size_t bytes, std::size_t bytesPer
     for (std::size_t i = bytesPerPixel; i < bytes; ++i) row[i] = static_cast<std::uint8_t>(row[i] + row[i - bytesPerPixel]);
 }
 
+void UndoDifferencing16(std::uint8_t* row, std::size_t samples, std::size_t samplesPerPixel, bool bigEndian) {
+    auto at = [&](std::size_t i) -> std::uint16_t {
+        return bigEndian ? static_cast<std::uint16_t>(row[2 * i] << 8 | row[2 * i + 1]) : static_cast<std::uint16_t>(row[2 * i] | row[2 * i + 1] << 8);
+    };
+    for (std::size_t i = samplesPerPixel; i < samples; ++i) {
+        const auto sum = static_cast<std::uint16_t>(at(i) + at(i - samplesPerPixel));
+        row[2 * i] = static_cast<std::uint8_t>(bigEndian ? sum >> 8 : sum);
+        row[2 * i + 1] = static_cast<std::uint8_t>(bigEndian ? sum : sum >> 8);
+    }
+}
+
 void SwapBytes16(std::span<std::uint8_t> data) {
     for (std::size_t i = 0; i + 1 < data.size(); i += 2) std::swap(data[i], data[i + 1]);
 }

@@ -64,6 +64,8 @@ protected:
 
 // Undoes horizontal differencing in place: each byte gets the byte one pixel to its left.
 void UndoDifferencing(std::uint8_t* row, std::size_t bytes, std::size_t bytesPerPixel);
+// The horizontal predictor undone on 16-bit samples in the file's byte order.
+void UndoDifferencing16(std::uint8_t* row, std::size_t samples, std::size_t samplesPerPixel, bool bigEndian);
 void SwapBytes16(std::span<std::uint8_t> data);
 void SwapBytes32(std::span<std::uint8_t> data);
 std::uint32_t SwapBytes32(std::uint32_t value);

@@ -10,6 +10,7 @@
 #include "formats/common/decoders.h"
 #include "formats/tiff/thunder_decoder.h"
 #include "formats/tiff/tiff_jpeg_decoder.h"
+#include "formats/tiff/tiff_lzw_decoder.h"
 
 namespace pictorand {
 
@@ -314,6 +315,7 @@ std::int64_t TTIFFGraphic::MaxExpansion() const {
         case TCompressionKind::None: return expansion::Uncompressed;
         case TCompressionKind::PackBits: return expansion::RunLength;
         case TCompressionKind::Deflate: return expansion::Deflate;
+        case TCompressionKind::Lzw: return expansion::Lzw;
         case TCompressionKind::Jpeg:
         case TCompressionKind::OldJpeg: return expansion::Jpeg;
         // Every fax row takes at least one bit; ThunderScan packs 63 pixels of 4 bits a byte.
@@ -407,6 +409,7 @@ std::unique_ptr<TDecoder> TTIFFGraphic::CreateDecoder() {
             break;
         }
         case TCompressionKind::ThunderScan: decoder = std::make_unique<TThunderDecoder>(p.Width); break;
+        case TCompressionKind::Lzw: decoder = std::make_unique<TTiffLzwDecoder>(); break;
         default:
             throw EInvalidGraphic(ReaderMessage(reader_messages::NotSupported, "The compression scheme is", FormatName));
     }
@@ -446,7 +449,11 @@ void TTIFFGraphic::ReadStrips(TDecoder* decoder) {
         }
         for (std::size_t r = 0; r < rows && row < p.Height; ++r, ++row) {
             std::uint8_t* line = strip.data() + r * bytesPerLine;
-            if (predictor) UndoDifferencing(line, bytesPerLine, predictorBytes);
+            if (predictor && p.BitsPerSample == 16) {
+                UndoDifferencing16(line, static_cast<std::size_t>(p.Width) * p.SamplesPerPixel, p.SamplesPerPixel, BigEndian());
+            } else if (predictor) {
+                UndoDifferencing(line, bytesPerLine, predictorBytes);
+            }
             cm.ConvertRow(line, ScanLine(static_cast<int>(row)), p.Width, 0xFF);
             ReportRow(static_cast<int>(row));
         }

@@ -135,9 +135,9 @@ TEST(TiffGraphic, PalettesGreysAndFax) {
 }
 
 TEST(TiffGraphic, UnsupportedTiledAndStripRules) {
-    auto lzw = Rgb(false).Tag(259, 3, {5}).Build();
+    auto pixarLog = Rgb(false).Tag(259, 3, {32909}).Build();
     try {
-        Load(lzw);
+        Load(pixarLog);
         FAIL();
     } catch (const EInvalidGraphic& e) {
         EXPECT_STREQ(e.what(), "Cannot load image. The compression scheme is not supported for TIF/TIFF files.");
@@ -171,7 +171,7 @@ TEST(TiffGraphic, CorpusFilesMatchAnIndependentDecoder) {
         "libtiff/palette-1c-8b.tiff", "libtiff/minisblack-1c-8b.tiff", "libtiff/miniswhite-1c-1b.tiff",
         "libtiff/32bpp-None-jpeg.tiff", "libtiff/deflate-last-strip-extra-data.tiff", "pillow/tiff/hopper_jpg.tif",
         "pillow/tiff/pil168.tif", "pillow/tiff/tiff_strip_cmyk_jpeg.tif", "pillow/tiff/tiff_strip_ycbcr_jpeg_2x2_sampling.tif",
-        "pillow/tiff/copyleft.tiff",
+        "pillow/tiff/copyleft.tiff", "pillow/tiff/hopper_lzw.tif", "libtiff/lzw-single-strip.tiff", "libtiff/quad-lzw-compat.tiff",
     };
     testing::TCorpusTally tally;
     for (const char* name : files) {
@@ -245,7 +245,7 @@ TEST(TiffGraphic, EveryPillowTiffFileHasItsKnownOutcome) {
         {"hopper_gray_4bpp.tif", "128x128"},
         {"hopper_jpg.tif", "128x128"},
         {"hopper_lzma.tif", NotSupported},
-        {"hopper_lzw.tif", NotSupported},
+        {"hopper_lzw.tif", "128x128"},
         {"hopper_unknown_pixel_mode.tif", InvalidColor},
         {"hopper_webp.tif", NotSupported},
         {"issue_2278.tif", "640x480"},
@@ -259,7 +259,7 @@ TEST(TiffGraphic, EveryPillowTiffFileHasItsKnownOutcome) {
         {"oom-225817ca0f8c663be7ab4b9e717b02c661e66834.tif", InvalidFormat},
         {"pil168.tif", "256x256"},
         {"pport_g4.tif", NotSupported},
-        {"rdf.tif", NotSupported},
+        {"rdf.tif", "518x556"},
         {"seek_too_large.tif", InvalidFormat},
         {"tiff_adobe_deflate.tif", "278x374"},
         {"tiff_overflow_rows_per_strip.tif", "278x374"},
