@@ -1,6 +1,9 @@
 #include "engine/settings_file.h"
 
+#include <unistd.h>
+
 #include <cerrno>
+#include <cstdlib>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -195,11 +198,24 @@ void SettingsFileRecord::ApplyTo(ConversionSettings& s) const {
     }
 }
 
-std::string SettingsFilePath() {
+std::string ExecutableFolder() {
     std::error_code error;
     const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
-    const std::filesystem::path folder = error ? std::filesystem::current_path() : executable.parent_path();
-    return (folder / SettingsFileName).string();
+    return (error ? std::filesystem::current_path() : executable.parent_path()).string();
+}
+
+std::string SettingsFolderFor(const std::string& executableFolder, const char* xdgConfigHome, const char* home) {
+    if (access(executableFolder.c_str(), W_OK) == 0) return executableFolder;
+    // The configuration folder as the desktop specifications name it; a relative value
+    // of XDG_CONFIG_HOME is to be ignored.
+    if (xdgConfigHome && xdgConfigHome[0] == '/') return (std::filesystem::path(xdgConfigHome) / "pictorand").string();
+    if (home && home[0] != '\0') return (std::filesystem::path(home) / ".config" / "pictorand").string();
+    return executableFolder;
+}
+
+std::string SettingsFilePath() {
+    const std::string folder = SettingsFolderFor(ExecutableFolder(), std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    return (std::filesystem::path(folder) / SettingsFileName).string();
 }
 
 bool ReadSettingsFile(const std::string& path, ConversionSettings& settings) {
@@ -219,6 +235,10 @@ bool ReadSettingsFile(const std::string& path, ConversionSettings& settings) {
 
 void WriteSettingsFile(const std::string& path, const ConversionSettings& settings) {
     const auto bytes = SettingsFileRecord::From(settings).Encode();
+    // The configuration folder may not exist yet; a failure shows when the file is opened.
+    std::error_code ignored;
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    if (!folder.empty()) std::filesystem::create_directories(folder, ignored);
     TFileHandle file(std::fopen(path.c_str(), "r+b"));
     if (!file && errno == ENOENT) file.reset(std::fopen(path.c_str(), "w+b"));
     if (!file) throw EInOutError(InOutErrorText(errno));

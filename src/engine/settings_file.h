@@ -1,5 +1,6 @@
-// The settings file "Setting.dat": one 152-byte record beside the executable that keeps
-// the option dialogs' choices from one start of the program to the next.
+// The settings file "Setting.dat": one 152-byte record, beside the executable or in the
+// user's configuration folder, that keeps the option dialogs' choices from one start of
+// the program to the next.
 #pragma once
 
 #include <array>
@@ -43,7 +44,12 @@ struct SettingsFileRecord {
     void ApplyTo(ConversionSettings& settings) const;
 };
 
-// "Setting.dat" in the folder of the running executable.
+// The folder of the running executable.
+std::string ExecutableFolder();
+// Where the settings file lives: beside the executable when that folder can be written,
+// as it always was; otherwise $XDG_CONFIG_HOME/pictorand, else ~/.config/pictorand.
+std::string SettingsFolderFor(const std::string& executableFolder, const char* xdgConfigHome, const char* home);
+// "Setting.dat" in that folder for the running executable.
 std::string SettingsFilePath();
 
 // Reads the record into settings. Answers false (settings untouched) when there is no

@@ -40,7 +40,7 @@ namespace {
 
 QString Text(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
-QString ExecutableFolder() { return QFileInfo(QString::fromStdString(SettingsFilePath())).absolutePath(); }
+QString HelpFolder() { return QString::fromStdString(ExecutableFolder()); }
 
 }  // namespace
 
@@ -173,7 +173,7 @@ void TFormGl::SpeedButtonOutClick() { formOutFolder_->exec(); }
 void TFormGl::N10Click() { formAbaut_->exec(); }
 
 void TFormGl::N12Click() {
-    const QString help = ExecutableFolder() + "/TesselHLP.chm";
+    const QString help = HelpFolder() + "/TesselHLP.chm";
     if (QFileInfo::exists(help)) {
         QDesktopServices::openUrl(QUrl::fromLocalFile(help));
     } else {

@@ -244,7 +244,28 @@ TEST(SettingsFile, RandomFilesOfEveryLengthLoadOrSayWhy) {
 
 TEST(SettingsFile, UnwritableFolderRaisesAnInputOutputError) {
     testing::TTempDir dir;
-    EXPECT_THROW(WriteSettingsFile(dir.File("missing/Setting.dat"), ConversionSettings{}), EInOutError);
+    // A plain file where the folder should be: no one can write below it, root included.
+    testing::WriteFileBytes(dir.File("taken"), {1});
+    EXPECT_THROW(WriteSettingsFile(dir.File("taken/Setting.dat"), ConversionSettings{}), EInOutError);
+}
+
+TEST(SettingsFile, LivesBesideTheExecutableOrInTheUsersConfigurationFolder) {
+    testing::TTempDir dir;
+    EXPECT_EQ(SettingsFolderFor(dir.Path().string(), "/x", "/home/u"), dir.Path().string()) << "a folder that can be written";
+    const std::string readOnly = "/nonexistent-pictorand-prefix/bin";
+    EXPECT_EQ(SettingsFolderFor(readOnly, "/xdg", "/home/u"), "/xdg/pictorand");
+    EXPECT_EQ(SettingsFolderFor(readOnly, nullptr, "/home/u"), "/home/u/.config/pictorand");
+    EXPECT_EQ(SettingsFolderFor(readOnly, "relative", "/home/u"), "/home/u/.config/pictorand") << "a relative XDG_CONFIG_HOME is ignored";
+    EXPECT_EQ(SettingsFolderFor(readOnly, nullptr, nullptr), readOnly);
+
+    // Writing creates the configuration folder; the record's bytes are the same.
+    const std::string path = (dir.Path() / "config" / "pictorand" / "Setting.dat").string();
+    WriteSettingsFile(path, ConversionSettings{});
+    EXPECT_EQ(testing::ReadFileBytes(path).size(), SettingsRecordSize);
+    ConversionSettings back;
+    back.Format = OutputFormat::Png;
+    ASSERT_TRUE(ReadSettingsFile(path, back));
+    EXPECT_EQ(back, ConversionSettings{});
 }
 
 }  // namespace
