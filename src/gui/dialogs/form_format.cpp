@@ -50,9 +50,6 @@ TFormFormat::TFormFormat(TRunHost& host, QWidget* parent) : TOptionDialog("FormF
         formats_.Add(b.Format, button);
     }
     formats_.SetChecked(OutputFormat::Jpg);
-    // The quality list follows the format only when the pointer crosses the group box.
-    groupBox1_->setMouseTracking(true);
-    groupBox1_->installEventFilter(this);
     layout->addWidget(groupBox1_);
 
     auto* groupBox2 = new QGroupBox(QString::fromUtf8("Выберите фильтр"), this);
@@ -64,17 +61,14 @@ TFormFormat::TFormFormat(TRunHost& host, QWidget* parent) : TOptionDialog("FormF
     auto* groupBox3 = new QGroupBox(QString::fromUtf8("Качество JPG"), this);
     groupBox3->setObjectName("GroupBox3");
     comboBoxQJPG_ = FixedList(groupBox3, "ComboBoxQJPG", JpegQualityItems, DefaultJpegQualityIndex);
-    comboBoxQJPG_->setEnabled(false);
+    // The quality list can be used whenever JPG is the chosen format, however it was
+    // chosen: by mouse, by keyboard or from the settings file.
+    QRadioButton* jpg = formats_.Button(OutputFormat::Jpg);
+    comboBoxQJPG_->setEnabled(jpg->isChecked());
+    connect(jpg, &QRadioButton::toggled, comboBoxQJPG_, &QComboBox::setEnabled);
     (new QVBoxLayout(groupBox3))->addWidget(comboBoxQJPG_);
     layout->addWidget(groupBox3);
     FixSize();
-}
-
-bool TFormFormat::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == groupBox1_ && event->type() == QEvent::MouseMove) {
-        comboBoxQJPG_->setEnabled(formats_.Button(OutputFormat::Jpg)->isChecked());
-    }
-    return TOptionDialog::eventFilter(watched, event);
 }
 
 void TFormFormat::Read(ConversionSettings& s) const {

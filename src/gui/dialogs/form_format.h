@@ -21,9 +21,6 @@ public:
     void Read(ConversionSettings& settings) const;
     void Show(const ConversionSettings& settings);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     QGroupBox* groupBox1_;
     QComboBox* comboBoxFilter_;

@@ -129,21 +129,19 @@ TEST_F(Dialogs, NameCloseCheckAndWarningPair) {
     name.hide();
 }
 
-TEST_F(Dialogs, QualityListFollowsTheFormatOnlyOverTheGroupBox) {
+TEST_F(Dialogs, QualityListFollowsTheFormatFromTheFirstShowing) {
     TFormFormat format(host_);
     auto* quality = Find<QComboBox>(&format, "ComboBoxQJPG");
-    auto* group = Find<QGroupBox>(&format, "GroupBox1");
-    EXPECT_FALSE(quality->isEnabled()) << "disabled at first although JPG is chosen";
-    auto hover = [group] {
-        QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), group->mapToGlobal(QPointF(2, 2)), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(group, &move);
-    };
-    hover();
-    EXPECT_TRUE(quality->isEnabled());
-    Find<QRadioButton>(&format, "RadioButtonFBMP")->setChecked(true);
-    EXPECT_TRUE(quality->isEnabled()) << "no change until the pointer passes over the group";
-    hover();
+    EXPECT_TRUE(quality->isEnabled()) << "JPG is chosen when the dialog first shows";
+    auto* bmp = Find<QRadioButton>(&format, "RadioButtonFBMP");
+    bmp->setFocus();
+    QTest::keyClick(bmp, Qt::Key_Space);
+    EXPECT_TRUE(bmp->isChecked()) << "chosen by keyboard";
     EXPECT_FALSE(quality->isEnabled());
+    ConversionSettings jpeg;
+    jpeg.Format = OutputFormat::Jpg;
+    format.Show(jpeg);
+    EXPECT_TRUE(quality->isEnabled()) << "chosen by the settings file";
     EXPECT_EQ(Find<QComboBox>(&format, "ComboBoxFilter")->currentText(), "Lanczos 3 Filter");
     EXPECT_EQ(quality->currentText(), "60");
 }
