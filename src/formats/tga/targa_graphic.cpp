@@ -173,7 +173,8 @@ void TTargaGraphic::LoadFromStream(TStream& stream) {
     const bool rightToLeft = (h.Descriptor & 0x10) != 0;
     const std::size_t pixelBytes = TargaBytesPerPixel(h.PixelSize);
     std::vector<std::uint8_t> greyRow(greyAlpha ? rowSize : 0);
-    for (int i = 0; i < Height() && (rle || raw); ++i) {
+    // A picture of no width has no pixels to read.
+    for (int i = 0; i < Height() && (rle || raw) && rowSize > 0; ++i) {
         std::uint8_t* bitmapRow = ScanLine(topDown ? i : Height() - 1 - i);
         std::uint8_t* row = greyAlpha ? greyRow.data() : bitmapRow;
         if (raw) {
@@ -182,7 +183,7 @@ void TTargaGraphic::LoadFromStream(TStream& stream) {
             std::memcpy(row, decoded.data() + static_cast<std::size_t>(i) * rowSize, rowSize);
         }
         // Pixels stored right to left are turned round to the raster's order.
-        if (rightToLeft) {
+        if (rightToLeft && h.Width > 1) {
             for (std::size_t a = 0, b = static_cast<std::size_t>(h.Width) - 1; a < b; ++a, --b) {
                 std::swap_ranges(row + a * pixelBytes, row + (a + 1) * pixelBytes, row + b * pixelBytes);
             }
