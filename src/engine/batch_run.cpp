@@ -77,7 +77,7 @@ std::string RefusedNameText(const ConversionSettings& settings) {
 
 TBatchRun::TBatchRun(TRunHost& host, const TSettingsSource& settings) : host_(host), settings_(settings) {}
 
-TRunContext TBatchRun::Context() const { return {settings_, OutputFolder, LogoFileName}; }
+TRunContext TBatchRun::Context() const { return {settings_, OutputFolder}; }
 
 TRunSummary TBatchRun::ResizeImage(const std::vector<std::string>& files) {
     std::vector<TSourceEntry> entries;

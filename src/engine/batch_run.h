@@ -37,7 +37,9 @@ class TBatchRun {
 public:
     TBatchRun(TRunHost& host, const TSettingsSource& settings);
 
+    // The output folder, read anew for every path that is built.
     std::function<std::string()> OutputFolder;
+    // The logo file last chosen in the logo dialog, read for every file the logo is stamped on.
     std::function<std::string()> LogoFileName;
 
     // Runs over a copy of the files, opened by the paths given (bare names open relative

@@ -1,5 +1,5 @@
-// What the stages of a file take from their run besides the host: the settings, read
-// at the moment of use, the output folder and the logo file.
+// What the writing stage takes from its run besides the host: the settings, read at
+// the moment of use, and the output folder.
 #pragma once
 
 #include <functional>
@@ -13,8 +13,6 @@ struct TRunContext {
     const TSettingsSource& Settings;
     // The output folder, read anew for every path that is built.
     std::function<std::string()> OutputFolder;
-    // The logo file last chosen in the logo dialog (the stage reads the chooser's name).
-    std::function<std::string()> LogoFileName;
 };
 
 }  // namespace pictorand
