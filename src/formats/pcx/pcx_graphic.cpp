@@ -87,24 +87,29 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
 
     TColorManager& cm = colorManager_;
     const bool indexed = p.ColorScheme == TColorScheme::Indexed;
+    // Red, green, blue and alpha planes of 8 bits.
+    const bool rgbaPlanes = h.Planes == 4 && h.BitsPerPlane == 8;
     cm.SourceOptions = 0;
     cm.TargetOptions = 0;
-    cm.SetSourceColorScheme(p.ColorScheme);
+    cm.SetSourceColorScheme(rgbaPlanes ? TColorScheme::Rgba : p.ColorScheme);
     cm.SetSourceBitsPerSample(h.BitsPerPlane);
     cm.SetSourceSamplesPerPixel(h.Planes);
-    cm.SetTargetColorScheme(indexed ? TColorScheme::Indexed : TColorScheme::Bgr);
+    cm.SetTargetColorScheme(indexed ? TColorScheme::Indexed : rgbaPlanes ? TColorScheme::Bgra : TColorScheme::Bgr);
     cm.SetTargetBitsPerSample(p.BitsPerPixel == 2 ? 4 : h.BitsPerPlane);
     cm.SetTargetSamplesPerPixel(h.Planes);
     TPixelFormat format = cm.PixelFormatForTarget();
-    const bool fourPlanes = h.Planes == 4 && h.BitsPerPlane == 1;
-    if (format == TPixelFormat::pfCustom) {
-        if (!fourPlanes) throw EInvalidGraphic(ReaderMessage(reader_messages::InvalidColorFormat, ShortName));
+    // Three or four planes of one bit make the bits of a palette index: 8 colours, or
+    // EGA's 16.
+    const bool bitPlanes = h.Planes >= 3 && h.BitsPerPlane == 1;
+    if (bitPlanes) {
         format = TPixelFormat::pf4bit;
+    } else if (format == TPixelFormat::pfCustom) {
+        throw EInvalidGraphic(ReaderMessage(reader_messages::InvalidColorFormat, ShortName));
     }
     // The rows of the other multi-plane layouts are converted as interleaved samples,
     // which needs a row of planes x bytes per line at least as long as the samples.
     SetPixelFormat(format);
-    if (!fourPlanes) cm.CheckLayout(format);
+    if (!bitPlanes) cm.CheckLayout(format);
 
     // The 256-colour palette trailer counts only when its marker is there; otherwise the
     // file's last bytes are picture data.
@@ -146,7 +151,8 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
     }
     SetSize(static_cast<int>(p.Width), static_cast<int>(p.Height));
     // Each row must hold the width's samples, or conversion would read past it.
-    const std::size_t needed = fourPlanes ? 4 * ((p.Width + 7) / 8) : (static_cast<std::size_t>(p.Width) * p.BitsPerPixel + 7) / 8;
+    const std::size_t needed = bitPlanes || rgbaPlanes ? h.Planes * ((static_cast<std::size_t>(p.Width) * h.BitsPerPlane + 7) / 8)
+                                                       : (static_cast<std::size_t>(p.Width) * p.BitsPerPixel + 7) / 8;
     if (lineSize < needed) throw EInvalidGraphic(ReaderMessage(reader_messages::InvalidColorFormat, ShortName));
 
     std::int64_t dataSize = stream.Size() - stream.Position();
@@ -178,18 +184,18 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
     for (int y = 0; y < Height(); ++y) {
         const std::uint8_t* line = pixels.data() + std::min<std::size_t>(static_cast<std::size_t>(y), heldRows) * lineSize;
         std::uint8_t* row = ScanLine(y);
-        if (fourPlanes) {
-            const std::size_t plane = lineSize / 4;
+        if (bitPlanes) {
+            const std::size_t plane = h.BytesPerLine;
             for (int x = 0; x < Width(); ++x) {
                 int value = 0;
-                for (int k = 0; k < 4; ++k) value |= (line[k * plane + static_cast<std::size_t>(x) / 8] >> (7 - x % 8) & 1) << k;
+                for (int k = 0; k < h.Planes; ++k) value |= (line[k * plane + static_cast<std::size_t>(x) / 8] >> (7 - x % 8) & 1) << k;
                 std::uint8_t& out = row[x / 2];
                 out = (x & 1) ? static_cast<std::uint8_t>((out & 0xF0) | value) : static_cast<std::uint8_t>(value << 4);
             }
-        } else if (format == TPixelFormat::pf24bit && h.Planes == 3) {
-            const std::size_t plane = lineSize / 3;
-            const std::uint8_t* sources[3] = {line, line + plane, line + 2 * plane};
-            cm.ConvertRow(sources, row, static_cast<std::size_t>(Width()), 0xFF);
+        } else if ((format == TPixelFormat::pf24bit && h.Planes == 3) || rgbaPlanes) {
+            const std::size_t plane = h.BytesPerLine;
+            const std::uint8_t* sources[4] = {line, line + plane, line + 2 * plane, line + 3 * plane};
+            cm.ConvertRow(std::span<const std::uint8_t* const>(sources, h.Planes), row, static_cast<std::size_t>(Width()), 0xFF);
         } else {
             cm.ConvertRow(line, row, static_cast<std::size_t>(Width()), 0xFF);
         }

@@ -124,6 +124,34 @@ TEST(PcxGraphic, EightBitPicturesWithoutAPaletteTrailerKeepTheirLastBytes) {
     EXPECT_EQ(loaded.GetPixel(3, 25), RGBColor(125, 125, 125));
 }
 
+TEST(PcxGraphic, ThreeBitPlanesAndFourByteOfPlanes) {
+    // 8 colours from three 1-bit planes: pixel x holds the index x.
+    auto eight = Header(8, 1, 1, 3, 1);
+    eight[2] = 0;  // uncompressed
+    for (std::size_t i = 0; i < 8; ++i) {
+        eight[16 + 3 * i] = static_cast<std::uint8_t>(30 * i);
+        eight[17 + 3 * i] = static_cast<std::uint8_t>(255 - 30 * i);
+        eight[18 + 3 * i] = static_cast<std::uint8_t>(7 * i);
+    }
+    eight.insert(eight.end(), {0x55, 0x33, 0x0F});
+    const TBitmap indexed = Load(eight);
+    for (int x = 0; x < 8; ++x) {
+        EXPECT_EQ(indexed.GetPixel(x, 0), RGBColor(static_cast<std::uint8_t>(30 * x), static_cast<std::uint8_t>(255 - 30 * x),
+                                                   static_cast<std::uint8_t>(7 * x)))
+            << x;
+    }
+    // Red, green, blue and alpha planes of 8 bits.
+    auto rgba = Header(2, 1, 8, 4, 2);
+    rgba[2] = 0;
+    rgba.insert(rgba.end(), {10, 200, 20, 150, 30, 100, 255, 128});
+    const TBitmap planes = Load(rgba);
+    ASSERT_EQ(planes.PixelFormat(), TPixelFormat::pf32bit);
+    EXPECT_EQ(planes.GetPixel(0, 0), RGBColor(10, 20, 30));
+    EXPECT_EQ(planes.GetPixel(1, 0), RGBColor(200, 150, 100));
+    EXPECT_EQ(planes.ScanLine(0)[3], 255);
+    EXPECT_EQ(planes.ScanLine(0)[7], 128);
+}
+
 TEST(PcxGraphic, CorpusFilesMatchAnIndependentDecoder) {
     PICTORAND_REQUIRE_CORPUS(root, "");
     PICTORAND_REQUIRE_PILLOW();
