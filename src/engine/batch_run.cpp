@@ -61,6 +61,11 @@ std::filesystem::path SameFileKey(const std::string& path) {
     return error ? absolute.lexically_normal() : key;
 }
 
+// The number after this one, wrapping from 2147483647 to -2147483648 in unsigned arithmetic.
+std::int32_t NextRunningNumber(std::int32_t number) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(number) + 1u);
+}
+
 constexpr std::string_view RunEnded = "not converted: the run ended before this file";
 constexpr std::string_view Interrupted = "not converted: the run was interrupted";
 constexpr std::string_view NoFormatChosen = "no output format is chosen";
@@ -111,8 +116,7 @@ void TBatchRun::AfterFile(TRunSummary& summary, int count) {
     host_.SetProgress(summary.Processed * 100 / count);
     const auto naming = settings_.Current().Naming;
     if (naming == NamingMode::AutoNumber || naming == NamingMode::NumberFrom || naming == NamingMode::FixedName) {
-        // The number wraps from 2147483647 to -2147483648, in unsigned arithmetic.
-        runningNumber_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(runningNumber_) + 1u);
+        runningNumber_ = NextRunningNumber(runningNumber_);
     }
 }
 
@@ -291,7 +295,7 @@ std::vector<int> TBatchRun::EarlierOutputsReplacing(const std::vector<TSourceEnt
         const TSourceFile source = TSourceFile::From(list[i]);
         if (const auto found = lastOutput.find(SameFileKey(source.Path)); found != lastOutput.end()) replacedBy[i] = found->second;
         lastOutput[SameFileKey(OutputPath(run, source, settings, *settings.Format, number))] = static_cast<int>(i);
-        number = static_cast<std::int32_t>(static_cast<std::uint32_t>(number) + 1u);
+        number = NextRunningNumber(number);
     }
     return replacedBy;
 }

@@ -61,10 +61,6 @@ TWriteResult SaveResizeFiles(const TPreparedFile& file, std::int32_t runningNumb
             result = {TWriteResult::TKind::KeptExisting, path, 0};
             const std::string key = std::filesystem::path(path).lexically_normal().string();
             auto write = [&] {
-                if (writtenThisRun.contains(key)) {
-                    result.Kind = TWriteResult::TKind::NameTaken;
-                    return;
-                }
                 if (file.Encoded && file.Encoded->Format == *format) {
                     if (file.Encoded->Failure) std::rethrow_exception(file.Encoded->Failure);
                     WriteFileReplacing(path, [&](TStream& stream) { stream.WriteBuffer(file.Encoded->Bytes); });
@@ -77,15 +73,16 @@ TWriteResult SaveResizeFiles(const TPreparedFile& file, std::int32_t runningNumb
                 const std::uintmax_t size = std::filesystem::file_size(path, error);
                 result = {TWriteResult::TKind::Written, path, error ? 0 : static_cast<std::uint64_t>(size)};
             };
-            if (settings.WarnOnExisting) {
-                std::error_code ignored;
-                if (writtenThisRun.contains(key)) {
-                    result.Kind = TWriteResult::TKind::NameTaken;
-                } else if (!std::filesystem::exists(path, ignored) || host.AskReplace(path, messages::FileExistsReplace)) {
-                    write();
+            if (writtenThisRun.contains(key)) {
+                // An earlier source of this run wrote that name; it is never replaced.
+                result.Kind = TWriteResult::TKind::NameTaken;
+            } else {
+                if (settings.WarnOnExisting) {
+                    std::error_code ignored;
+                    if (!std::filesystem::exists(path, ignored) || host.AskReplace(path, messages::FileExistsReplace)) write();
                 }
+                if (run.Settings.Current().ReplaceSilently) write();
             }
-            if (run.Settings.Current().ReplaceSilently) write();
         }
         if (std::next(format) != std::end(WriterOrder)) host.ProcessMessages();
     }

@@ -8,6 +8,7 @@
 #include "formats/wmf/metafile.h"
 #include "scripted_host.h"
 #include "temp_dir.h"
+#include "test_images.h"
 
 namespace pictorand {
 namespace {
@@ -33,10 +34,7 @@ TEST_F(Loader, ContentChoosesTheReaderWhenTheExtensionsReaderRefusesTheFile) {
     const auto bitmap = Load("x.jpg", SaveBitmap(TPixelFormat::pf8bit, "x.jpg"));
     ASSERT_NE(bitmap, nullptr);
     EXPECT_EQ(bitmap->PixelFormat(), TPixelFormat::pf8bit);
-    TBitmap picture;
-    picture.SetPixelFormat(TPixelFormat::pf24bit);
-    picture.SetSize(5, 3);
-    picture.Fill(RGBColor(200, 100, 0));
+    const TBitmap picture = testing::Solid(5, 3, RGBColor(200, 100, 0));
     TPNGObject png;
     png.Assign(picture);
     png.SaveToFile(dir_.File("png.tif"));
@@ -59,9 +57,7 @@ TEST_F(Loader, ContentChoosesTheReaderWhenTheExtensionsReaderRefusesTheFile) {
 }
 
 TEST_F(Loader, EveryNameOfJpegIsRead) {
-    TBitmap picture;
-    picture.SetPixelFormat(TPixelFormat::pf24bit);
-    picture.SetSize(4, 4);
+    const TBitmap picture = testing::Solid(4, 4, clBlack);
     TJPEGImage jpeg;
     jpeg.Assign(picture);
     for (const char* name : {"a.jpe", "a.JFIF", "a.jif", "a.jpeg"}) {
@@ -97,10 +93,7 @@ TEST_F(Loader, MissingFilesGiveTheLoadMessage) {
 }
 
 TEST_F(Loader, MetafilesAreDrawnAtTheirOwnSize) {
-    TBitmap picture;
-    picture.SetPixelFormat(TPixelFormat::pf24bit);
-    picture.SetSize(5, 4);
-    picture.Fill(RGBColor(0, 0, 200));
+    const TBitmap picture = testing::Solid(5, 4, RGBColor(0, 0, 200));
     TMetafile metafile;
     metafile.RecordBitmap(picture);
     metafile.SaveToFile(dir_.File("b.wmf"));

@@ -8,17 +8,12 @@
 #include "formats/tga/targa_graphic.h"
 #include "graphics/byte_writer.h"
 #include "graphics/exceptions.h"
+#include "test_images.h"
 
 namespace pictorand {
 namespace {
 
-TBitmap Strip(int width, int height) {
-    TBitmap bitmap;
-    bitmap.SetPixelFormat(TPixelFormat::pf24bit);
-    bitmap.SetSize(width, height);
-    bitmap.Fill(RGBColor(10, 200, 30));
-    return bitmap;
-}
+TBitmap Strip(int width, int height) { return testing::Solid(width, height, RGBColor(10, 200, 30)); }
 
 // What writing gives: "ok" or the error's text.
 std::string Write(OutputFormat format, const TBitmap& picture, std::vector<std::uint8_t>* bytes = nullptr) {

@@ -7,6 +7,15 @@
 
 namespace pictorand::testing {
 
+// A 24-bit picture of one colour.
+inline TBitmap Solid(int width, int height, TColor color) {
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(TPixelFormat::pf24bit);
+    bitmap.SetSize(width, height);
+    bitmap.Fill(color);
+    return bitmap;
+}
+
 // Smooth colour gradients with soft shapes, like a small photograph.
 inline TBitmap PhotoLike(int width, int height) {
     TBitmap bitmap;

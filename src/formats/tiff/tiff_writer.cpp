@@ -28,6 +28,7 @@ public:
     }
     void U16(std::int64_t v, std::string_view field = "value") { fields_.U16LE(v, field); }
     void U32(std::int64_t v, std::string_view field = "value") { fields_.U32LE(v, field); }
+    void U32At(std::size_t at, std::int64_t v, std::string_view field) { fields_.U32LEAt(at, v, field); }
     // Values and the IFD begin on a word boundary.
     void Align() {
         if (Bytes.size() % 2) Bytes.push_back(0);
@@ -203,7 +204,7 @@ void WriteTiffStream(TStream& stream, const TBitmap& bitmap) {
     const std::int64_t ifd = out.Offset();
     WriteIfd(out, width, height, layout);
     out.U32(0);
-    TByteWriter(std::string_view("TIFF"), out.Bytes).U32LEAt(4, ifd, "IFD offset");
+    out.U32At(4, ifd, "IFD offset");
     stream.WriteBuffer(out.Bytes);
 }
 
