@@ -194,6 +194,14 @@ TBitmap DecodeJpeg(std::span<const std::uint8_t> data, const TJpegDecodeParamete
         jpeg_calc_output_dimensions(&info);
     }));
     if (info.output_width > MaxRasterSide || info.output_height > MaxRasterSide) throw EJPEG(JERR_IMAGE_TOO_BIG);
+    // libjpeg allocates for the whole stored picture (a progressive file keeps all its
+    // coefficients) before the raster is made: refuse one over the raster cap, or one its
+    // data could not fill, first.
+    const std::int64_t stored = std::int64_t{info.image_width} * info.image_height;
+    if (stored > MaxRasterPixels() ||
+        !DataCanFill(stored * info.num_components, static_cast<std::int64_t>(data.size()), expansion::Jpeg)) {
+        throw EJPEG(JERR_IMAGE_TOO_BIG);
+    }
     const bool indexed = info.quantize_colors != 0;
     const bool grey = info.out_color_space == JCS_GRAYSCALE;
     // Four-component files (Adobe's inverted CMYK) come out through a row of their own.
