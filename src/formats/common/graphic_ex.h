@@ -22,6 +22,8 @@ inline constexpr std::string_view InvalidPalette = "Cannot load image. Palette i
 inline constexpr std::string_view InvalidFormat = "Cannot load image. Invalid or unexpected %s image format.";
 inline constexpr std::string_view InvalidColorFormat = "Invalid color format in %s file.";
 inline constexpr std::string_view TooLittleData = "Cannot load image. The %s file holds too little data for the picture it claims.";
+inline constexpr std::string_view NoComposite =
+    "Cannot load image. The %s file holds no composite image; save it with compatibility maximized.";
 inline constexpr std::string_view Preparing = "Preparing...";
 inline constexpr std::string_view Transfering = "Transfering...";
 inline constexpr std::string_view LoadingData = "Loading data...";

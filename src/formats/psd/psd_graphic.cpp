@@ -40,6 +40,26 @@ TPsdHeader ReadHeader(TPsdReader& in) {
 // Skips a section made of a 32-bit length and that many bytes.
 void SkipSection(TPsdReader& in) { in.Skip(in.ReadU32BE()); }
 
+// Whether the image resources say the composite image is only a white placeholder: the
+// version-information resource (1057) with its "has real merged data" flag cleared.
+bool CompositeIsPlaceholder(std::span<const std::uint8_t> resources) {
+    TPsdReader in(resources);
+    try {
+        while (in.Remaining() >= 12) {
+            in.Skip(4);  // "8BIM"
+            const std::uint16_t id = in.ReadU16BE();
+            const std::uint8_t nameLength = in.ReadU8();
+            in.Skip(nameLength + ((nameLength + 1) % 2));  // the name is padded to an even size
+            const std::uint32_t size = in.ReadU32BE();
+            const auto data = in.ReadBytes(size);
+            if (id == 1057) return data.size() >= 5 && data[4] == 0;
+            in.Skip(size % 2);
+        }
+    } catch (const EReadError&) {
+    }
+    return false;
+}
+
 }  // namespace
 
 bool TPSDGraphic::CanLoadStream(TStream& stream) {
@@ -73,8 +93,9 @@ bool TPSDGraphic::ReadImageProperties(TStream& stream, int imageIndex) {
         case 1:
         case 8: p.ColorScheme = TColorScheme::Gray; break;
         case 2: p.ColorScheme = TColorScheme::Indexed; break;
-        case 3:
-        case 7: p.ColorScheme = h.Channels == 3 ? TColorScheme::Rgb : TColorScheme::Rgba; break;
+        case 3: p.ColorScheme = h.Channels == 3 ? TColorScheme::Rgb : TColorScheme::Rgba; break;
+        // Multichannel: fewer than three channels show as grey.
+        case 7: p.ColorScheme = h.Channels < 3 ? TColorScheme::Gray : h.Channels == 3 ? TColorScheme::Rgb : TColorScheme::Rgba; break;
         case 4: p.ColorScheme = TColorScheme::Cmyk; break;
         case 9: p.ColorScheme = TColorScheme::CieLab; break;
         default: p.ColorScheme = TColorScheme::Unknown; break;
@@ -98,13 +119,15 @@ void TPSDGraphic::LoadFromStream(TStream& stream) {
         throw EInvalidGraphic(ReaderMessage(reader_messages::InvalidFormat, FormatName));
     }
 
+    const bool onePlane = p.ColorScheme == TColorScheme::Indexed || p.ColorScheme == TColorScheme::Gray;
     TColorManager& cm = colorManager_;
     cm.SourceOptions = convert_options::ByteSwap;
     cm.TargetOptions = 0;
     cm.SetSourceBitsPerSample(h.Depth);
     cm.SetTargetBitsPerSample(h.Depth == 16 ? 8 : h.Depth);
-    cm.SetSourceSamplesPerPixel(p.SamplesPerPixel);
-    cm.SetTargetSamplesPerPixel(p.SamplesPerPixel);
+    // Grey and palette pictures read their first channel; later ones (alpha) are passed over.
+    cm.SetSourceSamplesPerPixel(onePlane ? 1 : p.SamplesPerPixel);
+    cm.SetTargetSamplesPerPixel(onePlane ? 1 : p.SamplesPerPixel);
     cm.SetSourceColorScheme(p.ColorScheme);
     TColorScheme target = p.ColorScheme;
     switch (p.ColorScheme) {
@@ -113,6 +136,7 @@ void TPSDGraphic::LoadFromStream(TStream& stream) {
         case TColorScheme::Cmyk: target = TColorScheme::Bgr; cm.SetTargetSamplesPerPixel(3); break;
         case TColorScheme::CieLab:
             target = TColorScheme::Bgr;
+            cm.SetTargetSamplesPerPixel(3);
             cm.SourceOptions |= convert_options::LabByteRange | convert_options::LabChromaOffset;
             break;
         default: break;
@@ -134,7 +158,6 @@ void TPSDGraphic::LoadFromStream(TStream& stream) {
     // Colour mode data.
     const std::uint32_t modeLength = in.ReadU32BE();
     const auto modeData = in.ReadBytes(modeLength);
-    const bool onePlane = p.ColorScheme == TColorScheme::Indexed || p.ColorScheme == TColorScheme::Gray;
     if (p.ColorScheme == TColorScheme::Indexed) {
         const std::size_t third = modeData.size() / 3;
         const std::uint8_t* planes[3] = {modeData.data(), modeData.data() + third, modeData.data() + 2 * third};
@@ -142,8 +165,10 @@ void TPSDGraphic::LoadFromStream(TStream& stream) {
     } else if (p.ColorScheme == TColorScheme::Gray) {
         SetPalette(cm.CreateGrayscalePalette((p.Options & image_options::MinIsWhite) != 0));
     }
+    const std::uint32_t resourcesLength = in.ReadU32BE();
+    if (CompositeIsPlaceholder(in.ReadBytes(resourcesLength))) throw EInvalidGraphic(ReaderMessage(reader_messages::NoComposite, FormatName));
     SkipSection(in);
-    SkipSection(in);
+    if (in.Remaining() < 2) throw EInvalidGraphic(ReaderMessage(reader_messages::NoComposite, FormatName));
     const bool packbits = in.ReadU16BE() == 1;
 
     const std::size_t channels = p.ChannelCount;

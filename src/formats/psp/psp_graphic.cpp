@@ -19,6 +19,8 @@ constexpr std::string_view Signature = "Paint Shop Pro Image File";
 constexpr std::string_view FormatName = "PSP";
 constexpr std::size_t MaxPspBytes = std::size_t{1} << 31;
 constexpr std::uint16_t BlockPalette = 2, BlockLayerBank = 3, BlockLayer = 4;
+// Bitmap types of a layer's channels.
+constexpr std::uint16_t BitmapImage = 0, BitmapTransparencyMask = 1;
 constexpr std::string_view JpegChannels = "JPEG compressed channels";
 
 using TPspReader = TByteReader<EReadError>;
@@ -195,22 +197,17 @@ void TPSPGraphic::LoadFromStream(TStream& stream) {
                 }
                 in.Skip(2);  // bitmap count
                 const std::uint16_t channels = in.ReadU16LE();
-                if (channels > 3) {
-                    cm.SetTargetColorScheme(TColorScheme::Bgra);
-                    cm.SetTargetSamplesPerPixel(4);
-                    SetPixelFormat(TPixelFormat::pf32bit);
-                    cm.CheckLayout(PixelFormat());
-                }
                 if (version >= 4) in.Seek(bitmapInfoEnd);
-                // Planes: composite (or index), red, green, blue.
-                std::vector<std::uint8_t> planes[4];
+                // The image's planes: composite (or index), red, green, blue; and the
+                // layer's transparency mask, kept out of them.
+                std::vector<std::uint8_t> planes[4], mask;
                 for (std::uint16_t c = 0; c < channels; ++c) {
                     TBlock channel;
                     if (!ReadBlock(in, version, layer.End, channel)) break;
                     if (version >= 4) in.Skip(4);
                     const std::uint32_t compressed = in.ReadU32LE();
                     const std::uint32_t uncompressed = in.ReadU32LE();
-                    in.Skip(2);
+                    const std::uint16_t bitmapType = in.ReadU16LE();
                     const std::uint16_t channelType = in.ReadU16LE();
                     if (uncompressed > static_cast<std::uint64_t>(MaxRasterBytes) || compressed > in.Remaining()) {
                         throw EReadError(std::string(messages::ReadError));
@@ -235,19 +232,30 @@ void TPSPGraphic::LoadFromStream(TStream& stream) {
                         default:
                             throw EInvalidGraphic(ReaderMessage(reader_messages::NotSupported, JpegChannels, FormatName));
                     }
-                    if (channelType <= 3) planes[channelType] = std::move(plane);
+                    if (bitmapType == BitmapImage && channelType <= 3) planes[channelType] = std::move(plane);
+                    else if (bitmapType == BitmapTransparencyMask && channelType == 0) mask = std::move(plane);
                     in.Seek(channel.End);
                 }
                 Progress(TProgressStage::Starting, 0, reader_messages::Transfering);
                 for (auto& plane : planes) {
                     if (plane.empty()) plane.assign(planeSize, 0);
                 }
+                // A colour layer with a transparency mask keeps it as its alpha.
+                const bool withAlpha = p.ColorScheme == TColorScheme::Rgb && !mask.empty();
+                if (withAlpha) {
+                    cm.SetSourceColorScheme(TColorScheme::Rgba);
+                    cm.SetSourceSamplesPerPixel(4);
+                    cm.SetTargetColorScheme(TColorScheme::Bgra);
+                    cm.SetTargetSamplesPerPixel(4);
+                    SetPixelFormat(TPixelFormat::pf32bit);
+                    cm.CheckLayout(PixelFormat());
+                }
                 for (std::uint32_t y = 0; y < p.Height; ++y) {
                     const std::size_t at = y * rowSize;
                     if (p.ColorScheme == TColorScheme::Rgb) {
                         const std::uint8_t* sources[4] = {planes[1].data() + at, planes[2].data() + at, planes[3].data() + at,
-                                                          planes[0].data() + at};
-                        cm.ConvertRow(std::span(sources, channels > 3 ? 4 : 3), ScanLine(static_cast<int>(y)), p.Width, 0xFF);
+                                                          withAlpha ? mask.data() + at : nullptr};
+                        cm.ConvertRow(std::span(sources, withAlpha ? 4 : 3), ScanLine(static_cast<int>(y)), p.Width, 0xFF);
                     } else {
                         cm.ConvertRow(planes[0].data() + at, ScanLine(static_cast<int>(y)), p.Width, 0xFF);
                     }

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "formats/tiff/tiff_layout.h"
+
 namespace pictorand {
 
 namespace {
@@ -57,38 +59,74 @@ constexpr TCode ExtendedMakeUp[13] = {
     {"000000011111", 2560},
 };
 
-unsigned char Reverse(unsigned char b) {
-    b = static_cast<unsigned char>((b & 0xF0) >> 4 | (b & 0x0F) << 4);
-    b = static_cast<unsigned char>((b & 0xCC) >> 2 | (b & 0x33) << 2);
-    return static_cast<unsigned char>((b & 0xAA) >> 1 | (b & 0x55) << 1);
+}  // namespace
+
+TCCITTDecoder::TCCITTDecoder(std::uint32_t options, bool bitSwap, std::size_t width, bool wordAligned)
+    : options_(options),
+      bitSwap_(bitSwap),
+      width_(width),
+      wordAligned_(wordAligned),
+      white_(BuildRunTree(false)),
+      black_(BuildRunTree(true)),
+      modes_(BuildModeTree()) {}
+
+namespace {
+
+void Insert(std::vector<TCCITTDecoder::TNode>& tree, std::string_view bits, int value) {
+    int node = 0;
+    for (char c : bits) {
+        const int bit = c - '0';
+        if (tree[static_cast<std::size_t>(node)].Child[bit] < 0) {
+            tree[static_cast<std::size_t>(node)].Child[bit] = static_cast<int>(tree.size());
+            tree.emplace_back();
+        }
+        node = tree[static_cast<std::size_t>(node)].Child[bit];
+    }
+    tree[static_cast<std::size_t>(node)].Run = value;
+}
+
+// A leaf of tree, following bits from the root: its value, or -1 at the end of the data,
+// or `missing` where no code continues.
+int Walk(const std::vector<TCCITTDecoder::TNode>& tree, auto& bits, int missing) {
+    int node = 0;
+    while (tree[static_cast<std::size_t>(node)].Run == -1) {
+        const int bit = bits.Next();
+        if (bit < 0) return -1;
+        node = tree[static_cast<std::size_t>(node)].Child[bit];
+        if (node < 0) return missing;
+    }
+    return tree[static_cast<std::size_t>(node)].Run;
 }
 
 }  // namespace
 
-TCCITTDecoder::TCCITTDecoder(std::uint32_t options, bool bitSwap, std::size_t width, bool wordAligned)
-    : options_(options), bitSwap_(bitSwap), width_(width), wordAligned_(wordAligned), white_(BuildTree(false)), black_(BuildTree(true)) {}
-
-std::vector<TCCITTDecoder::TNode> TCCITTDecoder::BuildTree(bool black) {
+std::vector<TCCITTDecoder::TNode> TCCITTDecoder::BuildRunTree(bool black) {
     std::vector<TNode> tree(1);
-    auto insert = [&tree](std::string_view bits, int run) {
-        int node = 0;
-        for (char c : bits) {
-            const int bit = c - '0';
-            if (tree[static_cast<std::size_t>(node)].Child[bit] < 0) {
-                tree[static_cast<std::size_t>(node)].Child[bit] = static_cast<int>(tree.size());
-                tree.emplace_back();
-            }
-            node = tree[static_cast<std::size_t>(node)].Child[bit];
-        }
-        tree[static_cast<std::size_t>(node)].Run = run;
-    };
     const auto& terminating = black ? BlackTerminating : WhiteTerminating;
     const auto& makeUp = black ? BlackMakeUp : WhiteMakeUp;
-    for (int run = 0; run < 64; ++run) insert(terminating[run], run);
-    for (int i = 0; i < 27; ++i) insert(makeUp[i], 64 * (i + 1));
-    for (const TCode& code : ExtendedMakeUp) insert(code.Bits, code.Run);
-    insert("000000000001", EndOfLine);
-    for (std::string_view invalid : {"0000000001", "00000000001", "000000000000"}) insert(invalid, Invalid);
+    for (int run = 0; run < 64; ++run) Insert(tree, terminating[run], run);
+    for (int i = 0; i < 27; ++i) Insert(tree, makeUp[i], 64 * (i + 1));
+    for (const TCode& code : ExtendedMakeUp) Insert(tree, code.Bits, code.Run);
+    Insert(tree, "000000000001", EndOfLine);
+    for (std::string_view invalid : {"0000000001", "00000000001", "000000000000"}) Insert(tree, invalid, Invalid);
+    return tree;
+}
+
+// The T.4 two-dimensional mode codes. The extension code (uncompressed mode) is not read.
+std::vector<TCCITTDecoder::TNode> TCCITTDecoder::BuildModeTree() {
+    std::vector<TNode> tree(1);
+    Insert(tree, "1", Vertical0);
+    Insert(tree, "011", Right1);
+    Insert(tree, "010", Left1);
+    Insert(tree, "001", Horizontal);
+    Insert(tree, "0001", Pass);
+    Insert(tree, "000011", Right2);
+    Insert(tree, "000010", Left2);
+    Insert(tree, "0000011", Right3);
+    Insert(tree, "0000010", Left3);
+    Insert(tree, "0000001", Invalid);
+    Insert(tree, "000000000001", EndOfLine);
+    for (std::string_view invalid : {"00000001", "000000001", "0000000001", "00000000001", "000000000000"}) Insert(tree, invalid, Invalid);
     return tree;
 }
 
@@ -96,29 +134,104 @@ int TCCITTDecoder::DecodeRun(TBits& bits, bool black) const {
     const std::vector<TNode>& tree = black ? black_ : white_;
     int total = 0;
     for (;;) {
-        int node = 0;
-        while (tree[static_cast<std::size_t>(node)].Run == -1) {
-            const int bit = bits.Next();
-            if (bit < 0) return -1;
-            node = tree[static_cast<std::size_t>(node)].Child[bit];
-            if (node < 0) return Invalid;
-        }
-        const int run = tree[static_cast<std::size_t>(node)].Run;
+        const int run = Walk(tree, bits, Invalid);
         if (run < 0) return run;
         total += run;
         if (run < 64) return total;
     }
 }
 
-void TCCITTDecoder::SetBlack(std::uint8_t* row, std::size_t at, std::size_t count) {
-    for (std::size_t i = at; i < at + count; ++i) row[i >> 3] |= static_cast<std::uint8_t>(0x80 >> (i & 7));
+int TCCITTDecoder::DecodeMode(TBits& bits) const { return Walk(modes_, bits, Invalid); }
+
+TCCITTDecoder::TRowEnd TCCITTDecoder::DecodeRow1D(TBits& bits, TChanges& changes) const {
+    changes.clear();
+    std::size_t x = 0;
+    bool black = false;
+    while (x < width_) {
+        const int run = DecodeRun(bits, black);
+        if (run < 0) {
+            // The black run that was begun has no end.
+            if (black) changes.pop_back();
+            if (run != EndOfLine) return TRowEnd::Failed;
+            bits.bit -= 12;
+            return TRowEnd::EndOfLine;
+        }
+        x += std::min<std::size_t>(static_cast<std::size_t>(run), width_ - x);
+        changes.push_back(x);
+        black = !black;
+    }
+    return TRowEnd::Complete;
+}
+
+TCCITTDecoder::TRowEnd TCCITTDecoder::DecodeRow2D(TBits& bits, const TChanges& reference, TChanges& changes) const {
+    changes.clear();
+    // a0 starts just before the row; the colour of a0 is white. Changing elements at
+    // even indexes turn the row black, at odd indexes white.
+    std::int64_t a0 = -1;
+    bool black = false;
+    std::size_t from = 0;  // the reference elements before this index lie at or left of a0
+    const auto width = static_cast<std::int64_t>(width_);
+    while (a0 < width) {
+        // b1: the first reference element right of a0 that changes to the other colour.
+        while (from < reference.size() && static_cast<std::int64_t>(reference[from]) <= a0) ++from;
+        std::size_t i = from;
+        if ((i & 1) != static_cast<std::size_t>(black)) ++i;
+        const std::int64_t b1 = i < reference.size() ? static_cast<std::int64_t>(reference[i]) : width;
+        const std::int64_t b2 = i + 1 < reference.size() ? static_cast<std::int64_t>(reference[i + 1]) : width;
+        const int mode = DecodeMode(bits);
+        const std::int64_t start = std::max<std::int64_t>(a0, 0);
+        if (mode == Pass) {
+            a0 = b2;
+        } else if (mode == Horizontal) {
+            const int first = DecodeRun(bits, black);
+            const int second = first < 0 ? first : DecodeRun(bits, !black);
+            if (second < 0) return TRowEnd::Failed;
+            const std::int64_t a1 = std::min(start + first, width);
+            const std::int64_t a2 = std::min(a1 + second, width);
+            changes.push_back(static_cast<std::size_t>(a1));
+            changes.push_back(static_cast<std::size_t>(a2));
+            a0 = a2;
+        } else if (mode >= Vertical0 && mode <= Left3) {
+            static constexpr int Offsets[] = {0, 1, 2, 3, -1, -2, -3};
+            const std::int64_t a1 = b1 + Offsets[mode - Vertical0];
+            if (a1 < start || a1 > width) return TRowEnd::Failed;
+            changes.push_back(static_cast<std::size_t>(a1));
+            a0 = a1;
+            black = !black;
+        } else if (mode == EndOfLine) {
+            bits.bit -= 12;
+            return TRowEnd::EndOfLine;
+        } else {
+            return TRowEnd::Failed;
+        }
+        // A row cannot change colour more often than it has pixels.
+        if (changes.size() > width_ + 2) return TRowEnd::Failed;
+    }
+    return TRowEnd::Complete;
+}
+
+void TCCITTDecoder::Draw(const TChanges& changes, std::uint8_t* row) const {
+    for (std::size_t k = 0; k < changes.size(); k += 2) {
+        const std::size_t end = k + 1 < changes.size() ? std::min(changes[k + 1], width_) : width_;
+        for (std::size_t i = changes[k]; i < end; ++i) row[i >> 3] |= static_cast<std::uint8_t>(0x80 >> (i & 7));
+    }
+}
+
+bool TCCITTDecoder::SkipToEndOfLine(TBits& bits) {
+    // Eleven or more zeros, then a one.
+    int zeros = 0;
+    for (;;) {
+        const int bit = bits.Next();
+        if (bit < 0) return false;
+        if (bit == 0) ++zeros;
+        else if (zeros >= 11) return true;
+        else zeros = 0;
+    }
 }
 
 std::vector<std::uint8_t> TCCITTDecoder::Source(const std::uint8_t* source, std::size_t size) const {
     std::vector<std::uint8_t> bytes(source, source + size);
-    if (bitSwap_) {
-        for (auto& b : bytes) b = Reverse(b);
-    }
+    if (bitSwap_) ReverseBitOrder(bytes);
     return bytes;
 }
 
@@ -127,22 +240,15 @@ void TCCITTMHDecoder::Decode(const std::uint8_t*& source, std::uint8_t*& dest, s
     std::memset(dest, 0, unpackedSize);
     const std::size_t rowBytes = (width_ + 7) / 8;
     TBits bits{bytes.data(), bytes.size()};
+    TChanges changes;
     for (std::size_t rowStart = 0; rowStart + rowBytes <= unpackedSize && !bits.AtEnd(); rowStart += rowBytes) {
-        std::size_t x = 0;
-        bool black = false;
-        while (x < width_) {
-            const int run = DecodeRun(bits, black);
-            if (run < 0) break;
-            const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(run), width_ - x);
-            if (black) SetBlack(dest + rowStart, x, n);
-            x += n;
-            black = !black;
-        }
+        const TRowEnd end = DecodeRow1D(bits, changes);
+        Draw(changes, dest + rowStart);
         // The next row starts at a byte boundary, or an even byte when word aligned.
         std::size_t next = (bits.bit + 7) / 8;
         if (wordAligned_ && (next & 1)) ++next;
         bits.bit = std::min(next, bytes.size()) * 8;
-        if (x < width_) break;
+        if (end != TRowEnd::Complete) break;
     }
 }
 
@@ -150,35 +256,33 @@ void TCCITTFax3Decoder::Decode(const std::uint8_t*& source, std::uint8_t*& dest,
     const std::vector<std::uint8_t> bytes = Source(source, packedSize);
     std::memset(dest, 0, unpackedSize);
     const std::size_t rowBytes = (width_ + 7) / 8;
+    const bool twoDimensional = (options_ & 1) != 0;
     TBits bits{bytes.data(), bytes.size()};
+    TChanges reference, changes;
     for (std::size_t rowStart = 0; rowStart + rowBytes <= unpackedSize && !bits.AtEnd(); rowStart += rowBytes) {
-        // Skip to just after an end-of-line code: eleven or more zeros, then a one.
-        int zeros = 0;
-        for (;;) {
-            const int bit = bits.Next();
-            if (bit < 0) return;
-            if (bit == 0) {
-                ++zeros;
-            } else if (zeros >= 11) {
-                break;
-            } else {
-                zeros = 0;
-            }
-        }
-        std::size_t x = 0;
-        bool black = false;
-        while (x < width_) {
-            const int run = DecodeRun(bits, black);
-            if (run < 0) {
-                // Let the next row find this end-of-line code again.
-                if (run == EndOfLine) bits.bit -= 12;
-                break;
-            }
-            const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(run), width_ - x);
-            if (black) SetBlack(dest + rowStart, x, n);
-            x += n;
-            black = !black;
-        }
+        if (!SkipToEndOfLine(bits)) return;
+        const int tag = twoDimensional ? bits.Next() : 1;
+        if (tag < 0) return;
+        const TRowEnd end = tag == 1 ? DecodeRow1D(bits, changes) : DecodeRow2D(bits, reference, changes);
+        // A damaged two-dimensional row is left white; the next end-of-line code starts afresh.
+        if (end == TRowEnd::Failed && tag == 0) changes.clear();
+        Draw(changes, dest + rowStart);
+        reference.swap(changes);
+    }
+}
+
+void TCCITTFax4Decoder::Decode(const std::uint8_t*& source, std::uint8_t*& dest, std::size_t packedSize, std::size_t unpackedSize) {
+    const std::vector<std::uint8_t> bytes = Source(source, packedSize);
+    std::memset(dest, 0, unpackedSize);
+    const std::size_t rowBytes = (width_ + 7) / 8;
+    TBits bits{bytes.data(), bytes.size()};
+    TChanges reference, changes;
+    for (std::size_t rowStart = 0; rowStart + rowBytes <= unpackedSize && !bits.AtEnd(); rowStart += rowBytes) {
+        // Rows depend on the row above: after a damaged row or the end-of-block code the
+        // rest stays white.
+        if (DecodeRow2D(bits, reference, changes) != TRowEnd::Complete) return;
+        Draw(changes, dest + rowStart);
+        reference.swap(changes);
     }
 }
 

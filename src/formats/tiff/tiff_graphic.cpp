@@ -10,6 +10,7 @@
 #include "formats/common/decoders.h"
 #include "formats/tiff/thunder_decoder.h"
 #include "formats/tiff/tiff_jpeg_decoder.h"
+#include "formats/tiff/tiff_layout.h"
 #include "formats/tiff/tiff_lzw_decoder.h"
 
 namespace pictorand {
@@ -36,7 +37,7 @@ constexpr std::uint16_t ImageWidth = 256, ImageLength = 257, BitsPerSample = 258
                         FillOrder = 266, StripOffsets = 273, SamplesPerPixel = 277, RowsPerStrip = 278,
                         StripByteCounts = 279, XResolution = 282, YResolution = 283, PlanarConfig = 284,
                         Group3Options = 292, ResolutionUnit = 296, Predictor = 317, ColorMap = 320, TileWidth = 322,
-                        TileLength = 323, ExtraSamples = 338, JpegTables = 347, YCbCrCoefficients = 529,
+                        TileLength = 323, TileOffsets = 324, TileByteCounts = 325, ExtraSamples = 338, JpegTables = 347, YCbCrCoefficients = 529,
                         YCbCrSubsampling = 530, YCbCrPositioning = 531;
 }
 
@@ -233,6 +234,7 @@ bool TTIFFGraphic::ParseProperties(int imageIndex) {
     if (p.TileWidth != 0 && p.TileLength != 0) p.Options |= image_options::Tiled;
     const std::vector<double> extra = ReadValues(tag::ExtraSamples);
     p.HasAlpha = !extra.empty() && std::all_of(extra.begin(), extra.end(), [](double v) { return v <= 2; });
+    associatedAlpha_ = p.HasAlpha && extra.front() == 1;
     p.Compression = Find(tag::Compression) ? CompressionFor(ReadInteger(tag::Compression, 1)) : TCompressionKind::None;
     const std::uint32_t photometric = ReadInteger(tag::Photometric, 0);
     switch (photometric) {
@@ -270,10 +272,6 @@ void TTIFFGraphic::LoadFromStream(TStream& stream) {
     BeginLoad(stream);
     if (!ReadImageProperties(stream, 0)) InvalidFormat();
     TImageProperties& p = properties_;
-    if (p.Options & image_options::Tiled) {
-        Progress(TProgressStage::Ending, 100, {});
-        return;
-    }
     Progress(TProgressStage::Starting, 0, reader_messages::Preparing);
     if (p.Width > MaxRasterSide || p.Height > MaxRasterSide || p.SamplesPerPixel == 0 || p.SamplesPerPixel > 4 ||
         p.BitsPerSample == 0 || p.BitsPerSample > 16) {
@@ -285,7 +283,8 @@ void TTIFFGraphic::LoadFromStream(TStream& stream) {
         CheckDataCanFill(claimed.value_or(MaxRasterBytes), static_cast<std::int64_t>(file_.size()), rate, FormatName);
     }
     SetUpColors();
-    const std::unique_ptr<TDecoder> decoder = CreateDecoder();
+    const TChunkLayout layout = ChunkLayout();
+    const std::unique_ptr<TDecoder> decoder = CreateDecoder(layout.Width);
     // The decoder ends on every exit path, also when a strip fails.
     struct TDecodeScope {
         TDecoder* decoder;
@@ -302,7 +301,7 @@ void TTIFFGraphic::LoadFromStream(TStream& stream) {
     Progress(TProgressStage::Ending, 0, {});
     Progress(TProgressStage::Starting, 0, reader_messages::Transfering);
     progressRect_ = {0, 0, Width(), 1};
-    ReadStrips(decoder.get());
+    ReadChunks(layout, decoder.get());
     Progress(TProgressStage::Ending, 100, {});
 }
 
@@ -320,6 +319,7 @@ std::int64_t TTIFFGraphic::MaxExpansion() const {
         case TCompressionKind::OldJpeg: return expansion::Jpeg;
         // Every fax row takes at least one bit; ThunderScan packs 63 pixels of 4 bits a byte.
         case TCompressionKind::Fax3:
+        case TCompressionKind::Fax4:
         case TCompressionKind::FaxMh:
         case TCompressionKind::FaxMhWord: return 8 * std::max<std::int64_t>(rowBytes, 1);
         case TCompressionKind::ThunderScan: return 32;
@@ -339,6 +339,8 @@ void TTIFFGraphic::SetUpColors() {
     // Decoded JPEG rows of three components arrive blue, green, red.
     if (jpeg && p.SamplesPerPixel == 3) source = TColorScheme::Bgr;
     if (source == TColorScheme::Indexed && p.HasAlpha) source = TColorScheme::GrayAlpha;
+    // Grey with an extra sample: the grey is read, the extra sample passed over.
+    if (source == TColorScheme::Gray && p.SamplesPerPixel == 2) source = TColorScheme::GrayAlpha;
     TColorScheme target = source;
     switch (source) {
         case TColorScheme::Rgb: target = TColorScheme::Bgr; break;
@@ -350,7 +352,8 @@ void TTIFFGraphic::SetUpColors() {
         case TColorScheme::GrayAlpha: target = TColorScheme::Gray; break;
         default: break;
     }
-    if (p.ColorScheme == TColorScheme::Indexed && !p.HasAlpha) target = TColorScheme::Indexed;
+    // A palette index with an extra sample: the index is read, the extra sample passed over.
+    if (p.ColorScheme == TColorScheme::Indexed) target = TColorScheme::Indexed;
     const bool packed = target == TColorScheme::Indexed || target == TColorScheme::Gray;
     // Grey and palette samples go into the depth their pixels are held in (1, 4 or 8).
     cm.SetTargetBitsPerSample(packed ? HeldBits(p.BitsPerSample) : p.BitsPerSample == 16 ? 8 : std::min<int>(p.BitsPerSample, 8));
@@ -386,8 +389,9 @@ void TTIFFGraphic::SetUpColors() {
     p.BytesPerLine = static_cast<std::uint32_t>(bytesPerLine);
 }
 
-// The decoder for the file's compression; none for uncompressed strips.
-std::unique_ptr<TDecoder> TTIFFGraphic::CreateDecoder() {
+// The decoder for the file's compression, for strips or tiles width pixels across; none
+// for uncompressed data.
+std::unique_ptr<TDecoder> TTIFFGraphic::CreateDecoder(std::uint32_t width) {
     TImageProperties& p = properties_;
     std::unique_ptr<TDecoder> decoder;
     const bool reversed = (p.Options & image_options::ReversedBits) != 0;
@@ -395,20 +399,21 @@ std::unique_ptr<TDecoder> TTIFFGraphic::CreateDecoder() {
         case TCompressionKind::None: break;
         case TCompressionKind::PackBits: decoder = std::make_unique<TPackbitsRLEDecoder>(); break;
         case TCompressionKind::Fax3:
-            decoder = std::make_unique<TCCITTFax3Decoder>(ReadInteger(tag::Group3Options, 0), reversed, p.Width, false);
+            decoder = std::make_unique<TCCITTFax3Decoder>(ReadInteger(tag::Group3Options, 0), reversed, width, false);
             break;
+        case TCompressionKind::Fax4: decoder = std::make_unique<TCCITTFax4Decoder>(0, reversed, width, false); break;
         case TCompressionKind::FaxMh:
         case TCompressionKind::FaxMhWord:
-            decoder = std::make_unique<TCCITTMHDecoder>(0, reversed, p.Width, p.Compression == TCompressionKind::FaxMhWord);
+            decoder = std::make_unique<TCCITTMHDecoder>(0, reversed, width, p.Compression == TCompressionKind::FaxMhWord);
             break;
         case TCompressionKind::Deflate: decoder = std::make_unique<TLZ77Decoder>(Z_PARTIAL_FLUSH, true); break;
         case TCompressionKind::Jpeg: {
             const std::vector<double> tables = ReadValues(tag::JpegTables);
             p.JpegTables.assign(tables.begin(), tables.end());
-            decoder = std::make_unique<TTIFFJPEGDecoder>(p, OnWarning);
+            decoder = std::make_unique<TTIFFJPEGDecoder>(p, width, OnWarning);
             break;
         }
-        case TCompressionKind::ThunderScan: decoder = std::make_unique<TThunderDecoder>(p.Width); break;
+        case TCompressionKind::ThunderScan: decoder = std::make_unique<TThunderDecoder>(width); break;
         case TCompressionKind::Lzw: decoder = std::make_unique<TTiffLzwDecoder>(); break;
         default:
             throw EInvalidGraphic(ReaderMessage(reader_messages::NotSupported, "The compression scheme is", FormatName));
@@ -416,46 +421,122 @@ std::unique_ptr<TDecoder> TTIFFGraphic::CreateDecoder() {
     return decoder;
 }
 
-// Every strip through the decoder, the predictor and the colour manager into the rows.
-void TTIFFGraphic::ReadStrips(TDecoder* decoder) {
+TTIFFGraphic::TChunkLayout TTIFFGraphic::ChunkLayout() const {
     const TImageProperties& p = properties_;
-    const std::vector<double> offsets = ReadValues(tag::StripOffsets);
-    const std::vector<double> counts = ReadValues(tag::StripByteCounts);
-    std::vector<double> rowsPerStrip = ReadValues(tag::RowsPerStrip);
-    if (rowsPerStrip.empty() || rowsPerStrip.front() >= 4294967295.0 || rowsPerStrip.front() == 0) rowsPerStrip = {static_cast<double>(p.Height)};
-    const std::size_t bytesPerLine = p.BytesPerLine;
-    const std::size_t predictorBytes = p.SamplesPerPixel == 3 ? 3 : p.SamplesPerPixel == 4 ? 4 : 1;
-    const bool predictor = p.Compression != TCompressionKind::None && p.Predictor == 2;
-    TColorManager& cm = colorManager_;
-    std::uint32_t row = 0;
-    std::vector<std::uint8_t> strip;
-    for (std::size_t s = 0; s < offsets.size() && row < p.Height; ++s) {
-        const auto offset = ClampedInteger<std::size_t>(offsets[s]);
-        if (offset >= file_.size()) break;
-        const double perStrip = rowsPerStrip[std::min(s, rowsPerStrip.size() - 1)];
-        // The last strip holds only the rows that remain.
-        const std::size_t rows = std::min<std::size_t>(ClampedInteger<std::size_t>(perStrip), p.Height - row);
-        const std::size_t unpacked = rows * bytesPerLine;
-        const std::size_t available = file_.size() - offset;
-        strip.assign(unpacked, 0);
-        if (decoder) {
-            const std::size_t count = s < counts.size() ? std::min(ClampedInteger<std::size_t>(counts[s]), available) : available;
-            const std::uint8_t* source = file_.data() + offset;
-            std::uint8_t* dest = strip.data();
-            decoder->Decode(source, dest, count, unpacked);
-        } else {
-            // A strip cut short by the end of the file leaves its remaining rows as they are.
-            std::memcpy(strip.data(), file_.data() + offset, std::min(unpacked, available));
+    TChunkLayout layout;
+    const bool tiled = (p.Options & image_options::Tiled) != 0;
+    layout.Tiled = tiled;
+    layout.Width = tiled ? p.TileWidth : p.Width;
+    layout.Length = tiled ? p.TileLength : std::min(p.RowsPerStrip, p.Height);
+    layout.Planes = p.PlanarConfig == 2 && p.SamplesPerPixel > 1 ? p.SamplesPerPixel : 1;
+    layout.SampleBits = layout.Planes > 1 ? p.BitsPerSample : p.BitsPerPixel;
+    if (layout.Planes > 1 && p.BitsPerSample != 8 && p.BitsPerSample != 16) throw EInvalidGraphic(ReaderMessage(reader_messages::InvalidColorFormat, FormatName));
+    const bool jpeg = p.Compression == TCompressionKind::Jpeg || p.Compression == TCompressionKind::OldJpeg;
+    layout.YCbCrBlocks = p.ColorScheme == TColorScheme::YCbCr && !jpeg && layout.Planes == 1 &&
+                         p.YCbCrSubsampling[0] * p.YCbCrSubsampling[1] > 1;
+    if (layout.YCbCrBlocks && (p.BitsPerSample != 8 || p.SamplesPerPixel != 3)) {
+        throw EInvalidGraphic(ReaderMessage(reader_messages::InvalidColorFormat, FormatName));
+    }
+    layout.LineBytes = (static_cast<std::size_t>(layout.SampleBits) * layout.Width + 7) / 8;
+    // A tile or strip may not claim far more than the picture it is part of.
+    const std::int64_t pictureBytes = static_cast<std::int64_t>(p.BytesPerLine) * p.Height;
+    const auto chunkBytes = CheckedProduct(static_cast<std::int64_t>(layout.LineBytes), layout.Length, MaxRasterBytes);
+    if (layout.Width == 0 || layout.Length == 0 || layout.Width > MaxRasterSide || layout.Length > MaxRasterSide || !chunkBytes ||
+        *chunkBytes > 4 * pictureBytes + UnjustifiedBytesAllowed) {
+        InvalidFormat();
+    }
+    layout.Across = (p.Width + layout.Width - 1) / layout.Width;
+    layout.Bands = (p.Height + layout.Length - 1) / layout.Length;
+    return layout;
+}
+
+// One strip or tile: its data through the bit order, the decoder and the predictor into
+// chunk_, rows rows of layout.LineBytes. False when the file has no data for it.
+bool TTIFFGraphic::DecodeChunk(const TChunkLayout& layout, std::size_t index, std::size_t rows, TDecoder* decoder) {
+    const TImageProperties& p = properties_;
+    const std::vector<double>& offsets = chunkOffsets_;
+    if (index >= offsets.size()) return false;
+    const auto offset = ClampedInteger<std::size_t>(offsets[index]);
+    if (offset >= file_.size()) return false;
+    const std::size_t available = file_.size() - offset;
+    const std::size_t count = index < chunkCounts_.size() ? std::min(ClampedInteger<std::size_t>(chunkCounts_[index]), available) : available;
+    const std::size_t unpacked = rows * layout.LineBytes;
+    const std::size_t stored = layout.YCbCrBlocks ? YCbCrBlockBytes(layout.Width, rows, p.YCbCrSubsampling[0], p.YCbCrSubsampling[1]) : unpacked;
+    const std::uint8_t* source = file_.data() + offset;
+    // Fill order 2 stores the bits of each byte least significant first; the fax
+    // decoders take that into account themselves.
+    const bool fax = p.Compression == TCompressionKind::Fax3 || p.Compression == TCompressionKind::Fax4 ||
+                     p.Compression == TCompressionKind::FaxMh || p.Compression == TCompressionKind::FaxMhWord;
+    if ((p.Options & image_options::ReversedBits) && !fax && p.Compression != TCompressionKind::Jpeg) {
+        reversed_.assign(source, source + (decoder ? count : std::min(stored, available)));
+        ReverseBitOrder(reversed_);
+        source = reversed_.data();
+    }
+    std::vector<std::uint8_t>& target = layout.YCbCrBlocks ? blocks_ : chunk_;
+    target.assign(stored, 0);
+    if (decoder) {
+        std::uint8_t* dest = target.data();
+        decoder->Decode(source, dest, count, stored);
+    } else {
+        // A chunk cut short by the end of the file leaves its remaining rows as they are.
+        std::memcpy(target.data(), source, std::min(stored, available));
+    }
+    if (layout.YCbCrBlocks) {
+        chunk_.assign(unpacked, 0);
+        ExpandYCbCrBlocks(blocks_, chunk_.data(), layout.Width, rows, p.YCbCrSubsampling[0], p.YCbCrSubsampling[1]);
+    } else if (p.Compression != TCompressionKind::None && p.Predictor == 2) {
+        const std::size_t samples = layout.Planes > 1 ? 1 : p.SamplesPerPixel;
+        for (std::size_t r = 0; r < rows; ++r) {
+            std::uint8_t* line = chunk_.data() + r * layout.LineBytes;
+            if (p.BitsPerSample == 16) UndoDifferencing16(line, layout.Width * samples, samples, BigEndian());
+            else if (p.BitsPerSample == 8) UndoDifferencing(line, layout.LineBytes, samples);
         }
-        for (std::size_t r = 0; r < rows && row < p.Height; ++r, ++row) {
-            std::uint8_t* line = strip.data() + r * bytesPerLine;
-            if (predictor && p.BitsPerSample == 16) {
-                UndoDifferencing16(line, static_cast<std::size_t>(p.Width) * p.SamplesPerPixel, p.SamplesPerPixel, BigEndian());
-            } else if (predictor) {
-                UndoDifferencing(line, bytesPerLine, predictorBytes);
+    }
+    return true;
+}
+
+// Every strip or tile, band by band: a band is one row of tiles (or one strip) across
+// the picture, in every plane, put together into whole rows and converted.
+void TTIFFGraphic::ReadChunks(const TChunkLayout& layout, TDecoder* decoder) {
+    const TImageProperties& p = properties_;
+    chunkOffsets_ = ReadValues(layout.Tiled ? tag::TileOffsets : tag::StripOffsets);
+    chunkCounts_ = ReadValues(layout.Tiled ? tag::TileByteCounts : tag::StripByteCounts);
+    if (chunkOffsets_.empty()) InvalidFormat();
+    const std::size_t bytesPerLine = p.BytesPerLine;
+    const std::size_t chunksPerPlane = static_cast<std::size_t>(layout.Across) * layout.Bands;
+    const std::size_t sampleBytes = p.BitsPerSample == 16 ? 2 : 1;
+    std::vector<std::uint8_t> band;
+    for (std::uint32_t b = 0; b < layout.Bands && static_cast<std::size_t>(b) * layout.Across < chunkOffsets_.size(); ++b) {
+        const std::uint32_t top = b * layout.Length;
+        const std::size_t bandRows = std::min(layout.Length, p.Height - top);
+        // Tiles are whole at the picture's edges; the last strip holds only what remains.
+        const std::size_t chunkRows = layout.Tiled ? layout.Length : bandRows;
+        band.assign(bandRows * bytesPerLine, 0);
+        for (std::uint32_t plane = 0; plane < layout.Planes; ++plane) {
+            for (std::uint32_t t = 0; t < layout.Across; ++t) {
+                if (!DecodeChunk(layout, plane * chunksPerPlane + static_cast<std::size_t>(b) * layout.Across + t, chunkRows, decoder)) continue;
+                const std::size_t left = static_cast<std::size_t>(t) * layout.Width;
+                const std::size_t columns = std::min<std::size_t>(layout.Width, p.Width - left);
+                for (std::size_t r = 0; r < bandRows; ++r) {
+                    const std::uint8_t* from = chunk_.data() + r * layout.LineBytes;
+                    std::uint8_t* row = band.data() + r * bytesPerLine;
+                    if (layout.Planes > 1) {
+                        InterleavePlane(from, row + left * p.SamplesPerPixel * sampleBytes, columns, plane, p.SamplesPerPixel, sampleBytes);
+                    } else {
+                        CopyBits(from, row, left * layout.SampleBits, columns * layout.SampleBits);
+                    }
+                }
             }
-            cm.ConvertRow(line, ScanLine(static_cast<int>(row)), p.Width, 0xFF);
-            ReportRow(static_cast<int>(row));
+        }
+        for (std::size_t r = 0; r < bandRows; ++r) {
+            const int row = static_cast<int>(top + r);
+            std::uint8_t* line = band.data() + r * bytesPerLine;
+            // Premultiplied grey is made straight before the alpha is passed over.
+            const bool greyAlpha = p.ColorScheme == TColorScheme::Gray && p.SamplesPerPixel == 2 && p.BitsPerSample == 8;
+            if (associatedAlpha_ && greyAlpha) Unpremultiply(line, p.Width, 1);
+            colorManager_.ConvertRow(line, ScanLine(row), p.Width, 0xFF);
+            if (associatedAlpha_ && PixelFormat() == TPixelFormat::pf32bit) Unpremultiply(ScanLine(row), p.Width, 3);
+            ReportRow(row);
         }
     }
 }

@@ -1,4 +1,5 @@
-// TTIFFGraphic: the first image of a TIFF file, strip by strip, in either byte order.
+// TTIFFGraphic: the first image of a TIFF file, in strips or tiles, with its samples
+// interleaved or in separate planes, in either byte order.
 #pragma once
 
 #include <functional>
@@ -32,11 +33,24 @@ private:
         std::size_t ValueAt;  // where the value field lies in the file
     };
 
+    // How the picture is cut into strips or tiles.
+    struct TChunkLayout {
+        bool Tiled = false;
+        std::uint32_t Width = 0, Length = 0;  // pixels across and rows of one chunk
+        std::uint32_t Across = 0, Bands = 0;  // chunks across the picture and down it
+        std::uint32_t Planes = 1;             // separate sample planes, or 1 when interleaved
+        std::uint32_t SampleBits = 0;         // bits of one pixel within a chunk
+        std::size_t LineBytes = 0;            // bytes of one decoded chunk row
+        bool YCbCrBlocks = false;             // stored as subsampled YCbCr blocks
+    };
+
     bool ParseProperties(int imageIndex);
     std::int64_t MaxExpansion() const;
     void SetUpColors();
-    std::unique_ptr<TDecoder> CreateDecoder();
-    void ReadStrips(TDecoder* decoder);
+    TChunkLayout ChunkLayout() const;
+    std::unique_ptr<TDecoder> CreateDecoder(std::uint32_t width);
+    bool DecodeChunk(const TChunkLayout& layout, std::size_t index, std::size_t rows, TDecoder* decoder);
+    void ReadChunks(const TChunkLayout& layout, TDecoder* decoder);
     bool ReadDirectory(std::uint32_t offset);
     const TEntry* Find(std::uint16_t tag) const;
     std::uint32_t ReadInteger(std::uint16_t tag, std::uint32_t fallback) const;
@@ -48,6 +62,9 @@ private:
 
     TByteBuffer file_;
     std::vector<TEntry> entries_;
+    bool associatedAlpha_ = false;
+    std::vector<double> chunkOffsets_, chunkCounts_;
+    std::vector<std::uint8_t> chunk_, blocks_, reversed_;
 };
 
 }  // namespace pictorand

@@ -79,8 +79,9 @@ void TiffJpegWarning(void* context) {
 }
 }  // namespace
 
-TTIFFJPEGDecoder::TTIFFJPEGDecoder(const TImageProperties& properties, std::function<void(std::string_view)> warn)
-    : properties_(properties), warn_(std::move(warn)), state_(std::make_unique<TState>()) {}
+TTIFFJPEGDecoder::TTIFFJPEGDecoder(const TImageProperties& properties, std::size_t width,
+                                   std::function<void(std::string_view)> warn)
+    : properties_(properties), width_(width), warn_(std::move(warn)), state_(std::make_unique<TState>()) {}
 
 TTIFFJPEGDecoder::~TTIFFJPEGDecoder() { DecodeEnd(); }
 
@@ -109,10 +110,10 @@ void TTIFFJPEGDecoder::Decode(const std::uint8_t*& source, std::uint8_t*& dest, 
 
     const TImageProperties& p = properties_;
     const std::size_t samples = p.PlanarConfig == 2 ? 1 : std::max<std::size_t>(p.SamplesPerPixel, 1);
-    const std::size_t rowBytes = static_cast<std::size_t>(p.Width) * samples;
+    const std::size_t rowBytes = width_ * samples;
     if (rowBytes == 0 || unpackedSize % rowBytes != 0) throw EGraphicCompression(std::string(Fractional));
     const std::size_t rows = unpackedSize / rowBytes;
-    if (info.image_width != p.Width || info.image_height != rows) throw EGraphicCompression(std::string(StripSize));
+    if (info.image_width != width_ || info.image_height != rows) throw EGraphicCompression(std::string(StripSize));
     if (static_cast<std::size_t>(info.num_components) != samples) throw EGraphicCompression(std::string(ComponentCount));
     if (info.data_precision != p.BitsPerSample) throw EGraphicCompression(std::string(Precision));
     const int h = p.YCbCrSubsampling[0] ? p.YCbCrSubsampling[0] : 1, v = p.YCbCrSubsampling[1] ? p.YCbCrSubsampling[1] : 1;

@@ -1,4 +1,4 @@
-// TTIFFJPEGDecoder: JPEG-compressed TIFF strips over libjpeg, checked against the TIFF
+// TTIFFJPEGDecoder: JPEG-compressed TIFF strips and tiles over libjpeg, checked against the TIFF
 // description; rows come out blue, green, red for colour data.
 #pragma once
 
@@ -13,8 +13,9 @@ namespace pictorand {
 
 class TTIFFJPEGDecoder : public TDecoder {
 public:
-    // warn receives the library's warnings and the premature-end notice.
-    TTIFFJPEGDecoder(const TImageProperties& properties, std::function<void(std::string_view)> warn);
+    // width: the pixels across one strip or tile. warn receives the library's warnings and
+    // the premature-end notice.
+    TTIFFJPEGDecoder(const TImageProperties& properties, std::size_t width, std::function<void(std::string_view)> warn);
     ~TTIFFJPEGDecoder() override;
 
     void DecodeInit() override;
@@ -24,6 +25,7 @@ public:
 private:
     struct TState;
     const TImageProperties& properties_;
+    std::size_t width_;
     std::function<void(std::string_view)> warn_;
     std::unique_ptr<TState> state_;
 };

@@ -13,9 +13,10 @@ namespace pictorand {
 namespace {
 
 // A version 5 Paint Shop Pro file: attributes, an optional palette and one layer. Later
-// versions may hold extension blocks after the layer's information chunk.
+// versions may hold extension blocks after the layer's information chunk. The last
+// `masks` channels are transparency masks.
 std::vector<std::uint8_t> Psp(int depth, std::uint16_t compression, const std::vector<std::vector<std::uint8_t>>& channels,
-                              int width, const std::vector<std::uint8_t>& palette = {}, int layerExtensions = 0) {
+                              int width, const std::vector<std::uint8_t>& palette = {}, int layerExtensions = 0, std::size_t masks = 0) {
     std::vector<std::uint8_t> out(32, 0);
     const std::string signature = "Paint Shop Pro Image File";
     std::copy(signature.begin(), signature.end(), out.begin());
@@ -73,7 +74,9 @@ std::vector<std::uint8_t> Psp(int depth, std::uint16_t compression, const std::v
         auto s32 = [&sub](std::uint32_t v) { for (int i = 0; i < 4; ++i) sub.push_back(static_cast<std::uint8_t>(v >> (8 * i))); };
         s32(static_cast<std::uint32_t>(channels[c].size()));
         s32(static_cast<std::uint32_t>(width));
-        sub.insert(sub.end(), {0, 0, static_cast<std::uint8_t>(channels.size() == 1 ? 0 : c + 1), 0});
+        const std::size_t imageChannels = channels.size() - masks;
+        const bool mask = c >= imageChannels;
+        sub.insert(sub.end(), {static_cast<std::uint8_t>(mask ? 1 : 0), 0, static_cast<std::uint8_t>(mask || imageChannels == 1 ? 0 : c + 1), 0});
         sub.insert(sub.end(), channels[c].begin(), channels[c].end());
         layer.insert(layer.end(), {'~', 'B', 'K', 0, 5, 0});
         for (int i = 0; i < 4; ++i) layer.push_back(static_cast<std::uint8_t>(sub.size() >> (8 * i)));
@@ -110,6 +113,15 @@ TEST(PspGraphic, LayersPalettesAndCompression) {
     EXPECT_THROW(LoadPsp(Psp(16, 0, {{1, 2}}, 1)), EInvalidGraphic) << "depth 16";
     auto shortChannel = Psp(24, 0, {{1}, {2}, {3}}, 4);  // channels smaller than the image
     EXPECT_NO_THROW(LoadPsp(shortChannel));
+
+    // A transparency mask stays out of the picture's planes: it is the alpha of a colour
+    // layer and passed over in a palette layer.
+    const TBitmap masked = LoadPsp(Psp(24, 0, {{10, 20}, {30, 40}, {50, 60}, {255, 0}}, 2, {}, 0, 1));
+    ASSERT_EQ(masked.PixelFormat(), TPixelFormat::pf32bit);
+    EXPECT_EQ(masked.GetPixel(1, 0), RGBColor(20, 40, 60));
+    EXPECT_EQ(masked.ScanLine(0)[3], 255);
+    EXPECT_EQ(masked.ScanLine(0)[7], 0);
+    EXPECT_EQ(LoadPsp(Psp(8, 0, {{1, 0}, {255, 255}}, 2, palette, 0, 1)).GetPixel(0, 0), RGBColor(10, 20, 30));
 
     for (const int extensions : {1, 2}) {
         const TBitmap extended = LoadPsp(Psp(24, 0, {{10, 20}, {30, 40}, {50, 60}}, 2, {}, extensions));

@@ -142,7 +142,7 @@ TEST(TiffGraphic, UnsupportedTiledAndStripRules) {
     } catch (const EInvalidGraphic& e) {
         EXPECT_STREQ(e.what(), "Cannot load image. The compression scheme is not supported for TIF/TIFF files.");
     }
-    EXPECT_TRUE(Load(Rgb(false).Tag(322, 3, {16}).Tag(323, 3, {16}).Build()).Empty()) << "tiled files load empty";
+    EXPECT_THROW(Load(Rgb(false).Tag(322, 3, {16}).Tag(323, 3, {16}).Build()), EInvalidGraphic) << "tiles without their offsets";
     const TBitmap whole = Load(Rgb(false).Tag(278, 4, {0xFFFFFFFF}).Build());
     EXPECT_EQ(whole.GetPixel(1, 1), RGBColor(10, 20, 30)) << "one strip holds the whole image";
 
@@ -193,7 +193,7 @@ TEST(TiffGraphic, CorpusFilesMatchAnIndependentDecoder) {
 }
 
 // Every file of Pillow's TIFF folder, damaged ones included, with what loading it gives:
-// the picture's size or the reader's error text. A tiled file loads as an empty picture.
+// the picture's size or the reader's error text.
 TEST(TiffGraphic, EveryPillowTiffFileHasItsKnownOutcome) {
     PICTORAND_REQUIRE_CORPUS(folder, "pillow/tiff");
     const std::string NotSupported = "Cannot load image. The compression scheme is not supported for TIF/TIFF files.";
@@ -214,7 +214,7 @@ TEST(TiffGraphic, EveryPillowTiffFileHasItsKnownOutcome) {
         {"8bit.s.tif", "128x128"},
         {"compression.tif", "10x10"},
         {"crash-0c7e0e8e11ce787078f00b5b0ca409a167f070e0.tif", BogusTables},
-        {"crash-0da013a13571cc8eb457a39fee8db18f8a3c7127.tif", NotSupported},
+        {"crash-0da013a13571cc8eb457a39fee8db18f8a3c7127.tif", "218x84"},
         {"crash-0e16d3bfb83be87356d026d66919deaefca44dac.tif", "300x225"},
         {"crash-1152ec2d1a1a71395b6f2ce6721c38924d025bf3.tif", BogusTables},
         {"crash-1185209cf7655b5aed8ae5e77784dfdd18ab59e9.tif", BogusTables},
@@ -222,26 +222,26 @@ TEST(TiffGraphic, EveryPillowTiffFileHasItsKnownOutcome) {
         {"crash-338516dbd2f0e83caddb8ce256c22db3bd6dc40f.tif", "300x225"},
         {"crash-4f085cc12ece8cde18758d42608bed6a2a2cfb1c.tif", BogusTables},
         {"crash-63b1dffefc8c075ddc606c0a2f5fdc15ece78863.tif", InvalidFormat},
-        {"crash-74d2a78403a5a59db1fb0a2b8735ac068a75f6e3.tif", NotSupported},
-        {"crash-86214e58da443d2b80820cff9677a38a33dcbbca.tif", "0x0"},
+        {"crash-74d2a78403a5a59db1fb0a2b8735ac068a75f6e3.tif", "88x590"},
+        {"crash-86214e58da443d2b80820cff9677a38a33dcbbca.tif", "300x225"},
         {"crash-f46f5b2f43c370fe65706c11449f567ecc345e74.tif", BogusTables},
-        {"g4-fillorder-test.tif", NotSupported},
-        {"g4_orientation_1.tif", NotSupported},
-        {"g4_orientation_2.tif", NotSupported},
-        {"g4_orientation_3.tif", NotSupported},
-        {"g4_orientation_4.tif", NotSupported},
-        {"g4_orientation_5.tif", NotSupported},
-        {"g4_orientation_6.tif", NotSupported},
-        {"g4_orientation_7.tif", NotSupported},
-        {"g4_orientation_8.tif", NotSupported},
+        {"g4-fillorder-test.tif", "218x84"},
+        {"g4_orientation_1.tif", "590x88"},
+        {"g4_orientation_2.tif", "590x88"},
+        {"g4_orientation_3.tif", "590x88"},
+        {"g4_orientation_4.tif", "590x88"},
+        {"g4_orientation_5.tif", "88x590"},
+        {"g4_orientation_6.tif", "88x590"},
+        {"g4_orientation_7.tif", "88x590"},
+        {"g4_orientation_8.tif", "88x590"},
         {"hopper.Lab.tif", "128x128"},
         {"hopper.iccprofile.tif", "128x128"},
         {"hopper.iccprofile_binary.tif", "128x128"},
         {"hopper.tif", "128x128"},
         {"hopper_bigtiff.tif", InvalidFormat},
         {"hopper_float_dpi_2.tif", "128x128"},
-        {"hopper_g4.tif", NotSupported},
-        {"hopper_g4_500.tif", NotSupported},
+        {"hopper_g4.tif", "128x128"},
+        {"hopper_g4_500.tif", "500x500"},
         {"hopper_gray_4bpp.tif", "128x128"},
         {"hopper_jpg.tif", "128x128"},
         {"hopper_lzma.tif", NotSupported},
@@ -258,7 +258,7 @@ TEST(TiffGraphic, EveryPillowTiffFileHasItsKnownOutcome) {
         {"old-style-jpeg-compression.tif", NotSupported},
         {"oom-225817ca0f8c663be7ab4b9e717b02c661e66834.tif", InvalidFormat},
         {"pil168.tif", "256x256"},
-        {"pport_g4.tif", NotSupported},
+        {"pport_g4.tif", "2548x3296"},
         {"rdf.tif", "518x556"},
         {"seek_too_large.tif", InvalidFormat},
         {"tiff_adobe_deflate.tif", "278x374"},
@@ -269,11 +269,11 @@ TEST(TiffGraphic, EveryPillowTiffFileHasItsKnownOutcome) {
         {"tiff_strip_raw.tif", "278x374"},
         {"tiff_strip_ycbcr_jpeg_1x1_sampling.tif", "300x225"},
         {"tiff_strip_ycbcr_jpeg_2x2_sampling.tif", "480x360"},
-        {"tiff_tiled_cmyk_jpeg.tif", "0x0"},
-        {"tiff_tiled_planar_raw.tif", "0x0"},
-        {"tiff_tiled_raw.tif", "0x0"},
-        {"tiff_tiled_ycbcr_jpeg_1x1_sampling.tif", "0x0"},
-        {"tiff_tiled_ycbcr_jpeg_2x2_sampling.tif", "0x0"},
+        {"tiff_tiled_cmyk_jpeg.tif", "100x100"},
+        {"tiff_tiled_planar_raw.tif", "278x374"},
+        {"tiff_tiled_raw.tif", "278x374"},
+        {"tiff_tiled_ycbcr_jpeg_1x1_sampling.tif", "300x225"},
+        {"tiff_tiled_ycbcr_jpeg_2x2_sampling.tif", "480x360"},
         {"total-pages-zero.tif", "1728x2156"},
         {"uint16_1_4660.tif", "10x10"},
     };

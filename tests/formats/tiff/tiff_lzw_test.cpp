@@ -75,7 +75,7 @@ TEST(TiffLzw, FilesFromTiffcpReadAsTheirUncompressedSource) {
         ASSERT_TRUE(Tiffcp(std::string("-c lzw:2 ") + byteOrder, dir.File("rgb16.tif"), dir.File("lzw16.tif")));
         EXPECT_TRUE(testing::SamePicture(LoadTiff(dir.File("lzw16.tif")), wide)) << "16-bit samples, predictor, " << byteOrder;
         const TBitmap read = LoadTiff(dir.File("lzw16.tif"));
-        for (const auto [x, y] : {std::pair{0, 0}, std::pair{7, 3}, std::pair{49, 19}}) {
+        for (const auto& [x, y] : {std::pair{0, 0}, std::pair{7, 3}, std::pair{49, 19}}) {
             const int expected = (x * 1300 + y * 700) % 65536 * 255 / 65535;
             EXPECT_NEAR(static_cast<int>(read.GetPixel(x, y) & 255), expected, 1) << x << "," << y;
         }
