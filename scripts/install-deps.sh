@@ -6,7 +6,7 @@ packages=(
   ${PICTORAND_EXTRA_PACKAGES:-}
   cmake g++ make pkg-config
   qt6-base-dev
-  zlib1g-dev libjpeg62-turbo-dev
+  zlib1g-dev libjpeg62-turbo-dev liblcms2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation
   python3 python3-pil

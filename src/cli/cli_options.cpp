@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <utility>
 
 #include "engine/batch_run.h"
@@ -57,6 +58,16 @@ std::string CliUsage() {
            "      --max-megapixels N  largest picture a file may hold (default 400)\n"
            "  -j, --jobs N            files prepared in parallel (default: the number of cores)\n"
            "  -r, --recursive         descend into folders given as sources, mirroring them\n"
+           "Photos are shown as their authors saw them unless told otherwise:\n"
+           "      --no-auto-orient    keep the stored orientation instead of the EXIF one\n"
+           "      --no-icc            keep the colours of an embedded ICC profile unconverted\n"
+           "                          (JPEG, PNG and TIFF output then carry the profile)\n"
+           "      --no-alpha          ignore transparency; by default PNG, TGA, TIFF and ICO\n"
+           "                          keep it and other formats are flattened onto the background\n"
+           "      --background C      #RRGGBB or white, black, grey, red, green, blue, yellow,\n"
+           "                          cyan, magenta (default white)\n"
+           "      --keep-metadata     carry EXIF, XMP and IPTC into JPEG output, EXIF into PNG\n"
+           "      --exact             none of the above: the classic output, byte for byte\n"
            "  -h, --help, --version\n"
            "Every source ends as written, skipped or failed, one line each on stderr, then a\n"
            "summary line. Exit status: 0 when every source was written or kept, 1 when any\n"
@@ -65,6 +76,23 @@ std::string CliUsage() {
 }
 
 namespace {
+
+// #RRGGBB or one of a few colour names.
+TColor ColourNamed(const std::string& text) {
+    static constexpr std::pair<std::string_view, TColor> Names[] = {
+        {"white", RGBColor(255, 255, 255)}, {"black", RGBColor(0, 0, 0)},     {"grey", RGBColor(128, 128, 128)},
+        {"gray", RGBColor(128, 128, 128)},  {"red", RGBColor(255, 0, 0)},     {"green", RGBColor(0, 128, 0)},
+        {"blue", RGBColor(0, 0, 255)},      {"yellow", RGBColor(255, 255, 0)}, {"cyan", RGBColor(0, 255, 255)},
+        {"magenta", RGBColor(255, 0, 255)},
+    };
+    for (const auto& [name, colour] : Names)
+        if (text == name) return colour;
+    const bool hex = text.size() == 7 && text[0] == '#' &&
+                     std::all_of(text.begin() + 1, text.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
+    if (!hex) throw TUsageError("--background needs #RRGGBB or a colour name, not '" + text + "'");
+    const unsigned long value = std::stoul(text.substr(1), nullptr, 16);
+    return RGBColor(static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value));
+}
 
 OutputFormat FormatNamed(std::string_view name) {
     const TFormatRow* row = FindOutputFormat(name);
@@ -174,6 +202,8 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
         }
     }
     ConversionSettings& s = options.Settings;
+    s.Photo = TPhotoOptions::Recommended();
+    bool exact = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& arg = arguments[i];
         auto value = [&]() -> std::string {
@@ -221,7 +251,13 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             options.NullSeparated = true;
         } else if (arg == "--report") {
             options.ReportFile = value();
-        } else if (arg == "--logo-corner") s.LogoPosition = Lookup(CornerNames, value(), "--logo-corner");
+        } else if (arg == "--no-auto-orient") s.Photo.AutoOrient = false;
+        else if (arg == "--no-icc") s.Photo.ConvertToSrgb = false;
+        else if (arg == "--no-alpha") s.Photo.Transparency = false;
+        else if (arg == "--background") s.Photo.Background = ColourNamed(value());
+        else if (arg == "--keep-metadata") s.Photo.KeepMetadata = true;
+        else if (arg == "--exact") exact = true;
+        else if (arg == "--logo-corner") s.LogoPosition = Lookup(CornerNames, value(), "--logo-corner");
         else if (arg == "--settings") ++i;
         else if (arg.size() > 1 && arg[0] == '-' && arg != "--") throw TUsageError("unknown option " + arg);
         else if (arg == "--") {
@@ -229,6 +265,7 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             break;
         } else options.Files.push_back(arg);
     }
+    if (exact) s.Photo = TPhotoOptions{};
     if (options.ShowHelp || options.ShowVersion) return options;
     if (options.OutputDir.empty()) throw TUsageError("--output-dir is required");
     if (options.Files.empty() && options.FilesFrom.empty()) throw TUsageError("no input files");

@@ -14,7 +14,9 @@
 #include "engine/logo_stage.h"
 #include "engine/output_raster_stage.h"
 #include "engine/output_writer.h"
+#include "engine/photo_stage.h"
 #include "engine/source_loader.h"
+#include "formats/source_metadata_reader.h"
 #include "graphics/exceptions.h"
 #include "graphics/stream.h"
 
@@ -122,20 +124,22 @@ void TBatchRun::AfterFile(TRunSummary& summary, int count) {
 
 TPreparedFile TBatchRun::Prepare(const TSourceEntry& entry, TRunHost& host, bool encode) const {
     const auto start = std::chrono::steady_clock::now();
-    TPreparedFile file{TSourceFile::From(entry)};
+    TPreparedFile file;
+    file.Source = TSourceFile::From(entry);
     host.ProcessMessages();
 
     TStageRaster loaded = CheckAndLoadFromFile(file.Source, host);
     std::unique_ptr<TBitmap> source = std::move(loaded.Raster);
+    const ConversionSettings settings = settings_.Current();
     if (source) {
+        if (settings.Photo.NeedsMetadata()) file.Metadata = ReadSourceMetadataFromFile(file.Source.Path);
+        file.ProfileConverted = AdjustPhoto(*source, file.Metadata, settings.Photo, settings.Format).ProfileConverted;
         file.Width = source->Width();
         file.Height = source->Height();
     } else {
         file.Failure = TFileFailure::Load;
         file.Error = std::move(loaded.Error);
     }
-    // A new stage on the source raster goes here, between loading and the logo.
-    const ConversionSettings settings = settings_.Current();
     if (source && settings.LogoEnabled && settings.Format != OutputFormat::Ico) {
         if (auto failure = OperationWishLogotip(*source, LogoFileName ? LogoFileName() : std::string(), settings_, host)) {
             file.Failure = TFileFailure::Logo;

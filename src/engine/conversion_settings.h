@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/photo_options.h"
 #include "formats/output_format.h"
 
 namespace pictorand {
@@ -54,6 +55,9 @@ struct ConversionSettings {
     bool LogoEnabled = false;
     std::string LogoFileText;
     std::optional<LogoCorner> LogoPosition = LogoCorner::BottomLeft;
+
+    // Kept outside the settings record, in a file of their own.
+    TPhotoOptions Photo;
 
     // A radio button set to true chooses its value; set to false it clears the group
     // only when it was the chosen one.

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/common/source_metadata.h"
 #include "formats/output_format.h"
 #include "graphics/bitmap.h"
 
@@ -57,6 +58,10 @@ struct TPreparedFile {
     double Milliseconds = 0;    // time spent preparing
     std::unique_ptr<TBitmap> Target;
     std::optional<TEncodedOutput> Encoded;
+    // What the writer may carry on from the source: its metadata blocks, and its colour
+    // profile when the pixels were not converted from it.
+    TSourceMetadata Metadata;
+    bool ProfileConverted = false;
 };
 
 }  // namespace pictorand

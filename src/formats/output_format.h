@@ -13,4 +13,9 @@ inline constexpr OutputFormat WriterOrder[] = {
     OutputFormat::Png, OutputFormat::Pcx, OutputFormat::Ico, OutputFormat::Wmf,
 };
 
+// The formats whose writers keep a raster's alpha; the others get it flattened.
+constexpr bool CarriesAlpha(OutputFormat format) {
+    return format == OutputFormat::Png || format == OutputFormat::Tga || format == OutputFormat::Tiff || format == OutputFormat::Ico;
+}
+
 }  // namespace pictorand

@@ -42,6 +42,10 @@ public:
     void SetSize(int width, int height);
 
     TPixelFormat PixelFormat() const { return format_; }
+    // Whether the fourth byte of each 32-bit pixel is straight (not premultiplied) alpha
+    // that the picture means; other formats have none.
+    bool HasAlpha() const { return hasAlpha_ && format_ == TPixelFormat::pf32bit; }
+    void SetHasAlpha(bool hasAlpha) { hasAlpha_ = hasAlpha; }
     // Converts the pixels to the new format (through the palette for indexed sources,
     // to the nearest palette entry for indexed targets).
     void SetPixelFormat(TPixelFormat format);
@@ -99,6 +103,7 @@ private:
     TPalette palette_;
     TColor transparentColor_ = clBlack;
     TTransparentMode transparentMode_ = TTransparentMode::Auto;
+    bool hasAlpha_ = false;
 };
 
 }  // namespace pictorand

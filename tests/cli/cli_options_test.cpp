@@ -29,14 +29,23 @@ TEST(CliOptions, OptionsBecomeSettings) {
     EXPECT_EQ(o.Settings.LogoPosition, LogoCorner::TopRight);
     EXPECT_TRUE(o.Settings.WarnOnExisting);
 
-    const TCliOptions defaults = Parse({"--output-dir", "o", "x.bmp"});
-    EXPECT_EQ(defaults.Settings, ConversionSettings{});
+    // The classic settings, with the photo options on; --exact turns them off again,
+    // wherever it stands.
+    ConversionSettings recommended;
+    recommended.Photo = TPhotoOptions::Recommended();
+    EXPECT_EQ(Parse({"--output-dir", "o", "x.bmp"}).Settings, recommended);
+    EXPECT_EQ(Parse({"--exact", "--keep-metadata", "--output-dir", "o", "x.bmp"}).Settings, ConversionSettings{});
+    const TCliOptions photo = Parse({"-o", "o", "--no-auto-orient", "--no-icc", "--no-alpha", "--keep-metadata", "--background", "#102030", "x"});
+    EXPECT_EQ(photo.Settings.Photo, (TPhotoOptions{false, false, false, true, RGBColor(0x10, 0x20, 0x30)}));
+    EXPECT_EQ(Parse({"-o", "o", "--background", "black", "x"}).Settings.Photo.Background, clBlack);
     EXPECT_TRUE(Parse({"--output-dir", "o", "--overwrite", "always", "x"}).Settings.ReplaceSilently);
 }
 
 TEST(CliOptions, BadCommandLinesAreUsageErrors) {
     const std::vector<std::vector<std::string>> bad = {
         {"a.bmp"},
+        {"-o", "o", "--background", "#12345", "x"},
+        {"-o", "o", "--background", "mauve", "x"},
         {"--output-dir", "o"},
         {"--output-dir", "o", "--format", "webp", "a"},
         {"--output-dir", "o", "--size", "pixels:x", "a"},

@@ -1,0 +1,18 @@
+// ConvertToSrgb: the pixels of a raster from its embedded ICC profile to sRGB, with
+// Little CMS, perceptual intent.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "graphics/bitmap.h"
+
+namespace pictorand {
+
+// RGB and grey profiles convert palette rasters through their palette and every other
+// raster as 24 bits (32 with alpha, which is kept). Answers false, leaving the raster
+// as it was, for a profile that cannot be opened or does not describe the raster's
+// colours (a CMYK profile: the readers hand CMYK over already turned into RGB).
+bool ConvertToSrgb(TBitmap& raster, std::span<const std::uint8_t> profile);
+
+}  // namespace pictorand

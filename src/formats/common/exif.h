@@ -1,0 +1,23 @@
+// Reading and adjusting an EXIF block: a TIFF structure whose first directory (IFD0)
+// holds the orientation and points to the EXIF, GPS and thumbnail directories.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace pictorand {
+
+// The orientation tag of IFD0, 1 to 8; 1 when missing, damaged or out of range.
+int ExifOrientation(std::span<const std::uint8_t> exif);
+
+// The bytes of an IFD0 tag of byte-sized values (a TIFF file's own tags included, as a
+// TIFF file is such a structure); empty when missing or outside the block.
+std::span<const std::uint8_t> Ifd0TagBytes(std::span<const std::uint8_t> exif, std::uint16_t tag);
+
+// A copy for an output whose pixels are already upright: orientation 1 and no thumbnail
+// (the link to the thumbnail directory cleared, and the block cut before the thumbnail
+// where nothing else lies behind it). Empty when the block is not a TIFF structure.
+std::vector<std::uint8_t> UprightExif(std::span<const std::uint8_t> exif);
+
+}  // namespace pictorand
