@@ -1,5 +1,6 @@
 #include "engine/logo_stage.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "engine/app_messages.h"
@@ -22,6 +23,34 @@ bool LoadLogo(const std::string& fileName, TBitmap& logo) {
     image->LoadFromFile(fileName);
     logo.Assign(*image);
     return true;
+}
+
+// Draws the logo with (x, y) its top-left corner where the logo or the picture has alpha:
+// the logo's transparent colour is left out as ever, its alpha blends it over the
+// picture, and the picture's alpha under it grows by the logo's cover.
+void StampBlending(TBitmap& canvas, const TBitmap& logo, int x0, int y0) {
+    if (canvas.PixelFormat() != TPixelFormat::pf32bit) canvas.SetPixelFormat(TPixelFormat::pf24bit);
+    const bool canvasAlpha = canvas.HasAlpha();
+    const std::size_t step = canvas.PixelFormat() == TPixelFormat::pf32bit ? 4 : 3;
+    const TColor key = logo.TransparentColor();
+    for (int y = std::max(0, -y0); y < logo.Height() && y0 + y < canvas.Height(); ++y) {
+        const std::uint8_t* alphaRow = logo.HasAlpha() ? logo.ScanLine(y) : nullptr;
+        std::uint8_t* out = canvas.ScanLine(y0 + y);
+        for (int x = std::max(0, -x0); x < logo.Width() && x0 + x < canvas.Width(); ++x) {
+            const TColor colour = logo.GetPixel(x, y);
+            if (colour == key) continue;
+            const int a = alphaRow ? alphaRow[4 * x + 3] : 255;
+            std::uint8_t* pixel = out + static_cast<std::size_t>(x0 + x) * step;
+            const int logoBgr[3] = {static_cast<int>(colour >> 16 & 255), static_cast<int>(colour >> 8 & 255), static_cast<int>(colour & 255)};
+            const int below = canvasAlpha ? pixel[3] : 255;
+            // Straight colours: the logo over what lies below, both weighted by their cover.
+            const int cover = a * 255 + below * (255 - a);  // the new alpha, times 255
+            for (int k = 0; k < 3; ++k) {
+                pixel[k] = static_cast<std::uint8_t>(cover == 0 ? 0 : (logoBgr[k] * a * 255 + pixel[k] * below * (255 - a) + cover / 2) / cover);
+            }
+            if (canvasAlpha) pixel[3] = static_cast<std::uint8_t>((cover + 127) / 255);
+        }
+    }
 }
 
 }  // namespace
@@ -48,7 +77,8 @@ std::optional<std::string> OperationWishLogotip(TBitmap& source, const std::stri
     }
     logo.SetTransparentMode(TTransparentMode::Auto);
     logo.SetTransparent(true);
-    source.Draw(x, y, logo);
+    if (settings.Current().Photo.Transparency && (source.HasAlpha() || logo.HasAlpha())) StampBlending(source, logo, x, y);
+    else source.Draw(x, y, logo);
     return std::nullopt;
 }
 

@@ -7,6 +7,7 @@
 #include "engine/integer_text.h"
 #include "graphics/exceptions.h"
 #include "resample/filter_kernels.h"
+#include "resample/resample_alpha.h"
 #include "resample/resample_bitmap.h"
 
 namespace pictorand {
@@ -91,7 +92,9 @@ TStageRaster MakeOutputRaster(TBitmap& source, const TSettingsSource& settingsSo
         try {
             // The filter is read when the resampler is called, like every other setting.
             const FilterTableEntry& filter = ChosenFilter(settingsSource.Current());
-            ResampleBitmap(source, *target, filter.Kernel, filter.Support);
+            // A source keeps its alpha only when the run keeps transparency for the format.
+            if (source.HasAlpha()) ResampleBitmapWithAlpha(source, *target, filter.Kernel, filter.Support);
+            else ResampleBitmap(source, *target, filter.Kernel, filter.Support);
         } catch (const std::exception& failure) {
             target.reset();
             error = failure.what();

@@ -37,6 +37,11 @@ void TGraphicExGraphic::BeginLoadWithHeader(TStream& stream, std::string_view fo
     if (!understood) throw EInvalidGraphic(ReaderMessage(reader_messages::InvalidFormat, formatName));
 }
 
+void TGraphicExGraphic::MarkConvertedAlpha() {
+    const TColorScheme target = colorManager_.TargetColorScheme();
+    SetHasAlpha(PixelFormat() == TPixelFormat::pf32bit && (target == TColorScheme::Bgra || target == TColorScheme::Rgba));
+}
+
 void TGraphicExGraphic::CheckDataCanFill(std::int64_t neededBytes, std::int64_t dataBytes, std::int64_t expansion,
                                          std::string_view formatName) {
     if (!DataCanFill(neededBytes, dataBytes, expansion)) {

@@ -53,6 +53,8 @@ protected:
     // The rest of the stream, which stays where it was.
     static TByteBuffer PeekRemaining(TStream& stream, std::size_t limit);
     void ReportRow(int row);
+    // Marks a 32-bit picture whose fourth byte the colour manager fills with alpha.
+    void MarkConvertedAlpha();
     // Refuses, with the format's name, a picture of neededBytes that dataBytes of the
     // file could not fill at the compression's largest expansion.
     static void CheckDataCanFill(std::int64_t neededBytes, std::int64_t dataBytes, std::int64_t expansion,

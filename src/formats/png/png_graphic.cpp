@@ -200,6 +200,7 @@ void TPNGGraphic::SetupColorDescription() {
     // Grey and palette pixels are held in 1, 4 or 8 bits; every other row in 8 bits a sample.
     cm.SetTargetBitsPerSample(!row->HeldInOwnDepth ? 8 : depth == 2 ? 4 : depth == 16 ? 8 : depth);
     SetPixelFormat(row->Format == TPixelFormat::pfCustom ? cm.PixelFormatForTarget() : row->Format);
+    MarkConvertedAlpha();
     if (row->GrayPalette) palette_ = cm.CreateGrayscalePalette(false);
     sourceBpp_ = (static_cast<std::size_t>(depth) * row->FileSamples + 7) / 8;
     described_ = true;

@@ -125,12 +125,14 @@ void TPNGObject::AssignBitmap(const TBitmap& bitmap) {
     chunks_.clear();
     const int bits = BitsPerPixel(bitmap.PixelFormat());
     const bool palette = IsIndexed(bitmap.PixelFormat());
+    // A raster with alpha is written as truecolour with alpha (colour type 6).
+    const bool alpha = bitmap.HasAlpha();
     image_ = bitmap;
     image_.OnProgress = nullptr;
-    if (!palette) image_.SetPixelFormat(TPixelFormat::pf24bit);
+    if (!palette && !alpha) image_.SetPixelFormat(TPixelFormat::pf24bit);
 
     header_ = {static_cast<std::uint32_t>(bitmap.Width()), static_cast<std::uint32_t>(bitmap.Height()),
-               static_cast<std::uint8_t>(palette ? bits : 8), static_cast<std::uint8_t>(palette ? 3 : 2), 0, 0, 0};
+               static_cast<std::uint8_t>(palette ? bits : 8), static_cast<std::uint8_t>(palette ? 3 : alpha ? 6 : 2), 0, 0, 0};
     chunks_.push_back({TChunkKind::IHDR, {}});
     if (palette) {
         // Always the full 2^bits entries, whatever the bitmap's palette holds.
@@ -141,7 +143,7 @@ void TPNGObject::AssignBitmap(const TBitmap& bitmap) {
         for (const TRGBQuad& e : table) plte.insert(plte.end(), {e.Red, e.Green, e.Blue});
         chunks_.push_back({TChunkKind::PLTE, std::move(plte)});
     }
-    if (bitmap.Transparent()) {
+    if (bitmap.Transparent() && !alpha) {
         const TColor key = bitmap.TransparentColor();
         std::vector<std::uint8_t> trns;
         if (palette) {
@@ -217,6 +219,7 @@ void TPNGObject::SaveToStream(TStream& stream) {
 void TPNGObject::WriteImageData(TStream& stream) const {
     TDeflater deflater(DeflateLevel, idatChunkLimit_, stream);
     const bool rgb = header_.ColorType == 2;
+    const bool rgba = header_.ColorType == 6;
     const int bits = BitsPerPixel(image_.PixelFormat());
     std::vector<std::uint8_t> row;
 
@@ -226,7 +229,12 @@ void TPNGObject::WriteImageData(TStream& stream) const {
         row.assign(BytesPerRow(count), 0);
         for (std::uint32_t i = 0; i < count; ++i) {
             const int x = start + static_cast<int>(i) * step;
-            if (rgb) {
+            if (rgba) {
+                row[4 * i] = in[4 * x + 2];
+                row[4 * i + 1] = in[4 * x + 1];
+                row[4 * i + 2] = in[4 * x];
+                row[4 * i + 3] = in[4 * x + 3];
+            } else if (rgb) {
                 row[3 * i] = in[3 * x + 2];
                 row[3 * i + 1] = in[3 * x + 1];
                 row[3 * i + 2] = in[3 * x];

@@ -143,6 +143,7 @@ void TPSDGraphic::LoadFromStream(TStream& stream) {
     }
     cm.SetTargetColorScheme(target);
     SetPixelFormat(cm.PixelFormatForTarget());
+    MarkConvertedAlpha();
     cm.CheckLayout(PixelFormat());
     // Uncompressed planes must all be there before the raster is made.
     if (p.Compression == TCompressionKind::None &&

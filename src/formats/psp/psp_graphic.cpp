@@ -248,6 +248,7 @@ void TPSPGraphic::LoadFromStream(TStream& stream) {
                     cm.SetTargetColorScheme(TColorScheme::Bgra);
                     cm.SetTargetSamplesPerPixel(4);
                     SetPixelFormat(TPixelFormat::pf32bit);
+                    MarkConvertedAlpha();
                     cm.CheckLayout(PixelFormat());
                 }
                 for (std::uint32_t y = 0; y < p.Height; ++y) {

@@ -114,6 +114,8 @@ void TTargaGraphic::LoadFromStream(TStream& stream) {
     if (greyAlpha) colorManager_.SetTargetColorScheme(TColorScheme::Gray);
     SetPixelFormat(colorManager_.PixelFormatForTarget());
     if (greyAlpha) colorManager_.CheckLayout(PixelFormat());
+    // 32-bit pixels with eight attribute bits carry alpha in their fourth byte.
+    SetHasAlpha(PixelFormat() == TPixelFormat::pf32bit && (h.Descriptor & 0x0F) == 8);
 
     if (h.ColorMapType == 1 || h.ImageType == 3 || h.ImageType == 11) {
         if (h.ImageType == 3 || h.ImageType == 11) {
@@ -221,6 +223,8 @@ void TTargaGraphic::SaveToStream(TStream& stream) {
     out[16] = static_cast<std::uint8_t>(bytesPerPixel * 8);
     // Rows lie bottom-up, so row 0 is at the higher address: the file starts at the top.
     out[17] = image.Height() < 2 || image.ScanLine(0) > image.ScanLine(1) ? 0x20 : 0;
+    // Eight attribute bits a pixel: the fourth byte is alpha.
+    if (image.HasAlpha()) out[17] |= 8;
     if (mapped) {
         const TPalette& palette = image.Palette();
         for (std::size_t i = 0; i < 256; ++i) {

@@ -363,6 +363,7 @@ void TTIFFGraphic::SetUpColors() {
     cm.SetTargetSamplesPerPixel(source == TColorScheme::Cmyk ? 3 : packed ? 1 : std::min<int>(p.SamplesPerPixel, 4));
     if (source == TColorScheme::CieLab) cm.SourceOptions |= convert_options::LabByteRange;
     SetPixelFormat(source == TColorScheme::GrayAlpha ? TPixelFormat::pf8bit : cm.PixelFormatForTarget());
+    MarkConvertedAlpha();
     cm.CheckLayout(PixelFormat());
     if (PixelFormat() == TPixelFormat::pfCustom) throw EInvalidGraphic(ReaderMessage(reader_messages::InvalidColorFormat, FormatName));
     SetSize(static_cast<int>(p.Width), static_cast<int>(p.Height));

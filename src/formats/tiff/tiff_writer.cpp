@@ -16,6 +16,7 @@ constexpr std::uint8_t Resolution[8] = {0x6D, 0x03, 0, 0, 0x0A, 0, 0, 0};  // 87
 // ASCII values end in a NUL, which counts.
 constexpr char Software[11] = {'R', 'a', 's', 't', 'e', 'r', 'm', 'i', 'l', 'l', '\0'};
 constexpr std::uint8_t BitsPerSample888[6] = {8, 0, 8, 0, 8, 0};
+constexpr std::uint8_t BitsPerSample8888[8] = {8, 0, 8, 0, 8, 0, 8, 0};
 
 class TTiffBuffer {
 public:
@@ -71,10 +72,11 @@ struct TIfdLayout {
     bool PlanarConfiguration;
     std::int64_t ColorMapCount;  // 0 without a colour map
     std::int64_t ColorMap;       // its offset
+    bool UnassociatedAlpha = false;  // a fourth sample of straight alpha
 };
 
 void WriteIfd(TTiffBuffer& out, std::int64_t width, std::int64_t height, const TIfdLayout& layout) {
-    out.U16(14 + (layout.PlanarConfiguration ? 1 : 0) + (layout.ColorMapCount ? 1 : 0));
+    out.U16(14 + (layout.PlanarConfiguration ? 1 : 0) + (layout.ColorMapCount ? 1 : 0) + (layout.UnassociatedAlpha ? 1 : 0));
     out.Entry(254, TypeLong, 1, 0);
     out.SizeEntry(256, width);
     out.SizeEntry(257, height);
@@ -91,6 +93,7 @@ void WriteIfd(TTiffBuffer& out, std::int64_t width, std::int64_t height, const T
     out.Entry(296, TypeShort, 1, 2);
     out.Entry(305, TypeAscii, sizeof Software, layout.Software);
     if (layout.ColorMapCount) out.Entry(320, TypeShort, layout.ColorMapCount, layout.ColorMap);
+    if (layout.UnassociatedAlpha) out.Entry(338, TypeShort, 1, 2);
 }
 
 bool IsBlack(const TRGBQuad& c) { return c.Red == 0 && c.Green == 0 && c.Blue == 0; }
@@ -103,7 +106,8 @@ void WriteTiffStream(TStream& stream, const TBitmap& bitmap) {
     TBitmap converted;
     const TBitmap* source = &bitmap;
     const TPixelFormat format = bitmap.PixelFormat();
-    if (format != TPixelFormat::pf1bit && format != TPixelFormat::pf4bit && format != TPixelFormat::pf8bit &&
+    const bool alpha = bitmap.HasAlpha();
+    if (!alpha && format != TPixelFormat::pf1bit && format != TPixelFormat::pf4bit && format != TPixelFormat::pf8bit &&
         format != TPixelFormat::pf24bit) {
         converted = bitmap;
         converted.SetPixelFormat(TPixelFormat::pf24bit);
@@ -121,7 +125,15 @@ void WriteTiffStream(TStream& stream, const TBitmap& bitmap) {
         std::vector<std::uint8_t> row(bytesPerRow);
         for (std::uint32_t y = 0; y < height; ++y) {
             const std::uint8_t* in = source->ScanLine(static_cast<int>(y));
-            if (rgb) {
+            if (rgb && alpha) {
+                for (std::uint32_t x = 0; x < width; ++x) {
+                    row[4 * x] = in[4 * x + 2];
+                    row[4 * x + 1] = in[4 * x + 1];
+                    row[4 * x + 2] = in[4 * x];
+                    row[4 * x + 3] = in[4 * x + 3];
+                }
+                out.Put(row.data(), bytesPerRow);
+            } else if (rgb) {
                 for (std::uint32_t x = 0; x < width; ++x) {
                     row[3 * x] = in[3 * x + 2];
                     row[3 * x + 1] = in[3 * x + 1];
@@ -190,6 +202,15 @@ void WriteTiffStream(TStream& stream, const TBitmap& bitmap) {
         layout.Photometric = 3;
         layout.SamplesPerPixel = 1;
         layout.StripBytes = static_cast<std::int64_t>(bytesPerRow) * height;
+    } else if (alpha) {
+        // As below, with four samples: bits per sample at 24, software at 32, rows at 44.
+        out.Put(Resolution, 8);
+        out.Put(Resolution, 8);
+        out.Put(BitsPerSample8888, 8);
+        out.Put(Software, sizeof Software);
+        out.Align();
+        writeRows(static_cast<std::size_t>(width) * 4, true);
+        layout = {4, 24, 2, 4, 44, std::int64_t{width} * height * 4, 8, 16, 32, true, 0, 0, true};
     } else {
         // Fixed places: resolutions at 8 and 16, bits per sample at 24, software at 30, rows at 42.
         out.Put(Resolution, 8);
