@@ -43,11 +43,12 @@ struct TAheadFile {
 };
 
 // Encodes the target as the writer would; a failure is kept for the moment the file is written.
-TEncodedOutput EncodeAhead(OutputFormat format, const TBitmap& target, const ConversionSettings& settings) {
+TEncodedOutput EncodeAhead(OutputFormat format, const TPreparedFile& file, const ConversionSettings& settings) {
     TEncodedOutput encoded{format, {}, nullptr};
     try {
         TMemoryStream bytes;
-        EncodeOutput(format, bytes, target, settings);
+        const auto metadata = OutputMetadata(file, settings.Photo);
+        EncodeOutput(format, bytes, *file.Target, settings, metadata ? &*metadata : nullptr);
         encoded.Bytes = bytes.TakeBytes();
     } catch (...) {
         encoded.Failure = std::current_exception();
@@ -162,7 +163,7 @@ TPreparedFile TBatchRun::Prepare(const TSourceEntry& entry, TRunHost& host, bool
     }
     if (encode && file.Target && settings.Format) {
         source.reset();
-        file.Encoded = EncodeAhead(*settings.Format, *file.Target, settings);
+        file.Encoded = EncodeAhead(*settings.Format, file, settings);
         file.Target.reset();
     }
     file.Milliseconds = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();

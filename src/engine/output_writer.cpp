@@ -6,6 +6,8 @@
 #include "engine/app_messages.h"
 #include "engine/file_names.h"
 #include "engine/integer_text.h"
+#include "formats/common/exif.h"
+#include "formats/common/metadata_segments.h"
 #include "formats/format_table.h"
 #include "graphics/file_stream.h"
 
@@ -30,9 +32,24 @@ std::string OutputPath(const TRunContext& run, const TSourceFile& source, const 
     return (std::filesystem::path(folder) / source.Subfolder / ChangeFileExt(name, OutputExtension(format))).string();
 }
 
-void EncodeOutput(OutputFormat format, TStream& stream, const TBitmap& raster, const ConversionSettings& settings) {
+void EncodeOutput(OutputFormat format, TStream& stream, const TBitmap& raster, const ConversionSettings& settings,
+                  const TSourceMetadata* metadata) {
     const TFormatRow& row = OutputFormatRow(format);
-    row.Write(stream, raster, WriteOptions(row, settings));
+    TWriteOptions options = WriteOptions(row, settings);
+    options.Metadata = metadata;
+    row.Write(stream, raster, options);
+}
+
+std::optional<TSourceMetadata> OutputMetadata(const TPreparedFile& file, const TPhotoOptions& options) {
+    if (!options.KeepMetadata) return std::nullopt;
+    const TSourceMetadata& source = file.Metadata;
+    TSourceMetadata kept;
+    kept.Exif = ExifForOutput(source.Exif, options.AutoOrient);
+    kept.Xmp = source.Xmp;
+    kept.Iptc = source.Iptc;
+    if (!file.ProfileConverted && IsRgbProfile(source.IccProfile)) kept.IccProfile = source.IccProfile;
+    if (kept.Exif.empty() && kept.Xmp.empty() && kept.Iptc.empty() && kept.IccProfile.empty()) return std::nullopt;
+    return kept;
 }
 
 std::string OutputFileName(const ConversionSettings& settings, OutputFormat format, std::string_view sourceName,
@@ -66,7 +83,10 @@ TWriteResult SaveResizeFiles(const TPreparedFile& file, std::int32_t runningNumb
                     WriteFileReplacing(path, [&](TStream& stream) { stream.WriteBuffer(file.Encoded->Bytes); });
                 } else {
                     const ConversionSettings now = run.Settings.Current();
-                    WriteFileReplacing(path, [&](TStream& stream) { EncodeOutput(*format, stream, *file.Target, now); });
+                    WriteFileReplacing(path, [&](TStream& stream) {
+                        const auto metadata = OutputMetadata(file, now.Photo);
+                        EncodeOutput(*format, stream, *file.Target, now, metadata ? &*metadata : nullptr);
+                    });
                 }
                 writtenThisRun.insert(key);
                 std::error_code error;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -23,7 +24,13 @@ std::string OutputPath(const TRunContext& run, const TSourceFile& source, const 
                        OutputFormat format, std::int32_t runningNumber);
 
 // Encodes the raster in the format's file layout.
-void EncodeOutput(OutputFormat format, TStream& stream, const TBitmap& raster, const ConversionSettings& settings);
+void EncodeOutput(OutputFormat format, TStream& stream, const TBitmap& raster, const ConversionSettings& settings,
+                  const TSourceMetadata* metadata = nullptr);
+
+// What an output carries on from its source, or nothing: with metadata kept, EXIF
+// (upright when the pixels were turned, without its thumbnail), XMP, IPTC, and the
+// source's RGB profile when its colours were not converted.
+std::optional<TSourceMetadata> OutputMetadata(const TPreparedFile& file, const TPhotoOptions& options);
 
 // What writing one file came to.
 struct TWriteResult {

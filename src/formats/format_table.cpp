@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "formats/bmp/bmp_format.h"
+#include "formats/common/metadata_segments.h"
 #include "formats/gif/gif_image.h"
 #include "formats/ico/linar_bitmap.h"
 #include "formats/jpeg/jpeg_image.h"
@@ -39,7 +40,25 @@ void WriteJpg(TStream& stream, const TBitmap& raster, const TWriteOptions& optio
     jpeg.Assign(raster);
     jpeg.Options.Quality = options.JpegQuality;
     jpeg.EncodeJpeg();
-    jpeg.SaveToStream(stream);
+    if (!options.Metadata) {
+        jpeg.SaveToStream(stream);
+        return;
+    }
+    TMemoryStream encoded;
+    jpeg.SaveToStream(encoded);
+    stream.WriteBuffer(JpegWithMetadata(encoded.Bytes(), *options.Metadata));
+}
+
+void WritePng(TStream& stream, const TBitmap& raster, const TWriteOptions& options) {
+    TPNGObject png;
+    png.Assign(raster);
+    if (!options.Metadata) {
+        png.SaveToStream(stream);
+        return;
+    }
+    TMemoryStream encoded;
+    png.SaveToStream(encoded);
+    stream.WriteBuffer(PngWithMetadata(encoded.Bytes(), *options.Metadata));
 }
 
 void WriteTiff(TStream& stream, const TBitmap& raster, const TWriteOptions&) { WriteTiffStream(stream, raster); }
@@ -72,7 +91,7 @@ constexpr TFormatRow Rows[] = {
     {"tga", {{{"tga"}, {}}}, K::Decoded, &Make<TTargaGraphic>, false, O::Tga, &WriteAssigned<TTargaGraphic>, false, -1},
     {"tif", {{{"tif"}, {"tiff"}}}, K::Decoded, &Make<TTIFFGraphic>, false, O::Tiff, &WriteTiff, false, -1},
     {"pcx", {{{"pcx"}, {}}}, K::Decoded, &Make<TPCXGraphic>, false, O::Pcx, &WritePcx, false, 4},
-    {"png", {{{"png"}, {}}}, K::Decoded, &Make<TPNGGraphic>, false, O::Png, &WriteAssigned<TPNGObject>, false, 2},
+    {"png", {{{"png"}, {}}}, K::Decoded, &Make<TPNGGraphic>, false, O::Png, &WritePng, false, 2},
     {"psd", {{{"psd"}, {"pdd", true}}}, K::Decoded, &Make<TPSDGraphic>, false, std::nullopt, nullptr, false, 0},
     {"psp", {{{"psp"}, {}}}, K::Decoded, &Make<TPSPGraphic>, false, std::nullopt, nullptr, false, 1},
     {"wmf", {{{"wmf"}, {}}}, K::Metafile, &Make<TMetafile>, false, O::Wmf, &WriteWmf, false, -1},

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "formats/common/source_metadata.h"
 #include "formats/output_format.h"
 #include "graphics/bitmap.h"
 #include "graphics/graphic.h"
@@ -29,6 +30,8 @@ enum class TLoadKind : std::uint8_t {
 // What a writer needs besides the raster.
 struct TWriteOptions {
     int JpegQuality = 0;
+    // Metadata to carry into the file, by the writers that can (JPEG, PNG); none by default.
+    const TSourceMetadata* Metadata = nullptr;
 };
 
 using TReaderFactory = std::unique_ptr<TGraphic> (*)();

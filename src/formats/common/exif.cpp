@@ -100,7 +100,7 @@ std::span<const std::uint8_t> Ifd0TagBytes(std::span<const std::uint8_t> exif, s
     return {};
 }
 
-std::vector<std::uint8_t> UprightExif(std::span<const std::uint8_t> exif) {
+std::vector<std::uint8_t> ExifForOutput(std::span<const std::uint8_t> exif, bool turnedUpright) {
     const TExifView view(exif);
     if (!view.Valid()) return {};
     const std::size_t ifd0 = view.U32(4);
@@ -113,7 +113,7 @@ std::vector<std::uint8_t> UprightExif(std::span<const std::uint8_t> exif) {
     };
     for (std::uint32_t i = 0; i < *count; ++i) {
         const std::size_t at = ifd0 + 2 + i * EntrySize;
-        if (view.U16(at) == OrientationTag && view.U16(at + 2) == 3) put16(at + 8, 1);
+        if (turnedUpright && view.U16(at) == OrientationTag && view.U16(at + 2) == 3) put16(at + 8, 1);
     }
     const std::size_t next = ifd0 + 2 + *count * EntrySize;
     const std::size_t thumbnail = view.U32(next);

@@ -15,9 +15,10 @@ int ExifOrientation(std::span<const std::uint8_t> exif);
 // TIFF file is such a structure); empty when missing or outside the block.
 std::span<const std::uint8_t> Ifd0TagBytes(std::span<const std::uint8_t> exif, std::uint16_t tag);
 
-// A copy for an output whose pixels are already upright: orientation 1 and no thumbnail
-// (the link to the thumbnail directory cleared, and the block cut before the thumbnail
-// where nothing else lies behind it). Empty when the block is not a TIFF structure.
-std::vector<std::uint8_t> UprightExif(std::span<const std::uint8_t> exif);
+// A copy for an output: without its thumbnail (the link to the thumbnail directory
+// cleared, and the block cut before the thumbnail where nothing else lies behind it),
+// and with orientation 1 when the output's pixels were turned upright. Empty when the
+// block is not a TIFF structure.
+std::vector<std::uint8_t> ExifForOutput(std::span<const std::uint8_t> exif, bool turnedUpright);
 
 }  // namespace pictorand
