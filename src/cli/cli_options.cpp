@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <utility>
 
 #include "engine/batch_run.h"
 #include "engine/integer_text.h"
+#include "engine/photo_options_file.h"
 #include "engine/settings_file.h"
 #include "formats/format_table.h"
 #include "graphics/exceptions.h"
@@ -87,11 +87,9 @@ TColor ColourNamed(const std::string& text) {
     };
     for (const auto& [name, colour] : Names)
         if (text == name) return colour;
-    const bool hex = text.size() == 7 && text[0] == '#' &&
-                     std::all_of(text.begin() + 1, text.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
-    if (!hex) throw TUsageError("--background needs #RRGGBB or a colour name, not '" + text + "'");
-    const unsigned long value = std::stoul(text.substr(1), nullptr, 16);
-    return RGBColor(static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value));
+    TColor colour = clWhite;
+    if (!ParseColourText(text, colour)) throw TUsageError("--background needs #RRGGBB or a colour name, not '" + text + "'");
+    return colour;
 }
 
 OutputFormat FormatNamed(std::string_view name) {

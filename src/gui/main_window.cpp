@@ -23,6 +23,7 @@
 
 #include "engine/app_messages.h"
 #include "engine/batch_run.h"
+#include "engine/photo_options_file.h"
 #include "engine/settings_file.h"
 #include "gui/dialogs/form_abaut.h"
 #include "gui/dialogs/form_format.h"
@@ -30,6 +31,7 @@
 #include "gui/dialogs/form_name.h"
 #include "gui/dialogs/form_out_folder.h"
 #include "gui/dialogs/form_size.h"
+#include "gui/photo_menu.h"
 #include "gui/widgets/file_filters.h"
 #include "gui/widgets/ui_font.h"
 #include "graphics/exceptions.h"
@@ -81,6 +83,7 @@ void TFormGl::BuildMenu() {
     add(menu("Имя"), "Имя файла вывода...", QStyle::SP_FileIcon, [this] { formName_->exec(); });
     add(menu("Размер"), "Размер изображения...", QStyle::SP_TitleBarMaxButton, [this] { formSize_->exec(); });
     add(menu("Логотип"), "Наложение логотипа...", QStyle::SP_FileDialogContentsView, [this] { formLogotip_->exec(); });
+    photoMenu_ = new TPhotoMenu(*menuBar(), *this, [this](const TPhotoOptions& options) { settings_->SetPhoto(options); });
     QMenu* help = menu("Помощь");
     add(help, "Помощь...", QStyle::SP_DialogHelpButton, [this] { N12Click(); });
     help->addSeparator();
@@ -215,9 +218,13 @@ void TFormGl::ReadFromFileSettings() {
     } catch (const Exception& error) {
         host_.ShowError(error.what());
     }
+    photoMenu_->Show(ReadPhotoOptionsFile(PhotoOptionsFilePath()));
 }
 
-void TFormGl::WriteToFileSettings() { WriteSettingsFile(SettingsFilePath(), settings_->Current()); }
+void TFormGl::WriteToFileSettings() {
+    WriteSettingsFile(SettingsFilePath(), settings_->Current());
+    WritePhotoOptionsFile(PhotoOptionsFilePath(), settings_->Photo());
+}
 
 void TFormGl::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);

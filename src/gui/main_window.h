@@ -23,6 +23,7 @@ class TFormLogotip;
 class TFormName;
 class TFormOutFolder;
 class TFormSize;
+class TPhotoMenu;
 
 class TFormGl : public QMainWindow {
     Q_OBJECT
@@ -41,6 +42,7 @@ public:
     TFormOutFolder* FormOutFolder() const { return formOutFolder_; }
     TFormAbaut* FormAbaut() const { return formAbaut_; }
     TFormLogotip* FormLogotip() const { return formLogotip_; }
+    TPhotoMenu* PhotoMenu() const { return photoMenu_; }
 
     // The chosen sources (full paths), as the source dialog leaves them.
     void SetSources(const QStringList& files);
@@ -69,6 +71,7 @@ private:
     TFormAbaut* formAbaut_;
     TFormLogotip* formLogotip_;
     std::unique_ptr<TDialogSettings> settings_;
+    TPhotoMenu* photoMenu_ = nullptr;
     QStringList sourceFiles_;
     QString sourceFileName_;
 

@@ -6,12 +6,15 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 
 #include "gui/dialogs/form_out_folder.h"
+#include "gui/photo_menu.h"
 #include "graphics/bitmap.h"
 #include "temp_dir.h"
 #include "gui/widgets/shell_tree_view.h"
@@ -38,6 +41,29 @@ TEST_F(MainWindow, ShowsTheCaptionAndButtons) {
     EXPECT_EQ(go->text(), QString::fromUtf8("С  т  а  р  т"));
     EXPECT_NE(form.findChild<QLineEdit*>("EditInput"), nullptr);
     EXPECT_NE(form.findChild<QProgressBar*>("ProgressBar1"), nullptr);
+}
+
+// "Дополнительно" stands after "Логотип"; its items start at the recommended options and
+// are what a run reads.
+TEST_F(MainWindow, PhotoMenuHoldsTheOptionsARunReads) {
+    TFormGl form;
+    QStringList titles;
+    for (QAction* action : form.menuBar()->actions()) titles << action->text();
+    EXPECT_EQ(titles.indexOf(QString::fromUtf8("Дополнительно")), titles.indexOf(QString::fromUtf8("Логотип")) + 1);
+    TPhotoMenu& menu = *form.PhotoMenu();
+    QStringList items;
+    for (QAction* action : menu.Menu()->actions())
+        if (!action->isSeparator()) items << action->text();
+    EXPECT_EQ(items, QStringList({QString::fromUtf8("Поворачивать по EXIF"), QString::fromUtf8("Преобразовывать цвета в sRGB"),
+                                  QString::fromUtf8("Учитывать прозрачность"), QString::fromUtf8("Сохранять метаданные"),
+                                  QString::fromUtf8("Цвет фона...")}));
+    EXPECT_EQ(form.Settings().Current().Photo, TPhotoOptions::Recommended());
+    menu.KeepMetadata()->trigger();
+    menu.AutoOrient()->trigger();
+    const TPhotoOptions photo = form.Settings().Current().Photo;
+    EXPECT_TRUE(photo.KeepMetadata);
+    EXPECT_FALSE(photo.AutoOrient);
+    EXPECT_TRUE(photo.Transparency);
 }
 
 TEST_F(MainWindow, StartWithoutSourcesShowsTheMessage) {

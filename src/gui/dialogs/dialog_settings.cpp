@@ -13,6 +13,7 @@ ConversionSettings TDialogSettings::Current() const {
     name_.Read(settings);
     size_.Read(settings);
     logotip_.Read(settings);
+    settings.Photo = photo_;
     return settings;
 }
 

@@ -18,12 +18,16 @@ public:
     ConversionSettings Current() const override;
     // Sets every control to the given settings.
     void Show(const ConversionSettings& settings);
+    // The photo options, which the main window's menu holds rather than a dialog.
+    void SetPhoto(const TPhotoOptions& photo) { photo_ = photo; }
+    const TPhotoOptions& Photo() const { return photo_; }
 
 private:
     TFormFormat& format_;
     TFormName& name_;
     TFormSize& size_;
     TFormLogotip& logotip_;
+    TPhotoOptions photo_ = TPhotoOptions::Recommended();
 };
 
 }  // namespace pictorand

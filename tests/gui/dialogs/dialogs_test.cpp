@@ -155,7 +155,9 @@ TEST_F(Dialogs, SettingsLiveInTheControlsAndSurviveARestart) {
         TFormSize size(host_);
         TFormLogotip logotip(host_);
         TDialogSettings settings(format, name, size, logotip);
-        EXPECT_EQ(settings.Current(), ConversionSettings{}) << "the controls start at the defaults";
+        ConversionSettings defaults;
+        defaults.Photo = TPhotoOptions::Recommended();
+        EXPECT_EQ(settings.Current(), defaults) << "the controls start at the defaults, the photo options recommended";
         Find<QRadioButton>(&name, "RadioButtonAddNewWord")->setChecked(true);
         Find<QLineEdit>(&name, "EditNNewName")->setText("abcdefghijklmnopqrst");
         Find<QRadioButton>(&format, "RadioButtonFPNG")->setChecked(true);

@@ -1,0 +1,174 @@
+// The photo stage: EXIF orientation from a real JPEG's metadata, ICC profiles made with
+// Little CMS, alpha flattened for formats without it, and the options' own file.
+#include <gtest/gtest.h>
+
+#include <lcms2.h>
+
+#include <fstream>
+
+#include "engine/colour_profile.h"
+#include "engine/orientation.h"
+#include "engine/photo_options_file.h"
+#include "engine/photo_stage.h"
+#include "formats/common/metadata_segments.h"
+#include "formats/format_table.h"
+#include "formats/source_metadata_reader.h"
+#include "graphics/stream.h"
+#include "temp_dir.h"
+#include "test_images.h"
+
+namespace pictorand {
+namespace {
+
+// A minimal little-endian EXIF block: IFD0 with the orientation and the camera make.
+std::vector<std::uint8_t> ExifBlock(int orientation) {
+    std::vector<std::uint8_t> b = {'I', 'I', 42, 0, 8, 0, 0, 0, 2, 0};
+    auto u16 = [&b](int v) { b.insert(b.end(), {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)}); };
+    auto u32 = [&](int v) { u16(v & 0xFFFF); u16(v >> 16); };
+    u16(0x010F), u16(2), u32(4), b.insert(b.end(), {'A', 'c', 'm', 0});  // Make, ASCII "Acm"
+    u16(0x0112), u16(3), u32(1), u16(orientation), u16(0);              // Orientation, SHORT
+    u32(0);                                                             // no next directory
+    return b;
+}
+
+// A 32 x 16 picture, grey but for a red 8 x 8 block in its top-left corner, as a JPEG
+// file carrying an orientation.
+std::vector<std::uint8_t> MarkedJpeg(int orientation) {
+    TBitmap picture = testing::Solid(32, 16, RGBColor(128, 128, 128));
+    picture.FillRect({0, 0, 8, 8}, RGBColor(255, 0, 0));
+    TMemoryStream encoded;
+    OutputFormatRow(OutputFormat::Jpg).Write(encoded, picture, {95});
+    TSourceMetadata metadata;
+    metadata.Exif = ExifBlock(orientation);
+    return JpegWithMetadata(encoded.Bytes(), metadata);
+}
+
+bool Reddish(TColor c) { return (c & 255) > 200 && (c >> 8 & 255) < 60 && (c >> 16 & 255) < 60; }
+
+TEST(PhotoStage, EveryOrientationPutsTheMarkedCornerWhereTheViewerSeesIt) {
+    // Where the stored top-left corner shows, for orientations 1 to 8.
+    enum Corner { TopLeft, TopRight, BottomRight, BottomLeft };
+    const Corner shown[] = {TopLeft, TopRight, BottomRight, BottomLeft, TopLeft, TopRight, BottomRight, BottomLeft};
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        const auto file = MarkedJpeg(orientation);
+        const TSourceMetadata metadata = ReadSourceMetadata(file);
+        ASSERT_EQ(metadata.Orientation, orientation);
+        TMemoryStream stream(file);
+        auto reader = FindReadableFormat(".jpg")->CreateReader();
+        reader->LoadFromStream(stream);
+        TBitmap source;
+        reader->ReleaseTo(source);
+        AdjustPhoto(source, metadata, TPhotoOptions::Recommended(), OutputFormat::Jpg);
+        const bool turned = orientation >= 5;
+        EXPECT_EQ(source.Width(), turned ? 16 : 32) << orientation;
+        const int right = source.Width() - 2, bottom = source.Height() - 2;
+        const TColor corners[] = {source.GetPixel(1, 1), source.GetPixel(right, 1), source.GetPixel(right, bottom), source.GetPixel(1, bottom)};
+        for (int c = 0; c < 4; ++c) EXPECT_EQ(Reddish(corners[c]), c == shown[orientation - 1]) << "orientation " << orientation << ", corner " << c;
+    }
+    TBitmap untouched = testing::PhotoLike(5, 3);
+    TurnUpright(untouched, 9);
+    EXPECT_EQ(untouched.Width(), 5) << "values outside 1 to 8 are ignored";
+}
+
+// An Adobe RGB (1998) profile: its primaries and white point, gamma 2.2.
+std::vector<std::uint8_t> AdobeRgbProfile() {
+    const cmsCIExyY white = {0.3127, 0.3290, 1.0};
+    const cmsCIExyYTRIPLE primaries = {{0.64, 0.33, 1.0}, {0.21, 0.71, 1.0}, {0.15, 0.06, 1.0}};
+    cmsToneCurve* gamma = cmsBuildGamma(nullptr, 2.19921875);
+    cmsToneCurve* curves[3] = {gamma, gamma, gamma};
+    cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, curves);
+    cmsUInt32Number size = 0;
+    cmsSaveProfileToMem(profile, nullptr, &size);
+    std::vector<std::uint8_t> bytes(size);
+    cmsSaveProfileToMem(profile, bytes.data(), &size);
+    cmsCloseProfile(profile);
+    cmsFreeToneCurve(gamma);
+    return bytes;
+}
+
+TEST(PhotoStage, ProfilesConvertToSrgbThroughPixelsOrPalette) {
+    const auto adobe = AdobeRgbProfile();
+    ASSERT_TRUE(IsRgbProfile(adobe));
+    // Adobe RGB red (200, 0, 0) is about (234, 0, 0) in sRGB.
+    TBitmap photo = testing::Solid(4, 4, RGBColor(200, 0, 0));
+    ASSERT_TRUE(ConvertToSrgb(photo, adobe));
+    const TColor red = photo.GetPixel(2, 2);
+    EXPECT_NEAR(static_cast<int>(red & 255), 234, 2);
+    EXPECT_LE(static_cast<int>(red >> 8 & 255), 2);
+
+    TBitmap indexed = testing::Solid(4, 4, RGBColor(200, 0, 0));
+    indexed.SetPixelFormat(TPixelFormat::pf8bit);
+    TBitmap sameColour = testing::Solid(1, 1, indexed.GetPixel(1, 1));
+    ASSERT_TRUE(ConvertToSrgb(indexed, adobe));
+    ASSERT_TRUE(ConvertToSrgb(sameColour, adobe));
+    EXPECT_EQ(indexed.PixelFormat(), TPixelFormat::pf8bit) << "a palette picture keeps its palette";
+    EXPECT_EQ(indexed.GetPixel(1, 1), sameColour.GetPixel(0, 0));
+
+    TBitmap untouched = testing::Solid(2, 2, RGBColor(200, 0, 0));
+    const std::uint8_t damaged[] = {1, 2, 3};
+    EXPECT_FALSE(ConvertToSrgb(untouched, damaged));
+    EXPECT_EQ(untouched.GetPixel(0, 0), RGBColor(200, 0, 0));
+
+    // The profile of a PNG's iCCP chunk, through the stage; off, the pixels stay.
+    TMemoryStream png;
+    OutputFormatRow(OutputFormat::Png).Write(png, testing::Solid(3, 3, RGBColor(200, 0, 0)), {});
+    TSourceMetadata withProfile;
+    withProfile.IccProfile = adobe;
+    const TSourceMetadata read = ReadSourceMetadata(PngWithMetadata(png.Bytes(), withProfile));
+    ASSERT_EQ(read.IccProfile, adobe);
+    TBitmap converted = testing::Solid(3, 3, RGBColor(200, 0, 0));
+    EXPECT_TRUE(AdjustPhoto(converted, read, TPhotoOptions::Recommended(), OutputFormat::Png).ProfileConverted);
+    EXPECT_EQ(converted.GetPixel(0, 0), red);
+    TBitmap kept = testing::Solid(3, 3, RGBColor(200, 0, 0));
+    EXPECT_FALSE(AdjustPhoto(kept, read, TPhotoOptions{}, OutputFormat::Png).ProfileConverted);
+    EXPECT_EQ(kept.GetPixel(0, 0), RGBColor(200, 0, 0));
+}
+
+TBitmap HalfTransparent() {
+    TBitmap raster;
+    raster.SetPixelFormat(TPixelFormat::pf32bit);
+    raster.SetSize(2, 1);
+    raster.SetHasAlpha(true);
+    std::uint8_t* p = raster.ScanLine(0);
+    const std::uint8_t pixels[8] = {0, 0, 255, 255, 0, 255, 0, 0};  // opaque red, transparent green
+    std::copy(pixels, pixels + 8, p);
+    return raster;
+}
+
+TEST(PhotoStage, AlphaIsKeptFlattenedOrIgnoredAsTheFormatAndOptionsSay) {
+    TPhotoOptions options = TPhotoOptions::Recommended();
+    TBitmap kept = HalfTransparent();
+    AdjustPhoto(kept, {}, options, OutputFormat::Png);
+    EXPECT_TRUE(kept.HasAlpha()) << "PNG keeps alpha";
+
+    options.Background = RGBColor(0, 0, 255);
+    TBitmap flat = HalfTransparent();
+    AdjustPhoto(flat, {}, options, OutputFormat::Jpg);
+    EXPECT_EQ(flat.PixelFormat(), TPixelFormat::pf24bit);
+    EXPECT_EQ(flat.GetPixel(0, 0), RGBColor(255, 0, 0));
+    EXPECT_EQ(flat.GetPixel(1, 0), RGBColor(0, 0, 255)) << "the transparent pixel shows the background, not its green";
+
+    TBitmap ignored = HalfTransparent();
+    AdjustPhoto(ignored, {}, TPhotoOptions{}, OutputFormat::Png);
+    EXPECT_FALSE(ignored.HasAlpha());
+    EXPECT_EQ(ignored.GetPixel(1, 0), RGBColor(0, 255, 0)) << "without transparency the stored colour shows, as always";
+}
+
+TEST(PhotoStage, OptionsFileRoundTripsAndFallsBackToTheRecommendedOptions) {
+    testing::TTempDir dir;
+    const std::string path = dir.File("PhotoOptions.json");
+    EXPECT_EQ(ReadPhotoOptionsFile(path), TPhotoOptions::Recommended()) << "no file";
+    const TPhotoOptions chosen{false, true, false, true, RGBColor(1, 2, 3)};
+    WritePhotoOptionsFile(path, chosen);
+    EXPECT_EQ(ReadPhotoOptionsFile(path), chosen);
+    std::ofstream(path) << "{\"keep_metadata\": true, \"background\": \"#zzzzzz\", \"transparency\": 3";
+    EXPECT_EQ(ReadPhotoOptionsFile(path), TPhotoOptions::Recommended()) << "a damaged file";
+    std::ofstream(path) << "{\"keep_metadata\": true, \"background\": \"#0000FF\"}";
+    TPhotoOptions partial = TPhotoOptions::Recommended();
+    partial.KeepMetadata = true;
+    partial.Background = RGBColor(0, 0, 255);
+    EXPECT_EQ(ReadPhotoOptionsFile(path), partial) << "what a file lacks stays recommended";
+}
+
+}  // namespace
+}  // namespace pictorand

@@ -1,0 +1,108 @@
+// Metadata read from and written into files: EXIF orientation and thumbnails, JPEG
+// segments (a profile split over several), PNG chunks, Photoshop resources.
+#include <gtest/gtest.h>
+
+#include "formats/common/exif.h"
+#include "formats/common/metadata_segments.h"
+#include "formats/format_table.h"
+#include "formats/jpeg/jpeg_metadata.h"
+#include "formats/png/png_metadata.h"
+#include "formats/psd/psd_metadata.h"
+#include "graphics/stream.h"
+#include "test_images.h"
+
+namespace pictorand {
+namespace {
+
+// A big-endian EXIF block: IFD0 (orientation 6) pointing to a thumbnail directory with
+// the thumbnail's bytes after it.
+std::vector<std::uint8_t> ExifWithThumbnail() {
+    std::vector<std::uint8_t> b = {'M', 'M', 0, 42, 0, 0, 0, 8};
+    auto u16 = [&b](int v) { b.insert(b.end(), {static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)}); };
+    auto u32 = [&](int v) { u16(v >> 16); u16(v & 0xFFFF); };
+    u16(1), u16(0x0112), u16(3), u32(1), u16(6), u16(0), u32(26);  // IFD0, next directory at 26
+    u16(1), u16(0x0201), u16(4), u32(1), u32(44), u32(0);          // IFD1: the thumbnail at 44
+    b.insert(b.end(), {0xFF, 0xD8, 0xFF, 0xD9});
+    return b;
+}
+
+std::vector<std::uint8_t> Encoded(OutputFormat format) {
+    TMemoryStream stream;
+    OutputFormatRow(format).Write(stream, testing::PhotoLike(9, 7), {90});
+    return stream.Bytes();
+}
+
+TEST(Metadata, ExifOrientationAndTheBlockAnOutputCarries) {
+    const auto exif = ExifWithThumbnail();
+    EXPECT_EQ(ExifOrientation(exif), 6);
+    const auto upright = ExifForOutput(exif, true);
+    EXPECT_EQ(ExifOrientation(upright), 1);
+    EXPECT_EQ(upright.size(), 26u) << "the thumbnail directory and picture are cut off";
+    EXPECT_EQ(ExifOrientation(ExifForOutput(exif, false)), 6) << "pixels not turned keep their orientation";
+    for (const std::vector<std::uint8_t>& damaged : {std::vector<std::uint8_t>{}, std::vector<std::uint8_t>{'I', 'I', 42, 0, 200, 0, 0, 0},
+                                                     std::vector<std::uint8_t>(exif.begin(), exif.begin() + 12)}) {
+        EXPECT_EQ(ExifOrientation(damaged), 1);
+        EXPECT_NO_THROW(ExifForOutput(damaged, true));
+    }
+}
+
+TEST(Metadata, JpegSegmentsRoundTripWithAProfileSplitInParts) {
+    TSourceMetadata metadata;
+    metadata.Exif = ExifWithThumbnail();
+    metadata.Xmp = {'<', 'x', '/', '>'};
+    metadata.Iptc = {'8', 'B', 'I', 'M', 4, 4, 0, 0, 0, 0, 0, 0};
+    metadata.IccProfile.resize(150000);
+    for (std::size_t i = 0; i < metadata.IccProfile.size(); ++i) metadata.IccProfile[i] = static_cast<std::uint8_t>(i * 7);
+    const auto jpeg = JpegWithMetadata(Encoded(OutputFormat::Jpg), metadata);
+    const TSourceMetadata read = ReadJpegMetadata(jpeg);
+    EXPECT_EQ(read.Exif, metadata.Exif);
+    EXPECT_EQ(read.Xmp, metadata.Xmp);
+    EXPECT_EQ(read.Iptc, metadata.Iptc);
+    EXPECT_EQ(read.IccProfile, metadata.IccProfile) << "three APP2 parts joined in order";
+    EXPECT_EQ(read.Orientation, 6);
+
+    // A profile with a part missing is no profile; the file still decodes.
+    auto cut = jpeg;
+    const std::string name("ICC_PROFILE");
+    const auto part = std::search(cut.begin(), cut.end(), name.begin(), name.end());
+    ASSERT_NE(part, cut.end());
+    *(part + 12) = 9;  // the first part claims to be the ninth
+    EXPECT_TRUE(ReadJpegMetadata(cut).IccProfile.empty());
+}
+
+TEST(Metadata, PngChunksAndPhotoshopResources) {
+    TSourceMetadata metadata;
+    metadata.Exif = ExifWithThumbnail();
+    metadata.IccProfile.assign(300, 5);
+    const auto png = PngWithMetadata(Encoded(OutputFormat::Png), metadata);
+    const TSourceMetadata read = ReadPngMetadata(png);
+    EXPECT_EQ(read.Exif, metadata.Exif);
+    EXPECT_EQ(read.IccProfile, metadata.IccProfile);
+    EXPECT_EQ(read.Orientation, 6);
+    // The written file still loads.
+    TMemoryStream stream(png);
+    auto reader = FindReadableFormat(".png")->CreateReader();
+    EXPECT_NO_THROW(reader->LoadFromStream(stream));
+
+    // Resources 1039 (profile) and 1058 (EXIF) in a Photoshop file's header.
+    std::vector<std::uint8_t> psd = {'8', 'B', 'P', 'S', 0, 1, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 1, 0, 0, 0, 1, 0, 8, 0, 3, 0, 0, 0, 0};
+    std::vector<std::uint8_t> resources;
+    auto resource = [&resources](int id, const std::vector<std::uint8_t>& data) {
+        resources.insert(resources.end(), {'8', 'B', 'I', 'M', static_cast<std::uint8_t>(id >> 8), static_cast<std::uint8_t>(id), 0, 0, 0, 0, 0,
+                                           static_cast<std::uint8_t>(data.size())});
+        resources.insert(resources.end(), data.begin(), data.end());
+        if (data.size() % 2) resources.push_back(0);
+    };
+    resource(1039, {1, 2, 3});
+    resource(1058, ExifWithThumbnail());
+    psd.insert(psd.end(), {0, 0, 0, static_cast<std::uint8_t>(resources.size())});
+    psd.insert(psd.end(), resources.begin(), resources.end());
+    const TSourceMetadata fromPsd = ReadPsdMetadata(psd);
+    EXPECT_EQ(fromPsd.IccProfile, (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_EQ(fromPsd.Orientation, 6);
+    psd[psd.size() - resources.size() - 1] = 0xFF;  // a resource section longer than the file
+    EXPECT_TRUE(ReadPsdMetadata(psd).IccProfile.empty());
+}
+
+}  // namespace
+}  // namespace pictorand
