@@ -129,9 +129,9 @@ TPreparedFile TBatchRun::Prepare(const TSourceEntry& entry, TRunHost& host, bool
     file.Source = TSourceFile::From(entry);
     host.ProcessMessages();
 
-    TStageRaster loaded = CheckAndLoadFromFile(file.Source, host);
-    std::unique_ptr<TBitmap> source = std::move(loaded.Raster);
     const ConversionSettings settings = settings_.Current();
+    TStageRaster loaded = CheckAndLoadFromFile(file.Source, host, settings.Photo.Transparency);
+    std::unique_ptr<TBitmap> source = std::move(loaded.Raster);
     if (source) {
         if (settings.Photo.NeedsMetadata()) file.Metadata = ReadSourceMetadataFromFile(file.Source.Path);
         file.ProfileConverted = AdjustPhoto(*source, file.Metadata, settings.Photo, settings.Format).ProfileConverted;

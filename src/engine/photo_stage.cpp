@@ -23,10 +23,24 @@ void FlattenOnto(TBitmap& raster, TColor background) {
     raster = std::move(flat);
 }
 
+// A picture with a transparent colour (a GIF's transparent index, a PNG's tRNS) gets
+// alpha: none where that colour is, full elsewhere.
+void KeyToAlpha(TBitmap& raster) {
+    if (!raster.Transparent() || raster.HasAlpha()) return;
+    const TColor key = raster.TransparentColor() & 0xFFFFFF;
+    raster.SetPixelFormat(TPixelFormat::pf32bit);
+    raster.SetHasAlpha(true);
+    for (int y = 0; y < raster.Height(); ++y) {
+        std::uint8_t* p = raster.ScanLine(y);
+        for (int x = 0; x < raster.Width(); ++x, p += 4) p[3] = RGBColor(p[2], p[1], p[0]) == key ? 0 : 255;
+    }
+}
+
 TPhotoResult AdjustPhoto(TBitmap& source, const TSourceMetadata& metadata, const TPhotoOptions& options,
                          std::optional<OutputFormat> format) {
     TPhotoResult result;
     if (!options.Transparency) source.SetHasAlpha(false);
+    else KeyToAlpha(source);
     if (options.AutoOrient) TurnUpright(source, metadata.Orientation);
     if (options.ConvertToSrgb) result.ProfileConverted = ConvertToSrgb(source, metadata.IccProfile);
     // The background is an sRGB colour, so the colours are converted first.

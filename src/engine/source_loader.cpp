@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/app_messages.h"
+#include "formats/common/graphic_ex.h"
 #include "formats/format_table.h"
 #include "graphics/exceptions.h"
 
@@ -26,12 +27,13 @@ std::vector<std::uint8_t> FirstBytes(const std::string& path) {
     return head;
 }
 
-void LoadRow(const TFormatRow& row, const std::string& path, TBitmap& target) {
+void LoadRow(const TFormatRow& row, const std::string& path, TBitmap& target, bool keepAlpha) {
     if (row.Load == TLoadKind::Bitmap) {
         target.LoadFromFile(path);
         return;
     }
     const std::unique_ptr<TGraphic> reader = row.CreateReader();
+    if (auto* decoded = dynamic_cast<TGraphicExGraphic*>(reader.get())) decoded->KeepAlpha = keepAlpha;
     reader->LoadFromFile(path);
     if (row.Load == TLoadKind::Metafile) {
         target.SetHeight(reader->Height());
@@ -44,22 +46,22 @@ void LoadRow(const TFormatRow& row, const std::string& path, TBitmap& target) {
 
 }  // namespace
 
-TStageRaster CheckAndLoadFromFile(const TSourceFile& file, TRunHost& host) {
+TStageRaster CheckAndLoadFromFile(const TSourceFile& file, TRunHost& host, bool keepAlpha) {
     auto source = std::make_unique<TBitmap>();
     const TFormatRow* row = FindReadableFormat(file.Extension);
     std::string error;
     try {
         try {
-            if (row && row->LoadsBeforeEventPump) LoadRow(*row, file.Path, *source);
+            if (row && row->LoadsBeforeEventPump) LoadRow(*row, file.Path, *source, keepAlpha);
             host.ProcessMessages();
-            if (row && !row->LoadsBeforeEventPump) LoadRow(*row, file.Path, *source);
+            if (row && !row->LoadsBeforeEventPump) LoadRow(*row, file.Path, *source, keepAlpha);
         } catch (const std::exception&) {
             // A file the extension's reader refuses is read by the reader its first bytes
             // name, as when a PNG was saved as photo.jpg; otherwise the first refusal stands.
             const TFormatRow* actual = IdentifyByContent(FirstBytes(file.Path));
             if (!actual || actual == row) throw;
             source = std::make_unique<TBitmap>();
-            LoadRow(*actual, file.Path, *source);
+            LoadRow(*actual, file.Path, *source, keepAlpha);
         }
         // Nothing to write would come of these; an empty output file would pass for a success.
         if (!row) error = file.Extension.empty() ? NoExtension : FormatMessage(UnknownExtension, file.Extension);

@@ -14,6 +14,7 @@ namespace pictorand {
 // Loads the file by its extension into a new raster. On failure shows
 // "Невозможно загрузить файл <name>!" and answers the reason without a raster. An
 // extension no format reads, or a file that holds an empty picture, is such a failure.
-TStageRaster CheckAndLoadFromFile(const TSourceFile& file, TRunHost& host);
+// keepAlpha asks the readers for alpha they would otherwise drop.
+TStageRaster CheckAndLoadFromFile(const TSourceFile& file, TRunHost& host, bool keepAlpha = false);
 
 }  // namespace pictorand

@@ -148,6 +148,16 @@ TEST(PhotoStage, AlphaIsKeptFlattenedOrIgnoredAsTheFormatAndOptionsSay) {
     EXPECT_EQ(flat.GetPixel(0, 0), RGBColor(255, 0, 0));
     EXPECT_EQ(flat.GetPixel(1, 0), RGBColor(0, 0, 255)) << "the transparent pixel shows the background, not its green";
 
+    // A transparent colour (a GIF's transparent index) becomes alpha.
+    TBitmap keyed = testing::Solid(2, 1, RGBColor(0, 255, 0));
+    keyed.SetPixel(0, 0, RGBColor(255, 0, 0));
+    keyed.SetTransparentColor(RGBColor(0, 255, 0));
+    keyed.SetTransparent(true);
+    AdjustPhoto(keyed, {}, TPhotoOptions::Recommended(), OutputFormat::Png);
+    ASSERT_TRUE(keyed.HasAlpha());
+    EXPECT_EQ(keyed.ScanLine(0)[3], 255);
+    EXPECT_EQ(keyed.ScanLine(0)[7], 0);
+
     TBitmap ignored = HalfTransparent();
     AdjustPhoto(ignored, {}, TPhotoOptions{}, OutputFormat::Png);
     EXPECT_FALSE(ignored.HasAlpha());

@@ -6,6 +6,7 @@
 #include "formats/jpeg/jpeg_image.h"
 #include "formats/png/png_object.h"
 #include "formats/wmf/metafile.h"
+#include "png_builder.h"
 #include "scripted_host.h"
 #include "temp_dir.h"
 #include "test_images.h"
@@ -102,6 +103,27 @@ TEST_F(Loader, MetafilesAreDrawnAtTheirOwnSize) {
     EXPECT_EQ(source->Width(), 5);
     EXPECT_EQ(source->Height(), 4);
     EXPECT_EQ(source->GetPixel(4, 3), RGBColor(0, 0, 200));
+}
+
+}  // namespace
+}  // namespace pictorand
+
+namespace pictorand {
+namespace {
+
+TEST_F(Loader, GreyWithAlphaIsHandedOverOnlyWhenAsked) {
+    // Two pixels of grey 60: opaque, then transparent (filter byte 0 first).
+    const auto png = testing::TPngBuilder().Header(2, 1, 8, 4).ImageData({0, 60, 255, 60, 0}).End().Build();
+    testing::WriteFileBytes(dir_.File("la.png"), png);
+    const TSourceFile file{dir_.File("la.png"), "la.png", ".png", {}};
+    const auto classic = CheckAndLoadFromFile(file, host_).Raster;
+    ASSERT_NE(classic, nullptr);
+    EXPECT_EQ(classic->PixelFormat(), TPixelFormat::pf8bit) << "grey, its alpha dropped, as always";
+    const auto withAlpha = CheckAndLoadFromFile(file, host_, true).Raster;
+    ASSERT_NE(withAlpha, nullptr);
+    ASSERT_TRUE(withAlpha->HasAlpha());
+    const std::uint8_t* p = withAlpha->ScanLine(0);
+    EXPECT_EQ(std::vector<std::uint8_t>(p, p + 8), (std::vector<std::uint8_t>{60, 60, 60, 255, 60, 60, 60, 0}));
 }
 
 }  // namespace

@@ -208,7 +208,8 @@ void TColorManager::ChooseConverter() {
         return s == TColorScheme::Indexed || s == TColorScheme::Gray || s == TColorScheme::GrayAlpha;
     };
     const bool targetIndexedLike = targetScheme_ == TColorScheme::Indexed || targetScheme_ == TColorScheme::Gray;
-    if (indexedLike(sourceScheme_) != targetIndexedLike) throw EColorConversionError(std::string(IndexedMismatch));
+    const bool greyToColour = sourceScheme_ == TColorScheme::GrayAlpha && HasAlpha(targetScheme_) && !targetIndexedLike;
+    if (indexedLike(sourceScheme_) != targetIndexedLike && !greyToColour) throw EColorConversionError(std::string(IndexedMismatch));
     SourceOptions = static_cast<std::uint8_t>(HasAlpha(sourceScheme_) ? SourceOptions | convert_options::Alpha
                                                                       : SourceOptions & ~convert_options::Alpha);
     TargetOptions = static_cast<std::uint8_t>(HasAlpha(targetScheme_) ? TargetOptions | convert_options::Alpha
@@ -222,7 +223,8 @@ void TColorManager::ChooseConverter() {
             else if (sourceBits_ >= 8 && targetBits_ >= 8) converter_ = &TColorManager::ConvertGray;
             break;
         case TColorScheme::GrayAlpha:
-            if ((sourceBits_ == 8 || sourceBits_ == 16) && (targetBits_ == 8 || targetBits_ == 16)) converter_ = &TColorManager::ConvertGray;
+            if (greyToColour && (sourceBits_ == 8 || sourceBits_ == 16) && targetBits_ == 8) converter_ = &TColorManager::ConvertGrayAlphaToColour;
+            else if ((sourceBits_ == 8 || sourceBits_ == 16) && (targetBits_ == 8 || targetBits_ == 16)) converter_ = &TColorManager::ConvertGray;
             break;
         case TColorScheme::Rgb:
         case TColorScheme::Rgba:
@@ -286,6 +288,20 @@ void TColorManager::ConvertGray(std::span<const std::uint8_t* const> sources, st
         const int grey = in.Next();
         if (alpha) in.Skip(1);
         WritePacked(target, i, targetBits_, Rescale(grey, sourceBits_, targetBits_), swap);
+    }
+}
+
+void TColorManager::ConvertGrayAlphaToColour(std::span<const std::uint8_t* const> sources, std::uint8_t* target, std::size_t count,
+                                              std::uint8_t mask) {
+    const bool swap = (SourceOptions & convert_options::ByteSwap) != 0;
+    TSampleCursor in(sources[0], sourceBits_, swap);
+    TMaskWalker walker(mask);
+    for (std::size_t i = 0; i < count; ++i, target += 4) {
+        if (!walker.Next()) continue;
+        const auto grey = Gamma(static_cast<std::uint8_t>(Rescale(in.Next(), sourceBits_, 8)));
+        const auto alpha = static_cast<std::uint8_t>(Rescale(in.Next(), sourceBits_, 8));
+        target[0] = target[1] = target[2] = grey;
+        target[3] = alpha;
     }
 }
 

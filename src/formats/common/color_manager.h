@@ -85,6 +85,8 @@ private:
 
     void ConvertIndexed(std::span<const std::uint8_t* const>, std::uint8_t*, std::size_t, std::uint8_t);
     void ConvertGray(std::span<const std::uint8_t* const>, std::uint8_t*, std::size_t, std::uint8_t);
+    // Grey and alpha to grey colours with their alpha, blue, green, red, alpha.
+    void ConvertGrayAlphaToColour(std::span<const std::uint8_t* const>, std::uint8_t*, std::size_t, std::uint8_t);
     void ConvertRgb(std::span<const std::uint8_t* const>, std::uint8_t*, std::size_t, std::uint8_t);
     void ConvertCmyk(std::span<const std::uint8_t* const>, std::uint8_t*, std::size_t, std::uint8_t);
     void ConvertLab(std::span<const std::uint8_t* const>, std::uint8_t*, std::size_t, std::uint8_t);

@@ -39,6 +39,9 @@ public:
     // Resets the properties, then parses the header; answers whether it was understood.
     virtual bool ReadImageProperties(TStream& stream, int imageIndex);
 
+    // Hand alpha over as 32-bit pixels where the classic result drops it (grey with alpha).
+    bool KeepAlpha = false;
+
     void Assign(const TGraphic& source) override;
 
     const TImageProperties& ImageProperties() const { return properties_; }

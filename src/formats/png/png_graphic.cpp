@@ -192,16 +192,18 @@ void TPNGGraphic::SetupColorDescription() {
         Fail(reader_messages::InvalidColorFormat);
     }
     TColorManager& cm = colorManager_;
+    // Grey with alpha becomes grey colours with their alpha when the alpha is wanted.
+    const bool greyWithAlpha = KeepAlpha && row->Source == TColorScheme::GrayAlpha;
     cm.SetSourceColorScheme(row->Source);
-    cm.SetTargetColorScheme(row->Target);
+    cm.SetTargetColorScheme(greyWithAlpha ? TColorScheme::Bgra : row->Target);
     cm.SetSourceSamplesPerPixel(row->ConvertedSamples);
-    cm.SetTargetSamplesPerPixel(row->ConvertedSamples);
+    cm.SetTargetSamplesPerPixel(greyWithAlpha ? 4 : row->ConvertedSamples);
     cm.SetSourceBitsPerSample(depth);
     // Grey and palette pixels are held in 1, 4 or 8 bits; every other row in 8 bits a sample.
     cm.SetTargetBitsPerSample(!row->HeldInOwnDepth ? 8 : depth == 2 ? 4 : depth == 16 ? 8 : depth);
-    SetPixelFormat(row->Format == TPixelFormat::pfCustom ? cm.PixelFormatForTarget() : row->Format);
+    SetPixelFormat(greyWithAlpha ? TPixelFormat::pf32bit : row->Format == TPixelFormat::pfCustom ? cm.PixelFormatForTarget() : row->Format);
     MarkConvertedAlpha();
-    if (row->GrayPalette) palette_ = cm.CreateGrayscalePalette(false);
+    if (row->GrayPalette && !greyWithAlpha) palette_ = cm.CreateGrayscalePalette(false);
     sourceBpp_ = (static_cast<std::size_t>(depth) * row->FileSamples + 7) / 8;
     described_ = true;
 }
