@@ -11,6 +11,7 @@ declare -A seeds=(
   [bmp]="bmpsuite" [png]="pngsuite" [gif]="gif-test-suite" [jpeg]="pillow/jpeg image-rs/images/jpg"
   [tiff]="pillow/tiff libtiff" [tga]="pillow/tga image-rs/images/tga kimageformats/tga" [pcx]="pcx-rs kimageformats/pcx pillow/pcx"
   [psd]="psd-tools kimageformats/psd pillow/psd" [psp]="exiftool" [wmf]="wmf2svg dtformats" [settings]="" [roundtrip]="pngsuite bmpsuite"
+  [metadata]="exiftool pillow/jpeg pngsuite kimageformats/psd"
 )
 declare -A dictionaries=([bmp]=bmp [png]=png [gif]=gif [jpeg]=jpeg [tiff]=tiff [psd]=psd [psp]=psp [wmf]=wmf [roundtrip]=png)
 targets=("$@")
