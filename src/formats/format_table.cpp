@@ -35,30 +35,30 @@ void WriteAssigned(TStream& stream, const TBitmap& raster, const TWriteOptions&)
     image.SaveToStream(stream);
 }
 
+// Saves image, with the metadata put into the encoded file when there is any.
+template <class TAddMetadata>
+void SaveWithMetadata(TGraphic& image, TStream& stream, const TWriteOptions& options, TAddMetadata addMetadata) {
+    if (!options.Metadata) {
+        image.SaveToStream(stream);
+        return;
+    }
+    TMemoryStream encoded;
+    image.SaveToStream(encoded);
+    stream.WriteBuffer(addMetadata(encoded.Bytes(), *options.Metadata));
+}
+
 void WriteJpg(TStream& stream, const TBitmap& raster, const TWriteOptions& options) {
     TJPEGImage jpeg;
     jpeg.Assign(raster);
     jpeg.Options.Quality = options.JpegQuality;
     jpeg.EncodeJpeg();
-    if (!options.Metadata) {
-        jpeg.SaveToStream(stream);
-        return;
-    }
-    TMemoryStream encoded;
-    jpeg.SaveToStream(encoded);
-    stream.WriteBuffer(JpegWithMetadata(encoded.Bytes(), *options.Metadata));
+    SaveWithMetadata(jpeg, stream, options, JpegWithMetadata);
 }
 
 void WritePng(TStream& stream, const TBitmap& raster, const TWriteOptions& options) {
     TPNGObject png;
     png.Assign(raster);
-    if (!options.Metadata) {
-        png.SaveToStream(stream);
-        return;
-    }
-    TMemoryStream encoded;
-    png.SaveToStream(encoded);
-    stream.WriteBuffer(PngWithMetadata(encoded.Bytes(), *options.Metadata));
+    SaveWithMetadata(png, stream, options, PngWithMetadata);
 }
 
 void WriteTiff(TStream& stream, const TBitmap& raster, const TWriteOptions&) { WriteTiffStream(stream, raster); }

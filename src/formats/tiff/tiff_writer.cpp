@@ -202,24 +202,19 @@ void WriteTiffStream(TStream& stream, const TBitmap& bitmap) {
         layout.Photometric = 3;
         layout.SamplesPerPixel = 1;
         layout.StripBytes = static_cast<std::int64_t>(bytesPerRow) * height;
-    } else if (alpha) {
-        // As below, with four samples: bits per sample at 24, software at 32, rows at 44.
-        out.Put(Resolution, 8);
-        out.Put(Resolution, 8);
-        out.Put(BitsPerSample8888, 8);
-        out.Put(Software, sizeof Software);
-        out.Align();
-        writeRows(static_cast<std::size_t>(width) * 4, true);
-        layout = {4, 24, 2, 4, 44, std::int64_t{width} * height * 4, 8, 16, 32, true, 0, 0, true};
     } else {
-        // Fixed places: resolutions at 8 and 16, bits per sample at 24, software at 30, rows at 42.
+        // Fixed places: resolutions at 8 and 16, bits per sample at 24, then the software
+        // name and the rows (at 30 and 42 for three samples, 32 and 44 with alpha).
+        const std::int64_t samples = alpha ? 4 : 3;
         out.Put(Resolution, 8);
         out.Put(Resolution, 8);
-        out.Put(BitsPerSample888, 6);
+        out.Put(alpha ? BitsPerSample8888 : BitsPerSample888, static_cast<std::size_t>(2 * samples));
+        const std::int64_t software = out.Offset();
         out.Put(Software, sizeof Software);
         out.Align();
-        writeRows(static_cast<std::size_t>(width) * 3, true);
-        layout = {3, 24, 2, 3, 42, std::int64_t{width} * height * 3, 8, 16, 30, true, 0, 0};
+        const std::int64_t rows = out.Offset();
+        writeRows(static_cast<std::size_t>(width * samples), true);
+        layout = {samples, 24, 2, samples, rows, std::int64_t{width} * height * samples, 8, 16, software, true, 0, 0, alpha};
     }
     out.Align();
     const std::int64_t ifd = out.Offset();

@@ -14,17 +14,12 @@
 #include "independent_decoder.h"
 #include "temp_dir.h"
 #include "test_images.h"
+#include "tiffcp.h"
 
 namespace pictorand {
 namespace {
 
-bool TiffcpAvailable() { return std::system("tiffcp > /dev/null 2>&1; test $? -ne 127") == 0; }
-
-TBitmap LoadTiff(const std::string& path) {
-    TTIFFGraphic tiff;
-    tiff.LoadFromFile(path);
-    return static_cast<const TBitmap&>(tiff);
-}
+using testing::LoadTiff;
 
 bool Run(const std::string& command) { return std::system((command + " 2> /dev/null").c_str()) == 0; }
 
@@ -51,7 +46,7 @@ void ExpectRewritesReadAsSource(const testing::TTempDir& dir, const std::string&
 }
 
 TEST(TiffLayouts, ColourRewritesReadAsTheUncompressedPicture) {
-    if (!TiffcpAvailable()) GTEST_SKIP() << "tiffcp (libtiff-tools) is not installed";
+    PICTORAND_REQUIRE_TIFFCP();
     testing::TTempDir dir;
     // 97 x 61 leaves partial tiles at the right and bottom edges.
     WriteTiffFile(dir.File("rgb.tif"), testing::PhotoLike(97, 61));
@@ -71,7 +66,7 @@ TEST(TiffLayouts, ColourRewritesReadAsTheUncompressedPicture) {
 }
 
 TEST(TiffLayouts, BilevelRewritesReadAsTheUncompressedPicture) {
-    if (!TiffcpAvailable()) GTEST_SKIP() << "tiffcp (libtiff-tools) is not installed";
+    PICTORAND_REQUIRE_TIFFCP();
     PICTORAND_REQUIRE_PILLOW();
     testing::TTempDir dir;
     // Circles and stripes: runs of every length, rows that differ a little and a lot.
@@ -120,7 +115,7 @@ std::optional<TBitmap> Reference(const std::filesystem::path& file, TReference r
 TEST(TiffLayouts, CorpusFilesMatchAnIndependentDecoder) {
     PICTORAND_REQUIRE_CORPUS(root, "");
     PICTORAND_REQUIRE_PILLOW();
-    if (!TiffcpAvailable()) GTEST_SKIP() << "libtiff-tools is not installed";
+    PICTORAND_REQUIRE_TIFFCP();
     testing::TTempDir dir;
     using enum TReference;
     const TCorpusRow rows[] = {

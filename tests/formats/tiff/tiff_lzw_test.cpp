@@ -11,22 +11,13 @@
 #include "independent_decoder.h"
 #include "temp_dir.h"
 #include "test_images.h"
+#include "tiffcp.h"
 
 namespace pictorand {
 namespace {
 
-bool TiffcpAvailable() { return std::system("tiffcp > /dev/null 2>&1; test $? -ne 127") == 0; }
-
-TBitmap LoadTiff(const std::string& path) {
-    TTIFFGraphic tiff;
-    tiff.LoadFromFile(path);
-    return static_cast<const TBitmap&>(tiff);
-}
-
-// Converts with tiffcp; answers whether it succeeded.
-bool Tiffcp(const std::string& options, const std::string& from, const std::string& to) {
-    return std::system(("tiffcp " + options + " '" + from + "' '" + to + "' 2> /dev/null").c_str()) == 0;
-}
+using testing::LoadTiff;
+using testing::Tiffcp;
 
 TEST(TiffLzw, DecodesCodesOfGrowingWidth) {
     // "ABABABA" as TIFF LZW: clear, A, B, 258 (AB), 260 (ABA), end; nine bits each.
@@ -52,7 +43,7 @@ TEST(TiffLzw, DecodesCodesOfGrowingWidth) {
 }
 
 TEST(TiffLzw, FilesFromTiffcpReadAsTheirUncompressedSource) {
-    if (!TiffcpAvailable()) GTEST_SKIP() << "tiffcp (libtiff-tools) is not installed";
+    PICTORAND_REQUIRE_TIFFCP();
     testing::TTempDir dir;
     const TBitmap photo = testing::PhotoLike(97, 61);
     WriteTiffFile(dir.File("rgb.tif"), photo);
