@@ -67,6 +67,11 @@ std::string CliUsage() {
            "      --background C      #RRGGBB or white, black, grey, red, green, blue, yellow,\n"
            "                          cyan, magenta (default white)\n"
            "      --keep-metadata     carry EXIF, XMP and IPTC into JPEG output, EXIF into PNG\n"
+           "Faster or closer scaling, off by default:\n"
+           "      --shrink-on-load    decode JPEG sources at 1/2, 1/4 or 1/8 size when the target\n"
+           "                          is that much smaller (not with a logo)\n"
+           "      --sampling G        corners (default) or centre: output samples on the pixel-\n"
+           "                          centre grid, as ImageMagick and libvips place them\n"
            "      --exact             none of the above: the classic output, byte for byte\n"
            "  -h, --help, --version\n"
            "Every source ends as written, skipped or failed, one line each on stderr, then a\n"
@@ -255,6 +260,13 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
         else if (arg == "--background") s.Photo.Background = ColourNamed(value());
         else if (arg == "--keep-metadata") s.Photo.KeepMetadata = true;
         else if (arg == "--exact") exact = true;
+        else if (arg == "--shrink-on-load") s.Resample.ShrinkOnLoad = true;
+        else if (arg == "--sampling") {
+            const std::string grid = value();
+            if (grid == "centre" || grid == "center") s.Resample.CentreGrid = true;
+            else if (grid == "corners") s.Resample.CentreGrid = false;
+            else throw TUsageError("unknown value '" + grid + "' for --sampling");
+        }
         else if (arg == "--logo-corner") s.LogoPosition = Lookup(CornerNames, value(), "--logo-corner");
         else if (arg == "--settings") ++i;
         else if (arg.size() > 1 && arg[0] == '-' && arg != "--") throw TUsageError("unknown option " + arg);
@@ -263,7 +275,10 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             break;
         } else options.Files.push_back(arg);
     }
-    if (exact) s.Photo = TPhotoOptions{};
+    if (exact) {
+        s.Photo = TPhotoOptions{};
+        s.Resample = TResampleOptions{};
+    }
     if (options.ShowHelp || options.ShowVersion) return options;
     if (options.OutputDir.empty()) throw TUsageError("--output-dir is required");
     if (options.Files.empty() && options.FilesFrom.empty()) throw TUsageError("no input files");

@@ -130,13 +130,34 @@ TPreparedFile TBatchRun::Prepare(const TSourceEntry& entry, TRunHost& host, bool
     host.ProcessMessages();
 
     const ConversionSettings settings = settings_.Current();
-    TStageRaster loaded = CheckAndLoadFromFile(file.Source, host, settings.Photo.Transparency);
+    if (settings.Photo.NeedsMetadata()) file.Metadata = ReadSourceMetadataFromFile(file.Source.Path);
+    // Sizes as the picture is shown: turned when its orientation exchanges its sides.
+    const bool turned = settings.Photo.AutoOrient && file.Metadata.Orientation >= 5;
+    TLoadWishes wishes;
+    wishes.KeepAlpha = settings.Photo.Transparency;
+    // A logo is stamped at its own size on the source, so a source with a logo is never
+    // decoded smaller.
+    const bool logo = settings.LogoEnabled && settings.Format != OutputFormat::Ico;
+    if (settings.Resample.ShrinkOnLoad && !logo) {
+        // The reduced decode averages blocks about their centres: on the classic grid,
+        // whose samples sit elsewhere, the decoded picture keeps twice the target's size so
+        // that the difference stays within a fraction of an output pixel.
+        const int margin = settings.Resample.CentreGrid ? 1 : 2;
+        wishes.ShrinkTo = [&settings, turned, margin](int width, int height) -> std::optional<std::pair<int, int>> {
+            const auto target = PlannedTargetSize(settings, turned ? height : width, turned ? width : height);
+            if (!target) return std::nullopt;
+            const std::pair<int, int> wanted = turned ? std::pair{target->second, target->first} : *target;
+            return std::pair{wanted.first * margin, wanted.second * margin};
+        };
+    }
+    TStageRaster loaded = CheckAndLoadFromFile(file.Source, host, wishes);
     std::unique_ptr<TBitmap> source = std::move(loaded.Raster);
+    std::optional<std::pair<int, int>> nominal = loaded.NominalSize;
     if (source) {
-        if (settings.Photo.NeedsMetadata()) file.Metadata = ReadSourceMetadataFromFile(file.Source.Path);
         file.ProfileConverted = AdjustPhoto(*source, file.Metadata, settings.Photo, settings.Format).ProfileConverted;
-        file.Width = source->Width();
-        file.Height = source->Height();
+        if (nominal && turned) nominal = std::pair{nominal->second, nominal->first};
+        file.Width = nominal ? nominal->first : source->Width();
+        file.Height = nominal ? nominal->second : source->Height();
     } else {
         file.Failure = TFileFailure::Load;
         file.Error = std::move(loaded.Error);
@@ -148,7 +169,7 @@ TPreparedFile TBatchRun::Prepare(const TSourceEntry& entry, TRunHost& host, bool
         }
     }
     if (file.Failure == TFileFailure::None) {
-        TStageRaster target = MakeOutputRaster(*source, settings_, host);
+        TStageRaster target = MakeOutputRaster(*source, settings_, host, nominal);
         file.Target = std::move(target.Raster);
         if (file.Target) {
             file.OutputWidth = file.Target->Width();

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "engine/photo_options.h"
+#include "engine/resample_options.h"
 #include "formats/output_format.h"
 
 namespace pictorand {
@@ -58,6 +59,7 @@ struct ConversionSettings {
 
     // Kept outside the settings record, in a file of their own.
     TPhotoOptions Photo;
+    TResampleOptions Resample;
 
     // A radio button set to true chooses its value; set to false it clears the group
     // only when it was the chosen one.

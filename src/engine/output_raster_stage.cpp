@@ -67,7 +67,14 @@ std::pair<int, int> CheckSizeFiles(const ConversionSettings& s, int width, int h
 
 std::pair<int, int> IconSize(int width, int height) { return ScaledSize(width, height, IconSide); }
 
-TStageRaster MakeOutputRaster(TBitmap& source, const TSettingsSource& settingsSource, TRunHost& host) {
+std::optional<std::pair<int, int>> PlannedTargetSize(const ConversionSettings& settings, int width, int height) {
+    if (settings.Format == OutputFormat::Ico) return IconSize(width, height);
+    if (settings.Size == SizeMode::NoResize) return std::nullopt;
+    return CheckSizeFiles(settings, width, height);
+}
+
+TStageRaster MakeOutputRaster(TBitmap& source, const TSettingsSource& settingsSource, TRunHost& host,
+                              std::optional<std::pair<int, int>> nominalSize) {
     const ConversionSettings settings = settingsSource.Current();
     const bool icon = settings.Format == OutputFormat::Ico;
     const bool copy = !icon && settings.Size == SizeMode::NoResize;
@@ -77,8 +84,8 @@ TStageRaster MakeOutputRaster(TBitmap& source, const TSettingsSource& settingsSo
         if (copy) {
             target->Assign(source);
         } else {
-            const auto [width, height] = icon ? IconSize(source.Width(), source.Height())
-                                              : CheckSizeFiles(settings, source.Width(), source.Height());
+            const auto [sourceWidth, sourceHeight] = nominalSize.value_or(std::pair{source.Width(), source.Height()});
+            const auto [width, height] = icon ? IconSize(sourceWidth, sourceHeight) : CheckSizeFiles(settings, sourceWidth, sourceHeight);
             if (width < 0 || height < 0) throw EInvalidGraphicOperation("Destination bitmap too small");
             target->SetPixelFormat(TPixelFormat::pf24bit);
             target->SetSize(width, height);
@@ -91,17 +98,19 @@ TStageRaster MakeOutputRaster(TBitmap& source, const TSettingsSource& settingsSo
     if (!copy && target) {
         try {
             // The filter is read when the resampler is called, like every other setting.
-            const FilterTableEntry& filter = ChosenFilter(settingsSource.Current());
+            const ConversionSettings now = settingsSource.Current();
+            const FilterTableEntry& filter = ChosenFilter(now);
+            const TSamplingGrid grid = now.Resample.CentreGrid ? TSamplingGrid::Centres : TSamplingGrid::Corners;
             // A source keeps its alpha only when the run keeps transparency for the format.
-            if (source.HasAlpha()) ResampleBitmapWithAlpha(source, *target, filter.Kernel, filter.Support);
-            else ResampleBitmap(source, *target, filter.Kernel, filter.Support);
+            if (source.HasAlpha()) ResampleBitmapWithAlpha(source, *target, filter.Kernel, filter.Support, grid);
+            else ResampleBitmap(source, *target, filter.Kernel, filter.Support, grid);
         } catch (const std::exception& failure) {
             target.reset();
             error = failure.what();
         }
     }
     host.ProcessMessages();
-    return {std::move(target), error};
+    return {std::move(target), error, std::nullopt};
 }
 
 }  // namespace pictorand

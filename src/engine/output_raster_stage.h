@@ -28,7 +28,14 @@ std::pair<int, int> IconSize(int width, int height);
 
 // The target raster made from the source, or the reason the size or the resampling
 // failed. The host's event pump runs twice: after the size computation and after the
-// resampling. The resampler turns the source into 24 bits first.
-TStageRaster MakeOutputRaster(TBitmap& source, const TSettingsSource& settings, TRunHost& host);
+// resampling. The resampler turns the source into 24 bits first. A source decoded at a
+// reduced size gives the size of the whole picture as nominalSize, which the size rules
+// use instead of the raster's own.
+TStageRaster MakeOutputRaster(TBitmap& source, const TSettingsSource& settings, TRunHost& host,
+                              std::optional<std::pair<int, int>> nominalSize = std::nullopt);
+
+// The size the target will have for a source of width x height, when it is scaled at
+// all (not for NoResize, whose target is the source itself).
+std::optional<std::pair<int, int>> PlannedTargetSize(const ConversionSettings& settings, int width, int height);
 
 }  // namespace pictorand

@@ -17,6 +17,8 @@ constexpr const char* ConvertKey = "convert_to_srgb";
 constexpr const char* TransparencyKey = "transparency";
 constexpr const char* MetadataKey = "keep_metadata";
 constexpr const char* BackgroundKey = "background";
+constexpr const char* ShrinkKey = "shrink_on_load";
+constexpr const char* CentreKey = "centre_sampling";
 
 }  // namespace
 
@@ -42,8 +44,8 @@ bool ParseColourText(const std::string& text, TColor& colour) {
     return true;
 }
 
-TPhotoOptions ReadPhotoOptionsFile(const std::string& path) {
-    TPhotoOptions options = TPhotoOptions::Recommended();
+TExtraOptions ReadPhotoOptionsFile(const std::string& path) {
+    TExtraOptions options;
     std::ifstream in(path);
     if (!in) return options;
     const nlohmann::json json = nlohmann::json::parse(in, nullptr, false);
@@ -51,21 +53,25 @@ TPhotoOptions ReadPhotoOptionsFile(const std::string& path) {
     auto flag = [&json](const char* key, bool& value) {
         if (const auto it = json.find(key); it != json.end() && it->is_boolean()) value = it->get<bool>();
     };
-    flag(AutoOrientKey, options.AutoOrient);
-    flag(ConvertKey, options.ConvertToSrgb);
-    flag(TransparencyKey, options.Transparency);
-    flag(MetadataKey, options.KeepMetadata);
-    if (const auto it = json.find(BackgroundKey); it != json.end() && it->is_string()) ParseColourText(it->get<std::string>(), options.Background);
+    flag(AutoOrientKey, options.Photo.AutoOrient);
+    flag(ConvertKey, options.Photo.ConvertToSrgb);
+    flag(TransparencyKey, options.Photo.Transparency);
+    flag(MetadataKey, options.Photo.KeepMetadata);
+    if (const auto it = json.find(BackgroundKey); it != json.end() && it->is_string()) ParseColourText(it->get<std::string>(), options.Photo.Background);
+    flag(ShrinkKey, options.Resample.ShrinkOnLoad);
+    flag(CentreKey, options.Resample.CentreGrid);
     return options;
 }
 
-void WritePhotoOptionsFile(const std::string& path, const TPhotoOptions& options) {
+void WritePhotoOptionsFile(const std::string& path, const TExtraOptions& options) {
     nlohmann::ordered_json json;
-    json[AutoOrientKey] = options.AutoOrient;
-    json[ConvertKey] = options.ConvertToSrgb;
-    json[TransparencyKey] = options.Transparency;
-    json[MetadataKey] = options.KeepMetadata;
-    json[BackgroundKey] = ColourText(options.Background);
+    json[AutoOrientKey] = options.Photo.AutoOrient;
+    json[ConvertKey] = options.Photo.ConvertToSrgb;
+    json[TransparencyKey] = options.Photo.Transparency;
+    json[MetadataKey] = options.Photo.KeepMetadata;
+    json[BackgroundKey] = ColourText(options.Photo.Background);
+    json[ShrinkKey] = options.Resample.ShrinkOnLoad;
+    json[CentreKey] = options.Resample.CentreGrid;
     std::ofstream out(path, std::ios::trunc);
     out << json.dump(2) << "\n";
     if (!out) throw EInOutError("Cannot write " + path);

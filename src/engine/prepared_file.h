@@ -47,6 +47,8 @@ struct TEncodedOutput {
 struct TStageRaster {
     std::unique_ptr<TBitmap> Raster;
     std::string Error;
+    // The whole picture's size, when the raster was decoded at a reduced size.
+    std::optional<std::pair<int, int>> NominalSize;
 };
 
 struct TPreparedFile {

@@ -8,6 +8,7 @@
 #include "engine/app_messages.h"
 #include "formats/common/graphic_ex.h"
 #include "formats/format_table.h"
+#include "formats/jpeg/jpeg_image.h"
 #include "graphics/exceptions.h"
 
 namespace pictorand {
@@ -27,41 +28,63 @@ std::vector<std::uint8_t> FirstBytes(const std::string& path) {
     return head;
 }
 
-void LoadRow(const TFormatRow& row, const std::string& path, TBitmap& target, bool keepAlpha) {
+// Loads the file with the row's reader; answers the whole picture's size when the JPEG
+// reader decoded it at a reduced size.
+std::optional<std::pair<int, int>> LoadRow(const TFormatRow& row, const std::string& path, TBitmap& target, const TLoadWishes& wishes) {
     if (row.Load == TLoadKind::Bitmap) {
         target.LoadFromFile(path);
-        return;
+        return std::nullopt;
     }
     const std::unique_ptr<TGraphic> reader = row.CreateReader();
-    if (auto* decoded = dynamic_cast<TGraphicExGraphic*>(reader.get())) decoded->KeepAlpha = keepAlpha;
+    if (auto* decoded = dynamic_cast<TGraphicExGraphic*>(reader.get())) decoded->KeepAlpha = wishes.KeepAlpha;
     reader->LoadFromFile(path);
+    std::optional<std::pair<int, int>> nominal;
+    if (auto* jpeg = dynamic_cast<TJPEGImage*>(reader.get()); jpeg && wishes.ShrinkTo) {
+        const int width = jpeg->Width(), height = jpeg->Height();
+        if (const auto wanted = wishes.ShrinkTo(width, height)) {
+            const int denominator = ShrinkDenominator(width, height, wanted->first, wanted->second);
+            if (denominator > 1) {
+                jpeg->Options.ScaleFactor = denominator == 8 ? TJPEGScale::Eighth : denominator == 4 ? TJPEGScale::Quarter : TJPEGScale::Half;
+                nominal = std::pair{width, height};
+            }
+        }
+    }
     if (row.Load == TLoadKind::Metafile) {
         target.SetHeight(reader->Height());
         target.SetWidth(reader->Width());
         reader->Draw(target, 0, 0);
-        return;
+        return std::nullopt;
     }
     reader->ReleaseTo(target);
+    return nominal;
 }
 
 }  // namespace
 
-TStageRaster CheckAndLoadFromFile(const TSourceFile& file, TRunHost& host, bool keepAlpha) {
+int ShrinkDenominator(int width, int height, int targetWidth, int targetHeight) {
+    for (const int denominator : {8, 4, 2}) {
+        if ((width + denominator - 1) / denominator >= targetWidth && (height + denominator - 1) / denominator >= targetHeight) return denominator;
+    }
+    return 1;
+}
+
+TStageRaster CheckAndLoadFromFile(const TSourceFile& file, TRunHost& host, const TLoadWishes& wishes) {
     auto source = std::make_unique<TBitmap>();
     const TFormatRow* row = FindReadableFormat(file.Extension);
     std::string error;
+    std::optional<std::pair<int, int>> nominal;
     try {
         try {
-            if (row && row->LoadsBeforeEventPump) LoadRow(*row, file.Path, *source, keepAlpha);
+            if (row && row->LoadsBeforeEventPump) nominal = LoadRow(*row, file.Path, *source, wishes);
             host.ProcessMessages();
-            if (row && !row->LoadsBeforeEventPump) LoadRow(*row, file.Path, *source, keepAlpha);
+            if (row && !row->LoadsBeforeEventPump) nominal = LoadRow(*row, file.Path, *source, wishes);
         } catch (const std::exception&) {
             // A file the extension's reader refuses is read by the reader its first bytes
             // name, as when a PNG was saved as photo.jpg; otherwise the first refusal stands.
             const TFormatRow* actual = IdentifyByContent(FirstBytes(file.Path));
             if (!actual || actual == row) throw;
             source = std::make_unique<TBitmap>();
-            LoadRow(*actual, file.Path, *source, keepAlpha);
+            nominal = LoadRow(*actual, file.Path, *source, wishes);
         }
         // Nothing to write would come of these; an empty output file would pass for a success.
         if (!row) error = file.Extension.empty() ? NoExtension : FormatMessage(UnknownExtension, file.Extension);
@@ -69,9 +92,9 @@ TStageRaster CheckAndLoadFromFile(const TSourceFile& file, TRunHost& host, bool 
     } catch (const std::exception& failure) {
         error = failure.what();
     }
-    if (error.empty()) return {std::move(source), {}};
+    if (error.empty()) return {std::move(source), {}, nominal};
     host.ShowMessage(std::string(messages::CannotLoadFilePrefix) + file.Name + "!", error);
-    return {nullptr, error};
+    return {nullptr, error, std::nullopt};
 }
 
 }  // namespace pictorand

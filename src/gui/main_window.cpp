@@ -83,7 +83,7 @@ void TFormGl::BuildMenu() {
     add(menu("Имя"), "Имя файла вывода...", QStyle::SP_FileIcon, [this] { formName_->exec(); });
     add(menu("Размер"), "Размер изображения...", QStyle::SP_TitleBarMaxButton, [this] { formSize_->exec(); });
     add(menu("Логотип"), "Наложение логотипа...", QStyle::SP_FileDialogContentsView, [this] { formLogotip_->exec(); });
-    photoMenu_ = new TPhotoMenu(*menuBar(), *this, [this](const TPhotoOptions& options) { settings_->SetPhoto(options); });
+    photoMenu_ = new TPhotoMenu(*menuBar(), *this, [this](const TExtraOptions& options) { settings_->SetExtras(options); });
     QMenu* help = menu("Помощь");
     add(help, "Помощь...", QStyle::SP_DialogHelpButton, [this] { N12Click(); });
     help->addSeparator();
@@ -223,7 +223,7 @@ void TFormGl::ReadFromFileSettings() {
 
 void TFormGl::WriteToFileSettings() {
     WriteSettingsFile(SettingsFilePath(), settings_->Current());
-    WritePhotoOptionsFile(PhotoOptionsFilePath(), settings_->Photo());
+    WritePhotoOptionsFile(PhotoOptionsFilePath(), settings_->Extras());
 }
 
 void TFormGl::showEvent(QShowEvent* event) {

@@ -7,7 +7,7 @@
 
 namespace pictorand {
 
-TPhotoMenu::TPhotoMenu(QMenuBar& bar, QWidget& dialogParent, std::function<void(const TPhotoOptions&)> changed)
+TPhotoMenu::TPhotoMenu(QMenuBar& bar, QWidget& dialogParent, std::function<void(const TExtraOptions&)> changed)
     : QObject(&bar), dialogParent_(dialogParent), changed_(std::move(changed)) {
     menu_ = bar.addMenu(QString::fromUtf8("Дополнительно"));
     auto checkable = [this](const char* title) {
@@ -23,21 +23,27 @@ TPhotoMenu::TPhotoMenu(QMenuBar& bar, QWidget& dialogParent, std::function<void(
     menu_->addSeparator();
     background_ = menu_->addAction(QString::fromUtf8("Цвет фона..."));
     connect(background_, &QAction::triggered, this, &TPhotoMenu::ChooseBackground);
-    Show(TPhotoOptions::Recommended());
+    menu_->addSeparator();
+    shrink_ = checkable("Быстрое уменьшение JPEG");
+    centre_ = checkable("Сетка по центрам пикселей");
+    Show(TExtraOptions{});
 }
 
-TPhotoOptions TPhotoMenu::Options() const {
-    return {autoOrient_->isChecked(), convert_->isChecked(), transparency_->isChecked(), metadata_->isChecked(), backgroundColour_};
+TExtraOptions TPhotoMenu::Options() const {
+    return {{autoOrient_->isChecked(), convert_->isChecked(), transparency_->isChecked(), metadata_->isChecked(), backgroundColour_},
+            {shrink_->isChecked(), centre_->isChecked()}};
 }
 
-void TPhotoMenu::Show(const TPhotoOptions& options) {
+void TPhotoMenu::Show(const TExtraOptions& options) {
     const QSignalBlocker blockers[] = {QSignalBlocker(autoOrient_), QSignalBlocker(convert_), QSignalBlocker(transparency_),
-                                       QSignalBlocker(metadata_)};
-    autoOrient_->setChecked(options.AutoOrient);
-    convert_->setChecked(options.ConvertToSrgb);
-    transparency_->setChecked(options.Transparency);
-    metadata_->setChecked(options.KeepMetadata);
-    backgroundColour_ = options.Background;
+                                       QSignalBlocker(metadata_),   QSignalBlocker(shrink_),  QSignalBlocker(centre_)};
+    autoOrient_->setChecked(options.Photo.AutoOrient);
+    convert_->setChecked(options.Photo.ConvertToSrgb);
+    transparency_->setChecked(options.Photo.Transparency);
+    metadata_->setChecked(options.Photo.KeepMetadata);
+    backgroundColour_ = options.Photo.Background;
+    shrink_->setChecked(options.Resample.ShrinkOnLoad);
+    centre_->setChecked(options.Resample.CentreGrid);
     changed_(Options());
 }
 

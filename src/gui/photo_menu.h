@@ -1,12 +1,12 @@
-// TPhotoMenu: the main menu's "Дополнительно" entry, which holds the photo options:
-// four checkable items and the background colour's chooser.
+// TPhotoMenu: the main menu's "Дополнительно" entry, which holds the photo options (four
+// checkable items and the background colour's chooser) and the resampling options.
 #pragma once
 
 #include <QObject>
 
 #include <functional>
 
-#include "engine/photo_options.h"
+#include "engine/photo_options_file.h"
 
 class QAction;
 class QMenu;
@@ -20,28 +20,32 @@ class TPhotoMenu : public QObject {
 
 public:
     // Adds the entry to the end of the menu bar; changed receives every new state.
-    TPhotoMenu(QMenuBar& bar, QWidget& dialogParent, std::function<void(const TPhotoOptions&)> changed);
+    TPhotoMenu(QMenuBar& bar, QWidget& dialogParent, std::function<void(const TExtraOptions&)> changed);
 
-    TPhotoOptions Options() const;
-    void Show(const TPhotoOptions& options);
+    TExtraOptions Options() const;
+    void Show(const TExtraOptions& options);
     QMenu* Menu() const { return menu_; }
     QAction* AutoOrient() const { return autoOrient_; }
     QAction* ConvertToSrgb() const { return convert_; }
     QAction* Transparency() const { return transparency_; }
     QAction* KeepMetadata() const { return metadata_; }
     QAction* BackgroundColour() const { return background_; }
+    QAction* ShrinkOnLoad() const { return shrink_; }
+    QAction* CentreGrid() const { return centre_; }
 
 private:
     void ChooseBackground();
 
     QWidget& dialogParent_;
-    std::function<void(const TPhotoOptions&)> changed_;
+    std::function<void(const TExtraOptions&)> changed_;
     QMenu* menu_;
     QAction* autoOrient_;
     QAction* convert_;
     QAction* transparency_;
     QAction* metadata_;
     QAction* background_;
+    QAction* shrink_;
+    QAction* centre_;
     TColor backgroundColour_ = clWhite;
 };
 

@@ -6,7 +6,7 @@
 
 namespace pictorand {
 
-void ResampleBitmapWithAlpha(const TBitmap& source, TBitmap& destination, FilterKernel kernel, float support) {
+void ResampleBitmapWithAlpha(const TBitmap& source, TBitmap& destination, FilterKernel kernel, float support, TSamplingGrid grid) {
     const int width = destination.Width(), height = destination.Height();
     TBitmap colours, alpha;
     for (TBitmap* plane : {&colours, &alpha}) {
@@ -26,8 +26,8 @@ void ResampleBitmapWithAlpha(const TBitmap& source, TBitmap& destination, Filter
     }
     TBitmap scaledColours, scaledAlpha;
     for (TBitmap* plane : {&scaledColours, &scaledAlpha}) plane->SetSize(width, height);
-    ResampleBitmap(colours, scaledColours, kernel, support);
-    ResampleBitmap(alpha, scaledAlpha, kernel, support);
+    ResampleBitmap(colours, scaledColours, kernel, support, grid);
+    ResampleBitmap(alpha, scaledAlpha, kernel, support, grid);
     destination.SetPixelFormat(TPixelFormat::pf32bit);
     destination.SetSize(width, height);
     destination.SetHasAlpha(true);

@@ -4,6 +4,7 @@
 
 #include "graphics/bitmap.h"
 #include "resample/filter_kernels.h"
+#include "resample/weight_lists.h"
 
 namespace pictorand {
 
@@ -11,6 +12,7 @@ namespace pictorand {
 // them (both through the 24-bit passes), and the colours are divided by the new alpha.
 // The destination, whose size the caller has set, becomes 32-bit with straight alpha.
 // Fails as ResampleBitmap does, before the destination is written.
-void ResampleBitmapWithAlpha(const TBitmap& source, TBitmap& destination, FilterKernel kernel, float support);
+void ResampleBitmapWithAlpha(const TBitmap& source, TBitmap& destination, FilterKernel kernel, float support,
+                             TSamplingGrid grid = TSamplingGrid::Corners);
 
 }  // namespace pictorand

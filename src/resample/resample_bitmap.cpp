@@ -29,19 +29,19 @@ TResamplePasses BestPasses() {
     return GenericPasses();
 }
 
-void ResampleBitmap(TBitmap& source, TBitmap& destination, FilterKernel kernel, float support) {
+void ResampleBitmap(TBitmap& source, TBitmap& destination, FilterKernel kernel, float support, TSamplingGrid grid) {
     static const TResamplePasses passes = BestPasses();
-    ResampleBitmap(source, destination, kernel, support, passes);
+    ResampleBitmap(source, destination, kernel, support, passes, grid);
 }
 
 void ResampleBitmap(TBitmap& source, TBitmap& destination, FilterKernel kernel, float support,
-                    const TResamplePasses& passes) {
+                    const TResamplePasses& passes, TSamplingGrid grid) {
     const int dstWidth = destination.Width(), dstHeight = destination.Height();
     const int srcWidth = source.Width(), srcHeight = source.Height();
     if (srcWidth < 1 || srcHeight < 1) throw EInvalidGraphicOperation(std::string(SourceTooSmall));
     // Both directions' weights first: every failure comes before any image is changed.
-    const TWeightLists horizontal(srcWidth, dstWidth, kernel, support);
-    const TWeightLists vertical(srcHeight, dstHeight, kernel, support);
+    const TWeightLists horizontal(srcWidth, dstWidth, kernel, support, grid);
+    const TWeightLists vertical(srcHeight, dstHeight, kernel, support, grid);
 
     source.SetPixelFormat(TPixelFormat::pf24bit);
     TBitmap work;

@@ -4,6 +4,7 @@
 #include "graphics/bitmap.h"
 #include "resample/filter_kernels.h"
 #include "resample/resample_passes.h"
+#include "resample/weight_lists.h"
 
 namespace pictorand {
 
@@ -12,10 +13,11 @@ namespace pictorand {
 // EInvalidGraphicOperation "Source bitmap too small" for an empty source, EZeroDivide
 // for a destination extent of 1 from a larger source, and EInvalidGraphicOperation for
 // an empty destination; in each case before the destination is written.
-void ResampleBitmap(TBitmap& source, TBitmap& destination, FilterKernel kernel, float support);
+void ResampleBitmap(TBitmap& source, TBitmap& destination, FilterKernel kernel, float support,
+                    TSamplingGrid grid = TSamplingGrid::Corners);
 
 // The same with an explicit pass build, for tests and benchmarks.
 void ResampleBitmap(TBitmap& source, TBitmap& destination, FilterKernel kernel, float support,
-                    const TResamplePasses& passes);
+                    const TResamplePasses& passes, TSamplingGrid grid = TSamplingGrid::Corners);
 
 }  // namespace pictorand

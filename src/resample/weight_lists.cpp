@@ -18,9 +18,10 @@ float ResampleScale(int sourceSize, int destSize) {
     return static_cast<float>(static_cast<Extended>(destSize - 1) / (sourceSize - 1));
 }
 
-TWeightLists::TWeightLists(int sourceSize, int destSize, FilterKernel kernel, float support) {
+TWeightLists::TWeightLists(int sourceSize, int destSize, FilterKernel kernel, float support, TSamplingGrid grid) {
     if (destSize < 1) throw EInvalidGraphicOperation(std::string(DestinationTooSmall));
-    const float scale = ResampleScale(sourceSize, destSize);
+    const bool centres = grid == TSamplingGrid::Centres;
+    const float scale = centres ? static_cast<float>(static_cast<Extended>(destSize) / sourceSize) : ResampleScale(sourceSize, destSize);
     if (scale == 0) throw EZeroDivide(std::string(messages::ZeroDivide));
     const bool shrinking = scale < 1;
     const float width = shrinking ? static_cast<float>(static_cast<Extended>(support) / scale) : support;
@@ -30,7 +31,9 @@ TWeightLists::TWeightLists(int sourceSize, int destSize, FilterKernel kernel, fl
     entries_.reserve(static_cast<std::size_t>(destSize) * static_cast<std::size_t>(std::min(2 * width + 3, 2.0f * sourceSize + 3)));
     starts_.push_back(0);
     for (int i = 0; i < destSize; ++i) {
-        const float centre = static_cast<float>(i / static_cast<Extended>(scale));
+        const float centre = centres ? static_cast<float>((i + Extended{0.5}) * sourceSize / destSize - Extended{0.5})
+                                     : static_cast<float>(i / static_cast<Extended>(scale));
+        const std::size_t first = entries_.size();
         const auto left = static_cast<std::int64_t>(std::floor(static_cast<Extended>(centre) - width));
         const auto right = static_cast<std::int64_t>(std::ceil(static_cast<Extended>(centre) + width));
         for (std::int64_t j = left; j <= right; ++j) {
@@ -43,6 +46,13 @@ TWeightLists::TWeightLists(int sourceSize, int destSize, FilterKernel kernel, fl
             std::int64_t index = j < 0 ? -j : j >= sourceSize ? 2 * std::int64_t{sourceSize} - j - 1 : j;
             index = std::clamp<std::int64_t>(index, 0, sourceSize - 1);
             entries_.push_back({static_cast<std::int32_t>(index), weight});
+        }
+        if (centres) {
+            float sum = 0;
+            for (std::size_t k = first; k < entries_.size(); ++k) sum += entries_[k].Weight;
+            if (sum != 0) {
+                for (std::size_t k = first; k < entries_.size(); ++k) entries_[k].Weight /= sum;
+            }
         }
         starts_.push_back(entries_.size());
         maxLength_ = std::max(maxLength_, static_cast<int>(starts_.back() - starts_[starts_.size() - 2]));

@@ -9,6 +9,11 @@
 
 namespace pictorand {
 
+// Where output samples sit on the source: the classic grid puts the first and last output
+// samples on the first and last source samples; the centre grid puts output sample i at
+// (i + 0.5) x source / destination - 0.5, as pixel centres lie.
+enum class TSamplingGrid : std::uint8_t { Corners, Centres };
+
 struct WeightEntry {
     std::int32_t SourceIndex;
     float Weight;
@@ -17,9 +22,10 @@ struct WeightEntry {
 class TWeightLists {
 public:
     // Builds one list per output sample for scaling sourceSize samples to destSize.
-    // Raises EZeroDivide for a scale of 0 (one output sample from several) and
-    // EInvalidGraphicOperation for an empty destination.
-    TWeightLists(int sourceSize, int destSize, FilterKernel kernel, float support);
+    // Raises EZeroDivide for a scale of 0 (one output sample from several on the classic
+    // grid) and EInvalidGraphicOperation for an empty destination. The centre grid's
+    // lists are normalised to sum to one.
+    TWeightLists(int sourceSize, int destSize, FilterKernel kernel, float support, TSamplingGrid grid = TSamplingGrid::Corners);
 
     int Count() const { return static_cast<int>(starts_.size()) - 1; }
     const WeightEntry* Entries() const { return entries_.data(); }

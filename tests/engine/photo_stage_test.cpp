@@ -164,20 +164,22 @@ TEST(PhotoStage, AlphaIsKeptFlattenedOrIgnoredAsTheFormatAndOptionsSay) {
     EXPECT_EQ(ignored.GetPixel(1, 0), RGBColor(0, 255, 0)) << "without transparency the stored colour shows, as always";
 }
 
-TEST(PhotoStage, OptionsFileRoundTripsAndFallsBackToTheRecommendedOptions) {
+TEST(PhotoStage, OptionsFileRoundTripsAndFallsBackToTheDefaults) {
     testing::TTempDir dir;
     const std::string path = dir.File("PhotoOptions.json");
-    EXPECT_EQ(ReadPhotoOptionsFile(path), TPhotoOptions::Recommended()) << "no file";
-    const TPhotoOptions chosen{false, true, false, true, RGBColor(1, 2, 3)};
+    EXPECT_EQ(ReadPhotoOptionsFile(path), TExtraOptions{}) << "no file";
+    EXPECT_EQ(TExtraOptions{}.Photo, TPhotoOptions::Recommended());
+    const TExtraOptions chosen{{false, true, false, true, RGBColor(1, 2, 3)}, {true, true}};
     WritePhotoOptionsFile(path, chosen);
     EXPECT_EQ(ReadPhotoOptionsFile(path), chosen);
     std::ofstream(path) << "{\"keep_metadata\": true, \"background\": \"#zzzzzz\", \"transparency\": 3";
-    EXPECT_EQ(ReadPhotoOptionsFile(path), TPhotoOptions::Recommended()) << "a damaged file";
-    std::ofstream(path) << "{\"keep_metadata\": true, \"background\": \"#0000FF\"}";
-    TPhotoOptions partial = TPhotoOptions::Recommended();
-    partial.KeepMetadata = true;
-    partial.Background = RGBColor(0, 0, 255);
-    EXPECT_EQ(ReadPhotoOptionsFile(path), partial) << "what a file lacks stays recommended";
+    EXPECT_EQ(ReadPhotoOptionsFile(path), TExtraOptions{}) << "a damaged file";
+    std::ofstream(path) << "{\"keep_metadata\": true, \"background\": \"#0000FF\", \"centre_sampling\": true}";
+    TExtraOptions partial;
+    partial.Photo.KeepMetadata = true;
+    partial.Photo.Background = RGBColor(0, 0, 255);
+    partial.Resample.CentreGrid = true;
+    EXPECT_EQ(ReadPhotoOptionsFile(path), partial) << "what a file lacks keeps its default";
 }
 
 }  // namespace

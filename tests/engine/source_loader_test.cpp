@@ -119,7 +119,9 @@ TEST_F(Loader, GreyWithAlphaIsHandedOverOnlyWhenAsked) {
     const auto classic = CheckAndLoadFromFile(file, host_).Raster;
     ASSERT_NE(classic, nullptr);
     EXPECT_EQ(classic->PixelFormat(), TPixelFormat::pf8bit) << "grey, its alpha dropped, as always";
-    const auto withAlpha = CheckAndLoadFromFile(file, host_, true).Raster;
+    TLoadWishes wishes;
+    wishes.KeepAlpha = true;
+    const auto withAlpha = CheckAndLoadFromFile(file, host_, wishes).Raster;
     ASSERT_NE(withAlpha, nullptr);
     ASSERT_TRUE(withAlpha->HasAlpha());
     const std::uint8_t* p = withAlpha->ScanLine(0);

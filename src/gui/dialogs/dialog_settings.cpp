@@ -13,7 +13,8 @@ ConversionSettings TDialogSettings::Current() const {
     name_.Read(settings);
     size_.Read(settings);
     logotip_.Read(settings);
-    settings.Photo = photo_;
+    settings.Photo = extras_.Photo;
+    settings.Resample = extras_.Resample;
     return settings;
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/conversion_settings.h"
+#include "engine/photo_options_file.h"
 
 namespace pictorand {
 
@@ -18,16 +19,16 @@ public:
     ConversionSettings Current() const override;
     // Sets every control to the given settings.
     void Show(const ConversionSettings& settings);
-    // The photo options, which the main window's menu holds rather than a dialog.
-    void SetPhoto(const TPhotoOptions& photo) { photo_ = photo; }
-    const TPhotoOptions& Photo() const { return photo_; }
+    // The photo and resampling options, which the main window's menu holds rather than a dialog.
+    void SetExtras(const TExtraOptions& extras) { extras_ = extras; }
+    const TExtraOptions& Extras() const { return extras_; }
 
 private:
     TFormFormat& format_;
     TFormName& name_;
     TFormSize& size_;
     TFormLogotip& logotip_;
-    TPhotoOptions photo_ = TPhotoOptions::Recommended();
+    TExtraOptions extras_;
 };
 
 }  // namespace pictorand
