@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "formats/jpeg/jpeg_image.h"
+#include "formats/png/png_graphic.h"
+#include "independent_decoder.h"
 #include "scripted_host.h"
+#include "test_images.h"
 #include "temp_dir.h"
 
 namespace pictorand {
@@ -373,6 +377,43 @@ TEST_F(BatchRun, APictureTooLargeForItsFormatFailsAloneWithTheFieldNamed) {
                                         "written"}));
     EXPECT_EQ(Outputs(), (std::vector<std::string>{"b.gif"})) << "nothing of the wide picture is left";
     EXPECT_FALSE(summary.Escaped);
+}
+
+}  // namespace
+}  // namespace pictorand
+
+namespace pictorand {
+namespace {
+
+// The resampling options give the same bytes on any number of threads, and a JPEG
+// decoded at a reduced size stays close to the whole decode with the same filter.
+TEST_F(BatchRun, ShrinkOnLoadAndTheCentreGridAreStableAcrossThreadsAndCloseToTheWholeDecode) {
+    TJPEGImage jpeg;
+    jpeg.Assign(testing::PhotoLike(1200, 800));
+    jpeg.Options.Quality = 95;
+    jpeg.SaveToFile(dir_.File("photo.jpg"));
+    settings_.Settings().Format = OutputFormat::Png;
+    settings_.Settings().Size = SizeMode::FitPixels;
+    settings_.Settings().MaxSideText = "140";
+    auto convert = [&](const std::string& folder, bool shrink, bool centre, int jobs) {
+        std::filesystem::create_directories(dir_.Path() / folder);
+        settings_.Settings().Resample = {shrink, centre};
+        TBatchRun run(host_, settings_);
+        run.OutputFolder = [this, folder] { return (dir_.Path() / folder).string(); };
+        EXPECT_EQ(run.ResizeImage(std::vector<TSourceEntry>{{dir_.File("photo.jpg"), ""}}, jobs).Written, 1);
+        return testing::ReadFileBytes(dir_.Path() / folder / "photo_thumb.png");
+    };
+    for (const bool centre : {false, true}) {
+        SCOPED_TRACE(centre ? "centre grid" : "classic grid");
+        const auto oneThread = convert("one", true, centre, 1);
+        EXPECT_EQ(convert("two", true, centre, 2), oneThread);
+        convert("whole", false, centre, 1);
+        TPNGGraphic shrunk, whole;
+        shrunk.LoadFromFile((dir_.Path() / "one" / "photo_thumb.png").string());
+        whole.LoadFromFile((dir_.Path() / "whole" / "photo_thumb.png").string());
+        ASSERT_EQ(shrunk.Width(), 140);
+        EXPECT_GE(testing::Psnr(shrunk, whole), 38.0);
+    }
 }
 
 }  // namespace

@@ -130,3 +130,37 @@ TEST_F(Loader, GreyWithAlphaIsHandedOverOnlyWhenAsked) {
 
 }  // namespace
 }  // namespace pictorand
+
+namespace pictorand {
+namespace {
+
+TEST(ShrinkOnLoad, TheLargestReductionThatKeepsTheTargetSize) {
+    EXPECT_EQ(ShrinkDenominator(4000, 3000, 500, 375), 8);
+    EXPECT_EQ(ShrinkDenominator(4000, 3000, 501, 375), 4) << "4000 / 8 is one pixel short";
+    EXPECT_EQ(ShrinkDenominator(4001, 3001, 501, 376), 8) << "sizes round up, as libjpeg scales";
+    EXPECT_EQ(ShrinkDenominator(4000, 3000, 1200, 900), 2);
+    EXPECT_EQ(ShrinkDenominator(4000, 3000, 2001, 10), 1);
+    EXPECT_EQ(ShrinkDenominator(4000, 3000, 10, 1501), 1) << "both sides count";
+}
+
+TEST_F(Loader, AJpegIsDecodedSmallerWhenTheTargetAllowsAndNamesItsWholeSize) {
+    TJPEGImage jpeg;
+    jpeg.Assign(testing::PhotoLike(160, 96));
+    jpeg.SaveToFile(dir_.File("p.jpg"));
+    TLoadWishes wishes;
+    wishes.ShrinkTo = [](int width, int height) -> std::optional<std::pair<int, int>> {
+        EXPECT_EQ(width, 160);
+        EXPECT_EQ(height, 96);
+        return std::pair{40, 24};
+    };
+    const TStageRaster loaded = CheckAndLoadFromFile({dir_.File("p.jpg"), "p.jpg", ".jpg", {}}, host_, wishes);
+    ASSERT_NE(loaded.Raster, nullptr);
+    EXPECT_EQ(loaded.Raster->Width(), 40);
+    EXPECT_EQ(loaded.Raster->Height(), 24);
+    EXPECT_EQ(loaded.NominalSize, (std::pair{160, 96}));
+    wishes.ShrinkTo = [](int, int) { return std::optional<std::pair<int, int>>{}; };
+    EXPECT_EQ(CheckAndLoadFromFile({dir_.File("p.jpg"), "p.jpg", ".jpg", {}}, host_, wishes).Raster->Width(), 160) << "not scaled: whole";
+}
+
+}  // namespace
+}  // namespace pictorand

@@ -135,3 +135,39 @@ TEST(ResampleBitmap, EveryBuildMatchesTheReferenceBitForBit) {
 
 }  // namespace
 }  // namespace pictorand
+
+namespace pictorand {
+namespace {
+
+// Output sample i of the centre grid sits at (i + 0.5) x source / destination - 0.5.
+TEST(ResampleBitmap, CentreGridPlacesSamplesOnPixelCentresAndSumsToOne) {
+    // Halving with the triangle kernel: sample i lies between source 2i and 2i + 1.
+    const TWeightLists halving(8, 4, &TriangleKernel, 1.0f, TSamplingGrid::Centres);
+    for (int i = 0; i < 4; ++i) {
+        double position = 0, sum = 0;
+        for (const WeightEntry* e = halving.Begin(i); e != halving.End(i); ++e) {
+            position += e->Weight * e->SourceIndex;
+            sum += e->Weight;
+        }
+        EXPECT_NEAR(sum, 1.0, 1e-6);
+        if (i > 0 && i < 3) EXPECT_NEAR(position, 2 * i + 0.5, 1e-5) << "sample " << i;  // the borders reflect
+    }
+    // One output sample from several is the average, not a division by zero.
+    EXPECT_NO_THROW(TWeightLists(5, 1, &BoxKernel, 0.5f, TSamplingGrid::Centres));
+    EXPECT_THROW(TWeightLists(5, 1, &BoxKernel, 0.5f), EZeroDivide);
+
+    // A 1-pixel checkerboard halved with the box on centres averages each 2 x 2 block.
+    TBitmap board;
+    board.SetPixelFormat(TPixelFormat::pf24bit);
+    board.SetSize(8, 8);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) board.SetPixel(x, y, (x + y) % 2 ? clWhite : clBlack);
+    TBitmap half;
+    half.SetSize(4, 4);
+    ResampleBitmap(board, half, &BoxKernel, 0.5f, TSamplingGrid::Centres);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) EXPECT_NEAR(static_cast<int>(half.GetPixel(x, y) & 255), 128, 1) << x << "," << y;
+}
+
+}  // namespace
+}  // namespace pictorand
