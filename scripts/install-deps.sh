@@ -11,7 +11,7 @@ packages=(
   fonts-liberation
   python3 python3-pil
   nlohmann-json3-dev
-  libtiff-tools
+  libtiff-tools parallel
 )
 
 missing=()
