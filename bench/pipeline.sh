@@ -36,5 +36,16 @@ run "mogrify $threads threads" "mogrify $im -quality 85 -format jpg $work/jpg/*.
 run "vips resize" "for f in $work/jpg/*.jpg; do vips resize \"\$f\" $work/out/\$(basename \"\$f\")[Q=85] 0.2; done; for f in $work/png/*.png; do vips resize \"\$f\" $work/out/\$(basename \"\$f\") 0.2; done"
 run "vipsthumbnail" "vipsthumbnail -s 800 -o $work/out/%s.jpg[Q=85] $work/jpg/*.jpg && vipsthumbnail -s 800 -o $work/out/%s.png $work/png/*.png"
 
+# The JPEGs alone on one thread each: the resampling options against vipsthumbnail,
+# which decodes JPEGs at a reduced size, vips resize and ImageMagick.
+jpegs="$cli --output-dir $work/out --size pixels:800 --filter lanczos3 --naming keep --overwrite always --jobs 1 --format jpg --quality 85"
+run "JPEG only: pictorand" "$jpegs $work/jpg"
+run "JPEG only: pictorand --sampling centre" "$jpegs --sampling centre $work/jpg"
+run "JPEG only: pictorand --shrink-on-load" "$jpegs --shrink-on-load $work/jpg"
+run "JPEG only: pictorand --shrink-on-load --sampling centre" "$jpegs --shrink-on-load --sampling centre $work/jpg"
+run "JPEG only: vipsthumbnail" "VIPS_CONCURRENCY=1 vipsthumbnail -s 800 -o $work/out/%s.jpg[Q=85] $work/jpg/*.jpg"
+run "JPEG only: vips resize" "for f in $work/jpg/*.jpg; do VIPS_CONCURRENCY=1 vips resize \"\$f\" $work/out/\$(basename \"\$f\")[Q=85] 0.2; done"
+run "JPEG only: mogrify" "mogrify -limit thread 1 $im -quality 85 -format jpg $work/jpg/*.jpg"
+
 printf '%d JPEGs and %d PNGs of 4000 x 3000, %d runs each\n' "$JPEGS" "$PNGS" "$RUNS"
 print_table
