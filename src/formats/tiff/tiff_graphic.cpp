@@ -354,15 +354,19 @@ void TTIFFGraphic::SetUpColors() {
     }
     // A palette index with an extra sample: the index is read, the extra sample passed over.
     if (p.ColorScheme == TColorScheme::Indexed) target = TColorScheme::Indexed;
+    // Grey with alpha becomes grey colours with their alpha when the alpha is wanted.
+    const bool greyWithAlpha = KeepAlpha && source == TColorScheme::GrayAlpha && p.ColorScheme == TColorScheme::Gray &&
+                               !(p.Options & image_options::MinIsWhite) && (p.BitsPerSample == 8 || p.BitsPerSample == 16);
+    if (greyWithAlpha) target = TColorScheme::Bgra;
     const bool packed = target == TColorScheme::Indexed || target == TColorScheme::Gray;
     // Grey and palette samples go into the depth their pixels are held in (1, 4 or 8).
     cm.SetTargetBitsPerSample(packed ? HeldBits(p.BitsPerSample) : p.BitsPerSample == 16 ? 8 : std::min<int>(p.BitsPerSample, 8));
     cm.SetSourceColorScheme(source);
     cm.SetTargetColorScheme(target);
     cm.SetSourceSamplesPerPixel(std::min<int>(p.SamplesPerPixel, 4));
-    cm.SetTargetSamplesPerPixel(source == TColorScheme::Cmyk ? 3 : packed ? 1 : std::min<int>(p.SamplesPerPixel, 4));
+    cm.SetTargetSamplesPerPixel(source == TColorScheme::Cmyk ? 3 : packed ? 1 : greyWithAlpha ? 4 : std::min<int>(p.SamplesPerPixel, 4));
     if (source == TColorScheme::CieLab) cm.SourceOptions |= convert_options::LabByteRange;
-    SetPixelFormat(source == TColorScheme::GrayAlpha ? TPixelFormat::pf8bit : cm.PixelFormatForTarget());
+    SetPixelFormat(greyWithAlpha ? TPixelFormat::pf32bit : source == TColorScheme::GrayAlpha ? TPixelFormat::pf8bit : cm.PixelFormatForTarget());
     MarkConvertedAlpha();
     cm.CheckLayout(PixelFormat());
     if (PixelFormat() == TPixelFormat::pfCustom) throw EInvalidGraphic(ReaderMessage(reader_messages::InvalidColorFormat, FormatName));

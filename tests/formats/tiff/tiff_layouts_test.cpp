@@ -95,6 +95,27 @@ TEST(TiffLayouts, BilevelRewritesReadAsTheUncompressedPicture) {
                                });
 }
 
+// Grey with an extra alpha sample reads as grey, and as grey colours with their alpha when
+// the run asks for alpha.
+TEST(TiffLayouts, GreyWithAlphaHandsItsAlphaOverWhenAsked) {
+    PICTORAND_REQUIRE_PILLOW();
+    testing::TTempDir dir;
+    std::ofstream(dir.File("make.py")) << "from PIL import Image\n"
+                                          "im = Image.new('LA', (3, 1), (90, 255))\n"
+                                          "im.putpixel((2, 0), (40, 0))\n"
+                                          "im.save('" + dir.File("la.tif") + "')\n";
+    ASSERT_EQ(std::system(("/usr/bin/python3 '" + dir.File("make.py") + "'").c_str()), 0);
+    const TBitmap grey = LoadTiff(dir.File("la.tif"));
+    EXPECT_EQ(grey.PixelFormat(), TPixelFormat::pf8bit);
+    EXPECT_EQ(grey.GetPixel(2, 0), RGBColor(40, 40, 40));
+    TTIFFGraphic tiff;
+    tiff.KeepAlpha = true;
+    tiff.LoadFromFile(dir.File("la.tif"));
+    ASSERT_TRUE(tiff.HasAlpha());
+    const std::uint8_t* p = tiff.ScanLine(0);
+    EXPECT_EQ(std::vector<std::uint8_t>(p, p + 12), (std::vector<std::uint8_t>{90, 90, 90, 255, 90, 90, 90, 255, 40, 40, 40, 0}));
+}
+
 enum class TReference { Pillow, LibtiffRgba };
 
 struct TCorpusRow {
