@@ -294,12 +294,20 @@ void TColorManager::ConvertGray(std::span<const std::uint8_t* const> sources, st
 void TColorManager::ConvertGrayAlphaToColour(std::span<const std::uint8_t* const> sources, std::uint8_t* target, std::size_t count,
                                               std::uint8_t mask) {
     const bool swap = (SourceOptions & convert_options::ByteSwap) != 0;
-    TSampleCursor in(sources[0], sourceBits_, swap);
+    // Interleaved grey and alpha, or a grey plane and an alpha plane.
+    const bool planar = sources.size() > 1;
+    TSampleCursor greys(sources[0], sourceBits_, swap);
+    TSampleCursor alphas(sources[planar ? 1 : 0], sourceBits_, swap);
+    if (!planar) alphas.Skip(1);
     TMaskWalker walker(mask);
     for (std::size_t i = 0; i < count; ++i, target += 4) {
         if (!walker.Next()) continue;
-        const auto grey = Gamma(static_cast<std::uint8_t>(Rescale(in.Next(), sourceBits_, 8)));
-        const auto alpha = static_cast<std::uint8_t>(Rescale(in.Next(), sourceBits_, 8));
+        const auto grey = Gamma(static_cast<std::uint8_t>(Rescale(greys.Next(), sourceBits_, 8)));
+        const auto alpha = static_cast<std::uint8_t>(Rescale(alphas.Next(), sourceBits_, 8));
+        if (!planar) {
+            greys.Skip(1);
+            alphas.Skip(1);
+        }
         target[0] = target[1] = target[2] = grey;
         target[3] = alpha;
     }

@@ -119,7 +119,10 @@ void TPSDGraphic::LoadFromStream(TStream& stream) {
         throw EInvalidGraphic(ReaderMessage(reader_messages::InvalidFormat, FormatName));
     }
 
-    const bool onePlane = p.ColorScheme == TColorScheme::Indexed || p.ColorScheme == TColorScheme::Gray;
+    // Grey with an alpha channel becomes grey colours with their alpha when the alpha is wanted.
+    const bool greyWithAlpha = KeepAlpha && p.ColorScheme == TColorScheme::Gray && !(p.Options & image_options::MinIsWhite) &&
+                               p.ChannelCount >= 2 && (h.Depth == 8 || h.Depth == 16);
+    const bool onePlane = (p.ColorScheme == TColorScheme::Indexed || p.ColorScheme == TColorScheme::Gray) && !greyWithAlpha;
     TColorManager& cm = colorManager_;
     cm.SourceOptions = convert_options::ByteSwap;
     cm.TargetOptions = 0;
@@ -128,9 +131,14 @@ void TPSDGraphic::LoadFromStream(TStream& stream) {
     // Grey and palette pictures read their first channel; later ones (alpha) are passed over.
     cm.SetSourceSamplesPerPixel(onePlane ? 1 : p.SamplesPerPixel);
     cm.SetTargetSamplesPerPixel(onePlane ? 1 : p.SamplesPerPixel);
-    cm.SetSourceColorScheme(p.ColorScheme);
+    cm.SetSourceColorScheme(greyWithAlpha ? TColorScheme::GrayAlpha : p.ColorScheme);
     TColorScheme target = p.ColorScheme;
-    switch (p.ColorScheme) {
+    if (greyWithAlpha) {
+        cm.SetSourceSamplesPerPixel(2);
+        cm.SetTargetSamplesPerPixel(4);
+        target = TColorScheme::Bgra;
+    }
+    switch (greyWithAlpha ? TColorScheme::Unknown : p.ColorScheme) {
         case TColorScheme::Rgb: target = TColorScheme::Bgr; break;
         case TColorScheme::Rgba: target = TColorScheme::Bgra; break;
         case TColorScheme::Cmyk: target = TColorScheme::Bgr; cm.SetTargetSamplesPerPixel(3); break;
@@ -163,7 +171,7 @@ void TPSDGraphic::LoadFromStream(TStream& stream) {
         const std::size_t third = modeData.size() / 3;
         const std::uint8_t* planes[3] = {modeData.data(), modeData.data() + third, modeData.data() + 2 * third};
         SetPalette(cm.CreateColorPalette(planes, TPaletteLayout::Planar8, third, false));
-    } else if (p.ColorScheme == TColorScheme::Gray) {
+    } else if (p.ColorScheme == TColorScheme::Gray && !greyWithAlpha) {
         SetPalette(cm.CreateGrayscalePalette((p.Options & image_options::MinIsWhite) != 0));
     }
     const std::uint32_t resourcesLength = in.ReadU32BE();
@@ -203,7 +211,7 @@ void TPSDGraphic::LoadFromStream(TStream& stream) {
         }
     } else {
         Progress(TProgressStage::Starting, 0, reader_messages::LoadingData);
-        const std::size_t used = p.ColorScheme == TColorScheme::Rgba || p.ColorScheme == TColorScheme::Cmyk ? 4 : 3;
+        const std::size_t used = greyWithAlpha ? 2 : p.ColorScheme == TColorScheme::Rgba || p.ColorScheme == TColorScheme::Cmyk ? 4 : 3;
         if (channels < used) throw EInvalidGraphic(ReaderMessage(reader_messages::InvalidFormat, FormatName));
         const std::size_t planeSize = rowBytes * p.Height;
         const auto total = CheckedProduct(static_cast<std::int64_t>(planeSize), static_cast<std::int64_t>(used), MaxRasterBytes);

@@ -53,6 +53,15 @@ TEST(PsdGraphic, ColourModes) {
     EXPECT_EQ(LoadPsd(Psd(9, 8, {{255, 0}, {128, 128}, {128, 128}, {7, 7}})).GetPixel(1, 0), clBlack) << "Lab with alpha";
     const TBitmap greyAlpha = LoadPsd(Psd(1, 8, {{90, 180}, {0, 255}}));
     EXPECT_EQ(greyAlpha.GetPixel(1, 0), RGBColor(180, 180, 180)) << "grey with an alpha channel";
+    {
+        TMemoryStream stream(Psd(1, 8, {{90, 180}, {0, 255}}));
+        TPSDGraphic psd;
+        psd.KeepAlpha = true;
+        psd.LoadFromStream(stream);
+        ASSERT_TRUE(psd.HasAlpha()) << "the alpha channel handed over when asked";
+        const std::uint8_t* p = psd.ScanLine(0);
+        EXPECT_EQ(std::vector<std::uint8_t>(p, p + 8), (std::vector<std::uint8_t>{90, 90, 90, 0, 180, 180, 180, 255}));
+    }
     EXPECT_EQ(LoadPsd(Psd(7, 8, {{200}})).GetPixel(0, 0), RGBColor(200, 200, 200)) << "one multichannel channel";
 
     const TBitmap bitmap = LoadPsd(Psd(0, 1, {{0b01000000}}));
