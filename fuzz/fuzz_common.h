@@ -4,8 +4,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 #include <vector>
 
+#include "formats/common/graphic_ex.h"
 #include "graphics/bitmap.h"
 #include "graphics/exceptions.h"
 #include "graphics/raster_limits.h"
@@ -24,6 +26,8 @@ TBitmap LoadAs(const std::uint8_t* data, std::size_t size) {
     try {
         TMemoryStream stream(std::vector<std::uint8_t>(data, data + size));
         T image;
+        // Inputs of odd length also take the path that hands alpha over.
+        if constexpr (std::is_base_of_v<TGraphicExGraphic, T>) image.KeepAlpha = (size & 1) != 0;
         image.LoadFromStream(stream);
         result.Assign(image);
         // Touch every pixel so that a raster inconsistent with its size shows up.
