@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation
   python3 python3-pil
+  qt6-translations-l10n
   nlohmann-json3-dev
   libtiff-tools parallel
 )

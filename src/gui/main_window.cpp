@@ -9,6 +9,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -76,16 +77,17 @@ void TFormGl::BuildMenu() {
     auto add = [this](QMenu* menu, const char* itemTitle, QStyle::StandardPixmap icon, auto slot) {
         QAction* action = menu->addAction(style()->standardIcon(icon), QString::fromUtf8(itemTitle));
         connect(action, &QAction::triggered, this, slot);
+        return action;
     };
     auto menu = [this](const char* title) { return menuBar()->addMenu(QString::fromUtf8(title)); };
-    add(menu("Файл"), "Выход из программы", QStyle::SP_DialogCloseButton, [this] { N6Click(); });
+    add(menu("Файл"), "Выход из программы", QStyle::SP_DialogCloseButton, [this] { N6Click(); })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     add(menu("Формат"), "Формат файла вывода...", QStyle::SP_FileDialogDetailedView, [this] { formFormat_->exec(); });
     add(menu("Имя"), "Имя файла вывода...", QStyle::SP_FileIcon, [this] { formName_->exec(); });
     add(menu("Размер"), "Размер изображения...", QStyle::SP_TitleBarMaxButton, [this] { formSize_->exec(); });
     add(menu("Логотип"), "Наложение логотипа...", QStyle::SP_FileDialogContentsView, [this] { formLogotip_->exec(); });
     photoMenu_ = new TPhotoMenu(*menuBar(), *this, [this](const TExtraOptions& options) { settings_->SetExtras(options); });
     QMenu* help = menu("Помощь");
-    add(help, "Помощь...", QStyle::SP_DialogHelpButton, [this] { N12Click(); });
+    add(help, "Помощь...", QStyle::SP_DialogHelpButton, [this] { N12Click(); })->setShortcut(QKeySequence(Qt::Key_F1));
     help->addSeparator();
     add(help, "О программе...", QStyle::SP_MessageBoxInformation, [this] { N10Click(); });
 }

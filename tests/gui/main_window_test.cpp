@@ -15,6 +15,7 @@
 
 #include "gui/dialogs/form_out_folder.h"
 #include "gui/photo_menu.h"
+#include "gui/russian_translations.h"
 #include "graphics/bitmap.h"
 #include "temp_dir.h"
 #include "gui/widgets/shell_tree_view.h"
@@ -110,6 +111,25 @@ TEST_F(MainWindow, RunWritesTheChosenFiles) {
     EXPECT_TRUE(std::filesystem::exists(dir.Path() / "out" / "one_thumb.bmp"));
     EXPECT_TRUE(std::filesystem::exists(dir.Path() / "out" / "two_thumb.bmp"));
     EXPECT_EQ(form.findChild<QProgressBar*>("ProgressBar1")->value(), 100);
+}
+
+}  // namespace
+}  // namespace pictorand
+
+namespace pictorand {
+namespace {
+
+TEST_F(MainWindow, QuitAndHelpHaveTheirKeysAndQtSpeaksRussian) {
+    TFormGl form;
+    QStringList shortcuts;
+    for (QAction* menu : form.menuBar()->actions())
+        for (QAction* item : menu->menu()->actions())
+            if (!item->shortcut().isEmpty()) shortcuts << item->text() + "=" + item->shortcut().toString();
+    EXPECT_TRUE(shortcuts.contains(QString::fromUtf8("Выход из программы=Ctrl+Q"))) << shortcuts.join(", ").toStdString();
+    EXPECT_TRUE(shortcuts.contains(QString::fromUtf8("Помощь...=F1"))) << shortcuts.join(", ").toStdString();
+    // Qt's own captions, such as the Yes of every prompt, come in Russian.
+    if (!InstallRussianTranslations(*QCoreApplication::instance())) GTEST_SKIP() << "Qt's Russian translations (qt6-translations-l10n) are not installed";
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), QString::fromUtf8("&Да"));
 }
 
 }  // namespace
