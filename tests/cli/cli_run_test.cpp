@@ -360,11 +360,6 @@ TEST(CliRun, HelpNamesEveryDefaultAndNamingExample) {
     }
 }
 
-}  // namespace
-}  // namespace pictorand
-
-namespace pictorand {
-namespace {
 
 // A 60 x 40 landscape JPEG whose EXIF says it is to be shown turned a quarter clockwise,
 // made by the writers and the metadata segments themselves.

@@ -379,11 +379,6 @@ TEST_F(BatchRun, APictureTooLargeForItsFormatFailsAloneWithTheFieldNamed) {
     EXPECT_FALSE(summary.Escaped);
 }
 
-}  // namespace
-}  // namespace pictorand
-
-namespace pictorand {
-namespace {
 
 // The resampling options give the same bytes on any number of threads, and a JPEG
 // decoded at a reduced size stays close to the whole decode with the same filter.

@@ -16,6 +16,9 @@ namespace {
 
 class Loader : public ::testing::Test {
 protected:
+    TStageRaster LoadStage(const std::string& name, const TLoadWishes& wishes = {}) {
+        return CheckAndLoadFromFile({dir_.File(name), name, ExtractFileExt(name), {}}, host_, wishes);
+    }
     std::unique_ptr<TBitmap> Load(const std::string& name, const std::string& path) {
         return CheckAndLoadFromFile({path, name, ExtractFileExt(name), {}}, host_).Raster;
     }
@@ -51,7 +54,7 @@ TEST_F(Loader, ContentChoosesTheReaderWhenTheExtensionsReaderRefusesTheFile) {
     EXPECT_TRUE(host_.Messages.empty());
     // A file no reader recognises fails with the extension's reader's message.
     testing::WriteFileBytes(dir_.File("noise.jpg"), std::vector<std::uint8_t>(64, 7));
-    const TStageRaster noise = CheckAndLoadFromFile({dir_.File("noise.jpg"), "noise.jpg", ".jpg", {}}, host_);
+    const TStageRaster noise = LoadStage("noise.jpg");
     EXPECT_EQ(noise.Raster, nullptr);
     EXPECT_NE(noise.Error.find("JPEG"), std::string::npos) << noise.Error;
     EXPECT_EQ(host_.Messages, (std::vector<std::string>{"Невозможно загрузить файл noise.jpg!"}));
@@ -78,10 +81,10 @@ TEST_F(Loader, BitmapsKeepTheirPixelFormat) {
 
 TEST_F(Loader, FilesThatGiveNoPictureFailWithTheReason) {
     testing::WriteFileBytes(dir_.File("photo.xyz"), {1, 2, 3});
-    const TStageRaster unknown = CheckAndLoadFromFile({dir_.File("photo.xyz"), "photo.xyz", ".xyz", {}}, host_);
+    const TStageRaster unknown = LoadStage("photo.xyz");
     EXPECT_EQ(unknown.Raster, nullptr);
     EXPECT_EQ(unknown.Error, "no reader takes the extension .xyz");
-    const TStageRaster bare = CheckAndLoadFromFile({dir_.File("photo"), "photo", "", {}}, host_);
+    const TStageRaster bare = LoadStage("photo");
     EXPECT_EQ(bare.Raster, nullptr);
     EXPECT_NE(bare.Error.find("no extension"), std::string::npos);
     EXPECT_EQ(host_.Messages, (std::vector<std::string>{"Невозможно загрузить файл photo.xyz!", "Невозможно загрузить файл photo!"}));
@@ -105,34 +108,23 @@ TEST_F(Loader, MetafilesAreDrawnAtTheirOwnSize) {
     EXPECT_EQ(source->GetPixel(4, 3), RGBColor(0, 0, 200));
 }
 
-}  // namespace
-}  // namespace pictorand
-
-namespace pictorand {
-namespace {
 
 TEST_F(Loader, GreyWithAlphaIsHandedOverOnlyWhenAsked) {
     // Two pixels of grey 60: opaque, then transparent (filter byte 0 first).
     const auto png = testing::TPngBuilder().Header(2, 1, 8, 4).ImageData({0, 60, 255, 60, 0}).End().Build();
     testing::WriteFileBytes(dir_.File("la.png"), png);
-    const TSourceFile file{dir_.File("la.png"), "la.png", ".png", {}};
-    const auto classic = CheckAndLoadFromFile(file, host_).Raster;
+    const auto classic = LoadStage("la.png").Raster;
     ASSERT_NE(classic, nullptr);
     EXPECT_EQ(classic->PixelFormat(), TPixelFormat::pf8bit) << "grey, its alpha dropped, as always";
     TLoadWishes wishes;
     wishes.KeepAlpha = true;
-    const auto withAlpha = CheckAndLoadFromFile(file, host_, wishes).Raster;
+    const auto withAlpha = LoadStage("la.png", wishes).Raster;
     ASSERT_NE(withAlpha, nullptr);
     ASSERT_TRUE(withAlpha->HasAlpha());
     const std::uint8_t* p = withAlpha->ScanLine(0);
     EXPECT_EQ(std::vector<std::uint8_t>(p, p + 8), (std::vector<std::uint8_t>{60, 60, 60, 255, 60, 60, 60, 0}));
 }
 
-}  // namespace
-}  // namespace pictorand
-
-namespace pictorand {
-namespace {
 
 TEST(ShrinkOnLoad, TheLargestReductionThatKeepsTheTargetSize) {
     EXPECT_EQ(ShrinkDenominator(4000, 3000, 500, 375), 8);
@@ -153,13 +145,13 @@ TEST_F(Loader, AJpegIsDecodedSmallerWhenTheTargetAllowsAndNamesItsWholeSize) {
         EXPECT_EQ(height, 96);
         return std::pair{40, 24};
     };
-    const TStageRaster loaded = CheckAndLoadFromFile({dir_.File("p.jpg"), "p.jpg", ".jpg", {}}, host_, wishes);
+    const TStageRaster loaded = LoadStage("p.jpg", wishes);
     ASSERT_NE(loaded.Raster, nullptr);
     EXPECT_EQ(loaded.Raster->Width(), 40);
     EXPECT_EQ(loaded.Raster->Height(), 24);
     EXPECT_EQ(loaded.NominalSize, (std::pair{160, 96}));
     wishes.ShrinkTo = [](int, int) { return std::optional<std::pair<int, int>>{}; };
-    EXPECT_EQ(CheckAndLoadFromFile({dir_.File("p.jpg"), "p.jpg", ".jpg", {}}, host_, wishes).Raster->Width(), 160) << "not scaled: whole";
+    EXPECT_EQ(LoadStage("p.jpg", wishes).Raster->Width(), 160) << "not scaled: whole";
 }
 
 }  // namespace

@@ -74,11 +74,6 @@ TEST(FormatTable, SourceDialogListsPddLast) {
     EXPECT_EQ(SourceFormats().size(), 10u);
 }
 
-}  // namespace
-}  // namespace pictorand
-
-namespace pictorand {
-namespace {
 
 // A raster with straight alpha written by each format that carries alpha reads back with
 // the same colours and alpha, by our reader and by Pillow.

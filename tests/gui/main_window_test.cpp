@@ -113,11 +113,6 @@ TEST_F(MainWindow, RunWritesTheChosenFiles) {
     EXPECT_EQ(form.findChild<QProgressBar*>("ProgressBar1")->value(), 100);
 }
 
-}  // namespace
-}  // namespace pictorand
-
-namespace pictorand {
-namespace {
 
 TEST_F(MainWindow, QuitAndHelpHaveTheirKeysAndQtSpeaksRussian) {
     TFormGl form;

@@ -133,11 +133,6 @@ TEST(ResampleBitmap, EveryBuildMatchesTheReferenceBitForBit) {
     }
 }
 
-}  // namespace
-}  // namespace pictorand
-
-namespace pictorand {
-namespace {
 
 // Output sample i of the centre grid sits at (i + 0.5) x source / destination - 0.5.
 TEST(ResampleBitmap, CentreGridPlacesSamplesOnPixelCentresAndSumsToOne) {
@@ -150,7 +145,10 @@ TEST(ResampleBitmap, CentreGridPlacesSamplesOnPixelCentresAndSumsToOne) {
             sum += e->Weight;
         }
         EXPECT_NEAR(sum, 1.0, 1e-6);
-        if (i > 0 && i < 3) EXPECT_NEAR(position, 2 * i + 0.5, 1e-5) << "sample " << i;  // the borders reflect
+        // The borders reflect, so only the inner samples sit exactly between their pair.
+        if (i > 0 && i < 3) {
+            EXPECT_NEAR(position, 2 * i + 0.5, 1e-5) << "sample " << i;
+        }
     }
     // One output sample from several is the average, not a division by zero.
     EXPECT_NO_THROW(TWeightLists(5, 1, &BoxKernel, 0.5f, TSamplingGrid::Centres));

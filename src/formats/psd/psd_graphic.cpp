@@ -7,6 +7,7 @@
 #include "graphics/byte_reader.h"
 #include "graphics/raster_limits.h"
 #include "formats/common/decoders.h"
+#include "formats/psd/psd_resources.h"
 
 namespace pictorand {
 
@@ -43,21 +44,13 @@ void SkipSection(TPsdReader& in) { in.Skip(in.ReadU32BE()); }
 // Whether the image resources say the composite image is only a white placeholder: the
 // version-information resource (1057) with its "has real merged data" flag cleared.
 bool CompositeIsPlaceholder(std::span<const std::uint8_t> resources) {
-    TPsdReader in(resources);
-    try {
-        while (in.Remaining() >= 12) {
-            in.Skip(4);  // "8BIM"
-            const std::uint16_t id = in.ReadU16BE();
-            const std::uint8_t nameLength = in.ReadU8();
-            in.Skip(nameLength + ((nameLength + 1) % 2));  // the name is padded to an even size
-            const std::uint32_t size = in.ReadU32BE();
-            const auto data = in.ReadBytes(size);
-            if (id == 1057) return data.size() >= 5 && data[4] == 0;
-            in.Skip(size % 2);
-        }
-    } catch (const EReadError&) {
-    }
-    return false;
+    bool placeholder = false;
+    ForEachPsdResource(resources, [&placeholder](std::uint16_t id, std::span<const std::uint8_t> data, std::span<const std::uint8_t>) {
+        if (id != 1057) return true;
+        placeholder = data.size() >= 5 && data[4] == 0;
+        return false;
+    });
+    return placeholder;
 }
 
 }  // namespace
