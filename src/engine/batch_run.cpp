@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "engine/app_messages.h"
+#include "engine/colour_profile.h"
 #include "engine/file_names.h"
 #include "engine/integer_text.h"
 #include "engine/logo_stage.h"
@@ -135,6 +136,16 @@ TPreparedFile TBatchRun::Prepare(const TSourceEntry& entry, TRunHost& host, bool
     const bool turned = settings.Photo.AutoOrient && file.Metadata.Orientation >= 5;
     TLoadWishes wishes;
     wishes.KeepAlpha = settings.Photo.Transparency;
+    // A CMYK profile converts while the reader still has the inks.
+    bool cmykConverted = false;
+    if (settings.Photo.ConvertToSrgb) {
+        if (TCmykToBgr convert = CmykToSrgb(file.Metadata.IccProfile)) {
+            wishes.CmykToBgr = [convert = std::move(convert), &cmykConverted](const std::uint8_t* ink, std::uint8_t* bgr, std::size_t count) {
+                cmykConverted = true;
+                convert(ink, bgr, count);
+            };
+        }
+    }
     // A logo is stamped at its own size on the source, so a source with a logo is never
     // decoded smaller.
     const bool logo = settings.LogoEnabled && settings.Format != OutputFormat::Ico;
@@ -154,7 +165,7 @@ TPreparedFile TBatchRun::Prepare(const TSourceEntry& entry, TRunHost& host, bool
     std::unique_ptr<TBitmap> source = std::move(loaded.Raster);
     std::optional<std::pair<int, int>> nominal = loaded.NominalSize;
     if (source) {
-        file.ProfileConverted = AdjustPhoto(*source, file.Metadata, settings.Photo, settings.Format).ProfileConverted;
+        file.ProfileConverted = AdjustPhoto(*source, file.Metadata, settings.Photo, settings.Format).ProfileConverted || cmykConverted;
         if (nominal && turned) nominal = std::pair{nominal->second, nominal->first};
         file.Width = nominal ? nominal->first : source->Width();
         file.Height = nominal ? nominal->second : source->Height();

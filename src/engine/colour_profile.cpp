@@ -60,4 +60,17 @@ bool ConvertToSrgb(TBitmap& raster, std::span<const std::uint8_t> profile) {
     return true;
 }
 
+TCmykToBgr CmykToSrgb(std::span<const std::uint8_t> profile) {
+    if (profile.empty()) return {};
+    const TProfile source(cmsOpenProfileFromMem(profile.data(), static_cast<cmsUInt32Number>(profile.size())));
+    if (!source || cmsGetColorSpace(source.get()) != cmsSigCmykData) return {};
+    const TProfile srgb(cmsCreate_sRGBProfile());
+    std::shared_ptr<void> transform(cmsCreateTransform(source.get(), TYPE_CMYK_8, srgb.get(), TYPE_BGR_8, INTENT_PERCEPTUAL, 0),
+                                    TTransformDeleter());
+    if (!transform) return {};
+    return [transform](const std::uint8_t* ink, std::uint8_t* bgr, std::size_t count) {
+        cmsDoTransform(transform.get(), ink, bgr, static_cast<cmsUInt32Number>(count));
+    };
+}
+
 }  // namespace pictorand

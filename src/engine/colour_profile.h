@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <span>
 
+#include "formats/common/cmyk_to_bgr.h"
 #include "graphics/bitmap.h"
 
 namespace pictorand {
@@ -14,5 +15,9 @@ namespace pictorand {
 // as it was, for a profile that cannot be opened or does not describe the raster's
 // colours (a CMYK profile: the readers hand CMYK over already turned into RGB).
 bool ConvertToSrgb(TBitmap& raster, std::span<const std::uint8_t> profile);
+
+// For a CMYK profile, the conversion the readers use on CMYK pictures in its place;
+// nothing for any other profile, or one that cannot be opened.
+TCmykToBgr CmykToSrgb(std::span<const std::uint8_t> profile);
 
 }  // namespace pictorand

@@ -36,7 +36,11 @@ std::optional<std::pair<int, int>> LoadRow(const TFormatRow& row, const std::str
         return std::nullopt;
     }
     const std::unique_ptr<TGraphic> reader = row.CreateReader();
-    if (auto* decoded = dynamic_cast<TGraphicExGraphic*>(reader.get())) decoded->KeepAlpha = wishes.KeepAlpha;
+    if (auto* decoded = dynamic_cast<TGraphicExGraphic*>(reader.get())) {
+        decoded->KeepAlpha = wishes.KeepAlpha;
+        decoded->CmykToBgr = wishes.CmykToBgr;
+    }
+    if (auto* jpeg = dynamic_cast<TJPEGImage*>(reader.get())) jpeg->Options.CmykToBgr = wishes.CmykToBgr;
     reader->LoadFromFile(path);
     std::optional<std::pair<int, int>> nominal;
     if (auto* jpeg = dynamic_cast<TJPEGImage*>(reader.get()); jpeg && wishes.ShrinkTo) {

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "engine/prepared_file.h"
+#include "formats/common/cmyk_to_bgr.h"
 #include "engine/run_host.h"
 #include "graphics/bitmap.h"
 
@@ -18,6 +19,8 @@ namespace pictorand {
 struct TLoadWishes {
     // Alpha the readers would otherwise drop.
     bool KeepAlpha = false;
+    // CMYK pictures through this instead of the readers' fixed formula when set.
+    TCmykToBgr CmykToBgr;
     // For a JPEG source of the given size, the target size it will be scaled to (nothing
     // when it is not scaled); the source is then decoded no larger than it needs to be.
     std::function<std::optional<std::pair<int, int>>(int width, int height)> ShrinkTo;

@@ -61,7 +61,9 @@ void WritePng(TStream& stream, const TBitmap& raster, const TWriteOptions& optio
     SaveWithMetadata(png, stream, options, PngWithMetadata);
 }
 
-void WriteTiff(TStream& stream, const TBitmap& raster, const TWriteOptions&) { WriteTiffStream(stream, raster); }
+void WriteTiff(TStream& stream, const TBitmap& raster, const TWriteOptions& options) {
+    WriteTiffStream(stream, raster, options.Metadata ? std::span<const std::uint8_t>(options.Metadata->IccProfile) : std::span<const std::uint8_t>());
+}
 
 // Layout 4: three 8-bit planes, red, green and blue.
 void WritePcx(TStream& stream, const TBitmap& raster, const TWriteOptions&) { WritePcxStream(stream, raster, 4); }

@@ -15,7 +15,8 @@ inline constexpr OutputFormat WriterOrder[] = {
 
 // The formats whose writers keep a raster's alpha; the others get it flattened.
 constexpr bool CarriesAlpha(OutputFormat format) {
-    return format == OutputFormat::Png || format == OutputFormat::Tga || format == OutputFormat::Tiff;
+    return format == OutputFormat::Png || format == OutputFormat::Tga || format == OutputFormat::Tiff ||
+           format == OutputFormat::Ico;
 }
 
 }  // namespace pictorand

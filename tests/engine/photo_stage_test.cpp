@@ -4,16 +4,22 @@
 
 #include <lcms2.h>
 
+#include <cstdio>
 #include <fstream>
+
+#include <jpeglib.h>
 
 #include "engine/colour_profile.h"
 #include "engine/orientation.h"
 #include "engine/photo_options_file.h"
 #include "engine/photo_stage.h"
+#include "engine/source_loader.h"
+#include "formats/common/color_manager.h"
 #include "formats/common/metadata_segments.h"
 #include "formats/format_table.h"
 #include "formats/source_metadata_reader.h"
 #include "graphics/stream.h"
+#include "scripted_host.h"
 #include "temp_dir.h"
 #include "test_images.h"
 
@@ -122,6 +128,105 @@ TEST(PhotoStage, ProfilesConvertToSrgbThroughPixelsOrPalette) {
     TBitmap kept = testing::Solid(3, 3, RGBColor(200, 0, 0));
     EXPECT_FALSE(AdjustPhoto(kept, read, TPhotoOptions{}, OutputFormat::Png).ProfileConverted);
     EXPECT_EQ(kept.GetPixel(0, 0), RGBColor(200, 0, 0));
+}
+
+// A CMYK input profile that shows every ink mix as the Lab colour of pure sRGB green: a
+// conversion through it is told apart from the readers' fixed formula at a glance.
+std::vector<std::uint8_t> AllGreenCmykProfile() {
+    cmsHPROFILE profile = cmsCreateProfilePlaceholder(nullptr);
+    cmsSetProfileVersion(profile, 2.1);
+    cmsSetDeviceClass(profile, cmsSigInputClass);
+    cmsSetColorSpace(profile, cmsSigCmykData);
+    cmsSetPCS(profile, cmsSigLabData);
+    const cmsCIELab green = {87.7, -86.2, 83.2};
+    cmsUInt16Number encoded[3];
+    cmsFloat2LabEncoded(encoded, &green);
+    std::vector<cmsUInt16Number> table;
+    for (int corner = 0; corner < 16; ++corner) table.insert(table.end(), encoded, encoded + 3);
+    cmsPipeline* pipeline = cmsPipelineAlloc(nullptr, 4, 3);
+    cmsPipelineInsertStage(pipeline, cmsAT_BEGIN, cmsStageAllocCLut16bit(nullptr, 2, 4, 3, table.data()));
+    cmsWriteTag(profile, cmsSigAToB0Tag, pipeline);
+    cmsPipelineFree(pipeline);
+    cmsUInt32Number size = 0;
+    cmsSaveProfileToMem(profile, nullptr, &size);
+    std::vector<std::uint8_t> bytes(size);
+    cmsSaveProfileToMem(profile, bytes.data(), &size);
+    cmsCloseProfile(profile);
+    return bytes;
+}
+
+// An 8 x 8 Adobe-style CMYK JPEG (inks stored inverted) of pure cyan.
+std::vector<std::uint8_t> CyanCmykJpeg() {
+    jpeg_compress_struct info{};
+    jpeg_error_mgr errors{};
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = info.image_height = 8;
+    info.input_components = 4;
+    info.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 100, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    std::vector<std::uint8_t> row;
+    for (int x = 0; x < 8; ++x) row.insert(row.end(), {0, 255, 255, 255});
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW line = row.data();
+        jpeg_write_scanlines(&info, &line, 1);
+    }
+    jpeg_finish_compress(&info);
+    std::vector<std::uint8_t> bytes(buffer, buffer + size);
+    jpeg_destroy_compress(&info);
+    std::free(buffer);
+    return bytes;
+}
+
+TEST(PhotoStage, CmykProfilesConvertWhileTheReadersStillHaveTheInks) {
+    const auto profile = AllGreenCmykProfile();
+    const TCmykToBgr convert = CmykToSrgb(profile);
+    ASSERT_TRUE(convert);
+    EXPECT_FALSE(CmykToSrgb(AdobeRgbProfile())) << "an RGB profile converts after loading instead";
+    EXPECT_FALSE(IsRgbProfile(profile)) << "so a CMYK profile is never embedded in RGB output";
+
+    testing::TTempDir dir;
+    TSourceMetadata metadata;
+    metadata.IccProfile = profile;
+    const auto jpeg = JpegWithMetadata(CyanCmykJpeg(), metadata);
+    ASSERT_EQ(ReadSourceMetadata(jpeg).IccProfile, profile) << "the profile is found again in APP2";
+    {
+        std::ofstream(dir.File("cyan.jpg"), std::ios::binary).write(reinterpret_cast<const char*>(jpeg.data()), static_cast<std::streamsize>(jpeg.size()));
+    }
+    testing::TScriptedHost host;
+    const TSourceFile file{dir.File("cyan.jpg"), "cyan.jpg", ".jpg", {}};
+    const auto classic = CheckAndLoadFromFile(file, host);
+    ASSERT_TRUE(classic.Raster);
+    EXPECT_EQ(classic.Raster->GetPixel(3, 3), RGBColor(0, 255, 255)) << "the fixed formula: cyan";
+    TLoadWishes wishes;
+    wishes.CmykToBgr = convert;
+    const auto profiled = CheckAndLoadFromFile(file, host, wishes);
+    ASSERT_TRUE(profiled.Raster);
+    const TColor green = profiled.Raster->GetPixel(3, 3);
+    EXPECT_LE(static_cast<int>(green & 255), 40);
+    EXPECT_GE(static_cast<int>(green >> 8 & 255), 220);
+    EXPECT_LE(static_cast<int>(green >> 16 & 255), 40);
+
+    // The colour manager of the TIFF and PSD readers hands its inks over the same way.
+    TColorManager manager;
+    manager.SetSourceColorScheme(TColorScheme::Cmyk);
+    manager.SetTargetColorScheme(TColorScheme::Bgr);
+    manager.SetSourceBitsPerSample(8);
+    manager.SetTargetBitsPerSample(8);
+    manager.SetSourceSamplesPerPixel(4);
+    manager.SetTargetSamplesPerPixel(3);
+    manager.CmykToBgr = [](const std::uint8_t* ink, std::uint8_t* bgr, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i) bgr[3 * i] = ink[4 * i], bgr[3 * i + 1] = ink[4 * i + 3], bgr[3 * i + 2] = 7;
+    };
+    const std::uint8_t inks[8] = {10, 20, 30, 40, 50, 60, 70, 80};
+    std::uint8_t bgr[6] = {};
+    manager.ConvertRow(inks, bgr, 2, 0xFF);
+    EXPECT_EQ(std::vector<std::uint8_t>(bgr, bgr + 6), (std::vector<std::uint8_t>{10, 40, 7, 50, 80, 7}));
 }
 
 TBitmap HalfTransparent() {

@@ -350,12 +350,21 @@ void TColorManager::ConvertCmyk(std::span<const std::uint8_t* const> sources, st
     for (std::size_t k = 0; k < (planar ? sources.size() : 1); ++k) cursors.emplace_back(sources[k], sourceBits_, swap);
     const bool wide = sourceBits_ == 16;
     TMaskWalker walker(mask);
+    // With a conversion of the caller's, the ink amounts of the converted pixels are
+    // gathered at 8 bits and their colours spread back afterwards.
+    std::vector<std::uint8_t> inks;
+    std::vector<std::uint8_t*> targets;
     for (std::size_t i = 0; i < count; ++i, target += targetStep) {
         if (!walker.Next()) continue;
         std::int64_t v[4];
         for (std::size_t k = 0; k < 4; ++k) v[k] = cursors[planar ? k : 0].Next();
         if (!wide && sourceBits_ != 8) {
             for (auto& x : v) x = Rescale(static_cast<int>(x), sourceBits_, 8);
+        }
+        if (CmykToBgr) {
+            for (const std::int64_t x : v) inks.push_back(static_cast<std::uint8_t>(wide ? x >> 8 : x));
+            targets.push_back(target);
+            continue;
         }
         std::uint8_t rgb[3];
         for (std::size_t k = 0; k < 3; ++k) {
@@ -365,6 +374,15 @@ void TColorManager::ConvertCmyk(std::span<const std::uint8_t* const> sources, st
         target[0] = targetBgr ? rgb[2] : rgb[0];
         target[1] = rgb[1];
         target[2] = targetBgr ? rgb[0] : rgb[2];
+    }
+    if (targets.empty()) return;
+    std::vector<std::uint8_t> bgr(3 * targets.size());
+    CmykToBgr(inks.data(), bgr.data(), targets.size());
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+        const std::uint8_t* c = &bgr[3 * i];
+        targets[i][0] = targetBgr ? c[0] : c[2];
+        targets[i][1] = c[1];
+        targets[i][2] = targetBgr ? c[2] : c[0];
     }
 }
 

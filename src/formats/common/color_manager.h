@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <span>
 
+#include "formats/common/cmyk_to_bgr.h"
 #include "graphics/color.h"
 #include "graphics/exceptions.h"
 #include "graphics/pixel_format.h"
@@ -30,6 +31,9 @@ enum class TPaletteLayout : std::uint8_t {
 class TColorManager {
 public:
     TColorManager();
+
+    // CMYK rows through this instead of the fixed formula when set.
+    TCmykToBgr CmykToBgr;
 
     void SetSourceBitsPerSample(int bits);
     void SetTargetBitsPerSample(int bits);

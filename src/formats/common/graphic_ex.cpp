@@ -22,6 +22,7 @@ void TGraphicExGraphic::Assign(const TGraphic& source) {
 void TGraphicExGraphic::BeginLoad(TStream& stream) {
     Clear();
     SetTransparent(false);
+    colorManager_.CmykToBgr = CmykToBgr;
     basePosition_ = stream.Position();
 }
 

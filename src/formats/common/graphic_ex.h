@@ -41,6 +41,8 @@ public:
 
     // Hand alpha over as 32-bit pixels where the classic result drops it (grey with alpha).
     bool KeepAlpha = false;
+    // CMYK pictures through this instead of the colour manager's fixed formula when set.
+    TCmykToBgr CmykToBgr;
 
     void Assign(const TGraphic& source) override;
 

@@ -34,7 +34,7 @@ std::string Upper(std::string_view text) {
 
 void TLinarBitmap::Allocate(int width, int height, TPixelFormat format) {
     if (width == width_ && height == height_ && format == format_ && Present()) return;
-    if (format != TPixelFormat::pf8bit && format != TPixelFormat::pf24bit) throw ELinarBitmap(std::string(UnsupportedPixelFormat));
+    if (format != TPixelFormat::pf8bit && format != TPixelFormat::pf24bit && format != TPixelFormat::pf32bit) throw ELinarBitmap(std::string(UnsupportedPixelFormat));
     if (width < 1 || height < 1 || width > MaxRasterSide || height > MaxRasterSide) throw ELinarBitmap(std::string(InvalidSize));
     width_ = width;
     height_ = height;
@@ -53,7 +53,9 @@ void TLinarBitmap::Clear() {
 
 void TLinarBitmap::AssignFromBitmap(const TBitmap& bitmap) {
     const TPixelFormat format = bitmap.PixelFormat();
-    if ((format != TPixelFormat::pf8bit && format != TPixelFormat::pf24bit) || bitmap.Width() < 1 || bitmap.Height() < 1) {
+    const bool taken = format == TPixelFormat::pf8bit || format == TPixelFormat::pf24bit ||
+                       (format == TPixelFormat::pf32bit && bitmap.HasAlpha());
+    if (!taken || bitmap.Width() < 1 || bitmap.Height() < 1) {
         Clear();
         return;
     }
@@ -72,6 +74,7 @@ void TLinarBitmap::AssignFromBitmap(const TBitmap& bitmap) {
 void TLinarBitmap::AssignToBitmap(TBitmap& bitmap) const {
     if (!Present()) return;
     bitmap.SetPixelFormat(format_);
+    bitmap.SetHasAlpha(format_ == TPixelFormat::pf32bit);
     if (format_ == TPixelFormat::pf8bit) bitmap.SetPalette(palette_);
     bitmap.SetSize(width_, height_);
     for (int y = 0; y < height_; ++y) std::memcpy(bitmap.ScanLine(y), Row(y), BytesPerLine());
@@ -113,7 +116,7 @@ void TICOLoader::WriteImage(TStream& stream, std::string_view extension, const T
     std::vector<std::uint8_t> andMask(andStride * static_cast<std::size_t>(height), 0);
     auto setTransparent = [&](int row, int x) { andMask[static_cast<std::size_t>(row) * andStride + static_cast<std::size_t>(x) / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8)); };
 
-    int bits = 24;
+    int bits = raster.PixelFormat() == TPixelFormat::pf32bit ? 32 : 24;
     std::vector<TRGBQuad> table;
     if (raster.PixelFormat() == TPixelFormat::pf8bit) {
         const auto& palette = raster.Palette();
@@ -134,7 +137,10 @@ void TICOLoader::WriteImage(TStream& stream, std::string_view extension, const T
         const std::uint8_t* in = raster.Row(height - 1 - g);
         std::uint8_t* out = xorBitmap.data() + static_cast<std::size_t>(g) * xorStride;
         for (int x = 0; x < width; ++x) {
-            if (bits == 24) {
+            if (bits == 32) {
+                std::memcpy(out + 4 * x, in + 4 * x, 4);
+                if (in[4 * x + 3] == 0) setTransparent(g, x);
+            } else if (bits == 24) {
                 const std::uint8_t* p = in + 3 * x;
                 const bool transparent = p[0] == key.Blue && p[1] == key.Green && p[2] == key.Red;
                 if (transparent) {

@@ -1,5 +1,6 @@
-// TLinarBitmap: an uncompressed raster of 8-bit indexes or 24-bit pixels, rows top first
-// without padding, saved through the loader registered for a file extension.
+// TLinarBitmap: an uncompressed raster of 8-bit indexes, 24-bit pixels or 32-bit pixels
+// with straight alpha, rows top first without padding, saved through the loader
+// registered for a file extension.
 #pragma once
 
 #include <array>
@@ -24,10 +25,11 @@ public:
 
 class TLinarBitmap {
 public:
-    // 8-bit and 24-bit rasters are taken; any other source empties the raster.
+    // 8-bit and 24-bit rasters, and 32-bit ones that carry alpha, are taken; any other
+    // source empties the raster.
     void AssignFromBitmap(const TBitmap& bitmap);
     void AssignToBitmap(TBitmap& bitmap) const;
-    // Raises ELinarBitmap for formats other than 8- and 24-bit and sizes below 1.
+    // Raises ELinarBitmap for formats other than 8-, 24- and 32-bit and sizes below 1.
     void Allocate(int width, int height, TPixelFormat format);
     void Clear();
     // Writes through the loader whose extensions include the file's.
@@ -39,13 +41,15 @@ public:
     int Width() const { return width_; }
     int Height() const { return height_; }
     TPixelFormat PixelFormat() const { return format_; }
-    std::size_t BytesPerLine() const { return format_ == TPixelFormat::pf8bit ? static_cast<std::size_t>(width_) : 3 * static_cast<std::size_t>(width_); }
+    std::size_t BytesPerLine() const { return static_cast<std::size_t>(width_) * BytesPerPixel(); }
     std::uint8_t* Row(int y) { return pixels_.data() + static_cast<std::size_t>(y) * BytesPerLine(); }
     const std::uint8_t* Row(int y) const { return pixels_.data() + static_cast<std::size_t>(y) * BytesPerLine(); }
     // 256 entries of blue, green, red for 8-bit rasters.
     const std::vector<TRGBQuad>& Palette() const { return palette_; }
 
 private:
+    std::size_t BytesPerPixel() const { return format_ == TPixelFormat::pf8bit ? 1 : format_ == TPixelFormat::pf24bit ? 3 : 4; }
+
     int width_ = 0;
     int height_ = 0;
     TPixelFormat format_ = TPixelFormat::pfCustom;
@@ -62,7 +66,8 @@ public:
 };
 
 // The icon and cursor writer: one image, 24-, 8- or 4-bit, with a transparency mask in
-// which the transparent colour (magenta unless changed) becomes transparent.
+// which the transparent colour (magenta unless changed) becomes transparent; or 32-bit
+// with its alpha, the mask marking the fully transparent pixels.
 class TICOLoader : public TBitmapLoader {
 public:
     bool AcceptsForSave(std::string_view extension) const override;

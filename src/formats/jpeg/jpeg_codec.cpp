@@ -226,12 +226,19 @@ TBitmap DecodeJpeg(std::span<const std::uint8_t> data, const TJpegDecodeParamete
     std::uint8_t* top = bitmap.ScanLine(0);
     const std::ptrdiff_t stride = bitmap.Height() > 1 ? bitmap.ScanLine(1) - bitmap.ScanLine(0) : 0;
     std::uint8_t* cmykBuffer = cmykRow.data();
-    Check(JpegGuarded(decompressor.Errors(), [&info, top, stride, cmykBuffer] {
+    const TCmykToBgr& convert = p.CmykToBgr;
+    Check(JpegGuarded(decompressor.Errors(), [&info, top, stride, cmykBuffer, &convert] {
         while (info.output_scanline < info.output_height) {
             std::uint8_t* out = top + static_cast<std::ptrdiff_t>(info.output_scanline) * stride;
             JSAMPROW row = cmykBuffer ? cmykBuffer : out;
             if (jpeg_read_scanlines(&info, &row, 1) != 1) break;
             if (!cmykBuffer) continue;
+            if (convert) {
+                // The samples are stored inverted: 255 is no ink.
+                for (std::size_t i = 0; i < 4 * static_cast<std::size_t>(info.output_width); ++i) cmykBuffer[i] = static_cast<std::uint8_t>(255 - cmykBuffer[i]);
+                convert(cmykBuffer, out, info.output_width);
+                continue;
+            }
             for (JDIMENSION x = 0; x < info.output_width; ++x) {
                 const std::uint8_t* in = cmykBuffer + 4 * x;
                 out[3 * x] = static_cast<std::uint8_t>(in[2] * in[3] / 255);

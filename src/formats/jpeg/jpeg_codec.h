@@ -7,6 +7,8 @@
 #include <span>
 #include <vector>
 
+#include "formats/common/cmyk_to_bgr.h"
+
 #include "graphics/bitmap.h"
 #include "graphics/exceptions.h"
 
@@ -34,6 +36,8 @@ struct TJpegDecodeParameters {
     bool Grayscale = false;    // decode as one grey component
     bool Depth8 = false;       // quantise colour images to 236 colours
     bool PreferSpeed = false;  // fast integer DCT, one-pass ordered dithering
+    // Four-component pictures through this instead of the fixed formula when set.
+    TCmykToBgr CmykToBgr;
 };
 
 struct TJpegEncodeParameters {

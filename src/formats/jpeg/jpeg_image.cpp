@@ -106,6 +106,7 @@ void TJPEGImage::DecodeToBitmap() {
     parameters.Grayscale = Options.Grayscale;
     parameters.Depth8 = Options.OutputDepth == TJPEGPixelFormat::Depth8;
     parameters.PreferSpeed = Options.SpeedMode == TJPEGPerformance::PreferSpeed;
+    parameters.CmykToBgr = Options.CmykToBgr;
     Progress(TProgressStage::Starting, 0, {});
     auto decoded = std::make_unique<TBitmap>(DecodeJpeg(image_.Data().Compressed, parameters));
     bitmap_ = std::move(decoded);

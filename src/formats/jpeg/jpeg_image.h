@@ -35,6 +35,8 @@ struct TJpegOptions {
     bool Progressive = false;
     TJPEGScale ScaleFactor = TJPEGScale::FullSize;
     bool Smoothing = true;
+    // CMYK pictures through this instead of the fixed formula when set.
+    TCmykToBgr CmykToBgr;
 };
 
 class TJPEGImage : public TGraphic {

@@ -11,7 +11,9 @@ namespace pictorand {
 
 namespace {
 
-constexpr std::uint16_t TypeAscii = 2, TypeShort = 3, TypeLong = 4, TypeRational = 5;
+constexpr std::uint16_t TypeAscii = 2, TypeShort = 3, TypeLong = 4, TypeRational = 5, TypeUndefined = 7;
+// A profile's header alone is 128 bytes; anything shorter is not one.
+constexpr std::size_t SmallestProfile = 132;
 constexpr std::uint8_t Resolution[8] = {0x6D, 0x03, 0, 0, 0x0A, 0, 0, 0};  // 877 / 10
 // ASCII values end in a NUL, which counts.
 constexpr char Software[11] = {'R', 'a', 's', 't', 'e', 'r', 'm', 'i', 'l', 'l', '\0'};
@@ -73,10 +75,13 @@ struct TIfdLayout {
     std::int64_t ColorMapCount;  // 0 without a colour map
     std::int64_t ColorMap;       // its offset
     bool UnassociatedAlpha = false;  // a fourth sample of straight alpha
+    std::int64_t ProfileBytes = 0;   // 0 without an ICC profile
+    std::int64_t Profile = 0;        // its offset
 };
 
 void WriteIfd(TTiffBuffer& out, std::int64_t width, std::int64_t height, const TIfdLayout& layout) {
-    out.U16(14 + (layout.PlanarConfiguration ? 1 : 0) + (layout.ColorMapCount ? 1 : 0) + (layout.UnassociatedAlpha ? 1 : 0));
+    out.U16(14 + (layout.PlanarConfiguration ? 1 : 0) + (layout.ColorMapCount ? 1 : 0) + (layout.UnassociatedAlpha ? 1 : 0) +
+            (layout.ProfileBytes ? 1 : 0));
     out.Entry(254, TypeLong, 1, 0);
     out.SizeEntry(256, width);
     out.SizeEntry(257, height);
@@ -94,6 +99,7 @@ void WriteIfd(TTiffBuffer& out, std::int64_t width, std::int64_t height, const T
     out.Entry(305, TypeAscii, sizeof Software, layout.Software);
     if (layout.ColorMapCount) out.Entry(320, TypeShort, layout.ColorMapCount, layout.ColorMap);
     if (layout.UnassociatedAlpha) out.Entry(338, TypeShort, 1, 2);
+    if (layout.ProfileBytes) out.Entry(34675, TypeUndefined, layout.ProfileBytes, layout.Profile);
 }
 
 bool IsBlack(const TRGBQuad& c) { return c.Red == 0 && c.Green == 0 && c.Blue == 0; }
@@ -101,7 +107,7 @@ bool IsWhite(const TRGBQuad& c) { return c.Red == 255 && c.Green == 255 && c.Blu
 
 }  // namespace
 
-void WriteTiffStream(TStream& stream, const TBitmap& bitmap) {
+void WriteTiffStream(TStream& stream, const TBitmap& bitmap, std::span<const std::uint8_t> iccProfile) {
     if (bitmap.Empty()) return;
     TBitmap converted;
     const TBitmap* source = &bitmap;
@@ -215,6 +221,12 @@ void WriteTiffStream(TStream& stream, const TBitmap& bitmap) {
         const std::int64_t rows = out.Offset();
         writeRows(static_cast<std::size_t>(width * samples), true);
         layout = {samples, 24, 2, samples, rows, std::int64_t{width} * height * samples, 8, 16, software, true, 0, 0, alpha};
+        if (iccProfile.size() >= SmallestProfile) {
+            out.Align();
+            layout.Profile = out.Offset();
+            layout.ProfileBytes = static_cast<std::int64_t>(iccProfile.size());
+            out.Put(iccProfile.data(), iccProfile.size());
+        }
     }
     out.Align();
     const std::int64_t ifd = out.Offset();

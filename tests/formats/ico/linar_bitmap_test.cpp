@@ -43,6 +43,34 @@ TEST(IconWriter, TypicalTrueColourIcon) {
     EXPECT_EQ(bytes.size(), 22u + imageBytes);
 }
 
+TEST(IconWriter, PictureWithAlphaGivesA32BitIcon) {
+    testing::TTempDir dir;
+    TBitmap picture;
+    picture.SetPixelFormat(TPixelFormat::pf32bit);
+    picture.SetHasAlpha(true);
+    picture.SetSize(3, 2);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x) {
+            std::uint8_t* p = picture.ScanLine(y) + 4 * x;
+            p[0] = 10, p[1] = 20, p[2] = 30, p[3] = static_cast<std::uint8_t>(x * 100);
+        }
+    const auto bytes = SaveIcon(picture, dir);
+    EXPECT_EQ(bytes[22 + 14], 32);
+    const std::uint32_t imageBytes = bytes[14] | bytes[15] << 8;
+    EXPECT_EQ(imageBytes, 40u + 2 * (12 + 4)) << "XOR rows of 12 bytes, AND rows of 4";
+    // The top row is the last XOR row and keeps each pixel's alpha; only the fully
+    // transparent pixel is masked.
+    const std::size_t topXor = 22 + 40 + 12;
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + topXor, bytes.begin() + topXor + 12),
+              (std::vector<std::uint8_t>{10, 20, 30, 0, 10, 20, 30, 100, 10, 20, 30, 200}));
+    EXPECT_EQ(bytes[22 + 40 + 24 + 4], 0x80);
+
+    picture.SetHasAlpha(false);
+    TLinarBitmap opaque;
+    opaque.AssignFromBitmap(picture);
+    EXPECT_FALSE(opaque.Present()) << "32-bit pixels without alpha are not an icon's";
+}
+
 TEST(IconWriter, PaletteIconsAndRefusals) {
     testing::TTempDir dir;
     TBitmap small;

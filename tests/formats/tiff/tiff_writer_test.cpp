@@ -4,6 +4,7 @@
 
 #include "independent_decoder.h"
 #include "formats/tiff/tiff_graphic.h"
+#include "formats/tiff/tiff_metadata.h"
 #include "temp_dir.h"
 #include "test_images.h"
 
@@ -47,6 +48,32 @@ TEST(TiffWriter, TypicalTrueColourFile) {
     EXPECT_EQ(Le16(file, Le32(file, 4)), 15u);
     EXPECT_EQ(EntryValue(file, 262), 2u);
     EXPECT_EQ(EntryValue(file, 279), 3u * 7 * 5);
+}
+
+TEST(TiffWriter, ProfileGoesWithRgbPicturesOnly) {
+    std::vector<std::uint8_t> profile(300);
+    for (std::size_t i = 0; i < profile.size(); ++i) profile[i] = static_cast<std::uint8_t>(i * 7);
+    TMemoryStream rgb;
+    WriteTiffStream(rgb, testing::PhotoLike(5, 3), profile);
+    std::uint16_t type = 0;
+    const std::uint32_t at = EntryValue(rgb.Bytes(), 34675, &type);
+    EXPECT_EQ(type, 7);
+    EXPECT_EQ(at % 2, 0u);
+    EXPECT_EQ(ReadTiffMetadata(rgb.Bytes()).IccProfile, profile) << "our own reader finds it again";
+    TTIFFGraphic reread;
+    TMemoryStream copy(rgb.Bytes());
+    reread.LoadFromStream(copy);
+    EXPECT_EQ(reread.GetPixel(4, 2), testing::PhotoLike(5, 3).GetPixel(4, 2));
+
+    TBitmap indexed = testing::PhotoLike(4, 4);
+    indexed.SetPixelFormat(TPixelFormat::pf8bit);
+    TMemoryStream palette;
+    WriteTiffStream(palette, indexed, profile);
+    EXPECT_EQ(EntryValue(palette.Bytes(), 34675), 0xFFFFFFFFu);
+    const std::uint8_t tooShort[8] = {};
+    TMemoryStream none;
+    WriteTiffStream(none, testing::PhotoLike(5, 3), tooShort);
+    EXPECT_EQ(none.Bytes(), Write(testing::PhotoLike(5, 3)));
 }
 
 TEST(TiffWriter, PaletteAndBilevelLayouts) {
