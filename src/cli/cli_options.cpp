@@ -72,6 +72,8 @@ std::string CliUsage() {
            "                          is that much smaller (not with a logo)\n"
            "      --sampling G        corners (default) or centre: output samples on the pixel-\n"
            "                          centre grid, as ImageMagick and libvips place them\n"
+           "      --linear            scale in linear light: fine light and dark detail\n"
+           "                          averages to the grey of its light, not of its code values\n"
            "      --exact             none of the above: the classic output, byte for byte\n"
            "  -h, --help, --version\n"
            "Every source ends as written, skipped or failed, one line each on stderr, then a\n"
@@ -261,6 +263,7 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
         else if (arg == "--keep-metadata") s.Photo.KeepMetadata = true;
         else if (arg == "--exact") exact = true;
         else if (arg == "--shrink-on-load") s.Resample.ShrinkOnLoad = true;
+        else if (arg == "--linear") s.Resample.LinearLight = true;
         else if (arg == "--sampling") {
             const std::string grid = value();
             if (grid == "centre" || grid == "center") s.Resample.CentreGrid = true;

@@ -1,5 +1,6 @@
 #include "engine/batch_run.h"
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
@@ -109,7 +110,9 @@ TRunSummary TBatchRun::ResizeImage(const std::vector<TSourceEntry>& entries, int
         ReportUnconverted(entries, summary, error.what());
         return summary;
     }
-    if (jobs > 1 && entries.size() > 1) RunAhead(entries, jobs, summary);
+    const bool ahead = jobs > 1 && entries.size() > 1;
+    pictureThreads_ = ahead ? 1 : std::max(1, jobs);
+    if (ahead) RunAhead(entries, jobs, summary);
     else RunInOrder(entries, summary);
     ReportUnconverted(entries, summary, summary.Cancelled ? Interrupted : RunEnded);
     return summary;
@@ -124,13 +127,14 @@ void TBatchRun::AfterFile(TRunSummary& summary, int count) {
     }
 }
 
-TPreparedFile TBatchRun::Prepare(const TSourceEntry& entry, TRunHost& host, bool encode) const {
+TPreparedFile TBatchRun::Prepare(const TSourceEntry& entry, TRunHost& host, const TSettingsSnapshot* ahead) const {
+    const TSettingsSource& settingsSource = ahead ? static_cast<const TSettingsSource&>(*ahead) : settings_;
     const auto start = std::chrono::steady_clock::now();
     TPreparedFile file;
     file.Source = TSourceFile::From(entry);
     host.ProcessMessages();
 
-    const ConversionSettings settings = settings_.Current();
+    const ConversionSettings settings = settingsSource.Current();
     if (settings.Photo.NeedsMetadata()) file.Metadata = ReadSourceMetadataFromFile(file.Source.Path);
     // Sizes as the picture is shown: turned when its orientation exchanges its sides.
     const bool turned = settings.Photo.AutoOrient && file.Metadata.Orientation >= 5;
@@ -174,13 +178,14 @@ TPreparedFile TBatchRun::Prepare(const TSourceEntry& entry, TRunHost& host, bool
         file.Error = std::move(loaded.Error);
     }
     if (source && settings.LogoEnabled && settings.Format != OutputFormat::Ico) {
-        if (auto failure = OperationWishLogotip(*source, LogoFileName ? LogoFileName() : std::string(), settings_, host)) {
+        const std::string logo = ahead ? ahead->LogoFileName() : LogoFileName ? LogoFileName() : std::string();
+        if (auto failure = OperationWishLogotip(*source, logo, settingsSource, host)) {
             file.Failure = TFileFailure::Logo;
             file.Error = std::move(*failure);
         }
     }
     if (file.Failure == TFileFailure::None) {
-        TStageRaster target = MakeOutputRaster(*source, settings_, host, nominal);
+        TStageRaster target = MakeOutputRaster(*source, settingsSource, host, nominal, pictureThreads_);
         file.Target = std::move(target.Raster);
         if (file.Target) {
             file.OutputWidth = file.Target->Width();
@@ -193,7 +198,7 @@ TPreparedFile TBatchRun::Prepare(const TSourceEntry& entry, TRunHost& host, bool
         host.ProcessMessages();
         host.ProcessMessages();
     }
-    if (encode && file.Target && settings.Format) {
+    if (ahead && file.Target && settings.Format) {
         source.reset();
         file.Encoded = EncodeAhead(*settings.Format, file, settings);
         file.Target.reset();
@@ -309,7 +314,7 @@ void TBatchRun::RunInOrder(const std::vector<TSourceEntry>& list, TRunSummary& s
     try {
         for (const TSourceEntry& entry : list) {
             if (StopRequested(summary)) break;
-            TPreparedFile file = Prepare(entry, host_, false);
+            TPreparedFile file = Prepare(entry, host_);
             if (!Finish(file, count - summary.Processed, summary)) {
                 summary.Ended = summary.Processed < count;
                 break;
@@ -351,6 +356,7 @@ void TBatchRun::RunAhead(const std::vector<TSourceEntry>& list, int jobs, TRunSu
     std::condition_variable changed;
     int next = 0, committed = 0;
     bool stop = false;
+    TSettingsSnapshot snapshot(settings_, LogoFileName);
 
     auto worker = [&] {
         for (;;) {
@@ -364,7 +370,7 @@ void TBatchRun::RunAhead(const std::vector<TSourceEntry>& list, int jobs, TRunSu
                 if (stop) return;
             }
             auto item = std::make_unique<TAheadFile>();
-            item->File = Prepare(list[static_cast<std::size_t>(index)], item->Host, true);
+            item->File = Prepare(list[static_cast<std::size_t>(index)], item->Host, &snapshot);
             {
                 std::lock_guard lock(mutex);
                 prepared[static_cast<std::size_t>(index)] = std::move(item);
@@ -381,11 +387,18 @@ void TBatchRun::RunAhead(const std::vector<TSourceEntry>& list, int jobs, TRunSu
             if (StopRequested(summary)) break;
             std::unique_ptr<TAheadFile> item;
             {
+                // The host's events go on while the file is prepared: a window stays alive.
                 std::unique_lock lock(mutex);
-                changed.wait(lock, [&] { return ready[static_cast<std::size_t>(i)]; });
+                while (!changed.wait_for(lock, std::chrono::milliseconds(25), [&] { return ready[static_cast<std::size_t>(i)]; })) {
+                    lock.unlock();
+                    host_.ProcessMessages();
+                    snapshot.Refresh();
+                    lock.lock();
+                }
                 item = std::move(prepared[static_cast<std::size_t>(i)]);
             }
             host_.ProcessMessages();
+            snapshot.Refresh();
             for (const auto& [text, detail] : item->Host.Messages) host_.ShowMessage(text, detail);
             // The file's turn: it continues with the run's own host and running number.
             const bool goOn = Finish(item->File, count - summary.Processed, summary);

@@ -13,6 +13,7 @@
 #include "engine/prepared_file.h"
 #include "engine/run_context.h"
 #include "engine/run_host.h"
+#include "engine/settings_snapshot.h"
 
 namespace pictorand {
 
@@ -48,7 +49,8 @@ public:
     TRunSummary ResizeImage(const std::vector<std::string>& files);
     // With jobs above 1, files are loaded, stamped, resized and encoded ahead on that
     // many threads while messages, prompts, names and writes stay in list order, so the
-    // outcome is the one of a single thread.
+    // outcome is the one of a single thread. A single file is resampled on that many
+    // threads instead.
     TRunSummary ResizeImage(const std::vector<TSourceEntry>& entries, int jobs = 1);
 
     // The running number the next file would get.
@@ -56,8 +58,9 @@ public:
 
 private:
     TRunContext Context() const;
-    // The stages before writing, in a row; ahead of its turn the file is also encoded.
-    TPreparedFile Prepare(const TSourceEntry& entry, TRunHost& host, bool encode) const;
+    // The stages before writing, in a row; ahead of its turn the file is also encoded, with
+    // the settings and logo file of the snapshot instead of the live ones.
+    TPreparedFile Prepare(const TSourceEntry& entry, TRunHost& host, const TSettingsSnapshot* ahead = nullptr) const;
     // Prompts for a failed file, or writing, and the file's outcome; answers false when
     // the run ends with it.
     bool Finish(TPreparedFile& file, int remaining, TRunSummary& summary);
@@ -77,6 +80,8 @@ private:
     TRunHost& host_;
     const TSettingsSource& settings_;
     std::int32_t runningNumber_ = 1;
+    // Threads the resampler may use for one picture.
+    int pictureThreads_ = 1;
     // The output paths this run has written, which no later source may replace.
     std::set<std::string> writtenThisRun_;
 };

@@ -9,6 +9,7 @@
 #include "resample/filter_kernels.h"
 #include "resample/resample_alpha.h"
 #include "resample/resample_bitmap.h"
+#include "resample/resample_linear.h"
 
 namespace pictorand {
 
@@ -74,7 +75,7 @@ std::optional<std::pair<int, int>> PlannedTargetSize(const ConversionSettings& s
 }
 
 TStageRaster MakeOutputRaster(TBitmap& source, const TSettingsSource& settingsSource, TRunHost& host,
-                              std::optional<std::pair<int, int>> nominalSize) {
+                              std::optional<std::pair<int, int>> nominalSize, int threads) {
     const ConversionSettings settings = settingsSource.Current();
     const bool icon = settings.Format == OutputFormat::Ico;
     const bool copy = !icon && settings.Size == SizeMode::NoResize;
@@ -102,8 +103,9 @@ TStageRaster MakeOutputRaster(TBitmap& source, const TSettingsSource& settingsSo
             const FilterTableEntry& filter = ChosenFilter(now);
             const TSamplingGrid grid = now.Resample.CentreGrid ? TSamplingGrid::Centres : TSamplingGrid::Corners;
             // A source keeps its alpha only when the run keeps transparency for the format.
-            if (source.HasAlpha()) ResampleBitmapWithAlpha(source, *target, filter.Kernel, filter.Support, grid);
-            else ResampleBitmap(source, *target, filter.Kernel, filter.Support, grid);
+            if (now.Resample.LinearLight) ResampleBitmapLinear(source, *target, filter.Kernel, filter.Support, grid, threads);
+            else if (source.HasAlpha()) ResampleBitmapWithAlpha(source, *target, filter.Kernel, filter.Support, grid, threads);
+            else ResampleBitmap(source, *target, filter.Kernel, filter.Support, grid, threads);
         } catch (const std::exception& failure) {
             target.reset();
             error = failure.what();

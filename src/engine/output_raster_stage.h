@@ -30,9 +30,10 @@ std::pair<int, int> IconSize(int width, int height);
 // failed. The host's event pump runs twice: after the size computation and after the
 // resampling. The resampler turns the source into 24 bits first. A source decoded at a
 // reduced size gives the size of the whole picture as nominalSize, which the size rules
-// use instead of the raster's own.
+// use instead of the raster's own. The resampler shares its rows among up to threads
+// threads, with the same bytes for any number.
 TStageRaster MakeOutputRaster(TBitmap& source, const TSettingsSource& settings, TRunHost& host,
-                              std::optional<std::pair<int, int>> nominalSize = std::nullopt);
+                              std::optional<std::pair<int, int>> nominalSize = std::nullopt, int threads = 1);
 
 // The size the target will have for a source of width x height, when it is scaled at
 // all (not for NoResize, whose target is the source itself).

@@ -19,6 +19,7 @@ constexpr const char* MetadataKey = "keep_metadata";
 constexpr const char* BackgroundKey = "background";
 constexpr const char* ShrinkKey = "shrink_on_load";
 constexpr const char* CentreKey = "centre_sampling";
+constexpr const char* LinearKey = "linear_light";
 
 }  // namespace
 
@@ -60,6 +61,7 @@ TExtraOptions ReadPhotoOptionsFile(const std::string& path) {
     if (const auto it = json.find(BackgroundKey); it != json.end() && it->is_string()) ParseColourText(it->get<std::string>(), options.Photo.Background);
     flag(ShrinkKey, options.Resample.ShrinkOnLoad);
     flag(CentreKey, options.Resample.CentreGrid);
+    flag(LinearKey, options.Resample.LinearLight);
     return options;
 }
 
@@ -72,6 +74,7 @@ void WritePhotoOptionsFile(const std::string& path, const TExtraOptions& options
     json[BackgroundKey] = ColourText(options.Photo.Background);
     json[ShrinkKey] = options.Resample.ShrinkOnLoad;
     json[CentreKey] = options.Resample.CentreGrid;
+    json[LinearKey] = options.Resample.LinearLight;
     std::ofstream out(path, std::ios::trunc);
     out << json.dump(2) << "\n";
     if (!out) throw EInOutError("Cannot write " + path);

@@ -10,6 +10,8 @@ struct TResampleOptions {
     bool ShrinkOnLoad = false;
     // Output samples sit on the pixel-centre grid instead of the classic one.
     bool CentreGrid = false;
+    // Samples are scaled in linear light instead of as sRGB code values.
+    bool LinearLight = false;
 
     friend bool operator==(const TResampleOptions&, const TResampleOptions&) = default;
 };

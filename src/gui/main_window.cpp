@@ -1,5 +1,8 @@
 #include "gui/main_window.h"
 
+#include <algorithm>
+#include <thread>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -193,14 +196,15 @@ void TFormGl::FlatButtonGoClick() {
         host_.ShowMessage(messages::NothingToProcess, {});
         return;
     }
-    std::vector<std::string> files;
-    for (const QString& path : sourceFiles_) files.push_back(QFileInfo(path).fileName().toStdString());
+    std::vector<TSourceEntry> files;
+    for (const QString& path : sourceFiles_) files.push_back({QFileInfo(path).fileName().toStdString(), {}});
     panel1_->setEnabled(false);
     running_ = true;
     TBatchRun run(host_, *settings_);
     run.OutputFolder = [this] { return formOutFolder_->SelectedFolder().toStdString(); };
     run.LogoFileName = [this] { return formLogotip_->ChooserFileName().toStdString(); };
-    run.ResizeImage(files);
+    // Files are prepared ahead on every core; prompts and writes keep the list's order.
+    run.ResizeImage(files, static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
     running_ = false;
     panel1_->setEnabled(true);
     timer1_->start();

@@ -26,17 +26,19 @@ TPhotoMenu::TPhotoMenu(QMenuBar& bar, QWidget& dialogParent, std::function<void(
     menu_->addSeparator();
     shrink_ = checkable("Быстрое уменьшение JPEG");
     centre_ = checkable("Сетка по центрам пикселей");
+    linear_ = checkable("Линейный свет");
     Show(TExtraOptions{});
 }
 
 TExtraOptions TPhotoMenu::Options() const {
     return {{autoOrient_->isChecked(), convert_->isChecked(), transparency_->isChecked(), metadata_->isChecked(), backgroundColour_},
-            {shrink_->isChecked(), centre_->isChecked()}};
+            {shrink_->isChecked(), centre_->isChecked(), linear_->isChecked()}};
 }
 
 void TPhotoMenu::Show(const TExtraOptions& options) {
     const QSignalBlocker blockers[] = {QSignalBlocker(autoOrient_), QSignalBlocker(convert_), QSignalBlocker(transparency_),
-                                       QSignalBlocker(metadata_),   QSignalBlocker(shrink_),  QSignalBlocker(centre_)};
+                                       QSignalBlocker(metadata_),   QSignalBlocker(shrink_),  QSignalBlocker(centre_),
+                                       QSignalBlocker(linear_)};
     autoOrient_->setChecked(options.Photo.AutoOrient);
     convert_->setChecked(options.Photo.ConvertToSrgb);
     transparency_->setChecked(options.Photo.Transparency);
@@ -44,6 +46,7 @@ void TPhotoMenu::Show(const TExtraOptions& options) {
     backgroundColour_ = options.Photo.Background;
     shrink_->setChecked(options.Resample.ShrinkOnLoad);
     centre_->setChecked(options.Resample.CentreGrid);
+    linear_->setChecked(options.Resample.LinearLight);
     changed_(Options());
 }
 

@@ -32,6 +32,7 @@ public:
     QAction* BackgroundColour() const { return background_; }
     QAction* ShrinkOnLoad() const { return shrink_; }
     QAction* CentreGrid() const { return centre_; }
+    QAction* LinearLight() const { return linear_; }
 
 private:
     void ChooseBackground();
@@ -46,6 +47,7 @@ private:
     QAction* background_;
     QAction* shrink_;
     QAction* centre_;
+    QAction* linear_;
     TColor backgroundColour_ = clWhite;
 };
 

@@ -6,7 +6,8 @@
 
 namespace pictorand {
 
-void ResampleBitmapWithAlpha(const TBitmap& source, TBitmap& destination, FilterKernel kernel, float support, TSamplingGrid grid) {
+void ResampleBitmapWithAlpha(const TBitmap& source, TBitmap& destination, FilterKernel kernel, float support, TSamplingGrid grid,
+                             int threads) {
     const int width = destination.Width(), height = destination.Height();
     TBitmap colours, alpha;
     for (TBitmap* plane : {&colours, &alpha}) {
@@ -26,8 +27,8 @@ void ResampleBitmapWithAlpha(const TBitmap& source, TBitmap& destination, Filter
     }
     TBitmap scaledColours, scaledAlpha;
     for (TBitmap* plane : {&scaledColours, &scaledAlpha}) plane->SetSize(width, height);
-    ResampleBitmap(colours, scaledColours, kernel, support, grid);
-    ResampleBitmap(alpha, scaledAlpha, kernel, support, grid);
+    ResampleBitmap(colours, scaledColours, kernel, support, grid, threads);
+    ResampleBitmap(alpha, scaledAlpha, kernel, support, grid, threads);
     destination.SetPixelFormat(TPixelFormat::pf32bit);
     destination.SetSize(width, height);
     destination.SetHasAlpha(true);

@@ -13,6 +13,6 @@ namespace pictorand {
 // The destination, whose size the caller has set, becomes 32-bit with straight alpha.
 // Fails as ResampleBitmap does, before the destination is written.
 void ResampleBitmapWithAlpha(const TBitmap& source, TBitmap& destination, FilterKernel kernel, float support,
-                             TSamplingGrid grid = TSamplingGrid::Corners);
+                             TSamplingGrid grid = TSamplingGrid::Corners, int threads = 1);
 
 }  // namespace pictorand

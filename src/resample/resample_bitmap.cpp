@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "graphics/exceptions.h"
+#include "resample/row_split.h"
 #include "resample/weight_lists.h"
 
 namespace pictorand {
@@ -18,6 +19,9 @@ TRowView ViewOf(TBitmap& bitmap) {
     return {bitmap.ScanLine(0), stride, bitmap.Width(), bitmap.Height()};
 }
 
+// Rows first .. first + count - 1 of a view.
+TRowView RowsOf(const TRowView& view, int first, int count) { return {view.First + first * view.Stride, view.Stride, view.Width, count}; }
+
 TWeightSpan SpanOf(const TWeightLists& lists) { return {lists.Entries(), lists.Starts(), lists.Count()}; }
 
 }  // namespace
@@ -29,13 +33,13 @@ TResamplePasses BestPasses() {
     return GenericPasses();
 }
 
-void ResampleBitmap(TBitmap& source, TBitmap& destination, FilterKernel kernel, float support, TSamplingGrid grid) {
+void ResampleBitmap(TBitmap& source, TBitmap& destination, FilterKernel kernel, float support, TSamplingGrid grid, int threads) {
     static const TResamplePasses passes = BestPasses();
-    ResampleBitmap(source, destination, kernel, support, passes, grid);
+    ResampleBitmap(source, destination, kernel, support, passes, grid, threads);
 }
 
 void ResampleBitmap(TBitmap& source, TBitmap& destination, FilterKernel kernel, float support,
-                    const TResamplePasses& passes, TSamplingGrid grid) {
+                    const TResamplePasses& passes, TSamplingGrid grid, int threads) {
     const int dstWidth = destination.Width(), dstHeight = destination.Height();
     const int srcWidth = source.Width(), srcHeight = source.Height();
     if (srcWidth < 1 || srcHeight < 1) throw EInvalidGraphicOperation(std::string(SourceTooSmall));
@@ -51,13 +55,18 @@ void ResampleBitmap(TBitmap& source, TBitmap& destination, FilterKernel kernel, 
     destination.SetPixelFormat(TPixelFormat::pf24bit);
     destination.SetSize(dstWidth, dstHeight);
 
-    {
+    const TRowView sourceRows = ViewOf(source), workRows = ViewOf(work), destinationRows = ViewOf(destination);
+    SplitRows(srcHeight, threads, ResampleRowBlock, RowsPerThreadAtLeast, [&](int first, int count) {
         std::vector<float> block(static_cast<std::size_t>(srcWidth) * ResampleRowBlock * 3);
-        passes.Horizontal(ViewOf(source), ViewOf(work), SpanOf(horizontal), block.data());
-    }
-    std::vector<float> sums(static_cast<std::size_t>(dstWidth) * 3);
-    std::vector<const std::uint8_t*> workRows(static_cast<std::size_t>(srcHeight));
-    passes.Vertical(ViewOf(work), ViewOf(destination), SpanOf(vertical), sums.data(), workRows.data());
+        passes.Horizontal(RowsOf(sourceRows, first, count), RowsOf(workRows, first, count), SpanOf(horizontal), block.data());
+    });
+    SplitRows(dstHeight, threads, 1, RowsPerThreadAtLeast, [&](int first, int count) {
+        std::vector<float> sums(static_cast<std::size_t>(dstWidth) * 3);
+        std::vector<const std::uint8_t*> rows(static_cast<std::size_t>(srcHeight));
+        const TWeightSpan lists = SpanOf(vertical);
+        passes.Vertical(workRows, RowsOf(destinationRows, first, count), {lists.Entries, lists.Starts + first, count}, sums.data(),
+                        rows.data());
+    });
 }
 
 }  // namespace pictorand

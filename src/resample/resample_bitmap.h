@@ -12,12 +12,16 @@ namespace pictorand {
 // source becomes 24 bits per pixel in place; so does the destination. Raises
 // EInvalidGraphicOperation "Source bitmap too small" for an empty source, EZeroDivide
 // for a destination extent of 1 from a larger source, and EInvalidGraphicOperation for
-// an empty destination; in each case before the destination is written.
+// an empty destination; in each case before the destination is written. The rows of each
+// pass are shared among up to threads threads; the bytes are the same for any number.
 void ResampleBitmap(TBitmap& source, TBitmap& destination, FilterKernel kernel, float support,
-                    TSamplingGrid grid = TSamplingGrid::Corners);
+                    TSamplingGrid grid = TSamplingGrid::Corners, int threads = 1);
 
 // The same with an explicit pass build, for tests and benchmarks.
 void ResampleBitmap(TBitmap& source, TBitmap& destination, FilterKernel kernel, float support,
-                    const TResamplePasses& passes, TSamplingGrid grid = TSamplingGrid::Corners);
+                    const TResamplePasses& passes, TSamplingGrid grid = TSamplingGrid::Corners, int threads = 1);
+
+// Rows a thread takes at the least, below which a pass is not shared out.
+inline constexpr int RowsPerThreadAtLeast = 64;
 
 }  // namespace pictorand

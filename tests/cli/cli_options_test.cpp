@@ -38,8 +38,9 @@ TEST(CliOptions, OptionsBecomeSettings) {
     const TCliOptions photo = Parse({"-o", "o", "--no-auto-orient", "--no-icc", "--no-alpha", "--keep-metadata", "--background", "#102030", "x"});
     EXPECT_EQ(photo.Settings.Photo, (TPhotoOptions{false, false, false, true, RGBColor(0x10, 0x20, 0x30)}));
     EXPECT_EQ(Parse({"-o", "o", "--background", "black", "x"}).Settings.Photo.Background, clBlack);
-    EXPECT_EQ(Parse({"-o", "o", "--shrink-on-load", "--sampling", "centre", "x"}).Settings.Resample, (TResampleOptions{true, true}));
-    EXPECT_EQ(Parse({"-o", "o", "--shrink-on-load", "--sampling", "centre", "--exact", "x"}).Settings.Resample, TResampleOptions{});
+    EXPECT_EQ(Parse({"-o", "o", "--shrink-on-load", "--sampling", "centre", "x"}).Settings.Resample, (TResampleOptions{true, true, false}));
+    EXPECT_EQ(Parse({"-o", "o", "--linear", "x"}).Settings.Resample, (TResampleOptions{false, false, true}));
+    EXPECT_EQ(Parse({"-o", "o", "--shrink-on-load", "--sampling", "centre", "--linear", "--exact", "x"}).Settings.Resample, TResampleOptions{});
     EXPECT_TRUE(Parse({"--output-dir", "o", "--overwrite", "always", "x"}).Settings.ReplaceSilently);
 }
 

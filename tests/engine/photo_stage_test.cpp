@@ -274,7 +274,7 @@ TEST(PhotoStage, OptionsFileRoundTripsAndFallsBackToTheDefaults) {
     const std::string path = dir.File("PhotoOptions.json");
     EXPECT_EQ(ReadPhotoOptionsFile(path), TExtraOptions{}) << "no file";
     EXPECT_EQ(TExtraOptions{}.Photo, TPhotoOptions::Recommended());
-    const TExtraOptions chosen{{false, true, false, true, RGBColor(1, 2, 3)}, {true, true}};
+    const TExtraOptions chosen{{false, true, false, true, RGBColor(1, 2, 3)}, {true, true, true}};
     WritePhotoOptionsFile(path, chosen);
     EXPECT_EQ(ReadPhotoOptionsFile(path), chosen);
     std::ofstream(path) << "{\"keep_metadata\": true, \"background\": \"#zzzzzz\", \"transparency\": 3";

@@ -58,11 +58,13 @@ TEST_F(MainWindow, PhotoMenuHoldsTheOptionsARunReads) {
     EXPECT_EQ(items, QStringList({QString::fromUtf8("Поворачивать по EXIF"), QString::fromUtf8("Преобразовывать цвета в sRGB"),
                                   QString::fromUtf8("Учитывать прозрачность"), QString::fromUtf8("Сохранять метаданные"),
                                   QString::fromUtf8("Цвет фона..."), QString::fromUtf8("Быстрое уменьшение JPEG"),
-                                  QString::fromUtf8("Сетка по центрам пикселей")}));
+                                  QString::fromUtf8("Сетка по центрам пикселей"), QString::fromUtf8("Линейный свет")}));
     EXPECT_EQ(form.Settings().Current().Photo, TPhotoOptions::Recommended());
     EXPECT_EQ(form.Settings().Current().Resample, TResampleOptions{}) << "the classic arithmetic by default";
     menu.CentreGrid()->trigger();
     EXPECT_TRUE(form.Settings().Current().Resample.CentreGrid);
+    menu.LinearLight()->trigger();
+    EXPECT_TRUE(form.Settings().Current().Resample.LinearLight);
     menu.KeepMetadata()->trigger();
     menu.AutoOrient()->trigger();
     const TPhotoOptions photo = form.Settings().Current().Photo;
