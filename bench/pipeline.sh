@@ -43,9 +43,22 @@ run "JPEG only: pictorand" "$jpegs $work/jpg"
 run "JPEG only: pictorand --sampling centre" "$jpegs --sampling centre $work/jpg"
 run "JPEG only: pictorand --shrink-on-load" "$jpegs --shrink-on-load $work/jpg"
 run "JPEG only: pictorand --shrink-on-load --sampling centre" "$jpegs --shrink-on-load --sampling centre $work/jpg"
+run "JPEG only: pictorand --linear" "$jpegs --linear $work/jpg"
+run "JPEG only: pictorand --shrink-on-load --sampling centre --linear" "$jpegs --shrink-on-load --sampling centre --linear $work/jpg"
 run "JPEG only: vipsthumbnail" "VIPS_CONCURRENCY=1 vipsthumbnail -s 800 -o $work/out/%s.jpg[Q=85] $work/jpg/*.jpg"
 run "JPEG only: vips resize" "for f in $work/jpg/*.jpg; do VIPS_CONCURRENCY=1 vips resize \"\$f\" $work/out/\$(basename \"\$f\")[Q=85] 0.2; done"
 run "JPEG only: mogrify" "mogrify -limit thread 1 $im -quality 85 -format jpg $work/jpg/*.jpg"
+
+# Single large pictures: a 24-megapixel one with its rows shared among the cores, and a
+# 96-megapixel one for time and peak memory against the thumbnailer.
+[ -f "$work/big24.jpg" ] || convert "$work/base.ppm" -resize 5657x4243! -quality 92 "$work/big24.jpg"
+[ -f "$work/big96.jpg" ] || convert "$work/base.ppm" -resize 11314x8485! -quality 92 "$work/big96.jpg"
+one="$cli --output-dir $work/out --size pixels:800 --filter lanczos3 --naming keep --overwrite always --format jpg --quality 85"
+run "one 24 MP JPEG: pictorand --jobs 1" "$one --jobs 1 $work/big24.jpg"
+run "one 24 MP JPEG: pictorand --jobs $threads" "$one --jobs $threads $work/big24.jpg"
+run "one 96 MP JPEG: pictorand --jobs 1" "$one --jobs 1 $work/big96.jpg"
+run "one 96 MP JPEG: pictorand --jobs 1 --shrink-on-load --sampling centre" "$one --jobs 1 --shrink-on-load --sampling centre $work/big96.jpg"
+run "one 96 MP JPEG: vipsthumbnail" "VIPS_CONCURRENCY=1 vipsthumbnail -s 800 -o $work/out/%s.jpg[Q=85] $work/big96.jpg"
 
 printf '%d JPEGs and %d PNGs of 4000 x 3000, %d runs each\n' "$JPEGS" "$PNGS" "$RUNS"
 print_table

@@ -13,6 +13,7 @@ packages=(
   qt6-translations-l10n
   nlohmann-json3-dev
   libtiff-tools parallel
+  desktop-file-utils
 )
 
 missing=()

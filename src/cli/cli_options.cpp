@@ -62,7 +62,7 @@ std::string CliUsage() {
            "      --no-auto-orient    keep the stored orientation instead of the EXIF one\n"
            "      --no-icc            keep the colours of an embedded ICC profile unconverted\n"
            "                          (JPEG, PNG and TIFF output then carry the profile)\n"
-           "      --no-alpha          ignore transparency; by default PNG, TGA and TIFF keep it\n"
+           "      --no-alpha          ignore transparency; by default PNG, TGA, TIFF and ICO keep it\n"
            "                          and other formats are flattened onto the background\n"
            "      --background C      #RRGGBB or white, black, grey, red, green, blue, yellow,\n"
            "                          cyan, magenta (default white)\n"

@@ -205,7 +205,9 @@ std::string ExecutableFolder() {
 }
 
 std::string SettingsFolderFor(const std::string& executableFolder, const char* xdgConfigHome, const char* home) {
-    if (access(executableFolder.c_str(), W_OK) == 0) return executableFolder;
+    std::error_code error;
+    const bool installed = std::filesystem::is_directory(std::filesystem::path(executableFolder) / ".." / "share" / "pictorand", error);
+    if (!installed && access(executableFolder.c_str(), W_OK) == 0) return executableFolder;
     // The configuration folder as the desktop specifications name it; a relative value
     // of XDG_CONFIG_HOME is to be ignored.
     if (xdgConfigHome && xdgConfigHome[0] == '/') return (std::filesystem::path(xdgConfigHome) / "pictorand").string();

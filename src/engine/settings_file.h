@@ -47,7 +47,9 @@ struct SettingsFileRecord {
 // The folder of the running executable.
 std::string ExecutableFolder();
 // Where the settings file lives: beside the executable when that folder can be written,
-// as it always was; otherwise $XDG_CONFIG_HOME/pictorand, else ~/.config/pictorand.
+// as it always was, unless it is an installed copy's (with share/pictorand beside its
+// bin folder), whose folder is shared by every user; otherwise $XDG_CONFIG_HOME/pictorand,
+// else ~/.config/pictorand.
 std::string SettingsFolderFor(const std::string& executableFolder, const char* xdgConfigHome, const char* home);
 // "Setting.dat" in that folder for the running executable.
 std::string SettingsFilePath();

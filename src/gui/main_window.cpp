@@ -5,22 +5,22 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QIcon>
 #include <QHBoxLayout>
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include <filesystem>
@@ -35,8 +35,10 @@
 #include "gui/dialogs/form_name.h"
 #include "gui/dialogs/form_out_folder.h"
 #include "gui/dialogs/form_size.h"
+#include "gui/help_window.h"
 #include "gui/photo_menu.h"
 #include "gui/widgets/file_filters.h"
+#include "gui/widgets/flat_button.h"
 #include "gui/widgets/ui_font.h"
 #include "graphics/exceptions.h"
 
@@ -54,6 +56,7 @@ TFormGl::TFormGl(QWidget* parent)
     : QMainWindow(parent), host_(this, [this](int percent) { progressBar1_->setValue(percent); }) {
     setObjectName("FormGl");
     setWindowTitle(Text(ApplicationTitle));
+    setWindowIcon(QIcon(":/icons/pictorand.png"));
     setFont(InterfaceFont());
     // The dialogs live as long as the window, created in this order.
     formFormat_ = new TFormFormat(host_, this);
@@ -127,9 +130,8 @@ void TFormGl::BuildPanel() {
     auto* buttons = new QVBoxLayout();
     buttons->setSpacing(1);
     auto button = [&](const char* name, const char* caption, auto slot) {
-        auto* b = new QPushButton(QString::fromUtf8(caption), panel1_);
+        auto* b = new TFlatButton(QString::fromUtf8(caption), panel1_);
         b->setObjectName(name);
-        b->setFlat(true);
         b->setFixedHeight(22);
         connect(b, &QPushButton::clicked, this, slot);
         buttons->addWidget(b);
@@ -181,12 +183,13 @@ void TFormGl::SpeedButtonOutClick() { formOutFolder_->exec(); }
 void TFormGl::N10Click() { formAbaut_->exec(); }
 
 void TFormGl::N12Click() {
-    const QString help = HelpFolder() + "/TesselHLP.chm";
-    if (QFileInfo::exists(help)) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(help));
-    } else {
+    const QString help = FindHelpFile(HelpFolder());
+    if (help.isEmpty()) {
         host_.ShowMessage(messages::HelpFileNotFound, {});
+        return;
     }
+    if (!helpWindow_) helpWindow_ = new THelpWindow(this);
+    helpWindow_->ShowFile(help);
 }
 
 void TFormGl::N6Click() { QCoreApplication::exit(0); }
@@ -236,6 +239,12 @@ void TFormGl::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (shown_) return;
     shown_ = true;
+    // The window opens in the middle of its screen.
+    if (const QScreen* place = screen()) {
+        QRect centred(QPoint(), size());
+        centred.moveCenter(place->availableGeometry().center());
+        setGeometry(centred);
+    }
     ReadFromFileSettings();
 }
 

@@ -23,6 +23,7 @@ class TFormLogotip;
 class TFormName;
 class TFormOutFolder;
 class TFormSize;
+class THelpWindow;
 class TPhotoMenu;
 
 class TFormGl : public QMainWindow {
@@ -43,6 +44,8 @@ public:
     TFormAbaut* FormAbaut() const { return formAbaut_; }
     TFormLogotip* FormLogotip() const { return formLogotip_; }
     TPhotoMenu* PhotoMenu() const { return photoMenu_; }
+    // The help window, once "Помощь..." has opened it.
+    THelpWindow* HelpWindow() const { return helpWindow_; }
 
     // The chosen sources (full paths), as the source dialog leaves them.
     void SetSources(const QStringList& files);
@@ -72,6 +75,7 @@ private:
     TFormLogotip* formLogotip_;
     std::unique_ptr<TDialogSettings> settings_;
     TPhotoMenu* photoMenu_ = nullptr;
+    THelpWindow* helpWindow_ = nullptr;
     QStringList sourceFiles_;
     QString sourceFileName_;
 

@@ -257,6 +257,11 @@ TEST(SettingsFile, LivesBesideTheExecutableOrInTheUsersConfigurationFolder) {
     EXPECT_EQ(SettingsFolderFor(readOnly, nullptr, "/home/u"), "/home/u/.config/pictorand");
     EXPECT_EQ(SettingsFolderFor(readOnly, "relative", "/home/u"), "/home/u/.config/pictorand") << "a relative XDG_CONFIG_HOME is ignored";
     EXPECT_EQ(SettingsFolderFor(readOnly, nullptr, nullptr), readOnly);
+    // An installed copy keeps each user's settings in their own folder, even where it
+    // could write beside itself (as root can).
+    std::filesystem::create_directories(dir.Path() / "prefix" / "bin");
+    std::filesystem::create_directories(dir.Path() / "prefix" / "share" / "pictorand");
+    EXPECT_EQ(SettingsFolderFor((dir.Path() / "prefix" / "bin").string(), nullptr, "/home/u"), "/home/u/.config/pictorand");
 
     // Writing creates the configuration folder; the record's bytes are the same.
     const std::string path = (dir.Path() / "config" / "pictorand" / "Setting.dat").string();

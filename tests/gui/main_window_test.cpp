@@ -5,6 +5,11 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEnterEvent>
+#include <QFile>
+#include <QFileSystemModel>
+#include <QScreen>
+#include <QTextBrowser>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -13,7 +18,9 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "gui/dialogs/form_format.h"
 #include "gui/dialogs/form_out_folder.h"
+#include "gui/help_window.h"
 #include "gui/photo_menu.h"
 #include "gui/russian_translations.h"
 #include "graphics/bitmap.h"
@@ -115,6 +122,67 @@ TEST_F(MainWindow, RunWritesTheChosenFiles) {
     EXPECT_EQ(form.findChild<QProgressBar*>("ProgressBar1")->value(), 100);
 }
 
+TEST_F(MainWindow, LooksLikeADesktopProgram) {
+    TFormGl form;
+    EXPECT_FALSE(form.windowIcon().isNull()) << "the window icon travels inside the program";
+
+    // The flat buttons rise while the pointer is over them.
+    auto* button = form.findChild<QPushButton*>("FlatButtonFormat");
+    ASSERT_NE(button, nullptr);
+    EXPECT_TRUE(button->isFlat());
+    QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
+    QApplication::sendEvent(button, &enter);
+    EXPECT_FALSE(button->isFlat());
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(button, &leave);
+    EXPECT_TRUE(button->isFlat());
+
+    // The window opens in the middle of the screen, and a dialog in the middle of the
+    // window each time it is shown.
+    form.show();
+    const QPoint screenCentre = form.screen()->availableGeometry().center();
+    EXPECT_LE((form.geometry().center() - screenCentre).manhattanLength(), 2);
+    form.move(form.pos() + QPoint(-37, 23));
+    TFormFormat* dialog = form.FormFormat();
+    for (int showing = 0; showing < 2; ++showing) {
+        dialog->show();
+        EXPECT_LE((dialog->geometry().center() - form.geometry().center()).manhattanLength(), 2) << "showing " << showing;
+        dialog->hide();
+    }
+
+    // The folder tree shows folder icons.
+    TShellTreeView* tree = form.FormOutFolder()->Tree();
+    const auto* model = qobject_cast<const QFileSystemModel*>(tree->model());
+    ASSERT_NE(model, nullptr);
+    const QModelIndex home = model->index(QDir::homePath());
+    EXPECT_FALSE(model->data(home, Qt::DecorationRole).value<QIcon>().isNull());
+}
+
+TEST_F(MainWindow, HelpIsFoundBesideTheProgramOrInTheSharedFolderAndShownInRussian) {
+    testing::TTempDir dir;
+    const QString root = QString::fromStdString(dir.Path().string());
+    QDir(root).mkpath("build/help");
+    QDir(root).mkpath("prefix/bin");
+    QDir(root).mkpath("prefix/share/pictorand/help");
+    EXPECT_EQ(FindHelpFile(root + "/build"), QString()) << "a folder without the file";
+    EXPECT_EQ(FindHelpFile(root + "/prefix/bin"), QString());
+    for (const QString file : {root + "/build/help/index.html", root + "/prefix/share/pictorand/help/index.html"}) {
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    }
+    EXPECT_EQ(FindHelpFile(root + "/build"), QFileInfo(root + "/build/help/index.html").canonicalFilePath());
+    EXPECT_EQ(FindHelpFile(root + "/prefix/bin"), QFileInfo(root + "/prefix/share/pictorand/help/index.html").canonicalFilePath());
+
+    // The help describes every item of the "Дополнительно" menu.
+    TFormGl form;
+    THelpWindow help(&form);
+    help.ShowFile(QStringLiteral(PICTORAND_SOURCE_DIR "/data/help/index.html"));
+    EXPECT_EQ(help.Browser()->documentTitle(), QString::fromUtf8("Pictorand — справка"));
+    const QString text = help.Browser()->toPlainText();
+    for (QAction* item : form.PhotoMenu()->Menu()->actions())
+        if (!item->isSeparator()) EXPECT_TRUE(text.contains(item->text())) << item->text().toStdString();
+    EXPECT_TRUE(text.contains("pictorand-cli"));
+}
 
 TEST_F(MainWindow, QuitAndHelpHaveTheirKeysAndQtSpeaksRussian) {
     TFormGl form;

@@ -38,7 +38,13 @@ void TOptionDialog::reject() {
 
 void TOptionDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (QWidget* owner = parentWidget()) move(owner->frameGeometry().center() - rect().center());
+    // Centred on the main window every time. The inner geometries are compared, not the
+    // frames, which a window manager only reports once the dialog has been shown.
+    if (QWidget* owner = parentWidget()) {
+        QRect centred(QPoint(), size());
+        centred.moveCenter(owner->window()->geometry().center());
+        setGeometry(centred);
+    }
 }
 
 }  // namespace pictorand

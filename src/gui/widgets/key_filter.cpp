@@ -36,19 +36,40 @@ std::string_view KeyRefusedMessage(TKeyRule rule) {
 }
 
 TKeyFilter::TKeyFilter(QLineEdit* edit, TKeyRule rule, std::function<void(std::string_view)> message)
-    : QObject(edit), edit_(edit), rule_(rule), message_(std::move(message)) {
+    : QObject(edit), edit_(edit), rule_(rule), message_(std::move(message)), accepted_(edit->text()) {
     edit->installEventFilter(this);
+    connect(edit, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (Accepted(text)) accepted_ = text;
+    });
+    connect(edit, &QLineEdit::textEdited, this, &TKeyFilter::TextEdited);
+}
+
+bool TKeyFilter::Accepted(const QString& text) const {
+    for (char32_t c : text.toStdU32String())
+        if (!KeyAccepted(rule_, c)) return false;
+    return true;
+}
+
+// Typed characters were filtered before they arrived; anything else the user put in
+// (a paste, a drop, an undo) is looked at here.
+void TKeyFilter::TextEdited(const QString& text) {
+    if (Accepted(text)) return;
+    const QString previous = accepted_;
+    edit_->setText(previous);
+    message_(KeyRefusedMessage(rule_));
 }
 
 bool TKeyFilter::eventFilter(QObject* watched, QEvent* event) {
     if (watched != edit_ || event->type() != QEvent::KeyPress) return false;
     const auto* key = static_cast<QKeyEvent*>(event);
-    // Focus moves and the dialog's own keys never reach the edit as characters.
-    if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab || key->key() == Qt::Key_Escape) return false;
-    // Keys that type no character (arrows, Delete, Home) are not keystrokes to filter.
-    const QString text = key->key() == Qt::Key_Backspace ? QString(QChar(Backspace)) : key->text();
+    // Shortcuts (Ctrl+A, Ctrl+C, Ctrl+V, Ctrl+Z...) and keys that type no character
+    // (Enter, Tab, Escape, arrows, Delete, Home) are not keystrokes to filter.
+    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+    if (key->key() == Qt::Key_Backspace) return false;
+    const QString text = key->text();
     if (text.isEmpty()) return false;
     for (char32_t c : text.toStdU32String()) {
+        if (c < 0x20 || c == 0x7F) return false;
         if (!KeyAccepted(rule_, c)) {
             message_(KeyRefusedMessage(rule_));
             edit_->clear();

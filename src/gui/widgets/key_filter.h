@@ -1,8 +1,11 @@
 // Keystroke filters of the dialogs' edits: a refused character is dropped, its message
-// shown and the whole edit cleared.
+// shown and the whole edit cleared. Text that arrives otherwise (pasted, dropped) with a
+// refused character is refused whole with the same message, the edit keeping what it
+// held. Editing and navigation keys and shortcuts pass through.
 #pragma once
 
 #include <QObject>
+#include <QString>
 #include <functional>
 #include <string_view>
 
@@ -31,8 +34,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Whether every character of the text is accepted.
+    bool Accepted(const QString& text) const;
+    void TextEdited(const QString& text);
+
     QLineEdit* edit_;
     TKeyRule rule_;
+    // The edit's text as it last was with accepted characters only.
+    QString accepted_;
     std::function<void(std::string_view)> message_;
 };
 

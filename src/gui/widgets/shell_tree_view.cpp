@@ -8,6 +8,8 @@
 namespace pictorand {
 
 TShellTreeView::TShellTreeView(QWidget* parent) : QTreeView(parent), model_(new QFileSystemModel(this)) {
+    // Folder and drive icons from the style, as file dialogs show them.
+    model_->setIconProvider(&icons_);
     model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
     model_->setRootPath(QDir::rootPath());
     setModel(model_);
@@ -15,6 +17,11 @@ TShellTreeView::TShellTreeView(QWidget* parent) : QTreeView(parent), model_(new 
     header()->hide();
     setRootIsDecorated(false);
     setSelectionMode(QAbstractItemView::SingleSelection);
+}
+
+TShellTreeView::~TShellTreeView() {
+    setModel(nullptr);
+    delete model_;
 }
 
 QString TShellTreeView::SelectedPath() const {

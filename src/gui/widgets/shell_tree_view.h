@@ -3,6 +3,7 @@
 // expanded and selected when it is first shown. A right click selects.
 #pragma once
 
+#include <QFileIconProvider>
 #include <QTreeView>
 
 class QFileSystemModel;
@@ -14,6 +15,8 @@ class TShellTreeView : public QTreeView {
 
 public:
     explicit TShellTreeView(QWidget* parent = nullptr);
+    // The model goes first: it holds on to the icon provider.
+    ~TShellTreeView() override;
 
     // The file-system path of the selected folder; empty when nothing (or an item
     // without a path) is selected.
@@ -25,6 +28,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    QFileIconProvider icons_;
     QFileSystemModel* model_;
     bool shown_ = false;
 };

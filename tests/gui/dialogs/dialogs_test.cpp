@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -87,6 +88,43 @@ TEST_F(Dialogs, KeyFiltersRefuseAndClearTheWholeEdit) {
     EXPECT_EQ(host_.Messages.back(), "В этом поле должны быть только цифры!");
     EXPECT_EQ(Find<QLineEdit>(&size, "EditSProc")->maxLength(), 3);
     EXPECT_EQ(Find<QLineEdit>(&size, "EditMm")->maxLength(), 4);
+}
+
+TEST_F(Dialogs, PastedTextIsFilteredAndEditingKeysPassThrough) {
+    TFormName name(host_);
+    QLineEdit* word = Find<QLineEdit>(&name, "EditNNewName");
+    Type(word, "photo");
+    // Editing keys and shortcuts never count as refused characters.
+    for (const auto& [key, modifiers] : std::vector<std::pair<Qt::Key, Qt::KeyboardModifiers>>{
+             {Qt::Key_Return, Qt::NoModifier}, {Qt::Key_Enter, Qt::KeypadModifier}, {Qt::Key_Left, Qt::NoModifier},
+             {Qt::Key_Home, Qt::NoModifier}, {Qt::Key_End, Qt::NoModifier}, {Qt::Key_A, Qt::ControlModifier},
+             {Qt::Key_C, Qt::ControlModifier}}) {
+        QTest::keyClick(word, key, modifiers);
+    }
+    EXPECT_EQ(word->text(), "photo");
+    EXPECT_TRUE(host_.Messages.empty());
+
+    // A pasted path is refused whole with the typing message; what was there stays.
+    QApplication::clipboard()->setText("/tmp/in.jpg");
+    word->end(false);
+    QTest::keyClick(word, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(word->text(), "photo");
+    EXPECT_EQ(host_.Messages, (std::vector<std::string>{NameMessage}));
+    // A clean paste goes in, and undo works.
+    QApplication::clipboard()->setText(QString::fromUtf8("_2024"));
+    QTest::keyClick(word, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(word->text(), "photo_2024");
+    QTest::keyClick(word, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(word->text(), "photo");
+    EXPECT_EQ(host_.Messages.size(), 1u);
+
+    // Text dropped or put in through the edit's own operations is looked at the same way.
+    QLineEdit* number = Find<QLineEdit>(&name, "EditNewCifr");
+    number->setText("12");
+    number->selectAll();
+    number->insert("3x");
+    EXPECT_EQ(number->text(), "12");
+    EXPECT_EQ(host_.Messages.back(), "В этом поле могу быть только цифры и _ -!");
 }
 
 TEST_F(Dialogs, SizeCloseCheck) {

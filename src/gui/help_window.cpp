@@ -1,0 +1,39 @@
+#include "gui/help_window.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace pictorand {
+
+QString FindHelpFile(const QString& executableFolder) {
+    const QDir folder(executableFolder);
+    for (const QString& relative : {QStringLiteral("help/index.html"), QStringLiteral("../share/pictorand/help/index.html")}) {
+        const QFileInfo file(folder.filePath(relative));
+        if (file.isFile()) return file.canonicalFilePath();
+    }
+    return {};
+}
+
+THelpWindow::THelpWindow(QWidget* parent) : QDialog(parent), browser_(new QTextBrowser(this)) {
+    setObjectName("HelpWindow");
+    setWindowTitle(QString::fromUtf8("Справка"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    browser_->setOpenExternalLinks(true);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(browser_);
+    resize(720, 640);
+}
+
+void THelpWindow::ShowFile(const QString& path) {
+    browser_->setSource(QUrl::fromLocalFile(path));
+    browser_->home();
+    show();
+    raise();
+    activateWindow();
+}
+
+}  // namespace pictorand

@@ -1,0 +1,93 @@
+// pictorand-screenshots FOLDER: draws the main window, every dialog, the "Дополнительно"
+// menu, a prompt and the source file dialog into PNG files in FOLDER, as the README shows
+// them. Run by scripts/screenshots.sh under a virtual X server; not installed.
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTextStream>
+#include <QThread>
+
+#include "engine/app_messages.h"
+#include "gui/dialogs/form_abaut.h"
+#include "gui/dialogs/form_format.h"
+#include "gui/dialogs/form_logotip.h"
+#include "gui/dialogs/form_name.h"
+#include "gui/dialogs/form_out_folder.h"
+#include "gui/dialogs/form_size.h"
+#include "gui/help_window.h"
+#include "gui/main_window.h"
+#include "gui/photo_menu.h"
+#include "gui/russian_translations.h"
+#include "gui/widgets/file_filters.h"
+
+namespace {
+
+// Lets the window settle (layouts, the folder tree's first listing), then saves it.
+bool Save(QWidget& widget, const QString& folder, const QString& name) {
+    widget.show();
+    widget.raise();
+    for (int round = 0; round < 20; ++round) {
+        QApplication::processEvents();
+        QThread::msleep(25);
+    }
+    const bool saved = widget.grab().save(QDir(folder).filePath(name + ".png"));
+    QTextStream(stdout) << (saved ? "saved " : "could not save ") << name << ".png\n";
+    return saved;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    application.setApplicationName("pictorand");
+    if (application.arguments().size() != 2) {
+        QTextStream(stderr) << "Usage: pictorand-screenshots FOLDER\n";
+        return 2;
+    }
+    const QString folder = application.arguments().at(1);
+    QDir().mkpath(folder);
+    pictorand::InstallRussianTranslations(application);
+
+    pictorand::TFormGl window;
+    bool saved = Save(window, folder, "main-window");
+    saved &= Save(*window.FormFormat(), folder, "format");
+    window.FormFormat()->hide();
+    saved &= Save(*window.FormName(), folder, "name");
+    window.FormName()->hide();
+    saved &= Save(*window.FormSize(), folder, "size");
+    window.FormSize()->hide();
+    saved &= Save(*window.FormLogotip(), folder, "logo");
+    window.FormLogotip()->hide();
+    saved &= Save(*window.FormOutFolder(), folder, "output-folder");
+    window.FormOutFolder()->hide();
+    saved &= Save(*window.FormAbaut(), folder, "about");
+    window.FormAbaut()->hide();
+
+    QMenu* extras = window.PhotoMenu()->Menu();
+    extras->popup(window.mapToGlobal(QPoint(40, 20)));
+    saved &= Save(*extras, folder, "extras-menu");
+    extras->hide();
+
+    // Qt's own texts, in Russian: a prompt's buttons and the file dialog.
+    QMessageBox prompt(QMessageBox::Question, QString::fromUtf8(pictorand::ApplicationTitle.data()),
+                       QString::fromUtf8(pictorand::messages::ContinueProcessing.data()), QMessageBox::Yes | QMessageBox::No, &window);
+    saved &= Save(prompt, folder, "prompt");
+    prompt.hide();
+    QFileDialog files(&window, QString::fromUtf8("Выберите файл или файлы для обработки"), QDir::homePath());
+    files.setOption(QFileDialog::DontUseNativeDialog);
+    files.setFileMode(QFileDialog::ExistingFiles);
+    files.setNameFilters(pictorand::SourceFileFilters());
+    saved &= Save(files, folder, "source-files");
+    files.hide();
+
+    const QString help = pictorand::FindHelpFile(QCoreApplication::applicationDirPath());
+    if (!help.isEmpty()) {
+        pictorand::THelpWindow helpWindow(&window);
+        helpWindow.ShowFile(help);
+        saved &= Save(helpWindow, folder, "help");
+    }
+    return saved ? 0 : 1;
+}

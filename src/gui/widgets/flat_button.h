@@ -1,0 +1,20 @@
+// TFlatButton: a push button drawn flat that rises while the pointer is over it (and
+// sinks while pressed, as a raised button does), so it shows that it can be clicked.
+#pragma once
+
+#include <QPushButton>
+
+namespace pictorand {
+
+class TFlatButton : public QPushButton {
+    Q_OBJECT
+
+public:
+    TFlatButton(const QString& caption, QWidget* parent);
+
+protected:
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+};
+
+}  // namespace pictorand
