@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "formats/jpeg/jpeg_image.h"
 #include "formats/png/png_graphic.h"
 #include "independent_decoder.h"
@@ -409,6 +412,46 @@ TEST_F(BatchRun, ShrinkOnLoadAndTheCentreGridAreStableAcrossThreadsAndCloseToThe
         ASSERT_EQ(shrunk.Width(), 140);
         EXPECT_GE(testing::Psnr(shrunk, whole), 38.0);
     }
+}
+
+// A window's settings live in widgets that only its own thread may read: files prepared
+// ahead on workers read a snapshot the run refreshes on its thread.
+class TThreadCheckingSettings : public TSettingsSource {
+public:
+    explicit TThreadCheckingSettings(ConversionSettings settings) : settings_(std::move(settings)) {}
+    ConversionSettings Current() const override {
+        if (std::this_thread::get_id() != owner_) ++foreignReads_;
+        return settings_;
+    }
+    int ForeignReads() const { return foreignReads_; }
+
+private:
+    ConversionSettings settings_;
+    std::thread::id owner_ = std::this_thread::get_id();
+    mutable std::atomic<int> foreignReads_ = 0;
+};
+
+TEST_F(BatchRun, WorkersNeverReadTheLiveSettingsOrLogo) {
+    ConversionSettings settings = settings_.Settings();
+    settings.Format = OutputFormat::Png;
+    settings.Size = SizeMode::FitPixels;
+    settings.MaxSideText = "3";
+    settings.LogoEnabled = true;
+    testing::WriteFileBytes(dir_.File("logo.bmp"), testing::ReadFileBytes(Good("logo_source.bmp")));
+    TThreadCheckingSettings live(settings);
+    std::vector<TSourceEntry> sources;
+    for (int i = 0; i < 8; ++i) sources.push_back({Good("s" + std::to_string(i) + ".bmp"), ""});
+    const std::thread::id owner = std::this_thread::get_id();
+    std::atomic<int> foreignLogoReads = 0;
+    TBatchRun run(host_, live);
+    run.OutputFolder = [this] { return out_.string(); };
+    run.LogoFileName = [&] {
+        if (std::this_thread::get_id() != owner) ++foreignLogoReads;
+        return dir_.File("logo.bmp");
+    };
+    EXPECT_EQ(run.ResizeImage(sources, 3).Written, 8);
+    EXPECT_EQ(live.ForeignReads(), 0);
+    EXPECT_EQ(foreignLogoReads, 0);
 }
 
 }  // namespace
