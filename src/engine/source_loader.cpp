@@ -49,6 +49,7 @@ std::optional<std::pair<int, int>> LoadRow(const TFormatRow& row, const std::str
             const int denominator = ShrinkDenominator(width, height, wanted->first, wanted->second);
             if (denominator > 1) {
                 jpeg->Options.ScaleFactor = denominator == 8 ? TJPEGScale::Eighth : denominator == 4 ? TJPEGScale::Quarter : TJPEGScale::Half;
+                jpeg->Options.Thumbnail = true;
                 nominal = std::pair{width, height};
             }
         }

@@ -44,8 +44,10 @@ void ResampleBitmap(TBitmap& source, TBitmap& destination, FilterKernel kernel, 
     const int srcWidth = source.Width(), srcHeight = source.Height();
     if (srcWidth < 1 || srcHeight < 1) throw EInvalidGraphicOperation(std::string(SourceTooSmall));
     // Both directions' weights first: every failure comes before any image is changed.
-    const TWeightLists horizontal(srcWidth, dstWidth, kernel, support, grid);
-    const TWeightLists vertical(srcHeight, dstHeight, kernel, support, grid);
+    const auto horizontalLists = SharedWeightLists(srcWidth, dstWidth, kernel, support, grid);
+    const auto verticalLists = SharedWeightLists(srcHeight, dstHeight, kernel, support, grid);
+    const TWeightLists& horizontal = *horizontalLists;
+    const TWeightLists& vertical = *verticalLists;
 
     source.SetPixelFormat(TPixelFormat::pf24bit);
     TBitmap work;

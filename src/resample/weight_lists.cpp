@@ -59,4 +59,31 @@ TWeightLists::TWeightLists(int sourceSize, int destSize, FilterKernel kernel, fl
     }
 }
 
+std::shared_ptr<const TWeightLists> SharedWeightLists(int sourceSize, int destSize, FilterKernel kernel, float support,
+                                                      TSamplingGrid grid) {
+    struct TKept {
+        int SourceSize, DestSize;
+        FilterKernel Kernel;
+        float Support;
+        TSamplingGrid Grid;
+        std::shared_ptr<const TWeightLists> Lists;
+    };
+    // Both directions of two sizes of picture.
+    constexpr std::size_t Kept = 4;
+    thread_local std::vector<TKept> kept;
+    thread_local std::size_t next = 0;
+    for (const TKept& k : kept) {
+        if (k.SourceSize == sourceSize && k.DestSize == destSize && k.Kernel == kernel && k.Support == support && k.Grid == grid) return k.Lists;
+    }
+    auto lists = std::make_shared<const TWeightLists>(sourceSize, destSize, kernel, support, grid);
+    TKept entry{sourceSize, destSize, kernel, support, grid, lists};
+    if (kept.size() < Kept) {
+        kept.push_back(std::move(entry));
+    } else {
+        kept[next] = std::move(entry);
+        next = (next + 1) % Kept;
+    }
+    return lists;
+}
+
 }  // namespace pictorand

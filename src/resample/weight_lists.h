@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "resample/filter_kernels.h"
@@ -40,6 +41,12 @@ private:
     std::vector<std::size_t> starts_;
     int maxLength_ = 0;
 };
+
+// The lists for these arguments, kept from one of this thread's last few calls when it
+// had the same ones: a batch of same-sized pictures computes its weights once. Fails as
+// the constructor does.
+std::shared_ptr<const TWeightLists> SharedWeightLists(int sourceSize, int destSize, FilterKernel kernel, float support,
+                                                      TSamplingGrid grid = TSamplingGrid::Corners);
 
 // The scale of a pass: the first and last output samples sit on the first and last
 // source samples.

@@ -167,5 +167,27 @@ TEST(ResampleBitmap, CentreGridPlacesSamplesOnPixelCentresAndSumsToOne) {
         for (int x = 0; x < 4; ++x) EXPECT_NEAR(static_cast<int>(half.GetPixel(x, y) & 255), 128, 1) << x << "," << y;
 }
 
+TEST(ResampleBitmap, WeightListsAreSharedOnlyForTheSameArguments) {
+    const auto first = SharedWeightLists(400, 80, &Lanczos3Kernel, 3.0f);
+    EXPECT_EQ(SharedWeightLists(400, 80, &Lanczos3Kernel, 3.0f), first) << "kept for the next picture of the size";
+    for (const auto& other : {SharedWeightLists(401, 80, &Lanczos3Kernel, 3.0f), SharedWeightLists(400, 81, &Lanczos3Kernel, 3.0f),
+                              SharedWeightLists(400, 80, &MitchellKernel, 3.0f), SharedWeightLists(400, 80, &Lanczos3Kernel, 2.0f),
+                              SharedWeightLists(400, 80, &Lanczos3Kernel, 3.0f, TSamplingGrid::Centres)}) {
+        EXPECT_NE(other, first);
+    }
+    // Whatever was kept, the lists are those of a fresh build.
+    const TWeightLists fresh(400, 80, &Lanczos3Kernel, 3.0f);
+    const auto again = SharedWeightLists(400, 80, &Lanczos3Kernel, 3.0f);
+    ASSERT_EQ(again->Count(), fresh.Count());
+    for (int i = 0; i < fresh.Count(); ++i) {
+        ASSERT_EQ(again->End(i) - again->Begin(i), fresh.End(i) - fresh.Begin(i));
+        for (auto a = again->Begin(i), b = fresh.Begin(i); b != fresh.End(i); ++a, ++b) {
+            EXPECT_EQ(a->SourceIndex, b->SourceIndex);
+            EXPECT_EQ(a->Weight, b->Weight);
+        }
+    }
+    EXPECT_THROW(SharedWeightLists(5, 1, &BoxKernel, 0.5f), EZeroDivide);
+}
+
 }  // namespace
 }  // namespace pictorand

@@ -100,6 +100,55 @@ std::span<const std::uint8_t> Ifd0TagBytes(std::span<const std::uint8_t> exif, s
     return {};
 }
 
+std::vector<std::uint8_t> ExifFromTiffTags(std::span<const std::uint8_t> tiff) {
+    constexpr std::uint16_t AsciiTags[] = {270, 271, 272, 305, 306, 315, 33432};
+    constexpr std::uint16_t Ascii = 2, Short = 3;
+    // Room for the header and directory is kept within an APP1 segment's 65533 bytes.
+    constexpr std::size_t MostValueBytes = 60000;
+    struct TEntry {
+        std::uint16_t Tag;
+        std::uint16_t Type;
+        std::vector<std::uint8_t> Value;  // as stored, little-endian
+    };
+    std::vector<TEntry> entries;
+    std::size_t valueBytes = 0;
+    for (const std::uint16_t tag : AsciiTags) {
+        const auto value = Ifd0TagBytes(tiff, tag);
+        if (value.empty() || valueBytes + value.size() + 1 > MostValueBytes) continue;
+        valueBytes += value.size() + value.size() % 2;
+        entries.push_back({tag, Ascii, {value.begin(), value.end()}});
+    }
+    if (const int orientation = ExifOrientation(tiff); orientation != 1) {
+        entries.push_back({OrientationTag, Short, {static_cast<std::uint8_t>(orientation), 0}});
+    }
+    if (entries.empty()) return {};
+    std::sort(entries.begin(), entries.end(), [](const TEntry& a, const TEntry& b) { return a.Tag < b.Tag; });
+
+    std::vector<std::uint8_t> out = {'I', 'I', 42, 0, 8, 0, 0, 0};
+    auto put16 = [&out](std::uint32_t v) { out.insert(out.end(), {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)}); };
+    auto put32 = [&put16](std::uint32_t v) { put16(v & 0xFFFF), put16(v >> 16); };
+    put16(static_cast<std::uint32_t>(entries.size()));
+    // Values longer than four bytes follow the directory, each on a word boundary.
+    const std::size_t valuesStart = out.size() + entries.size() * EntrySize + 4;
+    std::vector<std::uint8_t> values;
+    for (const TEntry& e : entries) {
+        const std::size_t count = e.Type == Short ? 1 : e.Value.size();
+        put16(e.Tag), put16(e.Type), put32(static_cast<std::uint32_t>(count));
+        if (e.Value.size() <= 4) {
+            std::uint8_t field[4] = {};
+            std::copy(e.Value.begin(), e.Value.end(), field);
+            out.insert(out.end(), field, field + 4);
+            continue;
+        }
+        put32(static_cast<std::uint32_t>(valuesStart + values.size()));
+        values.insert(values.end(), e.Value.begin(), e.Value.end());
+        if (values.size() % 2) values.push_back(0);
+    }
+    put32(0);
+    out.insert(out.end(), values.begin(), values.end());
+    return out;
+}
+
 std::vector<std::uint8_t> ExifForOutput(std::span<const std::uint8_t> exif, bool turnedUpright) {
     const TExifView view(exif);
     if (!view.Valid()) return {};

@@ -191,6 +191,10 @@ TBitmap DecodeJpeg(std::span<const std::uint8_t> data, const TJpegDecodeParamete
         } else {
             info.dct_method = JDCT_FLOAT;
         }
+        if (p.Thumbnail) {
+            info.dct_method = JDCT_ISLOW;
+            info.do_fancy_upsampling = FALSE;
+        }
         jpeg_calc_output_dimensions(&info);
     }));
     if (info.output_width > MaxRasterSide || info.output_height > MaxRasterSide) throw EJPEG(JERR_IMAGE_TOO_BIG);

@@ -36,6 +36,9 @@ struct TJpegDecodeParameters {
     bool Grayscale = false;    // decode as one grey component
     bool Depth8 = false;       // quantise colour images to 236 colours
     bool PreferSpeed = false;  // fast integer DCT, one-pass ordered dithering
+    // The integer DCT and chroma upsampling merged with the colour conversion, for a
+    // picture that is scaled down further anyway.
+    bool Thumbnail = false;
     // Four-component pictures through this instead of the fixed formula when set.
     TCmykToBgr CmykToBgr;
 };

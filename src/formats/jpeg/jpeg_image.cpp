@@ -107,6 +107,7 @@ void TJPEGImage::DecodeToBitmap() {
     parameters.Depth8 = Options.OutputDepth == TJPEGPixelFormat::Depth8;
     parameters.PreferSpeed = Options.SpeedMode == TJPEGPerformance::PreferSpeed;
     parameters.CmykToBgr = Options.CmykToBgr;
+    parameters.Thumbnail = Options.Thumbnail;
     Progress(TProgressStage::Starting, 0, {});
     auto decoded = std::make_unique<TBitmap>(DecodeJpeg(image_.Data().Compressed, parameters));
     bitmap_ = std::move(decoded);

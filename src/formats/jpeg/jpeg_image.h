@@ -37,6 +37,8 @@ struct TJpegOptions {
     bool Smoothing = true;
     // CMYK pictures through this instead of the fixed formula when set.
     TCmykToBgr CmykToBgr;
+    // Decoded for a thumbnail: faster DCT and chroma upsampling, a little less exact.
+    bool Thumbnail = false;
 };
 
 class TJPEGImage : public TGraphic {

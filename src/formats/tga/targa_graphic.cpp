@@ -64,7 +64,8 @@ bool TTargaGraphic::ReadImageProperties(TStream& stream, int imageIndex) {
             break;
         case 16:
             if (h.ImageType == 3 || h.ImageType == 11) {
-                // Grey with alpha: the grey byte is kept, the alpha byte dropped.
+                // Grey with alpha: the grey byte is kept and the alpha byte dropped, unless
+                // the alpha is wanted.
                 p.ColorScheme = TColorScheme::GrayAlpha;
                 p.SamplesPerPixel = 1;
                 p.HasAlpha = true;
@@ -111,15 +112,19 @@ void TTargaGraphic::LoadFromStream(TStream& stream) {
     colorManager_.SetSourceBitsPerSample(p.BitsPerSample);
     colorManager_.SetTargetBitsPerSample(p.BitsPerSample);
     const bool greyAlpha = p.ColorScheme == TColorScheme::GrayAlpha;
-    if (greyAlpha) colorManager_.SetTargetColorScheme(TColorScheme::Gray);
-    SetPixelFormat(colorManager_.PixelFormatForTarget());
+    // Grey with its alpha handed over becomes 32-bit grey colours with their alpha.
+    const bool keptAlpha = greyAlpha && KeepAlpha;
+    if (greyAlpha) colorManager_.SetTargetColorScheme(keptAlpha ? TColorScheme::Bgra : TColorScheme::Gray);
+    if (keptAlpha) colorManager_.SetTargetSamplesPerPixel(4);
+    SetPixelFormat(keptAlpha ? TPixelFormat::pf32bit : colorManager_.PixelFormatForTarget());
     if (greyAlpha) colorManager_.CheckLayout(PixelFormat());
     // 32-bit pixels with eight attribute bits carry alpha in their fourth byte.
-    SetHasAlpha(PixelFormat() == TPixelFormat::pf32bit && (h.Descriptor & 0x0F) == 8);
+    if (keptAlpha) MarkConvertedAlpha();
+    else SetHasAlpha(PixelFormat() == TPixelFormat::pf32bit && (h.Descriptor & 0x0F) == 8);
 
     if (h.ColorMapType == 1 || h.ImageType == 3 || h.ImageType == 11) {
         if (h.ImageType == 3 || h.ImageType == 11) {
-            SetPalette(colorManager_.CreateGrayscalePalette(false));
+            if (!keptAlpha) SetPalette(colorManager_.CreateGrayscalePalette(false));
             if (h.ColorMapType == 1) stream.Seek(static_cast<std::int64_t>(h.MapLength) * ((h.MapEntrySize + 7) / 8), TSeekOrigin::Current);
         } else {
             std::vector<std::uint8_t> map(static_cast<std::size_t>(h.MapLength) * ((h.MapEntrySize + 7) / 8));

@@ -12,6 +12,7 @@ TSourceMetadata ReadTiffMetadata(std::span<const std::uint8_t> file) {
     metadata.IccProfile.assign(icc.begin(), icc.end());
     const auto xmp = Ifd0TagBytes(file, XmpTag);
     metadata.Xmp.assign(xmp.begin(), xmp.end());
+    metadata.Exif = ExifFromTiffTags(file);
     return metadata;
 }
 

@@ -8,6 +8,8 @@
 #include "formats/jpeg/jpeg_metadata.h"
 #include "formats/png/png_metadata.h"
 #include "formats/psd/psd_metadata.h"
+#include "formats/source_metadata_reader.h"
+#include "formats/tiff/tiff_metadata.h"
 #include "graphics/stream.h"
 #include "test_images.h"
 
@@ -68,6 +70,50 @@ TEST(Metadata, JpegSegmentsRoundTripWithAProfileSplitInParts) {
     ASSERT_NE(part, cut.end());
     *(part + 12) = 9;  // the first part claims to be the ninth
     EXPECT_TRUE(ReadJpegMetadata(cut).IccProfile.empty());
+}
+
+// A big-endian TIFF file's first directory with a camera make, a model short enough to
+// sit in its entry, an orientation and a long copyright text.
+std::vector<std::uint8_t> TiffWithDescriptiveTags() {
+    const std::string make("Canon\0", 6), model("X1\0", 3), copyright = std::string(70, 'c') + '\0';
+    std::vector<std::uint8_t> b = {'M', 'M', 0, 42, 0, 0, 0, 8, 0, 4};
+    auto u16 = [&b](std::uint32_t v) { b.insert(b.end(), {static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)}); };
+    auto u32 = [&](std::uint32_t v) { u16(v >> 16), u16(v & 0xFFFF); };
+    const std::uint32_t values = 10 + 4 * 12 + 4;
+    u16(271), u16(2), u32(6), u32(values);
+    u16(272), u16(2), u32(3), b.insert(b.end(), {'X', '1', 0, 0});
+    u16(274), u16(3), u32(1), u16(6), u16(0);
+    u16(33432), u16(2), u32(static_cast<std::uint32_t>(copyright.size())), u32(values + 6);
+    u32(0);
+    b.insert(b.end(), make.begin(), make.end());
+    b.insert(b.end(), copyright.begin(), copyright.end());
+    return b;
+}
+
+std::string Text(std::span<const std::uint8_t> bytes) { return {bytes.begin(), bytes.end()}; }
+
+TEST(Metadata, TiffDescriptiveTagsBecomeAnExifBlockForJpegOutput) {
+    const auto tiff = TiffWithDescriptiveTags();
+    const TSourceMetadata read = ReadTiffMetadata(tiff);
+    EXPECT_EQ(read.Orientation, 6);
+    ASSERT_FALSE(read.Exif.empty());
+    EXPECT_EQ(ExifOrientation(read.Exif), 6);
+    EXPECT_EQ(Text(Ifd0TagBytes(read.Exif, 271)), std::string("Canon\0", 6));
+    EXPECT_EQ(Text(Ifd0TagBytes(read.Exif, 272)), std::string("X1\0", 3)) << "a value held in its entry";
+    EXPECT_EQ(Text(Ifd0TagBytes(read.Exif, 33432)), std::string(70, 'c') + '\0');
+    const auto upright = ExifForOutput(read.Exif, true);
+    EXPECT_EQ(ExifOrientation(upright), 1);
+    EXPECT_EQ(Text(Ifd0TagBytes(upright, 271)), std::string("Canon\0", 6));
+
+    // Through a JPEG file and back.
+    TSourceMetadata kept;
+    kept.Exif = upright;
+    const TSourceMetadata again = ReadSourceMetadata(JpegWithMetadata(Encoded(OutputFormat::Jpg), kept));
+    EXPECT_EQ(Text(Ifd0TagBytes(again.Exif, 271)), std::string("Canon\0", 6));
+
+    // A TIFF without any of these tags gives no block.
+    std::vector<std::uint8_t> bare = {'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0, 1, 3, 0, 1, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0};
+    EXPECT_TRUE(ReadTiffMetadata(bare).Exif.empty());
 }
 
 TEST(Metadata, PngChunksAndPhotoshopResources) {

@@ -142,6 +142,29 @@ TEST(TargaGraphic, EveryOriginIsHonoured) {
     }
 }
 
+TEST(TargaGraphic, GreyWithAlphaHandsItsAlphaOverWhenAsked) {
+    // 2 x 1, 16-bit grey with eight attribute bits: grey 40 opaque, grey 200 transparent.
+    std::vector<std::uint8_t> file(18, 0);
+    file[2] = 3;
+    file[12] = 2;
+    file[14] = 1;
+    file[16] = 16;
+    file[17] = 0x28;  // top to bottom, eight attribute bits
+    file.insert(file.end(), {40, 255, 200, 0});
+    const TBitmap classic = testing::LoadThrough<TTargaGraphic>(file);
+    EXPECT_FALSE(classic.HasAlpha());
+    EXPECT_EQ(classic.GetPixel(1, 0), RGBColor(200, 200, 200)) << "the alpha byte is dropped";
+
+    TTargaGraphic reader;
+    reader.KeepAlpha = true;
+    TMemoryStream stream(file);
+    reader.LoadFromStream(stream);
+    ASSERT_TRUE(reader.HasAlpha());
+    ASSERT_EQ(reader.PixelFormat(), TPixelFormat::pf32bit);
+    const std::uint8_t* p = reader.ScanLine(0);
+    EXPECT_EQ(std::vector<std::uint8_t>(p, p + 8), (std::vector<std::uint8_t>{40, 40, 40, 255, 200, 200, 200, 0}));
+}
+
 TEST(TargaGraphic, RunsMayCrossRowsAndRowsMayRunRightToLeft) {
     // 3 x 2, 24-bit, run-length: one run of 4 red pixels crosses from the first row into
     // the second, then two raw pixels, green and blue.
