@@ -140,6 +140,7 @@ TPreparedFile TBatchRun::Prepare(const TSourceEntry& entry, TRunHost& host, cons
     const bool turned = settings.Photo.AutoOrient && file.Metadata.Orientation >= 5;
     TLoadWishes wishes;
     wishes.KeepAlpha = settings.Photo.Transparency;
+    wishes.Threads = pictureThreads_;
     // A CMYK profile converts while the reader still has the inks.
     bool cmykConverted = false;
     if (settings.Photo.ConvertToSrgb) {

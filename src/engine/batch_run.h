@@ -80,7 +80,7 @@ private:
     TRunHost& host_;
     const TSettingsSource& settings_;
     std::int32_t runningNumber_ = 1;
-    // Threads the resampler may use for one picture.
+    // Threads the JPEG decoder and the resampler may use for one picture.
     int pictureThreads_ = 1;
     // The output paths this run has written, which no later source may replace.
     std::set<std::string> writtenThisRun_;

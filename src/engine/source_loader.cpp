@@ -40,7 +40,10 @@ std::optional<std::pair<int, int>> LoadRow(const TFormatRow& row, const std::str
         decoded->KeepAlpha = wishes.KeepAlpha;
         decoded->CmykToBgr = wishes.CmykToBgr;
     }
-    if (auto* jpeg = dynamic_cast<TJPEGImage*>(reader.get())) jpeg->Options.CmykToBgr = wishes.CmykToBgr;
+    if (auto* jpeg = dynamic_cast<TJPEGImage*>(reader.get())) {
+        jpeg->Options.CmykToBgr = wishes.CmykToBgr;
+        jpeg->Options.Threads = wishes.Threads;
+    }
     reader->LoadFromFile(path);
     std::optional<std::pair<int, int>> nominal;
     if (auto* jpeg = dynamic_cast<TJPEGImage*>(reader.get()); jpeg && wishes.ShrinkTo) {

@@ -21,6 +21,8 @@ struct TLoadWishes {
     bool KeepAlpha = false;
     // CMYK pictures through this instead of the readers' fixed formula when set.
     TCmykToBgr CmykToBgr;
+    // Threads a large JPEG source may be decoded on.
+    int Threads = 1;
     // For a JPEG source of the given size, the target size it will be scaled to (nothing
     // when it is not scaled); the source is then decoded no larger than it needs to be.
     std::function<std::optional<std::pair<int, int>>(int width, int height)> ShrinkTo;

@@ -10,6 +10,8 @@
 #include <QTextStream>
 #include <QThread>
 
+#include <utility>
+
 #include "engine/app_messages.h"
 #include "gui/dialogs/form_abaut.h"
 #include "gui/dialogs/form_format.h"
@@ -53,18 +55,15 @@ int main(int argc, char* argv[]) {
 
     pictorand::TFormGl window;
     bool saved = Save(window, folder, "main-window");
-    saved &= Save(*window.FormFormat(), folder, "format");
-    window.FormFormat()->hide();
-    saved &= Save(*window.FormName(), folder, "name");
-    window.FormName()->hide();
-    saved &= Save(*window.FormSize(), folder, "size");
-    window.FormSize()->hide();
-    saved &= Save(*window.FormLogotip(), folder, "logo");
-    window.FormLogotip()->hide();
-    saved &= Save(*window.FormOutFolder(), folder, "output-folder");
-    window.FormOutFolder()->hide();
-    saved &= Save(*window.FormAbaut(), folder, "about");
-    window.FormAbaut()->hide();
+    const std::pair<QWidget*, const char*> dialogs[] = {
+        {window.FormFormat(), "format"},   {window.FormName(), "name"},
+        {window.FormSize(), "size"},       {window.FormLogotip(), "logo"},
+        {window.FormOutFolder(), "output-folder"}, {window.FormAbaut(), "about"},
+    };
+    for (const auto& [dialog, name] : dialogs) {
+        saved &= Save(*dialog, folder, name);
+        dialog->hide();
+    }
 
     QMenu* extras = window.PhotoMenu()->Menu();
     extras->popup(window.mapToGlobal(QPoint(40, 20)));

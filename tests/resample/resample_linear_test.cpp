@@ -6,6 +6,7 @@
 #include "resample/resample_alpha.h"
 #include "resample/resample_bitmap.h"
 #include "resample/resample_linear.h"
+#include "hidden_colour.h"
 #include "test_images.h"
 
 namespace pictorand {
@@ -51,33 +52,10 @@ TEST(ResampleLinear, HalvedCheckerboardIsTheGreyOfHalfTheLight) {
 }
 
 TEST(ResampleLinear, AlphaIsPremultipliedSoHiddenColourStaysHidden) {
-    TBitmap source;
-    source.SetPixelFormat(TPixelFormat::pf32bit);
-    source.SetHasAlpha(true);
-    source.SetSize(40, 20);
-    for (int y = 0; y < 20; ++y) {
-        std::uint8_t* p = source.ScanLine(y);
-        for (int x = 0; x < 40; ++x, p += 4) {
-            const bool opaque = (x / 5) % 2 == 0;
-            p[0] = 0, p[1] = opaque ? 0 : 255, p[2] = opaque ? 255 : 0, p[3] = opaque ? 255 : 0;
-        }
-    }
     TBitmap target;
     target.SetSize(17, 9);
-    ResampleBitmapLinear(source, target, &Lanczos3Kernel, 3.0f, TSamplingGrid::Centres);
-    ASSERT_TRUE(target.HasAlpha());
-    ASSERT_EQ(target.PixelFormat(), TPixelFormat::pf32bit);
-    int visible = 0;
-    for (int y = 0; y < target.Height(); ++y) {
-        const std::uint8_t* p = target.ScanLine(y);
-        for (int x = 0; x < target.Width(); ++x, p += 4) {
-            if (p[3] < 8) continue;
-            ++visible;
-            EXPECT_LE(p[1], 8) << "green at " << x << "," << y;
-            EXPECT_GE(p[2], 200) << "red at " << x << "," << y;
-        }
-    }
-    EXPECT_GT(visible, 20);
+    ResampleBitmapLinear(testing::RedStripesOverHiddenGreen(), target, &Lanczos3Kernel, 3.0f, TSamplingGrid::Centres);
+    testing::ExpectNoHiddenGreen(target);
 }
 
 TEST(ResampleThreads, RowsSharedAmongThreadsGiveTheSameBytes) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "formats/common/jpeg_guard.h"
 #include "graphics/raster_limits.h"
@@ -170,33 +171,100 @@ TJpegHeader ReadJpegHeader(std::span<const std::uint8_t> data) {
             info.jpeg_color_space == JCS_GRAYSCALE, jpeg_has_multiple_scans(&info) != 0};
 }
 
+namespace {
+
+// Reads the header and sets the decompressor up for the parameters.
+void Configure(jpeg_decompress_struct& info, const TJpegDecodeParameters& p) {
+    jpeg_read_header(&info, TRUE);
+    info.scale_num = 1;
+    info.scale_denom = static_cast<unsigned>(p.ScaleDenominator);
+    info.do_block_smoothing = p.Smoothing ? TRUE : FALSE;
+    if (p.Grayscale) info.out_color_space = JCS_GRAYSCALE;
+    if (info.out_color_space == JCS_RGB) info.out_color_space = JCS_EXT_BGR;
+    if (p.Depth8 || info.out_color_space == JCS_GRAYSCALE) {
+        info.quantize_colors = TRUE;
+        info.desired_number_of_colors = QuantizedColors;
+    }
+    if (p.PreferSpeed) {
+        info.dct_method = JDCT_IFAST;
+        info.two_pass_quantize = FALSE;
+        info.dither_mode = JDITHER_ORDERED;
+    } else {
+        info.dct_method = JDCT_FLOAT;
+    }
+    if (p.Thumbnail) {
+        info.dct_method = JDCT_ISLOW;
+        info.do_fancy_upsampling = FALSE;
+    }
+    jpeg_calc_output_dimensions(&info);
+}
+
+// Where decoded rows go: the raster's first row and the signed step between rows, and for
+// four-component pictures a row of their own with the caller's conversion, if any.
+struct TRowTarget {
+    std::uint8_t* Top;
+    std::ptrdiff_t Stride;
+    std::uint8_t* CmykBuffer;
+    const TCmykToBgr* Convert;
+};
+
+// Reads rows until the decompressor's next row is last (or its data ends).
+void ReadRows(jpeg_decompress_struct& info, const TRowTarget& target, JDIMENSION last) {
+    while (info.output_scanline < last) {
+        std::uint8_t* out = target.Top + static_cast<std::ptrdiff_t>(info.output_scanline) * target.Stride;
+        JSAMPROW row = target.CmykBuffer ? target.CmykBuffer : out;
+        if (jpeg_read_scanlines(&info, &row, 1) != 1) break;
+        std::uint8_t* cmyk = target.CmykBuffer;
+        if (!cmyk) continue;
+        if (*target.Convert) {
+            // The samples are stored inverted: 255 is no ink.
+            for (std::size_t i = 0; i < 4 * static_cast<std::size_t>(info.output_width); ++i) cmyk[i] = static_cast<std::uint8_t>(255 - cmyk[i]);
+            (*target.Convert)(cmyk, out, info.output_width);
+            continue;
+        }
+        for (JDIMENSION x = 0; x < info.output_width; ++x) {
+            const std::uint8_t* in = cmyk + 4 * x;
+            out[3 * x] = static_cast<std::uint8_t>(in[2] * in[3] / 255);
+            out[3 * x + 1] = static_cast<std::uint8_t>(in[1] * in[3] / 255);
+            out[3 * x + 2] = static_cast<std::uint8_t>(in[0] * in[3] / 255);
+        }
+    }
+}
+
+// Pictures of at least this many pixels are decoded in two parts at once.
+constexpr std::int64_t SplitPixels = 4'000'000;
+// The share of the rows the first part decodes. The second part still has to read past
+// the first part's entropy-coded data, which costs about half of decoding it, so the
+// parts take about as long when the first holds a little more than half the rows.
+constexpr double FirstPartShare = 0.6;
+
+void CountWarning(void* count) { ++*static_cast<int*>(count); }
+
+// Decodes rows first .. end of the picture with a decompressor of its own, which skips the
+// rows before them; answers whether it did so without an error or warning.
+bool DecodeLowerPart(std::span<const std::uint8_t> data, const TJpegDecodeParameters& p, std::uint8_t* top, std::ptrdiff_t stride,
+                     JDIMENSION first) {
+    TDecompressor decompressor(data);
+    jpeg_decompress_struct& info = decompressor.Info();
+    int warnings = 0;
+    decompressor.Errors().warn = CountWarning;
+    decompressor.Errors().context = &warnings;
+    const int code = JpegGuarded(decompressor.Errors(), [&info, &p, top, stride, first] {
+        Configure(info, p);
+        jpeg_start_decompress(&info);
+        if (jpeg_skip_scanlines(&info, first) != first) return;
+        ReadRows(info, {top, stride, nullptr, nullptr}, info.output_height);
+        jpeg_finish_decompress(&info);
+    });
+    return code == 0 && warnings == 0 && info.output_scanline == info.output_height;
+}
+
+}  // namespace
+
 TBitmap DecodeJpeg(std::span<const std::uint8_t> data, const TJpegDecodeParameters& p) {
     TDecompressor decompressor(data);
     jpeg_decompress_struct& info = decompressor.Info();
-    Check(JpegGuarded(decompressor.Errors(), [&info, &p] {
-        jpeg_read_header(&info, TRUE);
-        info.scale_num = 1;
-        info.scale_denom = static_cast<unsigned>(p.ScaleDenominator);
-        info.do_block_smoothing = p.Smoothing ? TRUE : FALSE;
-        if (p.Grayscale) info.out_color_space = JCS_GRAYSCALE;
-        if (info.out_color_space == JCS_RGB) info.out_color_space = JCS_EXT_BGR;
-        if (p.Depth8 || info.out_color_space == JCS_GRAYSCALE) {
-            info.quantize_colors = TRUE;
-            info.desired_number_of_colors = QuantizedColors;
-        }
-        if (p.PreferSpeed) {
-            info.dct_method = JDCT_IFAST;
-            info.two_pass_quantize = FALSE;
-            info.dither_mode = JDITHER_ORDERED;
-        } else {
-            info.dct_method = JDCT_FLOAT;
-        }
-        if (p.Thumbnail) {
-            info.dct_method = JDCT_ISLOW;
-            info.do_fancy_upsampling = FALSE;
-        }
-        jpeg_calc_output_dimensions(&info);
-    }));
+    Check(JpegGuarded(decompressor.Errors(), [&info, &p] { Configure(info, p); }));
     if (info.output_width > MaxRasterSide || info.output_height > MaxRasterSide) throw EJPEG(JERR_IMAGE_TOO_BIG);
     // libjpeg allocates for the whole stored picture (a progressive file keeps all its
     // coefficients) before the raster is made: refuse one over the raster cap, or one its
@@ -212,6 +280,17 @@ TBitmap DecodeJpeg(std::span<const std::uint8_t> data, const TJpegDecodeParamete
     const bool cmyk = info.out_color_space == JCS_CMYK;
     if (!indexed && !grey && !cmyk && info.out_color_space != JCS_EXT_BGR) throw EJPEG(JERR_CONVERSION_NOTIMPL);
     std::vector<std::uint8_t> cmykRow(cmyk ? 4 * static_cast<std::size_t>(info.output_width) : 0);
+    // A large single-scan colour picture is decoded in two parts at once, whose rows are
+    // those of one decompressor. A part that meets a warning (damaged or cut-off data)
+    // has the whole picture decoded again in one part, so such files give what they
+    // always gave.
+    int warnings = 0;
+    const bool split = p.Threads > 1 && !indexed && !cmyk && !jpeg_has_multiple_scans(&info) &&
+                       std::int64_t{info.output_width} * info.output_height >= SplitPixels;
+    if (split) {
+        decompressor.Errors().warn = CountWarning;
+        decompressor.Errors().context = &warnings;
+    }
 
     Check(JpegGuarded(decompressor.Errors(), [&info] { jpeg_start_decompress(&info); }));
     TBitmap bitmap;
@@ -229,27 +308,25 @@ TBitmap DecodeJpeg(std::span<const std::uint8_t> data, const TJpegDecodeParamete
     }
     std::uint8_t* top = bitmap.ScanLine(0);
     const std::ptrdiff_t stride = bitmap.Height() > 1 ? bitmap.ScanLine(1) - bitmap.ScanLine(0) : 0;
-    std::uint8_t* cmykBuffer = cmykRow.data();
-    const TCmykToBgr& convert = p.CmykToBgr;
-    Check(JpegGuarded(decompressor.Errors(), [&info, top, stride, cmykBuffer, &convert] {
-        while (info.output_scanline < info.output_height) {
-            std::uint8_t* out = top + static_cast<std::ptrdiff_t>(info.output_scanline) * stride;
-            JSAMPROW row = cmykBuffer ? cmykBuffer : out;
-            if (jpeg_read_scanlines(&info, &row, 1) != 1) break;
-            if (!cmykBuffer) continue;
-            if (convert) {
-                // The samples are stored inverted: 255 is no ink.
-                for (std::size_t i = 0; i < 4 * static_cast<std::size_t>(info.output_width); ++i) cmykBuffer[i] = static_cast<std::uint8_t>(255 - cmykBuffer[i]);
-                convert(cmykBuffer, out, info.output_width);
-                continue;
-            }
-            for (JDIMENSION x = 0; x < info.output_width; ++x) {
-                const std::uint8_t* in = cmykBuffer + 4 * x;
-                out[3 * x] = static_cast<std::uint8_t>(in[2] * in[3] / 255);
-                out[3 * x + 1] = static_cast<std::uint8_t>(in[1] * in[3] / 255);
-                out[3 * x + 2] = static_cast<std::uint8_t>(in[0] * in[3] / 255);
-            }
+    const TRowTarget target{top, stride, cmykRow.empty() ? nullptr : cmykRow.data(), &p.CmykToBgr};
+    if (split) {
+        const auto cut = static_cast<JDIMENSION>(info.output_height * FirstPartShare) / 16 * 16;
+        bool lowerDecoded = false;
+        int code = 0;
+        {
+            std::jthread lower([&] { lowerDecoded = DecodeLowerPart(data, p, top, stride, cut); });
+            code = JpegGuarded(decompressor.Errors(), [&info, &target, cut] {
+                ReadRows(info, target, cut);
+                jpeg_abort_decompress(&info);
+            });
         }
+        if (code == 0 && warnings == 0 && lowerDecoded) return bitmap;
+        TJpegDecodeParameters whole = p;
+        whole.Threads = 1;
+        return DecodeJpeg(data, whole);
+    }
+    Check(JpegGuarded(decompressor.Errors(), [&info, &target] {
+        ReadRows(info, target, info.output_height);
         jpeg_finish_decompress(&info);
     }));
     return bitmap;

@@ -41,6 +41,8 @@ struct TJpegDecodeParameters {
     bool Thumbnail = false;
     // Four-component pictures through this instead of the fixed formula when set.
     TCmykToBgr CmykToBgr;
+    // Threads a large picture may be decoded on; the rows are the same for any number.
+    int Threads = 1;
 };
 
 struct TJpegEncodeParameters {

@@ -108,6 +108,7 @@ void TJPEGImage::DecodeToBitmap() {
     parameters.PreferSpeed = Options.SpeedMode == TJPEGPerformance::PreferSpeed;
     parameters.CmykToBgr = Options.CmykToBgr;
     parameters.Thumbnail = Options.Thumbnail;
+    parameters.Threads = Options.Threads;
     Progress(TProgressStage::Starting, 0, {});
     auto decoded = std::make_unique<TBitmap>(DecodeJpeg(image_.Data().Compressed, parameters));
     bitmap_ = std::move(decoded);

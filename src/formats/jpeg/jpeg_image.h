@@ -39,6 +39,8 @@ struct TJpegOptions {
     TCmykToBgr CmykToBgr;
     // Decoded for a thumbnail: faster DCT and chroma upsampling, a little less exact.
     bool Thumbnail = false;
+    // Threads a large picture may be decoded on, with the same result for any number.
+    int Threads = 1;
 };
 
 class TJPEGImage : public TGraphic {

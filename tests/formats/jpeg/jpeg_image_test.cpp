@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <jerror.h>
 
 #include "corpus.h"
@@ -103,6 +105,42 @@ TEST(JpegImage, CutFilesDecodeAndGarbageFails) {
     TMemoryStream stream(garbage);
     TJPEGImage jpeg;
     EXPECT_THROW(jpeg.LoadFromStream(stream), EJPEG);
+}
+
+// The rows of a decoded picture, top first.
+std::vector<std::uint8_t> Rows(const TBitmap& bitmap) {
+    std::vector<std::uint8_t> bytes;
+    for (int y = 0; y < bitmap.Height(); ++y) bytes.insert(bytes.end(), bitmap.ScanLine(y), bitmap.ScanLine(y) + 3 * bitmap.Width());
+    return bytes;
+}
+
+TEST(JpegImage, LargePicturesDecodedInTwoPartsGiveTheSameRows) {
+    // 4.2 megapixels with 4:2:0 chroma, whose upsampling reaches across the parts' border.
+    const auto bytes = Encode(testing::PhotoLike(2600, 1620), 90);
+    // The rows, or the error that ended the decode.
+    const auto decode = [](const std::vector<std::uint8_t>& file, int threads) {
+        TJpegDecodeParameters parameters;
+        parameters.Threads = threads;
+        try {
+            return Rows(DecodeJpeg(file, parameters));
+        } catch (const EJPEG& error) {
+            return std::vector<std::uint8_t>(error.what(), error.what() + std::strlen(error.what()));
+        }
+    };
+    const auto one = decode(bytes, 1);
+    EXPECT_EQ(decode(bytes, 2), one);
+    EXPECT_EQ(decode(bytes, 8), one);
+    // Cut short in either part, or damaged in the lower one: what one decompressor makes
+    // of the file, warnings and all.
+    for (const double kept : {0.3, 0.8}) {
+        const std::vector<std::uint8_t> cut(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(bytes.size() * kept));
+        EXPECT_EQ(decode(cut, 2), decode(cut, 1)) << kept;
+    }
+    for (const std::uint8_t garbage : {0x00, 0xFF}) {  // corrupt codes, and an unknown marker
+        std::vector<std::uint8_t> damaged = bytes;
+        for (std::size_t i = damaged.size() * 3 / 4; i < damaged.size() * 3 / 4 + 64; ++i) damaged[i] = garbage;
+        EXPECT_EQ(decode(damaged, 2), decode(damaged, 1)) << int{garbage};
+    }
 }
 
 TEST(JpegImage, IndependentDecoderReadsWhatWeWrite) {
