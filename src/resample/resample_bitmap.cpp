@@ -44,8 +44,7 @@ void ResampleBitmap(TBitmap& source, TBitmap& destination, FilterKernel kernel, 
     const int srcWidth = source.Width(), srcHeight = source.Height();
     if (srcWidth < 1 || srcHeight < 1) throw EInvalidGraphicOperation(std::string(SourceTooSmall));
     // Both directions' weights first: every failure comes before any image is changed.
-    const auto horizontalLists = SharedWeightLists(srcWidth, dstWidth, kernel, support, grid);
-    const auto verticalLists = SharedWeightLists(srcHeight, dstHeight, kernel, support, grid);
+    const auto [horizontalLists, verticalLists] = BothWeightLists(srcWidth, srcHeight, dstWidth, dstHeight, kernel, support, grid, threads);
     const TWeightLists& horizontal = *horizontalLists;
     const TWeightLists& vertical = *verticalLists;
 

@@ -129,8 +129,7 @@ void ResampleBitmapLinear(const TBitmap& input, TBitmap& destination, FilterKern
     const int dstWidth = destination.Width(), dstHeight = destination.Height();
     const int srcWidth = input.Width(), srcHeight = input.Height();
     if (srcWidth < 1 || srcHeight < 1) throw EInvalidGraphicOperation(std::string(SourceTooSmall));
-    const auto horizontalLists = SharedWeightLists(srcWidth, dstWidth, kernel, support, grid);
-    const auto verticalLists = SharedWeightLists(srcHeight, dstHeight, kernel, support, grid);
+    const auto [horizontalLists, verticalLists] = BothWeightLists(srcWidth, srcHeight, dstWidth, dstHeight, kernel, support, grid, threads);
     const TWeightLists& horizontal = *horizontalLists;
     const TWeightLists& vertical = *verticalLists;
 

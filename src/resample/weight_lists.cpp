@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
+#include <future>
+#include <mutex>
 #include <string>
 
 #include "graphics/exceptions.h"
@@ -68,15 +71,21 @@ std::shared_ptr<const TWeightLists> SharedWeightLists(int sourceSize, int destSi
         TSamplingGrid Grid;
         std::shared_ptr<const TWeightLists> Lists;
     };
-    // Both directions of two sizes of picture.
-    constexpr std::size_t Kept = 4;
-    thread_local std::vector<TKept> kept;
-    thread_local std::size_t next = 0;
-    for (const TKept& k : kept) {
-        if (k.SourceSize == sourceSize && k.DestSize == destSize && k.Kernel == kernel && k.Support == support && k.Grid == grid) return k.Lists;
+    // Both directions of a few sizes of picture, for every thread of a run.
+    constexpr std::size_t Kept = 8;
+    static std::mutex guard;
+    static std::vector<TKept> kept;
+    static std::size_t next = 0;
+    {
+        std::lock_guard lock(guard);
+        for (const TKept& k : kept) {
+            if (k.SourceSize == sourceSize && k.DestSize == destSize && k.Kernel == kernel && k.Support == support && k.Grid == grid) return k.Lists;
+        }
     }
+    // Built outside the lock: two threads may build the same lists, and both are right.
     auto lists = std::make_shared<const TWeightLists>(sourceSize, destSize, kernel, support, grid);
     TKept entry{sourceSize, destSize, kernel, support, grid, lists};
+    std::lock_guard lock(guard);
     if (kept.size() < Kept) {
         kept.push_back(std::move(entry));
     } else {
@@ -84,6 +93,26 @@ std::shared_ptr<const TWeightLists> SharedWeightLists(int sourceSize, int destSi
         next = (next + 1) % Kept;
     }
     return lists;
+}
+
+std::pair<std::shared_ptr<const TWeightLists>, std::shared_ptr<const TWeightLists>> BothWeightLists(
+    int sourceWidth, int sourceHeight, int destWidth, int destHeight, FilterKernel kernel, float support, TSamplingGrid grid, int threads) {
+    if (threads < 2) {
+        auto horizontal = SharedWeightLists(sourceWidth, destWidth, kernel, support, grid);
+        return {std::move(horizontal), SharedWeightLists(sourceHeight, destHeight, kernel, support, grid)};
+    }
+    auto vertical = std::async(std::launch::async, [=] { return SharedWeightLists(sourceHeight, destHeight, kernel, support, grid); });
+    std::shared_ptr<const TWeightLists> horizontal;
+    std::exception_ptr failure;
+    try {
+        horizontal = SharedWeightLists(sourceWidth, destWidth, kernel, support, grid);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    // The vertical lists are waited for (and their failure raised) whatever the horizontal did.
+    auto verticalLists = vertical.get();
+    if (failure) std::rethrow_exception(failure);
+    return {std::move(horizontal), std::move(verticalLists)};
 }
 
 }  // namespace pictorand

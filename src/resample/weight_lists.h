@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "resample/filter_kernels.h"
@@ -42,11 +43,15 @@ private:
     int maxLength_ = 0;
 };
 
-// The lists for these arguments, kept from one of this thread's last few calls when it
-// had the same ones: a batch of same-sized pictures computes its weights once. Fails as
-// the constructor does.
+// The lists for these arguments, kept from one of the last few calls (on any thread)
+// that had the same ones: a batch of same-sized pictures computes its weights once.
+// Fails as the constructor does.
 std::shared_ptr<const TWeightLists> SharedWeightLists(int sourceSize, int destSize, FilterKernel kernel, float support,
                                                       TSamplingGrid grid = TSamplingGrid::Corners);
+
+// The lists of both passes, horizontal first, built side by side when threads allow.
+std::pair<std::shared_ptr<const TWeightLists>, std::shared_ptr<const TWeightLists>> BothWeightLists(
+    int sourceWidth, int sourceHeight, int destWidth, int destHeight, FilterKernel kernel, float support, TSamplingGrid grid, int threads);
 
 // The scale of a pass: the first and last output samples sit on the first and last
 // source samples.

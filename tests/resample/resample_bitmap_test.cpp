@@ -187,6 +187,17 @@ TEST(ResampleBitmap, WeightListsAreSharedOnlyForTheSameArguments) {
         }
     }
     EXPECT_THROW(SharedWeightLists(5, 1, &BoxKernel, 0.5f), EZeroDivide);
+
+    // Both passes' lists, built side by side or one after the other.
+    for (const int threads : {1, 2}) {
+        const auto [horizontal, vertical] = BothWeightLists(400, 300, 80, 60, &Lanczos3Kernel, 3.0f, TSamplingGrid::Corners, threads);
+        EXPECT_EQ(horizontal, first);
+        EXPECT_EQ(vertical, SharedWeightLists(300, 60, &Lanczos3Kernel, 3.0f));
+        EXPECT_THROW(BothWeightLists(400, 5, 80, 1, &BoxKernel, 0.5f, TSamplingGrid::Corners, threads), EZeroDivide)
+            << "a failure of the vertical lists";
+        EXPECT_THROW(BothWeightLists(5, 300, 1, 60, &BoxKernel, 0.5f, TSamplingGrid::Corners, threads), EZeroDivide)
+            << "a failure of the horizontal lists";
+    }
 }
 
 }  // namespace

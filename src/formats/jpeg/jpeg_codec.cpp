@@ -234,9 +234,9 @@ void ReadRows(jpeg_decompress_struct& info, const TRowTarget& target, JDIMENSION
 // Pictures of at least this many pixels are decoded in two parts at once.
 constexpr std::int64_t SplitPixels = 4'000'000;
 // The share of the rows the first part decodes. The second part still has to read past
-// the first part's entropy-coded data, which costs about half of decoding it, so the
+// the first part's entropy-coded data, which costs a fraction of decoding it, so the
 // parts take about as long when the first holds a little more than half the rows.
-constexpr double FirstPartShare = 0.6;
+constexpr double FirstPartShare = 0.55;
 
 void CountWarning(void* count) { ++*static_cast<int*>(count); }
 
