@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "test_images.h"
+
 #include <random>
 
 #include "graphics/exceptions.h"
@@ -155,11 +157,7 @@ TEST(ResampleBitmap, CentreGridPlacesSamplesOnPixelCentresAndSumsToOne) {
     EXPECT_THROW(TWeightLists(5, 1, &BoxKernel, 0.5f), EZeroDivide);
 
     // A 1-pixel checkerboard halved with the box on centres averages each 2 x 2 block.
-    TBitmap board;
-    board.SetPixelFormat(TPixelFormat::pf24bit);
-    board.SetSize(8, 8);
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 8; ++x) board.SetPixel(x, y, (x + y) % 2 ? clWhite : clBlack);
+    TBitmap board = testing::Checkerboard(8, 8);
     TBitmap half;
     half.SetSize(4, 4);
     ResampleBitmap(board, half, &BoxKernel, 0.5f, TSamplingGrid::Centres);

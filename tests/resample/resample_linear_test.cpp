@@ -12,15 +12,6 @@
 namespace pictorand {
 namespace {
 
-TBitmap Checkerboard(int width, int height) {
-    TBitmap board;
-    board.SetPixelFormat(TPixelFormat::pf24bit);
-    board.SetSize(width, height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) board.SetPixel(x, y, (x + y) % 2 ? clWhite : clBlack);
-    return board;
-}
-
 TEST(ResampleLinear, CodeValuesAndLightConvertBothWays) {
     EXPECT_EQ(SrgbToLinear(0), 0.0f);
     EXPECT_EQ(SrgbToLinear(255), 1.0f);
@@ -32,7 +23,7 @@ TEST(ResampleLinear, CodeValuesAndLightConvertBothWays) {
 
 TEST(ResampleLinear, HalvedCheckerboardIsTheGreyOfHalfTheLight) {
     for (const TSamplingGrid grid : {TSamplingGrid::Centres, TSamplingGrid::Corners}) {
-        TBitmap source = Checkerboard(64, 64);
+        TBitmap source = testing::Checkerboard(64, 64);
         TBitmap linear, classic;
         linear.SetSize(32, 32);
         classic.SetSize(32, 32);

@@ -16,6 +16,16 @@ inline TBitmap Solid(int width, int height, TColor color) {
     return bitmap;
 }
 
+// A 24-bit board of single black and white pixels, black in the top-left corner.
+inline TBitmap Checkerboard(int width, int height) {
+    TBitmap board;
+    board.SetPixelFormat(TPixelFormat::pf24bit);
+    board.SetSize(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) board.SetPixel(x, y, (x + y) % 2 ? clWhite : clBlack);
+    return board;
+}
+
 // Smooth colour gradients with soft shapes, like a small photograph.
 inline TBitmap PhotoLike(int width, int height) {
     TBitmap bitmap;
