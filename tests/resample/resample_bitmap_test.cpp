@@ -2,12 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "test_images.h"
-
 #include <random>
 
 #include "graphics/exceptions.h"
 #include "reference_resampler.h"
+#include "test_images.h"
 
 namespace pictorand {
 namespace {
