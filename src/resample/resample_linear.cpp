@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -93,6 +94,52 @@ void WeightedColumnsAvx2(const float* block, const TWeightLists& lists, int rowC
 bool WideVectors() { return false; }
 #endif
 
+// One destination row of the vertical pass: the weighted sum of the listed work rows,
+// 32 samples at a time with the sums held in registers across the entries. Each sum sees
+// the entries in list order, as in the horizontal pass.
+[[gnu::always_inline]] inline void WeightedRowsBody(const float* work, std::size_t stride, const WeightEntry* begin, const WeightEntry* end,
+                                                    float* sums) {
+    using TEight = float __attribute__((vector_size(32)));
+    std::size_t k = 0;
+    for (; k + 32 <= stride; k += 32) {
+        TEight s[4] = {};
+        for (const WeightEntry* e = begin; e != end; ++e) {
+            const float* row = work + static_cast<std::size_t>(e->SourceIndex) * stride + k;
+            const float w = e->Weight;
+#pragma GCC unroll 4
+            for (int v = 0; v < 4; ++v) {
+                TEight samples;
+                std::memcpy(&samples, row + 8 * v, sizeof samples);
+                s[v] += w * samples;
+            }
+        }
+        std::memcpy(sums + k, s, sizeof s);
+    }
+    for (; k < stride; ++k) {
+        float s = 0.0f;
+        for (const WeightEntry* e = begin; e != end; ++e) s += e->Weight * work[static_cast<std::size_t>(e->SourceIndex) * stride + k];
+        sums[k] = s;
+    }
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+[[gnu::target("avx2")]] void WeightedRowsAvx2(const float* work, std::size_t stride, const WeightEntry* begin, const WeightEntry* end,
+                                              float* sums) {
+    WeightedRowsBody(work, stride, begin, end, sums);
+}
+#endif
+
+void WeightedRows(const float* work, std::size_t stride, const WeightEntry* begin, const WeightEntry* end, float* sums) {
+#if defined(__x86_64__) || defined(__i386__)
+    static const bool wide = WideVectors();
+    if (wide) {
+        WeightedRowsAvx2(work, stride, begin, end, sums);
+        return;
+    }
+#endif
+    WeightedRowsBody(work, stride, begin, end, sums);
+}
+
 // The horizontal pass over up to RowBlock rows of Channels samples (the fourth straight
 // alpha, which premultiplies the colours in linear light). The block holds the rows
 // column by column: block[(j * RowBlock + r) * Channels + c].
@@ -115,14 +162,16 @@ void HorizontalBlock(const std::uint8_t* const* rows, int rowCount, int srcWidth
     else WeightedColumns<Channels>(block, lists, rowCount, outRows);
 }
 
+// The code value of a light level through the encoding table.
+inline std::uint8_t Encode(const std::uint8_t* table, float light) {
+    return table[static_cast<std::size_t>(std::clamp(light, 0.0f, 1.0f) * EncodeSteps + 0.5f)];
+}
+
 }  // namespace
 
 float SrgbToLinear(std::uint8_t value) { return DecodeTable()[value]; }
 
-std::uint8_t LinearToSrgb(float light) {
-    const float clamped = std::clamp(light, 0.0f, 1.0f);
-    return EncodeTable()[static_cast<std::size_t>(clamped * EncodeSteps + 0.5f)];
-}
+std::uint8_t LinearToSrgb(float light) { return Encode(EncodeTable().data(), light); }
 
 void ResampleBitmapLinear(const TBitmap& input, TBitmap& destination, FilterKernel kernel, float support, TSamplingGrid grid,
                           int threads) {
@@ -144,7 +193,8 @@ void ResampleBitmapLinear(const TBitmap& input, TBitmap& destination, FilterKern
     const int channels = alpha ? 4 : 3;
     const std::size_t workStride = static_cast<std::size_t>(dstWidth) * static_cast<std::size_t>(channels);
     // The horizontal pass's result: every source row at the destination's width.
-    std::vector<float> work(workStride * static_cast<std::size_t>(srcHeight));
+    // Every element is written by the horizontal pass before it is read.
+    const std::unique_ptr<float[]> work(new float[workStride * static_cast<std::size_t>(srcHeight)]);
 
     SplitRows(srcHeight, threads, RowBlock, RowsPerThreadAtLeast, [&](int first, int count) {
         std::vector<float> block(static_cast<std::size_t>(srcWidth) * RowBlock * static_cast<std::size_t>(channels));
@@ -154,7 +204,7 @@ void ResampleBitmapLinear(const TBitmap& input, TBitmap& destination, FilterKern
             const int rowCount = std::min(RowBlock, first + count - y);
             for (int r = 0; r < rowCount; ++r) {
                 rows[r] = source->ScanLine(y + r);
-                outRows[r] = work.data() + static_cast<std::size_t>(y + r) * workStride;
+                outRows[r] = work.get() + static_cast<std::size_t>(y + r) * workStride;
             }
             if (alpha) HorizontalBlock<4>(rows, rowCount, srcWidth, horizontal, block.data(), outRows);
             else HorizontalBlock<3>(rows, rowCount, srcWidth, horizontal, block.data(), outRows);
@@ -165,26 +215,22 @@ void ResampleBitmapLinear(const TBitmap& input, TBitmap& destination, FilterKern
     destination.SetPixelFormat(alpha ? TPixelFormat::pf32bit : TPixelFormat::pf24bit);
     destination.SetSize(dstWidth, dstHeight);
     destination.SetHasAlpha(alpha);
+    const std::uint8_t* encode = EncodeTable().data();
     SplitRows(dstHeight, threads, 1, RowsPerThreadAtLeast, [&](int first, int count) {
         std::vector<float> sums(workStride);
         for (int y = first; y < first + count; ++y) {
-            std::fill(sums.begin(), sums.end(), 0.0f);
-            for (const WeightEntry* e = vertical.Begin(y); e != vertical.End(y); ++e) {
-                const float* row = work.data() + static_cast<std::size_t>(e->SourceIndex) * workStride;
-                const float w = e->Weight;
-                for (std::size_t k = 0; k < workStride; ++k) sums[k] += w * row[k];
-            }
+            WeightedRows(work.get(), workStride, vertical.Begin(y), vertical.End(y), sums.data());
             std::uint8_t* out = destination.ScanLine(y);
             for (int x = 0; x < dstWidth; ++x) {
                 const float* s = sums.data() + static_cast<std::ptrdiff_t>(x) * channels;
                 std::uint8_t* p = out + static_cast<std::ptrdiff_t>(x) * channels;
                 if (!alpha) {
-                    for (int k = 0; k < 3; ++k) p[k] = LinearToSrgb(s[k]);
+                    for (int k = 0; k < 3; ++k) p[k] = Encode(encode, s[k]);
                     continue;
                 }
                 const float coverage = std::clamp(s[3], 0.0f, 1.0f);
                 const std::uint8_t a = static_cast<std::uint8_t>(std::lround(coverage * 255.0f));
-                for (int k = 0; k < 3; ++k) p[k] = a == 0 ? 0 : LinearToSrgb(s[k] / coverage);
+                for (int k = 0; k < 3; ++k) p[k] = a == 0 ? 0 : Encode(encode, s[k] / coverage);
                 p[3] = a;
             }
         }
