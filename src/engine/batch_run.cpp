@@ -71,6 +71,43 @@ std::int32_t NextRunningNumber(std::int32_t number) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(number) + 1u);
 }
 
+// Whether the run stamps its logo: icons never get it.
+bool StampsLogo(const ConversionSettings& settings) { return settings.LogoEnabled && settings.Format != OutputFormat::Ico; }
+
+// What the loader is asked for beside the classic picture, for a source shown turned or
+// not. cmykConverted becomes true once a CMYK profile has converted pixels; settings must
+// outlive the load.
+TLoadWishes LoadWishes(const ConversionSettings& settings, const TSourceMetadata& metadata, bool turned, int threads,
+                       bool& cmykConverted) {
+    TLoadWishes wishes;
+    wishes.KeepAlpha = settings.Photo.Transparency;
+    wishes.Threads = threads;
+    // A CMYK profile converts while the reader still has the inks.
+    if (settings.Photo.ConvertToSrgb) {
+        if (TCmykToBgr convert = CmykToSrgb(metadata.IccProfile)) {
+            wishes.CmykToBgr = [convert = std::move(convert), &cmykConverted](const std::uint8_t* ink, std::uint8_t* bgr, std::size_t count) {
+                cmykConverted = true;
+                convert(ink, bgr, count);
+            };
+        }
+    }
+    // A logo is stamped at its own size on the source, so a source with a logo is never
+    // decoded smaller.
+    if (settings.Resample.ShrinkOnLoad && !StampsLogo(settings)) {
+        // The reduced decode averages blocks about their centres: on the classic grid,
+        // whose samples sit elsewhere, the decoded picture keeps twice the target's size so
+        // that the difference stays within a fraction of an output pixel.
+        const int margin = settings.Resample.CentreGrid ? 1 : 2;
+        wishes.ShrinkTo = [&settings, turned, margin](int width, int height) -> std::optional<std::pair<int, int>> {
+            const auto target = PlannedTargetSize(settings, turned ? height : width, turned ? width : height);
+            if (!target) return std::nullopt;
+            const std::pair<int, int> wanted = turned ? std::pair{target->second, target->first} : *target;
+            return std::pair{wanted.first * margin, wanted.second * margin};
+        };
+    }
+    return wishes;
+}
+
 constexpr std::string_view RunEnded = "not converted: the run ended before this file";
 constexpr std::string_view Interrupted = "not converted: the run was interrupted";
 constexpr std::string_view NoFormatChosen = "no output format is chosen";
@@ -138,34 +175,8 @@ TPreparedFile TBatchRun::Prepare(const TSourceEntry& entry, TRunHost& host, cons
     if (settings.Photo.NeedsMetadata()) file.Metadata = ReadSourceMetadataFromFile(file.Source.Path);
     // Sizes as the picture is shown: turned when its orientation exchanges its sides.
     const bool turned = settings.Photo.AutoOrient && file.Metadata.Orientation >= 5;
-    TLoadWishes wishes;
-    wishes.KeepAlpha = settings.Photo.Transparency;
-    wishes.Threads = pictureThreads_;
-    // A CMYK profile converts while the reader still has the inks.
     bool cmykConverted = false;
-    if (settings.Photo.ConvertToSrgb) {
-        if (TCmykToBgr convert = CmykToSrgb(file.Metadata.IccProfile)) {
-            wishes.CmykToBgr = [convert = std::move(convert), &cmykConverted](const std::uint8_t* ink, std::uint8_t* bgr, std::size_t count) {
-                cmykConverted = true;
-                convert(ink, bgr, count);
-            };
-        }
-    }
-    // A logo is stamped at its own size on the source, so a source with a logo is never
-    // decoded smaller.
-    const bool logo = settings.LogoEnabled && settings.Format != OutputFormat::Ico;
-    if (settings.Resample.ShrinkOnLoad && !logo) {
-        // The reduced decode averages blocks about their centres: on the classic grid,
-        // whose samples sit elsewhere, the decoded picture keeps twice the target's size so
-        // that the difference stays within a fraction of an output pixel.
-        const int margin = settings.Resample.CentreGrid ? 1 : 2;
-        wishes.ShrinkTo = [&settings, turned, margin](int width, int height) -> std::optional<std::pair<int, int>> {
-            const auto target = PlannedTargetSize(settings, turned ? height : width, turned ? width : height);
-            if (!target) return std::nullopt;
-            const std::pair<int, int> wanted = turned ? std::pair{target->second, target->first} : *target;
-            return std::pair{wanted.first * margin, wanted.second * margin};
-        };
-    }
+    const TLoadWishes wishes = LoadWishes(settings, file.Metadata, turned, pictureThreads_, cmykConverted);
     TStageRaster loaded = CheckAndLoadFromFile(file.Source, host, wishes);
     std::unique_ptr<TBitmap> source = std::move(loaded.Raster);
     std::optional<std::pair<int, int>> nominal = loaded.NominalSize;
@@ -178,9 +189,9 @@ TPreparedFile TBatchRun::Prepare(const TSourceEntry& entry, TRunHost& host, cons
         file.Failure = TFileFailure::Load;
         file.Error = std::move(loaded.Error);
     }
-    if (source && settings.LogoEnabled && settings.Format != OutputFormat::Ico) {
-        const std::string logo = ahead ? ahead->LogoFileName() : LogoFileName ? LogoFileName() : std::string();
-        if (auto failure = OperationWishLogotip(*source, logo, settingsSource, host)) {
+    if (source && StampsLogo(settings)) {
+        const std::string logoFile = ahead ? ahead->LogoFileName() : LogoFileName ? LogoFileName() : std::string();
+        if (auto failure = OperationWishLogotip(*source, logoFile, settingsSource, host)) {
             file.Failure = TFileFailure::Logo;
             file.Error = std::move(*failure);
         }

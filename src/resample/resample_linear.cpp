@@ -50,6 +50,9 @@ const std::vector<std::uint8_t>& EncodeTable() {
 // contiguous run of samples the compiler can vectorise.
 constexpr int RowBlock = 8;
 
+// Eight floats, which the AVX2 build holds in one register and the plain build in two.
+using TEight = float __attribute__((vector_size(32)));
+
 // Each output column of a block: the weighted sum of its listed source columns. Every
 // sum sees the same multiplications and additions in the same order in either build, so
 // both give the same floats.
@@ -58,7 +61,6 @@ template <int Channels>
                                                    float* const* outRows) {
     // The sums live in vectors of eight floats, one per Channels rows' worth of samples,
     // so that they stay in registers across the entries.
-    using TEight = float __attribute__((vector_size(32)));
     constexpr int Samples = RowBlock * Channels;
     constexpr int Vectors = Samples / 8;
     static_assert(Samples % 8 == 0);
@@ -80,26 +82,11 @@ template <int Channels>
     }
 }
 
-#if defined(__x86_64__) || defined(__i386__)
-template <int Channels>
-[[gnu::target("avx2")]] void WeightedColumnsAvx2(const float* block, const TWeightLists& lists, int rowCount, float* const* outRows) {
-    WeightedColumns<Channels>(block, lists, rowCount, outRows);
-}
-bool WideVectors() { return __builtin_cpu_supports("avx2"); }
-#else
-template <int Channels>
-void WeightedColumnsAvx2(const float* block, const TWeightLists& lists, int rowCount, float* const* outRows) {
-    WeightedColumns<Channels>(block, lists, rowCount, outRows);
-}
-bool WideVectors() { return false; }
-#endif
-
 // One destination row of the vertical pass: the weighted sum of the listed work rows,
 // 32 samples at a time with the sums held in registers across the entries. Each sum sees
 // the entries in list order, as in the horizontal pass.
 [[gnu::always_inline]] inline void WeightedRowsBody(const float* work, std::size_t stride, const WeightEntry* begin, const WeightEntry* end,
                                                     float* sums) {
-    using TEight = float __attribute__((vector_size(32)));
     std::size_t k = 0;
     for (; k + 32 <= stride; k += 32) {
         TEight s[4] = {};
@@ -122,20 +109,26 @@ bool WideVectors() { return false; }
     }
 }
 
+// The two loops built once more for AVX2, chosen when the processor has it.
 #if defined(__x86_64__) || defined(__i386__)
+#define PICTORAND_LINEAR_AVX2 1
+template <int Channels>
+[[gnu::target("avx2")]] void WeightedColumnsAvx2(const float* block, const TWeightLists& lists, int rowCount, float* const* outRows) {
+    WeightedColumns<Channels>(block, lists, rowCount, outRows);
+}
 [[gnu::target("avx2")]] void WeightedRowsAvx2(const float* work, std::size_t stride, const WeightEntry* begin, const WeightEntry* end,
                                               float* sums) {
     WeightedRowsBody(work, stride, begin, end, sums);
 }
+bool WideVectors() {
+    static const bool wide = __builtin_cpu_supports("avx2");
+    return wide;
+}
 #endif
 
 void WeightedRows(const float* work, std::size_t stride, const WeightEntry* begin, const WeightEntry* end, float* sums) {
-#if defined(__x86_64__) || defined(__i386__)
-    static const bool wide = WideVectors();
-    if (wide) {
-        WeightedRowsAvx2(work, stride, begin, end, sums);
-        return;
-    }
+#ifdef PICTORAND_LINEAR_AVX2
+    if (WideVectors()) return WeightedRowsAvx2(work, stride, begin, end, sums);
 #endif
     WeightedRowsBody(work, stride, begin, end, sums);
 }
@@ -157,9 +150,10 @@ void HorizontalBlock(const std::uint8_t* const* rows, int rowCount, int srcWidth
             if constexpr (Channels == 4) column[r * Channels + 3] = coverage;
         }
     }
-    static const bool wide = WideVectors();
-    if (wide) WeightedColumnsAvx2<Channels>(block, lists, rowCount, outRows);
-    else WeightedColumns<Channels>(block, lists, rowCount, outRows);
+#ifdef PICTORAND_LINEAR_AVX2
+    if (WideVectors()) return WeightedColumnsAvx2<Channels>(block, lists, rowCount, outRows);
+#endif
+    WeightedColumns<Channels>(block, lists, rowCount, outRows);
 }
 
 // The code value of a light level through the encoding table.
