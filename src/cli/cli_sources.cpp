@@ -1,6 +1,7 @@
 #include "cli/cli_sources.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <set>
 
@@ -13,45 +14,94 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool Supported(const fs::path& file) { return FindReadableFormat(ExtractFileExt(file.filename().string())) != nullptr; }
+constexpr std::string_view CannotListFolder = "cannot read the folder: ";
+constexpr std::string_view LinkToNothing = "a link to nothing";
+constexpr std::string_view LinkLoop = "a link that leads round in a loop";
+constexpr std::string_view NotRegular = "not a regular file";
 
-// Each real folder is visited once, however many links lead to it, so that a link back
-// up the tree cannot repeat it without end.
-void AddFolder(const fs::path& root, const fs::path& folder, bool recursive, std::set<fs::path>& visited,
-               std::vector<TSourceEntry>& out) {
+bool PictureNamed(const fs::path& file) { return FindReadableFormat(ExtractFileExt(file.filename().string())) != nullptr; }
+
+// What a folder expansion walks with: the folders seen so far and the one never to read.
+struct TWalk {
+    bool Recursive = false;
+    std::set<fs::path> Visited;
+    std::optional<fs::path> OutputFolder;
+};
+
+// An entry that is neither a folder nor a readable file: refused when named as a picture,
+// else ignored like any other file that holds none.
+TSourceEntry Unreadable(const fs::path& path, const std::string& subfolder, std::string_view why) {
+    if (PictureNamed(path)) return {.Path = path.string(), .Subfolder = subfolder, .Refused = std::string(why)};
+    return {.Path = path.string(), .Subfolder = subfolder, .Ignored = true};
+}
+
+void AddFolder(const fs::path& folder, const std::string& subfolder, TWalk& walk, std::vector<TSourceEntry>& out) {
     std::error_code error;
     const fs::path real = fs::canonical(folder, error);
-    if (error || !visited.insert(real).second) return;
-    std::vector<fs::path> files, folders;
-    for (const auto& entry : fs::directory_iterator(folder, error)) {
-        if (entry.is_directory(error)) folders.push_back(entry.path());
-        else if (entry.is_regular_file(error) && Supported(entry.path())) files.push_back(entry.path());
+    if (!error) walk.Visited.insert(real);
+    std::vector<TSourceEntry> files;
+    std::vector<fs::path> folders;
+    fs::directory_iterator entries(folder, error);
+    for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
+        const fs::path path = entries->path();
+        std::error_code targetError;
+        const fs::file_status target = fs::status(path, targetError);
+        if (targetError) {
+            const std::string why = targetError.value() == ELOOP    ? std::string(LinkLoop)
+                                    : targetError.value() == ENOENT ? std::string(LinkToNothing)
+                                                                    : targetError.message();
+            files.push_back(Unreadable(path, subfolder, why));
+        } else if (fs::is_directory(target)) {
+            folders.push_back(path);
+        } else if (!fs::is_regular_file(target)) {
+            files.push_back(Unreadable(path, subfolder, NotRegular));
+        } else {
+            files.push_back({.Path = path.string(), .Subfolder = subfolder, .Ignored = !PictureNamed(path)});
+        }
     }
-    std::sort(files.begin(), files.end());
+    if (error) {
+        out.push_back({.Path = folder.string(), .Subfolder = subfolder, .Refused = std::string(CannotListFolder) + error.message()});
+        return;
+    }
+    std::sort(files.begin(), files.end(), [](const TSourceEntry& a, const TSourceEntry& b) { return a.Path < b.Path; });
     std::sort(folders.begin(), folders.end());
-    const std::string subfolder = fs::relative(folder, root, error).lexically_normal().string();
-    for (const fs::path& file : files) out.push_back({file.string(), subfolder == "." ? std::string() : subfolder});
-    if (!recursive) return;
-    for (const fs::path& sub : folders) AddFolder(root, sub, true, visited, out);
+    out.insert(out.end(), files.begin(), files.end());
+    if (!walk.Recursive) return;
+    for (const fs::path& sub : folders) {
+        const fs::path realSub = fs::canonical(sub, error);
+        // A link back up the tree, or a second way to a folder, is not walked again; nor
+        // is the output folder, whose files are this run's outputs.
+        if (error || walk.Visited.contains(realSub) || realSub == walk.OutputFolder) continue;
+        // Mirrored under the name it was reached by, a link's included.
+        const std::string name = sub.filename().string();
+        AddFolder(sub, subfolder.empty() ? name : subfolder + "/" + name, walk, out);
+    }
 }
 
 }  // namespace
 
-std::vector<TSourceEntry> ExpandSources(const std::vector<std::string>& arguments, bool recursive) {
+std::vector<TSourceEntry> ExpandSources(const std::vector<std::string>& arguments, bool recursive, const std::string& outputFolder) {
     std::vector<TSourceEntry> entries;
+    TWalk walk;
+    walk.Recursive = recursive;
+    std::error_code error;
+    if (!outputFolder.empty()) {
+        const fs::path real = fs::canonical(outputFolder, error);
+        if (!error) walk.OutputFolder = real;
+    }
     for (const std::string& argument : arguments) {
-        std::error_code error;
         if (fs::is_directory(argument, error)) {
-            std::set<fs::path> visited;
-            AddFolder(argument, argument, recursive, visited, entries);
+            walk.Visited.clear();
+            AddFolder(argument, std::string(), walk, entries);
         } else {
-            entries.push_back({argument, {}});
+            entries.push_back({.Path = argument});
         }
     }
     return entries;
 }
 
-std::vector<std::string> ReadFileList(std::FILE* list, bool nullSeparated) {
+std::vector<std::string> ReadFileList(std::FILE* list, bool nullSeparated, int& error) {
+    error = 0;
     const int separator = nullSeparated ? '\0' : '\n';
     std::vector<std::string> paths;
     std::string path;
@@ -64,6 +114,7 @@ std::vector<std::string> ReadFileList(std::FILE* list, bool nullSeparated) {
         if (c == separator) take();
         else path += static_cast<char>(c);
     }
+    if (std::ferror(list)) error = errno;
     take();
     return paths;
 }

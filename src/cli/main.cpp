@@ -2,25 +2,29 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <thread>
 
 #include "cli/cli_options.h"
 #include "cli/cli_sources.h"
+#include "cli/report_path.h"
 #include "cli/terminal_host.h"
 #include "engine/batch_run.h"
 #include "graphics/raster_limits.h"
 
 namespace {
 
-constexpr int StatusDone = 0, StatusFailed = 1, StatusUsage = 2, StatusInterrupted = 130;
+constexpr int StatusDone = 0, StatusFailed = 1, StatusUsage = 2, StatusSignalled = 128;
 
-volatile std::sig_atomic_t interrupted = 0;
+// The signal that asked the run to stop, or 0.
+volatile std::sig_atomic_t stopSignal = 0;
 
-void OnInterrupt(int) { interrupted = 1; }
+void OnStopSignal(int signal) { stopSignal = signal; }
 
 struct TFileCloser {
     void operator()(std::FILE* file) const {
@@ -30,8 +34,31 @@ struct TFileCloser {
 using TFile = std::unique_ptr<std::FILE, TFileCloser>;
 
 int UsageError(const std::string& text) {
-    std::fprintf(stderr, "pictorand-cli: %s\n%s", text.c_str(), pictorand::CliUsage().c_str());
+    std::fprintf(stderr, "pictorand-cli: %s\nTry 'pictorand-cli --help' for more information.\n", pictorand::EscapedForLine(text).c_str());
     return StatusUsage;
+}
+
+int Failure(const std::string& text) {
+    std::fprintf(stderr, "pictorand-cli: %s\n", pictorand::EscapedForLine(text).c_str());
+    return StatusFailed;
+}
+
+// Ctrl-C, SIGTERM and SIGHUP stop the run between files: the file being written is
+// finished or left out, never half-written, and the summary still comes. A reader that
+// has gone away (SIGPIPE) is a write error of the report, not the end of the process.
+void HandleStopSignals() {
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+std::string SummaryLine(const pictorand::TRunSummary& summary) {
+    std::string line = std::to_string(summary.Written) + " written, " + std::to_string(summary.Skipped) + " skipped, " +
+                       std::to_string(summary.Failed) + " failed";
+    if (summary.Ignored > 0) line += ", " + std::to_string(summary.Ignored) + " ignored";
+    return line;
 }
 
 }  // namespace
@@ -53,32 +80,34 @@ int main(int argc, char* argv[]) {
         std::printf("pictorand-cli %s\n", std::string(ApplicationTitle).c_str());
         return StatusDone;
     }
-
-    // Ctrl-C stops the run between files; the file being written is finished or left
-    // untouched, never half-written.
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
+    HandleStopSignals();
 
     if (!options.FilesFrom.empty()) {
         const TFile list(options.FilesFrom == "-" ? stdin : std::fopen(options.FilesFrom.c_str(), "rb"));
-        if (!list) return UsageError("cannot read the file list " + options.FilesFrom);
-        const std::vector<std::string> listed = ReadFileList(list.get(), options.NullSeparated);
+        if (!list) return Failure("cannot read the file list " + options.FilesFrom + ": " + std::strerror(errno));
+        int error = 0;
+        const std::vector<std::string> listed = ReadFileList(list.get(), options.NullSeparated, error);
+        // A stop signal while the list is read ends the list; the run then reports its sources.
+        if (error != 0 && stopSignal == 0) return Failure("cannot read the file list " + options.FilesFrom + ": " + std::strerror(error));
         options.Files.insert(options.Files.end(), listed.begin(), listed.end());
-    }
-    TFile report;
-    if (!options.ReportFile.empty()) {
-        report.reset(options.ReportFile == "-" ? stdout : std::fopen(options.ReportFile.c_str(), "wb"));
-        if (!report) return UsageError("cannot write the report " + options.ReportFile);
     }
     if (options.MaxMegapixels) SetMaxRasterPixels(*options.MaxMegapixels * 1'000'000);
 
+    // A folder that cannot be made is said here; the run then fails every source with it.
     std::error_code error;
     std::filesystem::create_directories(options.OutputDir, error);
-    if (error) {
-        std::fprintf(stderr, "pictorand-cli: cannot create %s: %s\n", options.OutputDir.c_str(), error.message().c_str());
+    if (error) std::fprintf(stderr, "pictorand-cli: cannot create %s: %s\n", EscapedForLine(options.OutputDir).c_str(), error.message().c_str());
+
+    const std::vector<TSourceEntry> sources = ExpandSources(options.Files, options.Recursive, options.OutputDir);
+    if (sources.empty()) {
+        std::fprintf(stderr, "pictorand-cli: no sources\n%s\n", SummaryLine({}).c_str());
         return StatusFailed;
+    }
+    TFile report;
+    if (!options.ReportFile.empty()) {
+        if (const std::string refused = RefusedReportPath(options.ReportFile, sources); !refused.empty()) return UsageError(refused);
+        report.reset(options.ReportFile == "-" ? stdout : std::fopen(options.ReportFile.c_str(), "wb"));
+        if (!report) return Failure("cannot write the report " + options.ReportFile + ": " + std::strerror(errno));
     }
 
     const bool interactive = isatty(STDERR_FILENO) && isatty(STDIN_FILENO) && options.FilesFrom != "-";
@@ -86,7 +115,7 @@ int main(int argc, char* argv[]) {
         options.Overwrite == TOverwritePolicy::Ask && !interactive ? TOverwritePolicy::Never : options.Overwrite;
     TTerminalHost host(overwrite, interactive);
     host.Report = report.get();
-    host.CancelRequested = [] { return interrupted != 0; };
+    host.CancelRequested = [] { return stopSignal != 0; };
     TFixedSettings settings(options.Settings);
     TBatchRun run(host, settings);
     const std::string outputDir = options.OutputDir;
@@ -94,15 +123,17 @@ int main(int argc, char* argv[]) {
     run.OutputFolder = [outputDir] { return outputDir; };
     run.LogoFileName = [logo] { return logo; };
     const int jobs = options.Jobs > 0 ? options.Jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    const std::vector<TSourceEntry> sources = ExpandSources(options.Files, options.Recursive);
-    // Mirrored source folders get their folders below the output folder.
-    for (const TSourceEntry& source : sources) {
-        if (!source.Subfolder.empty()) std::filesystem::create_directories(std::filesystem::path(outputDir) / source.Subfolder, error);
-    }
     const TRunSummary summary = run.ResizeImage(sources, jobs);
     host.Finish();
-    std::fprintf(stderr, "%d written, %d skipped, %d failed\n", summary.Written, summary.Skipped, summary.Failed);
-    if (summary.Cancelled) return StatusInterrupted;
-    const bool clean = summary.Failed == 0 && summary.NamesTaken == 0 && !summary.Escaped;
+    bool reportFailed = !host.ReportError().empty();
+    if (report && !reportFailed && (std::fflush(report.get()) != 0 || std::ferror(report.get()))) {
+        reportFailed = true;
+        Failure("cannot write the report " + options.ReportFile + ": " + std::strerror(errno));
+    } else if (reportFailed) {
+        Failure("cannot write the report " + options.ReportFile + ": " + host.ReportError());
+    }
+    std::fprintf(stderr, "%s\n", SummaryLine(summary).c_str());
+    if (summary.Cancelled) return StatusSignalled + (stopSignal != 0 ? stopSignal : SIGINT);
+    const bool clean = summary.Failed == 0 && summary.NamesTaken == 0 && !summary.Escaped && !reportFailed;
     return clean ? StatusDone : StatusFailed;
 }

@@ -1,11 +1,73 @@
 #include "cli/terminal_host.h"
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <string>
 
 #include <nlohmann/json.hpp>
 
 namespace pictorand {
+
+namespace {
+
+bool ValidUtf8(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const std::size_t length = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+        if (length == 0 || i + length > text.size()) return false;
+        std::uint32_t point = length == 1 ? c : c & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto follower = static_cast<unsigned char>(text[i + k]);
+            if ((follower & 0xC0) != 0x80) return false;
+            point = point << 6 | (follower & 0x3F);
+        }
+        // Overlong forms, surrogates and points beyond Unicode are not UTF-8.
+        constexpr std::uint32_t Least[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (point < Least[length] || (point >= 0xD800 && point <= 0xDFFF) || point > 0x10FFFF) return false;
+        i += length;
+    }
+    return true;
+}
+
+std::string Base64(std::string_view bytes) {
+    static constexpr char Digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+        std::uint32_t group = static_cast<unsigned char>(bytes[i]) << 16;
+        if (i + 1 < bytes.size()) group |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+        if (i + 2 < bytes.size()) group |= static_cast<unsigned char>(bytes[i + 2]);
+        out += Digits[group >> 18 & 63];
+        out += Digits[group >> 12 & 63];
+        out += i + 1 < bytes.size() ? Digits[group >> 6 & 63] : '=';
+        out += i + 2 < bytes.size() ? Digits[group & 63] : '=';
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string EscapedForLine(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) {
+            out += c;
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else {
+            char escape[5];
+            std::snprintf(escape, sizeof escape, "\\x%02x", byte);
+            out += escape;
+        }
+    }
+    return out;
+}
 
 void TTerminalHost::BreakProgressLine() {
     if (!progressShown_) return;
@@ -15,8 +77,8 @@ void TTerminalHost::BreakProgressLine() {
 
 void TTerminalHost::ShowMessage(std::string_view text, std::string_view detail) {
     BreakProgressLine();
-    std::fprintf(output_, "%.*s", static_cast<int>(text.size()), text.data());
-    if (!detail.empty()) std::fprintf(output_, " (%.*s)", static_cast<int>(detail.size()), detail.data());
+    std::fputs(EscapedForLine(text).c_str(), output_);
+    if (!detail.empty()) std::fprintf(output_, " (%s)", EscapedForLine(detail).c_str());
     std::fputc('\n', output_);
 }
 
@@ -50,7 +112,7 @@ bool TTerminalHost::Ask(std::string_view text) {
 
 void TTerminalHost::ShowError(std::string_view text) {
     BreakProgressLine();
-    std::fprintf(output_, "%.*s\n", static_cast<int>(text.size()), text.data());
+    std::fprintf(output_, "%s\n", EscapedForLine(text).c_str());
 }
 
 void TTerminalHost::SetProgress(int percent) {
@@ -62,18 +124,21 @@ void TTerminalHost::SetProgress(int percent) {
 
 void TTerminalHost::ReportOutcome(const TFileOutcome& o) {
     BreakProgressLine();
+    const std::string source = EscapedForLine(o.Source);
     if (o.Kind == TOutcome::Written) {
-        std::fprintf(output_, "written: %s -> %s\n", o.Source.c_str(), o.Output.c_str());
-    } else {
-        std::fprintf(output_, "%s: %s: %s\n", OutcomeName(o.Kind), o.Source.c_str(), o.Error.c_str());
+        std::fprintf(output_, "written: %s -> %s\n", source.c_str(), EscapedForLine(o.Output).c_str());
+    } else if (o.Kind != TOutcome::Ignored) {
+        std::fprintf(output_, "%s: %s: %s\n", OutcomeName(o.Kind), source.c_str(), EscapedForLine(o.Error).c_str());
     }
-    if (!Report) return;
-    // Fields in a fixed order; paths and texts that are not UTF-8 keep their bytes as
-    // replacement characters rather than failing the report.
+    if (!Report || !reportError_.empty()) return;
+    // Fields in a fixed order. A path that is not UTF-8 shows its bytes as replacement
+    // characters, and its exact bytes follow in base64 under the same name + "_bytes".
     nlohmann::ordered_json line;
     line["source"] = o.Source;
+    if (!ValidUtf8(o.Source)) line["source_bytes"] = Base64(o.Source);
     line["outcome"] = OutcomeName(o.Kind);
     line["output"] = o.Output.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(o.Output);
+    if (!ValidUtf8(o.Output)) line["output_bytes"] = Base64(o.Output);
     line["error"] = o.Error.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(o.Error);
     line["width"] = o.Width;
     line["height"] = o.Height;
@@ -82,8 +147,7 @@ void TTerminalHost::ReportOutcome(const TFileOutcome& o) {
     line["bytes"] = o.Bytes;
     line["ms"] = std::round(o.Milliseconds * 1000) / 1000;
     const std::string text = line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
-    std::fputs(text.c_str(), Report);
-    std::fflush(Report);
+    if (std::fputs(text.c_str(), Report) == EOF || std::fflush(Report) != 0) reportError_ = std::strerror(errno);
 }
 
 void TTerminalHost::Finish() { BreakProgressLine(); }

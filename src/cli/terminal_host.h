@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <functional>
+#include <string>
+#include <string_view>
 
 #include "engine/run_host.h"
 #include "cli/cli_options.h"
@@ -22,7 +24,8 @@ public:
     void SetProgress(int percent) override;
     bool AskReplace(std::string_view path, std::string_view text) override;
     // One line on stderr ("written: SOURCE -> OUTPUT", "skipped: SOURCE: why",
-    // "failed: SOURCE: why") and, with a report, one JSON line.
+    // "failed: SOURCE: why"; none for an ignored file) and, with a report, one JSON line.
+    // Control characters of names are escaped so that a line stays one line.
     void ReportOutcome(const TFileOutcome& outcome) override;
     bool Cancelled() override { return CancelRequested && CancelRequested(); }
 
@@ -33,6 +36,8 @@ public:
 
     // Ends the progress line so that later output starts on a line of its own.
     void Finish();
+    // Why the report could not be written (a full disk, a closed pipe), or empty.
+    const std::string& ReportError() const { return reportError_; }
 
 private:
     void BreakProgressLine();
@@ -43,6 +48,10 @@ private:
     std::FILE* input_;
     std::FILE* output_;
     bool progressShown_ = false;
+    std::string reportError_;
 };
+
+// The text with its control characters written as C escapes (\n, \t, \x1b, ...).
+std::string EscapedForLine(std::string_view text);
 
 }  // namespace pictorand

@@ -20,6 +20,7 @@
 #include "engine/source_loader.h"
 #include "formats/source_metadata_reader.h"
 #include "graphics/exceptions.h"
+#include "graphics/folder_handle.h"
 #include "graphics/stream.h"
 
 namespace pictorand {
@@ -108,17 +109,28 @@ TLoadWishes LoadWishes(const ConversionSettings& settings, const TSourceMetadata
     return wishes;
 }
 
+// Whether the entry is a source to convert, which takes a running number.
+bool IsPicture(const TSourceEntry& entry) { return entry.Refused.empty() && !entry.Ignored; }
+
 constexpr std::string_view RunEnded = "not converted: the run ended before this file";
+constexpr std::string_view OutputFolderUnusable = "not converted: the output folder cannot be used: %s";
+constexpr std::string_view OutputFolderLost = "The output folder %s is gone or cannot be written; the run ends";
+constexpr std::string_view OutputFolderLostBefore = "not converted: the output folder %s is gone or cannot be written";
 constexpr std::string_view Interrupted = "not converted: the run was interrupted";
 constexpr std::string_view NoFormatChosen = "no output format is chosen";
 
 }  // namespace
 
-std::string RefusedNameText(const ConversionSettings& settings) {
+const std::string* NameTextLeavingFolder(const ConversionSettings& settings) {
     const std::string* text = settings.Naming == NamingMode::AddWord     ? &settings.AddedWordText
                               : settings.Naming == NamingMode::FixedName ? &settings.FixedNameText
                                                                          : nullptr;
-    if (!text || !MakesPath(*text)) return {};
+    return text && MakesPath(*text) ? text : nullptr;
+}
+
+std::string RefusedNameText(const ConversionSettings& settings) {
+    const std::string* text = NameTextLeavingFolder(settings);
+    if (!text) return {};
     return "The name text \"" + *text + "\" would put files outside the output folder: it may hold neither \"/\" nor \"..\"";
 }
 
@@ -129,17 +141,18 @@ TRunContext TBatchRun::Context() const { return {settings_, OutputFolder}; }
 TRunSummary TBatchRun::ResizeImage(const std::vector<std::string>& files) {
     std::vector<TSourceEntry> entries;
     entries.reserve(files.size());
-    for (const std::string& path : files) entries.push_back({path, {}});
+    for (const std::string& path : files) entries.push_back({.Path = path});
     return ResizeImage(entries, 1);
 }
 
 TRunSummary TBatchRun::ResizeImage(const std::vector<TSourceEntry>& entries, int jobs) {
     TRunSummary summary;
     writtenThisRun_.clear();
+    endReason_.clear();
     try {
         runningNumber_ = 1;
         const ConversionSettings atStart = settings_.Current();
-        if (const std::string refused = RefusedNameText(atStart); !refused.empty()) throw EInvalidGraphicOperation(refused);
+        if (const std::string* text = NameTextLeavingFolder(atStart)) throw EInvalidGraphicOperation(FormatMessage(messages::NameTextLeavesFolder, *text));
         // The start number is the one setting read once per run.
         if (atStart.Naming == NamingMode::NumberFrom) runningNumber_ = StrToInt(atStart.StartNumberText);
     } catch (const std::exception& error) {
@@ -147,17 +160,26 @@ TRunSummary TBatchRun::ResizeImage(const std::vector<TSourceEntry>& entries, int
         ReportUnconverted(entries, summary, error.what());
         return summary;
     }
+    // An output folder that cannot be opened fails every source at once, said once.
+    try {
+        TFolderHandle folder(OutputFolder ? OutputFolder() : std::string());
+    } catch (const std::exception& error) {
+        Escape(summary, error);
+        ReportUnconverted(entries, summary, FormatMessage(OutputFolderUnusable, error.what()));
+        return summary;
+    }
     const bool ahead = jobs > 1 && entries.size() > 1;
     pictureThreads_ = ahead ? 1 : std::max(1, jobs);
     if (ahead) RunAhead(entries, jobs, summary);
     else RunInOrder(entries, summary);
-    ReportUnconverted(entries, summary, summary.Cancelled ? Interrupted : RunEnded);
+    ReportUnconverted(entries, summary, summary.Cancelled ? Interrupted : !endReason_.empty() ? std::string_view(endReason_) : RunEnded);
     return summary;
 }
 
-void TBatchRun::AfterFile(TRunSummary& summary, int count) {
+void TBatchRun::AfterFile(TRunSummary& summary, int count, const TPreparedFile& file) {
     ++summary.Processed;
     host_.SetProgress(summary.Processed * 100 / count);
+    if (file.Failure == TFileFailure::Refused || file.Failure == TFileFailure::Ignored) return;
     const auto naming = settings_.Current().Naming;
     if (naming == NamingMode::AutoNumber || naming == NamingMode::NumberFrom || naming == NamingMode::FixedName) {
         runningNumber_ = NextRunningNumber(runningNumber_);
@@ -169,6 +191,15 @@ TPreparedFile TBatchRun::Prepare(const TSourceEntry& entry, TRunHost& host, cons
     const auto start = std::chrono::steady_clock::now();
     TPreparedFile file;
     file.Source = TSourceFile::From(entry);
+    if (!entry.Refused.empty()) {
+        file.Failure = TFileFailure::Refused;
+        file.Error = entry.Refused;
+        return file;
+    }
+    if (entry.Ignored) {
+        file.Failure = TFileFailure::Ignored;
+        return file;
+    }
     host.ProcessMessages();
 
     const ConversionSettings settings = settingsSource.Current();
@@ -224,6 +255,7 @@ void TBatchRun::Report(TFileOutcome outcome, TRunSummary& summary) {
         case TOutcome::Written: ++summary.Written; break;
         case TOutcome::Skipped: ++summary.Skipped; break;
         case TOutcome::Failed: ++summary.Failed; break;
+        case TOutcome::Ignored: ++summary.Ignored; break;
     }
     if (outcome.NameTaken) ++summary.NamesTaken;
     ++summary.Reported;
@@ -251,11 +283,17 @@ bool TBatchRun::Finish(TPreparedFile& file, int remaining, TRunSummary& summary)
             file.Milliseconds + std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
         Report(std::move(outcome), summary);
     };
+    if (file.Failure == TFileFailure::Ignored) {
+        report(TOutcome::Ignored);
+        return true;
+    }
     if (file.Failure != TFileFailure::None) {
         outcome.Error = file.Error;
         report(TOutcome::Failed);
         switch (file.Failure) {
-            case TFileFailure::None: break;
+            case TFileFailure::None:
+            case TFileFailure::Ignored:
+            case TFileFailure::Refused: break;
             case TFileFailure::Logo: return false;
             case TFileFailure::Load:
                 return remaining > 1 && host_.AskYesNo(TQuestion::ContinueAfterFailure, messages::ContinueProcessing);
@@ -273,17 +311,9 @@ bool TBatchRun::Finish(TPreparedFile& file, int remaining, TRunSummary& summary)
     TWriteResult written;
     try {
         written = SaveResizeFiles(file, runningNumber_, Context(), host_, writtenThisRun_);
-    } catch (const EFieldOverflow& error) {
-        // The picture does not fit the format; nothing was written, and the other files may.
-        outcome.Error = std::string("cannot write: ") + error.what();
-        report(TOutcome::Failed);
-        host_.ShowMessage(error.what(), {});
-        return remaining > 1 && host_.AskYesNo(TQuestion::ContinueAfterFailure, messages::ContinueProcessing);
     } catch (const std::exception& error) {
-        // A failure while writing ends the run; the file is reported first.
-        outcome.Error = std::string("cannot write: ") + error.what();
-        report(TOutcome::Failed);
-        throw;
+        outcome.Milliseconds = file.Milliseconds + std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        return WriteFailed(file, outcome, error, remaining, summary);
     }
     file.Target.reset();
     outcome.Output = written.Path;
@@ -310,6 +340,31 @@ bool TBatchRun::Finish(TPreparedFile& file, int remaining, TRunSummary& summary)
     return true;
 }
 
+bool TBatchRun::WriteFailed(TPreparedFile& file, TFileOutcome& outcome, const std::exception& error, int remaining,
+                            TRunSummary& summary) {
+    // Nothing was written for this file (writers publish only finished files); the others may be.
+    file.Target.reset();
+    host_.ShowMessage(std::string(messages::CannotWriteFilePrefix) + file.Source.Name + "!", error.what());
+    outcome.Kind = TOutcome::Failed;
+    outcome.Error = std::string("cannot write: ") + error.what();
+    Report(std::move(outcome), summary);
+    if (!OutputFolderUsable()) {
+        const std::string folder = OutputFolder ? OutputFolder() : std::string(".");
+        endReason_ = FormatMessage(OutputFolderLostBefore, folder);
+        host_.ShowError(FormatMessage(OutputFolderLost, folder));
+        return false;
+    }
+    return remaining > 1 && host_.AskYesNo(TQuestion::ContinueAfterFailure, messages::ContinueProcessing);
+}
+
+bool TBatchRun::OutputFolderUsable() const {
+    try {
+        return TFolderHandle(OutputFolder ? OutputFolder() : std::string()).Writable();
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
 bool TBatchRun::StopRequested(TRunSummary& summary) {
     if (!host_.Cancelled()) return false;
     summary.Cancelled = summary.Ended = true;
@@ -331,7 +386,7 @@ void TBatchRun::RunInOrder(const std::vector<TSourceEntry>& list, TRunSummary& s
                 summary.Ended = summary.Processed < count;
                 break;
             }
-            AfterFile(summary, count);
+            AfterFile(summary, count, file);
         }
     } catch (const std::exception& error) {
         Escape(summary, error);
@@ -346,6 +401,7 @@ std::vector<int> TBatchRun::EarlierOutputsReplacing(const std::vector<TSourceEnt
     std::int32_t number = runningNumber_;
     const TRunContext run = Context();
     for (std::size_t i = 0; i < list.size(); ++i) {
+        if (!IsPicture(list[i])) continue;
         const TSourceFile source = TSourceFile::From(list[i]);
         if (const auto found = lastOutput.find(SameFileKey(source.Path)); found != lastOutput.end()) replacedBy[i] = found->second;
         lastOutput[SameFileKey(OutputPath(run, source, settings, *settings.Format, number))] = static_cast<int>(i);
@@ -424,7 +480,7 @@ void TBatchRun::RunAhead(const std::vector<TSourceEntry>& list, int jobs, TRunSu
                 summary.Ended = summary.Processed < count;
                 break;
             }
-            AfterFile(summary, count);
+            AfterFile(summary, count, item->File);
         }
     } catch (const std::exception& error) {
         Escape(summary, error);

@@ -22,6 +22,7 @@ struct TRunSummary {
     int Written = 0;         // sources written
     int Skipped = 0;         // sources whose output was kept or whose name another source took
     int Failed = 0;          // sources that failed or that the run did not reach
+    int Ignored = 0;         // files of source folders that hold no picture
     int NamesTaken = 0;      // of the skipped, those whose name another source of the run took
     int Reported = 0;        // sources whose outcome was reported
     int Processed = 0;       // files the run got through, written or not
@@ -30,8 +31,10 @@ struct TRunSummary {
     bool Cancelled = false;  // the user stopped the run
 };
 
-// Why the naming rule's text cannot be used, or nothing: a word or fixed name that
+// The naming rule's text when it cannot be used, or null: a word or fixed name that
 // holds "/" or ".." would put files outside the output folder.
+const std::string* NameTextLeavingFolder(const ConversionSettings& settings);
+// Why the naming rule's text cannot be used, for the command line; empty when it can.
 std::string RefusedNameText(const ConversionSettings& settings);
 
 class TBatchRun {
@@ -75,7 +78,13 @@ private:
     void RunAhead(const std::vector<TSourceEntry>& entries, int jobs, TRunSummary& summary);
     // For each file, the last earlier file whose output would replace it, or -1.
     std::vector<int> EarlierOutputsReplacing(const std::vector<TSourceEntry>& entries) const;
-    void AfterFile(TRunSummary& summary, int count);
+    // Counts the file done; a picture's file also moves the running number on.
+    void AfterFile(TRunSummary& summary, int count, const TPreparedFile& file);
+    // A file whose output could not be written: its message and outcome, then whether
+    // the run goes on, which it does unless the output folder itself is lost.
+    bool WriteFailed(TPreparedFile& file, TFileOutcome& outcome, const std::exception& error, int remaining, TRunSummary& summary);
+    // Whether files can still be written into the output folder.
+    bool OutputFolderUsable() const;
 
     TRunHost& host_;
     const TSettingsSource& settings_;
@@ -84,6 +93,9 @@ private:
     int pictureThreads_ = 1;
     // The output paths this run has written, which no later source may replace.
     std::set<std::string> writtenThisRun_;
+    // Why the sources after an early end were not converted, when the run says more
+    // than that it ended.
+    std::string endReason_;
 };
 
 }  // namespace pictorand

@@ -7,7 +7,8 @@
 
 namespace pictorand {
 
-enum class TOutcome : std::uint8_t { Written, Skipped, Failed };
+// Ignored: a file found in a source folder that holds no picture (a text, a sidecar).
+enum class TOutcome : std::uint8_t { Written, Skipped, Failed, Ignored };
 
 struct TFileOutcome {
     std::string Source;  // the path as given
@@ -22,7 +23,7 @@ struct TFileOutcome {
     double Milliseconds = 0;                // time spent on the file
 };
 
-// The outcome's name in reports: "written", "skipped" or "failed".
+// The outcome's name in reports: "written", "skipped", "failed" or "ignored".
 const char* OutcomeName(TOutcome kind);
 
 }  // namespace pictorand

@@ -9,7 +9,7 @@
 #include "formats/common/exif.h"
 #include "formats/common/metadata_segments.h"
 #include "formats/format_table.h"
-#include "graphics/file_stream.h"
+#include "graphics/folder_handle.h"
 
 namespace pictorand {
 
@@ -77,17 +77,24 @@ TWriteResult SaveResizeFiles(const TPreparedFile& file, std::int32_t runningNumb
             const std::string path = OutputPath(run, file.Source, settings, *format, runningNumber);
             result = {TWriteResult::TKind::KeptExisting, path, 0};
             const std::string key = std::filesystem::path(path).lexically_normal().string();
-            auto write = [&] {
+            const std::string name = std::filesystem::path(path).filename().string();
+            // The output's folder, reached below the output folder without following links.
+            auto folder = [&] { return TFolderHandle(run.OutputFolder ? run.OutputFolder() : std::string()).Subfolder(file.Source.Subfolder); };
+            auto write = [&](TPublishMode mode) {
+                const TFolderHandle target = folder();
+                bool published;
                 if (file.Encoded && file.Encoded->Format == *format) {
                     if (file.Encoded->Failure) std::rethrow_exception(file.Encoded->Failure);
-                    WriteFileReplacing(path, [&](TStream& stream) { stream.WriteBuffer(file.Encoded->Bytes); });
+                    published = PublishFile(target, name, mode, [&](TStream& stream) { stream.WriteBuffer(file.Encoded->Bytes); });
                 } else {
                     const ConversionSettings now = run.Settings.Current();
-                    WriteFileReplacing(path, [&](TStream& stream) {
+                    published = PublishFile(target, name, mode, [&](TStream& stream) {
                         const auto metadata = OutputMetadata(file, now.Photo);
                         EncodeOutput(*format, stream, *file.Target, now, metadata ? &*metadata : nullptr);
                     });
                 }
+                // Another process may have taken the name meanwhile; what it wrote is kept.
+                if (!published) return;
                 writtenThisRun.insert(key);
                 std::error_code error;
                 const std::uintmax_t size = std::filesystem::file_size(path, error);
@@ -98,10 +105,12 @@ TWriteResult SaveResizeFiles(const TPreparedFile& file, std::int32_t runningNumb
                 result.Kind = TWriteResult::TKind::NameTaken;
             } else {
                 if (settings.WarnOnExisting) {
-                    std::error_code ignored;
-                    if (!std::filesystem::exists(path, ignored) || host.AskReplace(path, messages::FileExistsReplace)) write();
+                    const TFolderEntry existing = folder().Entry(name);
+                    // A folder of the output's name is no output to keep: writing refuses it.
+                    if (existing == TFolderEntry::Nothing || existing == TFolderEntry::Folder) write(TPublishMode::KeepExisting);
+                    else if (host.AskReplace(path, messages::FileExistsReplace)) write(TPublishMode::Replace);
                 }
-                if (run.Settings.Current().ReplaceSilently) write();
+                if (run.Settings.Current().ReplaceSilently) write(TPublishMode::Replace);
             }
         }
         if (std::next(format) != std::end(WriterOrder)) host.ProcessMessages();

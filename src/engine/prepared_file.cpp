@@ -13,6 +13,7 @@ const char* OutcomeName(TOutcome kind) {
     switch (kind) {
         case TOutcome::Written: return "written";
         case TOutcome::Skipped: return "skipped";
+        case TOutcome::Ignored: return "ignored";
         case TOutcome::Failed: break;
     }
     return "failed";

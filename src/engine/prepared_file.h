@@ -19,6 +19,11 @@ namespace pictorand {
 struct TSourceEntry {
     std::string Path;
     std::string Subfolder;
+    // Why the entry cannot be read at all (a folder that cannot be listed, a link to
+    // nothing, a device): the run reports it failed without opening it.
+    std::string Refused;
+    // A file of a source folder that holds no picture: reported, never opened.
+    bool Ignored = false;
 };
 
 // What the stages know of a source's path.
@@ -33,8 +38,8 @@ struct TSourceFile {
     static TSourceFile From(const TSourceEntry& entry);
 };
 
-// The stage a file stopped at, if any.
-enum class TFileFailure : std::uint8_t { None, Load, Logo, Resize };
+// The stage a file stopped at, if any; Refused and Ignored entries never reach one.
+enum class TFileFailure : std::uint8_t { None, Refused, Ignored, Load, Logo, Resize };
 
 // Output bytes encoded ahead of the file's turn, for the format they were made for.
 struct TEncodedOutput {

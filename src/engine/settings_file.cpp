@@ -225,7 +225,8 @@ bool ReadSettingsFile(const std::string& path, ConversionSettings& settings) {
     if (!std::filesystem::exists(path, error)) return false;
     std::array<std::uint8_t, SettingsRecordSize> bytes{};
     {
-        TFileHandle file(std::fopen(path.c_str(), "r+b"));
+        // Read only: a settings file the user may not change still gives its settings.
+        TFileHandle file(std::fopen(path.c_str(), "rb"));
         if (!file) throw EInOutError(InOutErrorText(errno));
         if (std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
             throw EInOutError(std::string(messages::ReadBeyondEnd));

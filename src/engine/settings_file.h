@@ -56,7 +56,7 @@ std::string SettingsFilePath();
 
 // Reads the record into settings. Answers false (settings untouched) when there is no
 // file; raises EInOutError with the runtime's text when the file cannot be opened for
-// reading and writing or is shorter than a record, before changing anything.
+// reading or is shorter than a record, before changing anything.
 bool ReadSettingsFile(const std::string& path, ConversionSettings& settings);
 
 // Writes the record at offset 0, creating the file or keeping what follows the record.

@@ -1,7 +1,6 @@
 #include "engine/source_loader.h"
 
 #include <algorithm>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -10,6 +9,7 @@
 #include "formats/format_table.h"
 #include "formats/jpeg/jpeg_image.h"
 #include "graphics/exceptions.h"
+#include "graphics/file_stream.h"
 
 namespace pictorand {
 
@@ -22,9 +22,12 @@ constexpr std::string_view EmptyPicture = "the file holds no picture that can be
 // Enough of the file's start for every signature the format table knows.
 std::vector<std::uint8_t> FirstBytes(const std::string& path) {
     std::vector<std::uint8_t> head(32);
-    std::ifstream in(path, std::ios::binary);
-    in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
-    head.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    try {
+        TFileStream in(path, TFileMode::OpenRead);
+        head.resize(in.Read(head.data(), head.size()));
+    } catch (const std::exception&) {
+        head.clear();
+    }
     return head;
 }
 

@@ -1,7 +1,6 @@
 #include "formats/source_metadata_reader.h"
 
 #include <algorithm>
-#include <fstream>
 #include <vector>
 
 #include "formats/format_table.h"
@@ -9,6 +8,7 @@
 #include "formats/png/png_metadata.h"
 #include "formats/psd/psd_metadata.h"
 #include "formats/tiff/tiff_metadata.h"
+#include "graphics/file_stream.h"
 
 namespace pictorand {
 
@@ -36,21 +36,22 @@ TSourceMetadata ReadSourceMetadata(std::span<const std::uint8_t> file) {
 }
 
 TSourceMetadata ReadSourceMetadataFromFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in) return {};
-    const std::streamoff size = in.tellg();
-    if (size <= 0) return {};
-    // The whole file is read only for a format that carries metadata.
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::min<std::streamoff>(size, 32)));
-    in.seekg(0);
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()))) return {};
-    const TMetadataReader reader = ReaderFor(bytes);
-    if (!reader) return {};
-    const std::size_t head = bytes.size();
-    bytes.resize(static_cast<std::size_t>(size));
-    in.read(reinterpret_cast<char*>(bytes.data() + head), static_cast<std::streamsize>(bytes.size() - head));
-    bytes.resize(head + static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
-    return reader(bytes);
+    try {
+        TFileStream in(path, TFileMode::OpenRead);
+        const std::int64_t size = in.Size();
+        if (size <= 0) return {};
+        // The whole file is read only for a format that carries metadata.
+        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::min<std::int64_t>(size, 32)));
+        bytes.resize(in.Read(bytes.data(), bytes.size()));
+        const TMetadataReader reader = ReaderFor(bytes);
+        if (!reader) return {};
+        const std::size_t head = bytes.size();
+        bytes.resize(static_cast<std::size_t>(size));
+        bytes.resize(head + in.Read(bytes.data() + head, bytes.size() - head));
+        return reader(bytes);
+    } catch (const std::exception&) {
+        return {};
+    }
 }
 
 }  // namespace pictorand

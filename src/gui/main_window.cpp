@@ -200,7 +200,7 @@ void TFormGl::FlatButtonGoClick() {
         return;
     }
     std::vector<TSourceEntry> files;
-    for (const QString& path : sourceFiles_) files.push_back({QFileInfo(path).fileName().toStdString(), {}});
+    for (const QString& path : sourceFiles_) files.push_back({.Path = QFileInfo(path).fileName().toStdString()});
     panel1_->setEnabled(false);
     running_ = true;
     TBatchRun run(host_, *settings_);

@@ -16,25 +16,16 @@
 #include "formats/jpeg/jpeg_image.h"
 #include "formats/source_metadata_reader.h"
 #include "graphics/stream.h"
+#include "cli_runner.h"
 #include "temp_dir.h"
 
 namespace pictorand {
 namespace {
 
-struct TCliResult {
-    int status;
-    std::string errors;
-};
-
-TCliResult RunCli(const testing::TTempDir& dir, const std::string& arguments) {
-    const std::string log = dir.File("stderr.txt");
-    const std::string command = "cd '" + dir.Path().string() + "' && '" PICTORAND_CLI "' " + arguments + " 2> '" + log + "' < /dev/null";
-    const int raw = std::system(command.c_str());
-    std::ifstream in(log);
-    std::stringstream text;
-    text << in.rdbuf();
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, text.str()};
-}
+using testing::LastLine;
+using testing::RunCli;
+using testing::TCliResult;
+using testing::Tree;
 
 TBitmap Picture() {
     TBitmap bitmap;
@@ -164,13 +155,6 @@ TEST(CliRun, HugeClaimsFailFastAndTheCapCanBeRaised) {
     EXPECT_EQ(RunCli(dir, "--output-dir out --size none --format bmp --max-megapixels 2 big.bmp").status, 0);
 }
 
-std::map<std::string, std::vector<std::uint8_t>> Tree(const std::filesystem::path& root) {
-    std::map<std::string, std::vector<std::uint8_t>> files;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(root))
-        if (entry.is_regular_file()) files[std::filesystem::relative(entry.path(), root).string()] = testing::ReadFileBytes(entry.path());
-    return files;
-}
-
 TEST(CliRun, ParallelRunsMatchTheSingleThreadedRun) {
     testing::TTempDir dir;
     std::filesystem::create_directories(dir.Path() / "src" / "sub");
@@ -228,14 +212,6 @@ TEST(CliRun, NameTextsThatMakePathsAreABadCommandLine) {
     }
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "out"));
     EXPECT_FALSE(std::filesystem::exists("/tmp/pictorand-escape_1.bmp"));
-}
-
-// The last line of a text, without its line end.
-std::string LastLine(const std::string& text) {
-    const std::size_t end = text.find_last_not_of('\n');
-    if (end == std::string::npos) return {};
-    const std::size_t start = text.rfind('\n', end);
-    return text.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1) + 1);
 }
 
 TEST(CliRun, OutcomesSummaryAndExitStatuses) {
@@ -314,7 +290,7 @@ TEST(CliRun, SourcesComeFromAListFileOrStandardInput) {
                               common + "--null --files-from - 2> /dev/null";
     EXPECT_EQ(std::system(piped.c_str()), 0);
     EXPECT_EQ(Tree(dir.Path() / "two").size(), 2u);
-    EXPECT_EQ(RunCli(dir, "--output-dir four " + common + "--files-from missing.txt").status, 2);
+    EXPECT_EQ(RunCli(dir, "--output-dir four " + common + "--files-from missing.txt").status, 1) << "a list that cannot be read is a failure";
 }
 
 TEST(CliRun, InterruptStopsBetweenFilesWithStatus130) {

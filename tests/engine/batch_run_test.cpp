@@ -127,13 +127,16 @@ TEST_F(BatchRun, StartTextThatIsNoNumberEndsTheRunBeforeTheFirstFile) {
     EXPECT_TRUE(summary.Escaped);
 }
 
-TEST_F(BatchRun, WriterErrorEndsTheRun) {
+TEST_F(BatchRun, MissingOutputFolderFailsEverySourceSaidOnce) {
     out_ = dir_.Path() / "missing";
     const TRunSummary summary = Run({Good("a.bmp"), Good("b.bmp")});
     ASSERT_EQ(host_.Errors.size(), 1u);
-    EXPECT_NE(host_.Errors[0].find("Cannot create file"), std::string::npos);
+    EXPECT_NE(host_.Errors[0].find("missing"), std::string::npos) << host_.Errors[0];
     EXPECT_TRUE(summary.Escaped);
     EXPECT_EQ(summary.Written, 0);
+    EXPECT_EQ(summary.Failed, 2);
+    ASSERT_EQ(host_.Outcomes.size(), 2u);
+    EXPECT_NE(host_.Outcomes[1].Error.find("the output folder cannot be used"), std::string::npos) << host_.Outcomes[1].Error;
     EXPECT_TRUE(host_.Progress.empty());
 }
 
@@ -168,12 +171,13 @@ TEST_F(BatchRun, OutputFolderVanishingMidRunEndsTheRunAndKeepsEveryFile) {
         TBatchRun run(host, settings_);
         run.OutputFolder = [this] { return out_.string(); };
         const TRunSummary summary =
-            run.ResizeImage(std::vector<TSourceEntry>{{Good("a.bmp"), ""}, {Good("b.bmp"), ""}, {Good("c.bmp"), ""}},
+            run.ResizeImage(std::vector<TSourceEntry>{{.Path = Good("a.bmp")}, {.Path = Good("b.bmp")}, {.Path = Good("c.bmp")}},
                             jobs);
-        ASSERT_EQ(host.Errors.size(), 1u);
-        EXPECT_NE(host.Errors[0].find("Cannot create file"), std::string::npos) << host.Errors[0];
-        EXPECT_TRUE(summary.Escaped);
+        ASSERT_EQ(host.Errors.size(), 1u) << "the lost folder is said once";
+        EXPECT_NE(host.Errors[0].find("is gone or cannot be written"), std::string::npos) << host.Errors[0];
+        EXPECT_TRUE(summary.Ended);
         EXPECT_EQ(summary.Written, 1);
+        EXPECT_EQ(summary.Failed, 2);
         EXPECT_EQ(host.Progress, (std::vector<int>{33}));
         EXPECT_EQ(Outputs(aside), (std::vector<std::string>{"a.bmp", "b.bmp"})) << "no temporary file is left behind";
         EXPECT_EQ(testing::ReadFileBytes(aside / "b.bmp"), (std::vector<std::uint8_t>{7, 7}));
@@ -265,7 +269,8 @@ TEST_F(BatchRun, NameTextsThatMakePathsAreRefusedBeforeAnythingIsWritten) {
     EXPECT_TRUE(summary.Ended);
     EXPECT_EQ(summary.Written, 0);
     ASSERT_EQ(host_.Errors.size(), 1u);
-    EXPECT_NE(host_.Errors[0].find("../escaped"), std::string::npos);
+    EXPECT_EQ(host_.Errors[0], "Текст «../escaped» в имени файла вывел бы файлы за пределы папки-получателя: в нём не может быть «/» и «..»!")
+        << "the window says it in Russian";
     EXPECT_TRUE(Outputs().empty());
     EXPECT_FALSE(std::filesystem::exists(dir_.Path() / "escaped_1.bmp"));
 }
@@ -299,7 +304,7 @@ TEST_F(BatchRun, AnOutputThatReplacesALaterSourceIsWrittenBeforeThatSourceIsRead
         TBatchRun run(host_, settings_);
         run.OutputFolder = [folder] { return folder.string(); };
         const TRunSummary summary = run.ResizeImage(
-            std::vector<TSourceEntry>{{(folder / "a.bmp").string(), ""}, {(folder / "a.png").string(), ""}}, jobs);
+            std::vector<TSourceEntry>{{.Path = (folder / "a.bmp").string()}, {.Path = (folder / "a.png").string()}}, jobs);
         EXPECT_EQ(summary.Written, 1);
         EXPECT_EQ(summary.Failed, 0) << "the second source is the first one's output, a good PNG";
         EXPECT_EQ(summary.NamesTaken, 1);
@@ -398,7 +403,7 @@ TEST_F(BatchRun, ShrinkOnLoadAndTheCentreGridAreStableAcrossThreadsAndCloseToThe
         settings_.Settings().Resample = {shrink, centre};
         TBatchRun run(host_, settings_);
         run.OutputFolder = [this, folder] { return (dir_.Path() / folder).string(); };
-        EXPECT_EQ(run.ResizeImage(std::vector<TSourceEntry>{{dir_.File("photo.jpg"), ""}}, jobs).Written, 1);
+        EXPECT_EQ(run.ResizeImage(std::vector<TSourceEntry>{{.Path = dir_.File("photo.jpg")}}, jobs).Written, 1);
         return testing::ReadFileBytes(dir_.Path() / folder / "photo_thumb.png");
     };
     for (const bool centre : {false, true}) {
@@ -440,7 +445,7 @@ TEST_F(BatchRun, WorkersNeverReadTheLiveSettingsOrLogo) {
     testing::WriteFileBytes(dir_.File("logo.bmp"), testing::ReadFileBytes(Good("logo_source.bmp")));
     TThreadCheckingSettings live(settings);
     std::vector<TSourceEntry> sources;
-    for (int i = 0; i < 8; ++i) sources.push_back({Good("s" + std::to_string(i) + ".bmp"), ""});
+    for (int i = 0; i < 8; ++i) sources.push_back({.Path = Good("s" + std::to_string(i) + ".bmp")});
     const std::thread::id owner = std::this_thread::get_id();
     std::atomic<int> foreignLogoReads = 0;
     TBatchRun run(host_, live);

@@ -1,6 +1,6 @@
 // libjpeg's error handling made safe for C++: fatal library errors jump back to the
-// guarded call that armed the manager, which answers the library's message code; the
-// caller turns it into an exception. Shared by every user of libjpeg in the program.
+// guarded call that armed the manager, which answers the library's message code and
+// keeps its text; the caller turns them into an exception. Shared by every user of libjpeg in the program.
 #pragma once
 
 #include <csetjmp>
@@ -17,6 +17,9 @@ struct TJpegErrorManager {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
     int code;
+    // The library's own text of the fatal error, formatted with its parameters.
+    char text[JMSG_LENGTH_MAX];
+    void (*libraryFormat)(j_common_ptr info, char* buffer);
     // Called for every warning with context; null to discard them.
     void (*warn)(void* context);
     void* context;
@@ -25,6 +28,7 @@ struct TJpegErrorManager {
 extern "C" inline void PictorandJpegErrorExit(j_common_ptr info) {
     auto* manager = reinterpret_cast<TJpegErrorManager*>(info->err);
     manager->code = info->err->msg_code;
+    manager->libraryFormat(info, manager->text);
     std::longjmp(manager->jump, 1);
 }
 extern "C" inline void PictorandJpegEmitMessage(j_common_ptr info, int level) {
@@ -40,6 +44,8 @@ extern "C" inline void PictorandJpegResetErrorManager(j_common_ptr info) {
 
 inline void InstallJpegErrorManager(TJpegErrorManager& manager) {
     jpeg_std_error(&manager.pub);
+    manager.libraryFormat = manager.pub.format_message;
+    manager.text[0] = '\0';
     manager.pub.error_exit = PictorandJpegErrorExit;
     manager.pub.emit_message = PictorandJpegEmitMessage;
     manager.pub.output_message = PictorandJpegOutputMessage;

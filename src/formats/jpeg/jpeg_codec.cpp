@@ -16,8 +16,16 @@ constexpr std::string_view JpegErrorText = "JPEG error #%d";
 constexpr std::size_t BufferSize = 4096;
 constexpr int QuantizedColors = 236;
 
-void Check(int code) {
-    if (code != 0) throw EJPEG(code);
+void Check(const TJpegErrorManager& errors, int code) {
+    if (code != 0) throw EJPEG(code, errors.text);
+}
+
+// The text the library's table holds for a code, placeholders unfilled.
+std::string TableText(int code) {
+    jpeg_error_mgr table;
+    jpeg_std_error(&table);
+    if (code <= 0 || code > table.last_jpeg_message || !table.jpeg_message_table[code]) return {};
+    return table.jpeg_message_table[code];
 }
 
 // Source: the whole file in memory, handed out in blocks of up to 4096 bytes; a
@@ -66,7 +74,7 @@ public:
     explicit TDecompressor(std::span<const std::uint8_t> data) {
         InstallJpegErrorManager(errors_);
         info_.err = &errors_.pub;
-        Check(JpegGuarded(errors_, [this] { jpeg_create_decompress(&info_); }));
+        Check(errors_, JpegGuarded(errors_, [this] { jpeg_create_decompress(&info_); }));
         created_ = true;
         source_.pub.init_source = InitSource;
         source_.pub.fill_input_buffer = FillInputBuffer;
@@ -134,7 +142,7 @@ public:
     explicit TCompressor(TByteBuffer& bytes) {
         InstallJpegErrorManager(errors_);
         info_.err = &errors_.pub;
-        Check(JpegGuarded(errors_, [this] { jpeg_create_compress(&info_); }));
+        Check(errors_, JpegGuarded(errors_, [this] { jpeg_create_compress(&info_); }));
         created_ = true;
         destination_ = std::make_unique<TDestination>();
         destination_->pub.init_destination = InitDestination;
@@ -161,12 +169,15 @@ private:
 
 }  // namespace
 
-EJPEG::EJPEG(int messageCode) : EInvalidGraphic(FormatMessage(JpegErrorText, messageCode)), code_(messageCode) {}
+EJPEG::EJPEG(int messageCode, std::string_view libraryText)
+    : EInvalidGraphic(FormatMessage(JpegErrorText, messageCode) + ": " +
+                      (libraryText.empty() ? TableText(messageCode) : std::string(libraryText))),
+      code_(messageCode) {}
 
 TJpegHeader ReadJpegHeader(std::span<const std::uint8_t> data) {
     TDecompressor decompressor(data);
     jpeg_decompress_struct& info = decompressor.Info();
-    Check(JpegGuarded(decompressor.Errors(), [&info] { jpeg_read_header(&info, TRUE); }));
+    Check(decompressor.Errors(), JpegGuarded(decompressor.Errors(), [&info] { jpeg_read_header(&info, TRUE); }));
     return {static_cast<int>(info.image_width), static_cast<int>(info.image_height),
             info.jpeg_color_space == JCS_GRAYSCALE, jpeg_has_multiple_scans(&info) != 0};
 }
@@ -264,7 +275,7 @@ bool DecodeLowerPart(std::span<const std::uint8_t> data, const TJpegDecodeParame
 TBitmap DecodeJpeg(std::span<const std::uint8_t> data, const TJpegDecodeParameters& p) {
     TDecompressor decompressor(data);
     jpeg_decompress_struct& info = decompressor.Info();
-    Check(JpegGuarded(decompressor.Errors(), [&info, &p] { Configure(info, p); }));
+    Check(decompressor.Errors(), JpegGuarded(decompressor.Errors(), [&info, &p] { Configure(info, p); }));
     if (info.output_width > MaxRasterSide || info.output_height > MaxRasterSide) throw EJPEG(JERR_IMAGE_TOO_BIG);
     // libjpeg allocates for the whole stored picture (a progressive file keeps all its
     // coefficients) before the raster is made: refuse one over the raster cap, or one its
@@ -292,7 +303,7 @@ TBitmap DecodeJpeg(std::span<const std::uint8_t> data, const TJpegDecodeParamete
         decompressor.Errors().context = &warnings;
     }
 
-    Check(JpegGuarded(decompressor.Errors(), [&info] { jpeg_start_decompress(&info); }));
+    Check(decompressor.Errors(), JpegGuarded(decompressor.Errors(), [&info] { jpeg_start_decompress(&info); }));
     TBitmap bitmap;
     bitmap.SetPixelFormat(indexed ? TPixelFormat::pf8bit : TPixelFormat::pf24bit);
     bitmap.SetSize(static_cast<int>(info.output_width), static_cast<int>(info.output_height));
@@ -325,7 +336,7 @@ TBitmap DecodeJpeg(std::span<const std::uint8_t> data, const TJpegDecodeParamete
         whole.Threads = 1;
         return DecodeJpeg(data, whole);
     }
-    Check(JpegGuarded(decompressor.Errors(), [&info, &target] {
+    Check(decompressor.Errors(), JpegGuarded(decompressor.Errors(), [&info, &target] {
         ReadRows(info, target, info.output_height);
         jpeg_finish_decompress(&info);
     }));
@@ -348,7 +359,7 @@ TByteBuffer EncodeJpeg(const TBitmap& bitmap, const TJpegEncodeParameters& p) {
     const std::ptrdiff_t stride = source->Height() > 1 ? source->ScanLine(1) - source->ScanLine(0) : 0;
     const auto width = static_cast<JDIMENSION>(source->Width());
     const auto height = static_cast<JDIMENSION>(source->Height());
-    Check(JpegGuarded(compressor.Errors(), [&info, &p, top, stride, width, height] {
+    Check(compressor.Errors(), JpegGuarded(compressor.Errors(), [&info, &p, top, stride, width, height] {
         info.image_width = width;
         info.image_height = height;
         info.input_components = 3;

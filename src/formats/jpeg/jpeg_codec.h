@@ -1,6 +1,6 @@
 // The libjpeg calls behind TJPEGImage: header reading, decoding into a TBitmap and
-// encoding a TBitmap. Fatal library errors become EJPEG "JPEG error #%d" with the
-// library's message code; the library never exits the process.
+// encoding a TBitmap. Fatal library errors become EJPEG "JPEG error #%d: text" with the
+// library's message code and its own text; the library never exits the process.
 #pragma once
 
 #include <cstdint>
@@ -16,7 +16,8 @@ namespace pictorand {
 
 class EJPEG : public EInvalidGraphic {
 public:
-    explicit EJPEG(int messageCode);
+    // The library's text, or the unformatted one of its table when none is given.
+    explicit EJPEG(int messageCode, std::string_view libraryText = {});
     int MessageCode() const { return code_; }
 
 private:

@@ -71,7 +71,7 @@ TEST(JpegImage, EmptyBitmapsAndEmptyFiles) {
         FAIL() << "decoding an empty file must fail";
     } catch (const EJPEG& error) {
         EXPECT_EQ(error.MessageCode(), JERR_INPUT_EMPTY);
-        EXPECT_EQ(std::string(error.what()), "JPEG error #" + std::to_string(JERR_INPUT_EMPTY));
+        EXPECT_EQ(std::string(error.what()), "JPEG error #" + std::to_string(JERR_INPUT_EMPTY) + ": Empty input file");
     }
     EXPECT_THROW(jpeg.SetWidth(5), EInvalidGraphicOperation);
 }

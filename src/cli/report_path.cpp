@@ -1,0 +1,40 @@
+#include "cli/report_path.h"
+
+#include <sys/stat.h>
+
+#include <fstream>
+
+#include <nlohmann/json.hpp>
+
+namespace pictorand {
+
+namespace {
+
+// Whether the file starts with a line of a report: a JSON object with a source and an outcome.
+bool HoldsReport(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string first;
+    std::getline(in, first);
+    const nlohmann::json line = nlohmann::json::parse(first, nullptr, false);
+    return line.is_object() && line.contains("source") && line.contains("outcome");
+}
+
+}  // namespace
+
+std::string RefusedReportPath(const std::string& path, const std::vector<TSourceEntry>& sources) {
+    if (path == "-") return {};
+    struct stat report {};
+    if (stat(path.c_str(), &report) != 0) return {};
+    if (S_ISDIR(report.st_mode)) return "the report " + path + " is a folder";
+    if (!S_ISREG(report.st_mode)) return {};
+    for (const TSourceEntry& source : sources) {
+        struct stat status {};
+        if (stat(source.Path.c_str(), &status) == 0 && status.st_dev == report.st_dev && status.st_ino == report.st_ino)
+            return "the report " + path + " is one of the sources; name a new file for it";
+    }
+    if (report.st_size > 0 && !HoldsReport(path))
+        return "the report " + path + " exists and is not a report of pictorand-cli; name a new file or remove it";
+    return {};
+}
+
+}  // namespace pictorand
