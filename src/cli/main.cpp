@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -13,18 +14,19 @@
 #include "cli/cli_options.h"
 #include "cli/cli_sources.h"
 #include "cli/report_path.h"
+#include "cli/stop_signals.h"
 #include "cli/terminal_host.h"
 #include "engine/batch_run.h"
+#include "graphics/folder_handle.h"
 #include "graphics/raster_limits.h"
 
 namespace {
 
 constexpr int StatusDone = 0, StatusFailed = 1, StatusUsage = 2, StatusSignalled = 128;
 
-// The signal that asked the run to stop, or 0.
-volatile std::sig_atomic_t stopSignal = 0;
-
-void OnStopSignal(int signal) { stopSignal = signal; }
+// How long a run may take to stop between files before the process ends without it.
+constexpr std::chrono::milliseconds StopGrace{500};
+constexpr std::string_view Interrupted = "not converted: the run was interrupted";
 
 struct TFileCloser {
     void operator()(std::FILE* file) const {
@@ -41,24 +43,6 @@ int UsageError(const std::string& text) {
 int Failure(const std::string& text) {
     std::fprintf(stderr, "pictorand-cli: %s\n", pictorand::EscapedForLine(text).c_str());
     return StatusFailed;
-}
-
-// Ctrl-C, SIGTERM and SIGHUP stop the run between files: the file being written is
-// finished or left out, never half-written, and the summary still comes. A reader that
-// has gone away (SIGPIPE) is a write error of the report, not the end of the process.
-void HandleStopSignals() {
-    struct sigaction action {};
-    action.sa_handler = OnStopSignal;
-    sigemptyset(&action.sa_mask);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
-    std::signal(SIGPIPE, SIG_IGN);
-}
-
-std::string SummaryLine(const pictorand::TRunSummary& summary) {
-    std::string line = std::to_string(summary.Written) + " written, " + std::to_string(summary.Skipped) + " skipped, " +
-                       std::to_string(summary.Failed) + " failed";
-    if (summary.Ignored > 0) line += ", " + std::to_string(summary.Ignored) + " ignored";
-    return line;
 }
 
 }  // namespace
@@ -80,7 +64,14 @@ int main(int argc, char* argv[]) {
         std::printf("pictorand-cli %s\n", std::string(ApplicationTitle).c_str());
         return StatusDone;
     }
-    HandleStopSignals();
+    // Filled in below; the watchdog reads them only once the run has started.
+    std::vector<TSourceEntry> sources;
+    TTerminalHost* runningHost = nullptr;
+    TStopSignals stops(StopGrace, [&](int signal) {
+        runningHost->Abandon(sources, Interrupted);
+        RemoveUnfinishedFiles();
+        std::_Exit(StatusSignalled + signal);
+    });
 
     if (!options.FilesFrom.empty()) {
         const TFile list(options.FilesFrom == "-" ? stdin : std::fopen(options.FilesFrom.c_str(), "rb"));
@@ -88,7 +79,7 @@ int main(int argc, char* argv[]) {
         int error = 0;
         const std::vector<std::string> listed = ReadFileList(list.get(), options.NullSeparated, error);
         // A stop signal while the list is read ends the list; the run then reports its sources.
-        if (error != 0 && stopSignal == 0) return Failure("cannot read the file list " + options.FilesFrom + ": " + std::strerror(error));
+        if (error != 0 && TStopSignals::Received() == 0) return Failure("cannot read the file list " + options.FilesFrom + ": " + std::strerror(error));
         options.Files.insert(options.Files.end(), listed.begin(), listed.end());
     }
     if (options.MaxMegapixels) SetMaxRasterPixels(*options.MaxMegapixels * 1'000'000);
@@ -98,9 +89,9 @@ int main(int argc, char* argv[]) {
     std::filesystem::create_directories(options.OutputDir, error);
     if (error) std::fprintf(stderr, "pictorand-cli: cannot create %s: %s\n", EscapedForLine(options.OutputDir).c_str(), error.message().c_str());
 
-    const std::vector<TSourceEntry> sources = ExpandSources(options.Files, options.Recursive, options.OutputDir);
+    sources = ExpandSources(options.Files, options.Recursive, options.OutputDir);
     if (sources.empty()) {
-        std::fprintf(stderr, "pictorand-cli: no sources\n%s\n", SummaryLine({}).c_str());
+        std::fprintf(stderr, "pictorand-cli: no sources\n0 written, 0 skipped, 0 failed\n");
         return StatusFailed;
     }
     TFile report;
@@ -115,7 +106,8 @@ int main(int argc, char* argv[]) {
         options.Overwrite == TOverwritePolicy::Ask && !interactive ? TOverwritePolicy::Never : options.Overwrite;
     TTerminalHost host(overwrite, interactive);
     host.Report = report.get();
-    host.CancelRequested = [] { return stopSignal != 0; };
+    host.CancelRequested = [] { return TStopSignals::Received() != 0; };
+    runningHost = &host;
     TFixedSettings settings(options.Settings);
     TBatchRun run(host, settings);
     const std::string outputDir = options.OutputDir;
@@ -123,7 +115,9 @@ int main(int argc, char* argv[]) {
     run.OutputFolder = [outputDir] { return outputDir; };
     run.LogoFileName = [logo] { return logo; };
     const int jobs = options.Jobs > 0 ? options.Jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    stops.RunStarted();
     const TRunSummary summary = run.ResizeImage(sources, jobs);
+    stops.RunEnded();
     host.Finish();
     bool reportFailed = !host.ReportError().empty();
     if (report && !reportFailed && (std::fflush(report.get()) != 0 || std::ferror(report.get()))) {
@@ -132,8 +126,8 @@ int main(int argc, char* argv[]) {
     } else if (reportFailed) {
         Failure("cannot write the report " + options.ReportFile + ": " + host.ReportError());
     }
-    std::fprintf(stderr, "%s\n", SummaryLine(summary).c_str());
-    if (summary.Cancelled) return StatusSignalled + (stopSignal != 0 ? stopSignal : SIGINT);
+    std::fprintf(stderr, "%s\n", host.Summary().c_str());
+    if (summary.Cancelled) return StatusSignalled + (TStopSignals::Received() != 0 ? TStopSignals::Received() : SIGINT);
     const bool clean = summary.Failed == 0 && summary.NamesTaken == 0 && !summary.Escaped && !reportFailed;
     return clean ? StatusDone : StatusFailed;
 }

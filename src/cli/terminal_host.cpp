@@ -76,6 +76,8 @@ void TTerminalHost::BreakProgressLine() {
 }
 
 void TTerminalHost::ShowMessage(std::string_view text, std::string_view detail) {
+    const std::lock_guard lock(mutex_);
+    if (abandoned_) return;
     BreakProgressLine();
     std::fputs(EscapedForLine(text).c_str(), output_);
     if (!detail.empty()) std::fprintf(output_, " (%s)", EscapedForLine(detail).c_str());
@@ -111,18 +113,33 @@ bool TTerminalHost::Ask(std::string_view text) {
 }
 
 void TTerminalHost::ShowError(std::string_view text) {
+    const std::lock_guard lock(mutex_);
+    if (abandoned_) return;
     BreakProgressLine();
     std::fprintf(output_, "%s\n", EscapedForLine(text).c_str());
 }
 
 void TTerminalHost::SetProgress(int percent) {
-    if (!interactive_) return;
+    const std::lock_guard lock(mutex_);
+    if (!interactive_ || abandoned_) return;
     std::fprintf(output_, "\r%3d%%", percent);
     std::fflush(output_);
     progressShown_ = true;
 }
 
-void TTerminalHost::ReportOutcome(const TFileOutcome& o) {
+void TTerminalHost::ReportOutcome(const TFileOutcome& outcome) {
+    const std::lock_guard lock(mutex_);
+    if (!abandoned_) ReportLocked(outcome);
+}
+
+void TTerminalHost::ReportLocked(const TFileOutcome& o) {
+    ++reported_;
+    switch (o.Kind) {
+        case TOutcome::Written: ++written_; break;
+        case TOutcome::Skipped: ++skipped_; break;
+        case TOutcome::Failed: ++failed_; break;
+        case TOutcome::Ignored: ++ignored_; break;
+    }
     BreakProgressLine();
     const std::string source = EscapedForLine(o.Source);
     if (o.Kind == TOutcome::Written) {
@@ -150,6 +167,34 @@ void TTerminalHost::ReportOutcome(const TFileOutcome& o) {
     if (std::fputs(text.c_str(), Report) == EOF || std::fflush(Report) != 0) reportError_ = std::strerror(errno);
 }
 
-void TTerminalHost::Finish() { BreakProgressLine(); }
+void TTerminalHost::Finish() {
+    const std::lock_guard lock(mutex_);
+    BreakProgressLine();
+}
+
+std::string TTerminalHost::Summary() const {
+    const std::lock_guard lock(mutex_);
+    std::string line = std::to_string(written_) + " written, " + std::to_string(skipped_) + " skipped, " + std::to_string(failed_) + " failed";
+    if (ignored_ > 0) line += ", " + std::to_string(ignored_) + " ignored";
+    return line;
+}
+
+void TTerminalHost::Abandon(const std::vector<TSourceEntry>& sources, std::string_view why) {
+    {
+        const std::lock_guard lock(mutex_);
+        if (abandoned_) return;
+        for (std::size_t i = reported_; i < sources.size(); ++i) {
+            TFileOutcome outcome;
+            outcome.Source = sources[i].Path;
+            outcome.Kind = sources[i].Ignored ? TOutcome::Ignored : TOutcome::Failed;
+            if (!sources[i].Ignored) outcome.Error = std::string(why);
+            ReportLocked(outcome);
+        }
+        BreakProgressLine();
+        abandoned_ = true;
+    }
+    std::fprintf(output_, "%s\n", Summary().c_str());
+    std::fflush(output_);
+}
 
 }  // namespace pictorand

@@ -4,11 +4,14 @@
 
 #include <cstdio>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "engine/run_host.h"
 #include "cli/cli_options.h"
+#include "engine/prepared_file.h"
+#include "engine/run_host.h"
 
 namespace pictorand {
 
@@ -36,12 +39,19 @@ public:
 
     // Ends the progress line so that later output starts on a line of its own.
     void Finish();
+    // "N written, M skipped, K failed", with ", L ignored" when there are ignored files.
+    std::string Summary() const;
+    // Ends the run's reporting from another thread while the run is still busy: every
+    // source not reported yet fails with why (an ignored one stays ignored), the summary
+    // line follows, and nothing the run reports later is printed.
+    void Abandon(const std::vector<TSourceEntry>& sources, std::string_view why);
     // Why the report could not be written (a full disk, a closed pipe), or empty.
     const std::string& ReportError() const { return reportError_; }
 
 private:
     void BreakProgressLine();
     bool Ask(std::string_view text);
+    void ReportLocked(const TFileOutcome& outcome);
 
     TOverwritePolicy overwrite_;
     bool interactive_;
@@ -49,6 +59,11 @@ private:
     std::FILE* output_;
     bool progressShown_ = false;
     std::string reportError_;
+    // Output comes from the run's thread and, when a stop takes over, from another.
+    mutable std::mutex mutex_;
+    bool abandoned_ = false;
+    std::size_t reported_ = 0;
+    int written_ = 0, skipped_ = 0, failed_ = 0, ignored_ = 0;
 };
 
 // The text with its control characters written as C escapes (\n, \t, \x1b, ...).

@@ -8,7 +8,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <optional>
+#include <set>
 
 #include "graphics/exceptions.h"
 #include "graphics/file_stream.h"
@@ -53,6 +55,10 @@ bool LinkUnnamed(int file, int folder, const std::string& name) {
     return false;
 }
 
+// The named temporary files being written, by folder descriptor and name.
+std::mutex unfinishedMutex;
+std::set<std::pair<int, std::string>> unfinished;
+
 // A temporary file in the folder: unnamed where the file system allows it, so that
 // nothing is left behind whatever ends the process, else a random hidden name.
 struct TTemporary {
@@ -60,8 +66,23 @@ struct TTemporary {
     std::string Name;  // empty while unnamed
     int Folder = -1;
 
+    void SetName(std::string name) {
+        Forget();
+        Name = std::move(name);
+        const std::lock_guard lock(unfinishedMutex);
+        unfinished.emplace(Folder, Name);
+    }
+    // The name now belongs to the output, or is gone.
+    void Forget() {
+        if (Name.empty()) return;
+        const std::lock_guard lock(unfinishedMutex);
+        unfinished.erase({Folder, Name});
+        Name.clear();
+    }
     ~TTemporary() {
-        if (!Name.empty()) unlinkat(Folder, Name.c_str(), 0);
+        if (Name.empty()) return;
+        unlinkat(Folder, Name.c_str(), 0);
+        Forget();
     }
 };
 
@@ -75,7 +96,7 @@ void CreateTemporary(const TFolderHandle& folder, const std::string& target, TTe
         const int file = openat(folder.Descriptor(), name.c_str(), O_CREAT | O_EXCL | O_RDWR | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (file >= 0) {
             temporary.File = TUniqueFd(file);
-            temporary.Name = name;
+            temporary.SetName(name);
             return;
         }
         if (errno != EEXIST) break;
@@ -95,14 +116,14 @@ bool Publish(const TFolderHandle& folder, TTemporary& temporary, const std::stri
         // Replacing needs a name to rename from.
         for (int attempt = 0; attempt < 100 && temporary.Name.empty(); ++attempt) {
             const std::string hidden = RandomTemporaryName();
-            if (LinkUnnamed(temporary.File.Get(), dir, hidden)) temporary.Name = hidden;
+            if (LinkUnnamed(temporary.File.Get(), dir, hidden)) temporary.SetName(hidden);
             else if (errno != EEXIST) break;
         }
         if (temporary.Name.empty()) throw EFCreateError(WithReason(messages::FileCreateError, Joined(folder.Path(), name), errno));
     }
     if (mode == TPublishMode::KeepExisting) {
         if (renameat2(dir, temporary.Name.c_str(), dir, name.c_str(), RENAME_NOREPLACE) == 0) {
-            temporary.Name.clear();
+            temporary.Forget();
             return true;
         }
         if (errno == EEXIST) return false;
@@ -114,11 +135,17 @@ bool Publish(const TFolderHandle& folder, TTemporary& temporary, const std::stri
     }
     if (renameat(dir, temporary.Name.c_str(), dir, name.c_str()) != 0)
         throw EFCreateError(WithReason(messages::FileCreateError, Joined(folder.Path(), name), errno));
-    temporary.Name.clear();
+    temporary.Forget();
     return true;
 }
 
 }  // namespace
+
+void RemoveUnfinishedFiles() {
+    const std::lock_guard lock(unfinishedMutex);
+    for (const auto& [folder, name] : unfinished) unlinkat(folder, name.c_str(), 0);
+    unfinished.clear();
+}
 
 TUniqueFd& TUniqueFd::operator=(TUniqueFd&& other) noexcept {
     if (this != &other) {

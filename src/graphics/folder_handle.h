@@ -69,4 +69,8 @@ enum class TPublishMode {
 bool PublishFile(const TFolderHandle& folder, const std::string& name, TPublishMode mode,
                  const std::function<void(TStream&)>& write);
 
+// Removes the named temporary files of writes still under way, for a process about to end
+// at once (unnamed ones vanish by themselves).
+void RemoveUnfinishedFiles();
+
 }  // namespace pictorand

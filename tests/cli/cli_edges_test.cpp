@@ -14,6 +14,7 @@
 #include "cli_runner.h"
 #include "engine/settings_file.h"
 #include "graphics/bitmap.h"
+#include "png_builder.h"
 #include "temp_dir.h"
 
 namespace pictorand {
@@ -300,6 +301,35 @@ TEST(CliEdges, StopSignalsEndWithTheirStatusAndTheSummary) {
     ASSERT_EQ(std::system(piped.c_str()), 0);
     EXPECT_EQ(ReadText(dir.File("piped.status")), "1\n") << ReadText(dir.File("piped.txt"));
     EXPECT_NE(ReadText(dir.File("piped.txt")).find("cannot write the report -: Broken pipe"), std::string::npos) << ReadText(dir.File("piped.txt"));
+}
+
+TEST(CliEdges, AStopSignalDoesNotWaitForThePictureBeingDecoded) {
+    testing::TTempDir dir;
+    // 20000 x 20000 one-bit pixels: seconds of decoding from a file of some 50 KB.
+    constexpr std::uint32_t Side = 20000;
+    const std::vector<std::uint8_t> rows(static_cast<std::size_t>(Side) * (Side / 8 + 1), 0);
+    testing::WriteFileBytes(dir.File("huge.png"), testing::TPngBuilder().Header(Side, Side, 1, 0).ImageData(rows).End().Build());
+    WritePicture(dir.File("after.bmp"));
+    for (const char* jobs : {"1", "2"}) {
+        SCOPED_TRACE(jobs);
+        std::ofstream(dir.File("stop.sh")) << "cd '" << dir.Path().string() << "'\n"
+                                           << "'" PICTORAND_CLI "' -o out --jobs " << jobs << " --report run.jsonl huge.png after.bmp 2> err.txt &\n"
+                                           << "pid=$!\n"
+                                           << "sleep 0.5\n"
+                                           << "start=$(date +%s%N)\n"
+                                           << "kill -TERM $pid\n"
+                                           << "wait $pid\n"
+                                           << "echo $? > status.txt\n"
+                                           << "echo $(( ($(date +%s%N) - start) / 1000000 )) > ms.txt\n";
+        ASSERT_EQ(std::system(("bash '" + dir.File("stop.sh") + "'").c_str()), 0);
+        EXPECT_EQ(ReadText(dir.File("status.txt")), "143\n");
+        EXPECT_LT(std::stoi(ReadText(dir.File("ms.txt"))), 3000) << "the decode is not waited for";
+        const std::string errors = ReadText(dir.File("err.txt"));
+        EXPECT_NE(errors.find("failed: huge.png: not converted: the run was interrupted"), std::string::npos) << errors;
+        EXPECT_EQ(LastLine(errors), "0 written, 0 skipped, 2 failed");
+        EXPECT_EQ(Count(ReadText(dir.File("run.jsonl")), "\n"), 2u);
+        EXPECT_TRUE(!fs::exists(dir.Path() / "out") || fs::is_empty(dir.Path() / "out"));
+    }
 }
 
 TEST(CliEdges, NamesStayOneLineAndKeepTheirBytesInTheReport) {
