@@ -294,13 +294,16 @@ TEST(CliEdges, StopSignalsEndWithTheirStatusAndTheSummary) {
         EXPECT_EQ(LastLine(result.errors), "0 written, 0 skipped, 1 failed") << signal;
     }
     // A reader of the report that goes away is a write error, not the end of the process.
+    // The first picture takes long enough for the reader to be gone before the first line.
+    WritePicture(dir.File("slow.bmp"), RGBColor(1, 2, 3), 3000, 3000);
     for (int i = 0; i < 3; ++i) WritePicture(dir.File("p" + std::to_string(i) + ".bmp"));
     const std::string piped = "cd '" + dir.Path().string() + "' && bash -c \"'" PICTORAND_CLI
-                              "' -o piped --format bmp --report - p0.bmp p1.bmp p2.bmp 2> piped.txt | head -c 1 > /dev/null; "
+                              "' -o piped --format bmp --report - slow.bmp p0.bmp p1.bmp p2.bmp 2> piped.txt | (exec <&-; sleep 3); "
                               "echo \\${PIPESTATUS[0]} > piped.status\"";
     ASSERT_EQ(std::system(piped.c_str()), 0);
     EXPECT_EQ(ReadText(dir.File("piped.status")), "1\n") << ReadText(dir.File("piped.txt"));
     EXPECT_NE(ReadText(dir.File("piped.txt")).find("cannot write the report -: Broken pipe"), std::string::npos) << ReadText(dir.File("piped.txt"));
+    EXPECT_EQ(LastLine(ReadText(dir.File("piped.txt"))), "4 written, 0 skipped, 0 failed");
 }
 
 TEST(CliEdges, AStopSignalDoesNotWaitForThePictureBeingDecoded) {
