@@ -18,7 +18,7 @@ namespace {
 // The writable formats' names as the help lists them, "bmp|jpg|...".
 std::string FormatNameList() {
     std::string list;
-    for (OutputFormat format : WriterOrder) list += (list.empty() ? "" : "|") + std::string(OutputFormatRow(format).Name);
+    for (const OutputFormat format : OutputFormats()) list += (list.empty() ? "" : "|") + std::string(format->Name);
     return list;
 }
 
@@ -100,9 +100,9 @@ TColor ColourNamed(const std::string& text) {
 }
 
 OutputFormat FormatNamed(std::string_view name) {
-    const TFormatRow* row = FindOutputFormat(name);
-    if (!row) throw TUsageError("unknown value '" + std::string(name) + "' for --format");
-    return *row->Output;
+    const auto format = FindOutputFormat(name);
+    if (!format) throw TUsageError("unknown value '" + std::string(name) + "' for --format");
+    return *format;
 }
 
 // The kernel actually used by each list item: the Hermite and Triangle items swap kernels,

@@ -18,7 +18,6 @@
 #include "engine/output_writer.h"
 #include "engine/photo_stage.h"
 #include "engine/source_loader.h"
-#include "formats/source_metadata_reader.h"
 #include "graphics/exceptions.h"
 #include "graphics/folder_handle.h"
 #include "graphics/stream.h"
@@ -73,24 +72,29 @@ std::int32_t NextRunningNumber(std::int32_t number) {
 }
 
 // Whether the run stamps its logo: icons never get it.
-bool StampsLogo(const ConversionSettings& settings) { return settings.LogoEnabled && settings.Format != OutputFormat::Ico; }
+bool StampsLogo(const ConversionSettings& settings) { return settings.LogoEnabled && !settings.WritesIcons(); }
 
-// What the loader is asked for beside the classic picture, for a source shown turned or
-// not. cmykConverted becomes true once a CMYK profile has converted pixels; settings must
-// outlive the load.
-TLoadWishes LoadWishes(const ConversionSettings& settings, const TSourceMetadata& metadata, bool turned, int threads,
-                       bool& cmykConverted) {
+// Whether the picture will be shown turned by a quarter, exchanging its sides.
+bool Turned(const ConversionSettings& settings, const TImageInfo& info) {
+    return settings.Photo.AutoOrient && info.Metadata.Orientation >= 5;
+}
+
+// What the loader is asked for beside the classic picture. cmykConverted becomes true
+// once a CMYK profile has converted pixels; settings must outlive the load.
+TLoadWishes LoadWishes(const ConversionSettings& settings, int threads, bool& cmykConverted) {
     TLoadWishes wishes;
     wishes.KeepAlpha = settings.Photo.Transparency;
     wishes.Threads = threads;
     // A CMYK profile converts while the reader still has the inks.
     if (settings.Photo.ConvertToSrgb) {
-        if (TCmykToBgr convert = CmykToSrgb(metadata.IccProfile)) {
-            wishes.CmykToBgr = [convert = std::move(convert), &cmykConverted](const std::uint8_t* ink, std::uint8_t* bgr, std::size_t count) {
+        wishes.CmykToBgr = [&cmykConverted](const TImageInfo& info) -> TCmykToBgr {
+            TCmykToBgr convert = CmykToSrgb(info.Metadata.IccProfile);
+            if (!convert) return {};
+            return [convert = std::move(convert), &cmykConverted](const std::uint8_t* ink, std::uint8_t* bgr, std::size_t count) {
                 cmykConverted = true;
                 convert(ink, bgr, count);
             };
-        }
+        };
     }
     // A logo is stamped at its own size on the source, so a source with a logo is never
     // decoded smaller.
@@ -99,8 +103,9 @@ TLoadWishes LoadWishes(const ConversionSettings& settings, const TSourceMetadata
         // whose samples sit elsewhere, the decoded picture keeps twice the target's size so
         // that the difference stays within a fraction of an output pixel.
         const int margin = settings.Resample.CentreGrid ? 1 : 2;
-        wishes.ShrinkTo = [&settings, turned, margin](int width, int height) -> std::optional<std::pair<int, int>> {
-            const auto target = PlannedTargetSize(settings, turned ? height : width, turned ? width : height);
+        wishes.ShrinkTo = [&settings, margin](const TImageInfo& info) -> std::optional<std::pair<int, int>> {
+            const bool turned = Turned(settings, info);
+            const auto target = PlannedTargetSize(settings, turned ? info.Height : info.Width, turned ? info.Width : info.Height);
             if (!target) return std::nullopt;
             const std::pair<int, int> wanted = turned ? std::pair{target->second, target->first} : *target;
             return std::pair{wanted.first * margin, wanted.second * margin};
@@ -203,17 +208,15 @@ TPreparedFile TBatchRun::Prepare(const TSourceEntry& entry, TRunHost& host, cons
     host.ProcessMessages();
 
     const ConversionSettings settings = settingsSource.Current();
-    if (settings.Photo.NeedsMetadata()) file.Metadata = ReadSourceMetadataFromFile(file.Source.Path);
-    // Sizes as the picture is shown: turned when its orientation exchanges its sides.
-    const bool turned = settings.Photo.AutoOrient && file.Metadata.Orientation >= 5;
     bool cmykConverted = false;
-    const TLoadWishes wishes = LoadWishes(settings, file.Metadata, turned, pictureThreads_, cmykConverted);
-    TStageRaster loaded = CheckAndLoadFromFile(file.Source, host, wishes);
+    TLoadedSource loaded = CheckAndLoadFromFile(file.Source, host, LoadWishes(settings, pictureThreads_, cmykConverted));
     std::unique_ptr<TBitmap> source = std::move(loaded.Raster);
     std::optional<std::pair<int, int>> nominal = loaded.NominalSize;
     if (source) {
+        // Sizes as the picture is shown: turned when its orientation exchanges its sides.
+        if (nominal && Turned(settings, loaded.Info)) nominal = std::pair{nominal->second, nominal->first};
+        file.Metadata = std::move(loaded.Info.Metadata);
         file.ProfileConverted = AdjustPhoto(*source, file.Metadata, settings.Photo, settings.Format).ProfileConverted || cmykConverted;
-        if (nominal && turned) nominal = std::pair{nominal->second, nominal->first};
         file.Width = nominal ? nominal->first : source->Width();
         file.Height = nominal ? nominal->second : source->Height();
     } else {

@@ -11,7 +11,7 @@
 
 #include "engine/photo_options.h"
 #include "engine/resample_options.h"
-#include "formats/output_format.h"
+#include "formats/format_table.h"
 
 namespace pictorand {
 
@@ -33,7 +33,7 @@ inline constexpr std::array<std::string_view, 17> JpegQualityItems = {
 inline constexpr std::int32_t DefaultJpegQualityIndex = 8;
 
 struct ConversionSettings {
-    std::optional<OutputFormat> Format = OutputFormat::Jpg;
+    std::optional<OutputFormat> Format = DefaultOutputFormat();
     // Item indexes as the lists hold them; an index outside the list means no selection.
     std::int32_t Filter = static_cast<std::int32_t>(ResampleFilter::Lanczos3);
     std::int32_t JpegQuality = DefaultJpegQualityIndex;
@@ -77,6 +77,9 @@ struct ConversionSettings {
     std::string_view JpegQualityText() const;
     // The selected filter, or nothing when the index is outside the list.
     std::optional<ResampleFilter> SelectedFilter() const;
+    // Whether the chosen format writes icons, which are fitted to 32 pixels and never
+    // stamped with a logo.
+    bool WritesIcons() const { return Format && (*Format)->Icon; }
 
     friend bool operator==(const ConversionSettings&, const ConversionSettings&) = default;
 

@@ -1,10 +1,10 @@
 #include "engine/logo_stage.h"
 
 #include <algorithm>
-#include <memory>
 
 #include "engine/app_messages.h"
 #include "engine/file_names.h"
+#include "engine/source_loader.h"
 #include "formats/format_table.h"
 
 namespace pictorand {
@@ -13,15 +13,9 @@ namespace {
 
 // Loads the logo; answers false when no logo reader takes its extension.
 bool LoadLogo(const std::string& fileName, TBitmap& logo) {
-    const TFormatRow* row = FindLogoFormat(ExtractFileExt(fileName));
-    if (!row) return false;
-    if (row->Load == TLoadKind::Bitmap) {
-        logo.LoadFromFile(fileName);
-        return true;
-    }
-    const std::unique_ptr<TGraphic> image = row->CreateReader();
-    image->LoadFromFile(fileName);
-    logo.Assign(*image);
+    const TFormatDescriptor* format = FindLogoFormat(ExtractFileExt(fileName));
+    if (!format) return false;
+    logo = format->Decode(ReadWholeFile(fileName), {}).Raster;
     return true;
 }
 

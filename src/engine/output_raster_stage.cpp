@@ -69,7 +69,7 @@ std::pair<int, int> CheckSizeFiles(const ConversionSettings& s, int width, int h
 std::pair<int, int> IconSize(int width, int height) { return ScaledSize(width, height, IconSide); }
 
 std::optional<std::pair<int, int>> PlannedTargetSize(const ConversionSettings& settings, int width, int height) {
-    if (settings.Format == OutputFormat::Ico) return IconSize(width, height);
+    if (settings.WritesIcons()) return IconSize(width, height);
     if (settings.Size == SizeMode::NoResize) return std::nullopt;
     return CheckSizeFiles(settings, width, height);
 }
@@ -77,7 +77,7 @@ std::optional<std::pair<int, int>> PlannedTargetSize(const ConversionSettings& s
 TStageRaster MakeOutputRaster(TBitmap& source, const TSettingsSource& settingsSource, TRunHost& host,
                               std::optional<std::pair<int, int>> nominalSize, int threads) {
     const ConversionSettings settings = settingsSource.Current();
-    const bool icon = settings.Format == OutputFormat::Ico;
+    const bool icon = settings.WritesIcons();
     const bool copy = !icon && settings.Size == SizeMode::NoResize;
     auto target = std::make_unique<TBitmap>();
     std::string error;

@@ -44,7 +44,7 @@ TPhotoResult AdjustPhoto(TBitmap& source, const TSourceMetadata& metadata, const
     if (options.AutoOrient) TurnUpright(source, metadata.Orientation);
     if (options.ConvertToSrgb) result.ProfileConverted = ConvertToSrgb(source, metadata.IccProfile);
     // The background is an sRGB colour, so the colours are converted first.
-    if (options.Transparency && source.HasAlpha() && !(format && CarriesAlpha(*format))) FlattenOnto(source, options.Background);
+    if (options.Transparency && source.HasAlpha() && !(format && (*format)->Carries.Alpha)) FlattenOnto(source, options.Background);
     return result;
 }
 

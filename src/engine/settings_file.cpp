@@ -28,6 +28,17 @@ struct TRadio {
     std::optional<E> C::*Group;
     E Value;
 };
+// A format button's flag, naming the format it chooses.
+struct TFormatRadio {
+    std::optional<OutputFormat> C::*Group;
+    std::string_view Name;
+};
+
+template <class E>
+E RadioValue(const TRadio<E>& radio) {
+    return radio.Value;
+}
+OutputFormat RadioValue(const TFormatRadio& radio) { return OutputFormatNamed(radio.Name); }
 // One of the two warning check boxes, whose setters keep the pair opposite.
 struct TCheck {
     bool C::*Field;
@@ -45,7 +56,7 @@ struct TText {
 };
 
 using TRecordSide = std::variant<bool R::*, TText, std::int32_t R::*>;
-using TSettingsSide = std::variant<TRadio<OutputFormat>, TRadio<NamingMode>, TRadio<SizeMode>, TRadio<LogoCorner>, TCheck,
+using TSettingsSide = std::variant<TFormatRadio, TRadio<NamingMode>, TRadio<SizeMode>, TRadio<LogoCorner>, TCheck,
                                    TList, std::string C::*>;
 
 struct TRecordField {
@@ -58,15 +69,15 @@ struct TRecordField {
 // are in the order the dialogs' controls are set on start-up, which decides a radio
 // group whose record has several flags set.
 constexpr TRecordField Fields[] = {
-    {130, &R::FBMP, TRadio<OutputFormat>{&C::Format, OutputFormat::Bmp}},
-    {129, &R::FGIF, TRadio<OutputFormat>{&C::Format, OutputFormat::Gif}},
-    {128, &R::FJPG, TRadio<OutputFormat>{&C::Format, OutputFormat::Jpg}},
-    {131, &R::FTGA, TRadio<OutputFormat>{&C::Format, OutputFormat::Tga}},
-    {132, &R::FTIFF, TRadio<OutputFormat>{&C::Format, OutputFormat::Tiff}},
-    {133, &R::FPNG, TRadio<OutputFormat>{&C::Format, OutputFormat::Png}},
-    {134, &R::FPCX, TRadio<OutputFormat>{&C::Format, OutputFormat::Pcx}},
-    {135, &R::FICO, TRadio<OutputFormat>{&C::Format, OutputFormat::Ico}},
-    {136, &R::FWMF, TRadio<OutputFormat>{&C::Format, OutputFormat::Wmf}},
+    {130, &R::FBMP, TFormatRadio{&C::Format, "bmp"}},
+    {129, &R::FGIF, TFormatRadio{&C::Format, "gif"}},
+    {128, &R::FJPG, TFormatRadio{&C::Format, "jpg"}},
+    {131, &R::FTGA, TFormatRadio{&C::Format, "tga"}},
+    {132, &R::FTIFF, TFormatRadio{&C::Format, "tif"}},
+    {133, &R::FPNG, TFormatRadio{&C::Format, "png"}},
+    {134, &R::FPCX, TFormatRadio{&C::Format, "pcx"}},
+    {135, &R::FICO, TFormatRadio{&C::Format, "ico"}},
+    {136, &R::FWMF, TFormatRadio{&C::Format, "wmf"}},
     {140, &R::FilterIndex, TList{&C::Filter, FilterItems.size()}},
     {144, &R::QualityIndex, TList{&C::JpegQuality, JpegQualityItems.size()}},
     {76, &R::NoCh, TRadio<NamingMode>{&C::Naming, NamingMode::KeepName}},
@@ -177,7 +188,7 @@ std::array<std::uint8_t, SettingsRecordSize> SettingsFileRecord::Encode() const 
 SettingsFileRecord SettingsFileRecord::From(const ConversionSettings& s) {
     SettingsFileRecord r;
     for (const TRecordField& f : Fields) {
-        std::visit(TOverloaded{[&](const auto& radio) { r.*std::get<bool R::*>(f.Record) = s.*radio.Group == radio.Value; },
+        std::visit(TOverloaded{[&](const auto& radio) { r.*std::get<bool R::*>(f.Record) = s.*radio.Group == RadioValue(radio); },
                                [&](const TCheck& check) { r.*std::get<bool R::*>(f.Record) = s.*check.Field; },
                                [&](const TList& list) { r.*std::get<std::int32_t R::*>(f.Record) = s.*list.Field; },
                                [&](std::string C::*text) { r.*std::get<TText>(f.Record).Field = s.*text; }},
@@ -188,7 +199,7 @@ SettingsFileRecord SettingsFileRecord::From(const ConversionSettings& s) {
 
 void SettingsFileRecord::ApplyTo(ConversionSettings& s) const {
     for (const TRecordField& f : Fields) {
-        std::visit(TOverloaded{[&](const auto& radio) { C::SetRadio(s.*radio.Group, radio.Value, this->*std::get<bool R::*>(f.Record)); },
+        std::visit(TOverloaded{[&](const auto& radio) { C::SetRadio(s.*radio.Group, RadioValue(radio), this->*std::get<bool R::*>(f.Record)); },
                                [&](const TCheck& check) { (s.*check.Set)(this->*std::get<bool R::*>(f.Record)); },
                                [&](const TList& list) {
                                    s.*list.Field = ListIndex(this->*std::get<std::int32_t R::*>(f.Record), list.ItemCount);

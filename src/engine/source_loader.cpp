@@ -1,15 +1,12 @@
 #include "engine/source_loader.h"
 
 #include <algorithm>
-#include <string>
-#include <vector>
 
 #include "engine/app_messages.h"
-#include "formats/common/graphic_ex.h"
 #include "formats/format_table.h"
-#include "formats/jpeg/jpeg_image.h"
 #include "graphics/exceptions.h"
 #include "graphics/file_stream.h"
+#include "graphics/raster_limits.h"
 
 namespace pictorand {
 
@@ -19,55 +16,25 @@ constexpr std::string_view NoExtension = "the file name has no extension to choo
 constexpr std::string_view UnknownExtension = "no reader takes the extension %s";
 constexpr std::string_view EmptyPicture = "the file holds no picture that can be read";
 
-// Enough of the file's start for every signature the format table knows.
-std::vector<std::uint8_t> FirstBytes(const std::string& path) {
-    std::vector<std::uint8_t> head(32);
-    try {
-        TFileStream in(path, TFileMode::OpenRead);
-        head.resize(in.Read(head.data(), head.size()));
-    } catch (const std::exception&) {
-        head.clear();
-    }
-    return head;
-}
-
-// Loads the file with the row's reader; answers the whole picture's size when the JPEG
-// reader decoded it at a reduced size.
-std::optional<std::pair<int, int>> LoadRow(const TFormatRow& row, const std::string& path, TBitmap& target, const TLoadWishes& wishes) {
-    if (row.Load == TLoadKind::Bitmap) {
-        target.LoadFromFile(path);
-        return std::nullopt;
-    }
-    const std::unique_ptr<TGraphic> reader = row.CreateReader();
-    if (auto* decoded = dynamic_cast<TGraphicExGraphic*>(reader.get())) {
-        decoded->KeepAlpha = wishes.KeepAlpha;
-        decoded->CmykToBgr = wishes.CmykToBgr;
-    }
-    if (auto* jpeg = dynamic_cast<TJPEGImage*>(reader.get())) {
-        jpeg->Options.CmykToBgr = wishes.CmykToBgr;
-        jpeg->Options.Threads = wishes.Threads;
-    }
-    reader->LoadFromFile(path);
-    std::optional<std::pair<int, int>> nominal;
-    if (auto* jpeg = dynamic_cast<TJPEGImage*>(reader.get()); jpeg && wishes.ShrinkTo) {
-        const int width = jpeg->Width(), height = jpeg->Height();
-        if (const auto wanted = wishes.ShrinkTo(width, height)) {
-            const int denominator = ShrinkDenominator(width, height, wanted->first, wanted->second);
-            if (denominator > 1) {
-                jpeg->Options.ScaleFactor = denominator == 8 ? TJPEGScale::Eighth : denominator == 4 ? TJPEGScale::Quarter : TJPEGScale::Half;
-                jpeg->Options.Thumbnail = true;
-                nominal = std::pair{width, height};
-            }
+// Probes and decodes the file as the format; the probe's facts go into loaded.
+std::unique_ptr<TBitmap> ReadAs(const TFormatDescriptor& format, std::span<const std::uint8_t> file, const TLoadWishes& wishes,
+                                TLoadedSource& loaded) {
+    loaded.Format = &format;
+    loaded.Info = format.Probe(file);
+    loaded.NominalSize.reset();
+    TDecodeRequest request;
+    request.KeepAlpha = wishes.KeepAlpha;
+    request.Threads = wishes.Threads;
+    if (wishes.CmykToBgr) request.CmykToBgr = wishes.CmykToBgr(loaded.Info);
+    const TImageInfo& info = loaded.Info;
+    if (format.ShrinksOnLoad && wishes.ShrinkTo && info.Width > 0 && info.Height > 0) {
+        if (const auto wanted = wishes.ShrinkTo(info)) {
+            request.ShrinkDenominator = ShrinkDenominator(info.Width, info.Height, wanted->first, wanted->second);
+            if (request.ShrinkDenominator > 1) loaded.NominalSize = std::pair{info.Width, info.Height};
         }
     }
-    if (row.Load == TLoadKind::Metafile) {
-        target.SetHeight(reader->Height());
-        target.SetWidth(reader->Width());
-        reader->Draw(target, 0, 0);
-        return std::nullopt;
-    }
-    reader->ReleaseTo(target);
-    return nominal;
+    TDecodedImage decoded = format.Decode(file, request);
+    return std::make_unique<TBitmap>(std::move(decoded.Raster));
 }
 
 }  // namespace
@@ -79,33 +46,35 @@ int ShrinkDenominator(int width, int height, int targetWidth, int targetHeight) 
     return 1;
 }
 
-TStageRaster CheckAndLoadFromFile(const TSourceFile& file, TRunHost& host, const TLoadWishes& wishes) {
-    auto source = std::make_unique<TBitmap>();
-    const TFormatRow* row = FindReadableFormat(file.Extension);
-    std::string error;
-    std::optional<std::pair<int, int>> nominal;
+TByteBuffer ReadWholeFile(const std::string& path) {
+    TFileStream in(path, TFileMode::OpenRead);
+    return in.ReadRemaining(static_cast<std::size_t>(MaxRasterBytes));
+}
+
+TLoadedSource CheckAndLoadFromFile(const TSourceFile& file, TRunHost& host, const TLoadWishes& wishes) {
+    TLoadedSource loaded;
+    const TFormatDescriptor* format = FindReadableFormat(file.Extension);
+    host.ProcessMessages();
     try {
+        if (!format) throw EInvalidGraphic(file.Extension.empty() ? std::string(NoExtension) : FormatMessage(UnknownExtension, file.Extension));
+        const TByteBuffer bytes = ReadWholeFile(file.Path);
         try {
-            if (row && row->LoadsBeforeEventPump) nominal = LoadRow(*row, file.Path, *source, wishes);
-            host.ProcessMessages();
-            if (row && !row->LoadsBeforeEventPump) nominal = LoadRow(*row, file.Path, *source, wishes);
+            loaded.Raster = ReadAs(*format, bytes, wishes, loaded);
         } catch (const std::exception&) {
-            // A file the extension's reader refuses is read by the reader its first bytes
+            // A file the extension's format refuses is read as the format its first bytes
             // name, as when a PNG was saved as photo.jpg; otherwise the first refusal stands.
-            const TFormatRow* actual = IdentifyByContent(FirstBytes(file.Path));
-            if (!actual || actual == row) throw;
-            source = std::make_unique<TBitmap>();
-            nominal = LoadRow(*actual, file.Path, *source, wishes);
+            const TFormatDescriptor* actual = IdentifyByContent(std::span(bytes).first(std::min(bytes.size(), SignatureBytes)));
+            if (!actual || actual == format) throw;
+            loaded.Raster = ReadAs(*actual, bytes, wishes, loaded);
         }
-        // Nothing to write would come of these; an empty output file would pass for a success.
-        if (!row) error = file.Extension.empty() ? NoExtension : FormatMessage(UnknownExtension, file.Extension);
-        else if (source->Empty()) error = EmptyPicture;
+        // Nothing to write would come of an empty picture; an empty output would pass for a success.
+        if (loaded.Raster->Empty()) throw EInvalidGraphic(std::string(EmptyPicture));
     } catch (const std::exception& failure) {
-        error = failure.what();
+        loaded.Raster.reset();
+        loaded.Error = failure.what();
+        host.ShowMessage(std::string(messages::CannotLoadFilePrefix) + file.Name + "!", loaded.Error);
     }
-    if (error.empty()) return {std::move(source), {}, nominal};
-    host.ShowMessage(std::string(messages::CannotLoadFilePrefix) + file.Name + "!", error);
-    return {nullptr, error, std::nullopt};
+    return loaded;
 }
 
 }  // namespace pictorand

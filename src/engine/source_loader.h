@@ -1,40 +1,56 @@
-// Loading one source: the reader is chosen by the file's extension through the format
-// table, and by the file's first bytes when that reader refuses it; its picture becomes
-// the source raster.
+// Loading one source: the file is read once; the format its extension names probes it
+// and decodes it, and when that format refuses it, the format its first bytes name.
 #pragma once
 
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "engine/prepared_file.h"
-#include "formats/common/cmyk_to_bgr.h"
 #include "engine/run_host.h"
+#include "formats/common/format_descriptor.h"
 #include "graphics/bitmap.h"
 
 namespace pictorand {
 
-// What the run would like from the readers beside the classic picture.
+// What the run would like from the readers beside the classic picture, decided once the
+// probe has found what the file holds.
 struct TLoadWishes {
     // Alpha the readers would otherwise drop.
     bool KeepAlpha = false;
-    // CMYK pictures through this instead of the readers' fixed formula when set.
-    TCmykToBgr CmykToBgr;
-    // Threads a large JPEG source may be decoded on.
+    // Threads one large picture may be decoded on.
     int Threads = 1;
-    // For a JPEG source of the given size, the target size it will be scaled to (nothing
+    // The conversion of CMYK pictures (a profile's) instead of the readers' fixed formula.
+    std::function<TCmykToBgr(const TImageInfo& info)> CmykToBgr;
+    // For a format that shrinks on load, the size the picture will be scaled to (nothing
     // when it is not scaled); the source is then decoded no larger than it needs to be.
-    std::function<std::optional<std::pair<int, int>>(int width, int height)> ShrinkTo;
+    std::function<std::optional<std::pair<int, int>>(const TImageInfo& info)> ShrinkTo;
 };
 
-// Loads the file by its extension into a new raster. On failure shows
-// "Невозможно загрузить файл <name>!" and answers the reason without a raster. An
-// extension no format reads, or a file that holds an empty picture, is such a failure.
-TStageRaster CheckAndLoadFromFile(const TSourceFile& file, TRunHost& host, const TLoadWishes& wishes = {});
+struct TLoadedSource {
+    std::unique_ptr<TBitmap> Raster;
+    std::string Error;
+    // The whole picture's size, when the raster was decoded at a reduced size.
+    std::optional<std::pair<int, int>> NominalSize;
+    // The format the file was read as, and what its probe found.
+    const TFormatDescriptor* Format = nullptr;
+    TImageInfo Info;
+};
+
+// Loads the file into a new raster. On failure shows "Невозможно загрузить файл <name>!"
+// and answers the reason without a raster. An extension no format reads, or a file that
+// holds an empty picture, is such a failure.
+TLoadedSource CheckAndLoadFromFile(const TSourceFile& file, TRunHost& host, const TLoadWishes& wishes = {});
 
 // The largest of 8, 4 and 2 that divides width x height (rounding up) to no less than
 // targetWidth x targetHeight; 1 when none does.
 int ShrinkDenominator(int width, int height, int targetWidth, int targetHeight);
+
+// The whole file, for one probe and one decode; raises the stream's error when it cannot
+// be read (it is missing, a folder, a FIFO, or larger than any picture file may be).
+TByteBuffer ReadWholeFile(const std::string& path);
 
 }  // namespace pictorand

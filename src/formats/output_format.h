@@ -1,22 +1,21 @@
-// The formats a run can write, in the order the settings record keeps their buttons.
+// OutputFormat: a format the run can write, standing for its descriptor.
 #pragma once
 
-#include <cstdint>
+#include "formats/common/format_descriptor.h"
 
 namespace pictorand {
 
-enum class OutputFormat : std::uint8_t { Bmp, Jpg, Tga, Gif, Tiff, Png, Pcx, Ico, Wmf };
+class OutputFormat {
+public:
+    constexpr explicit OutputFormat(const TFormatDescriptor& descriptor) : descriptor_(&descriptor) {}
 
-// The writers are gone through in this order.
-inline constexpr OutputFormat WriterOrder[] = {
-    OutputFormat::Bmp, OutputFormat::Jpg, OutputFormat::Gif, OutputFormat::Tga, OutputFormat::Tiff,
-    OutputFormat::Png, OutputFormat::Pcx, OutputFormat::Ico, OutputFormat::Wmf,
+    constexpr const TFormatDescriptor& Descriptor() const { return *descriptor_; }
+    constexpr const TFormatDescriptor* operator->() const { return descriptor_; }
+
+    friend constexpr bool operator==(const OutputFormat&, const OutputFormat&) = default;
+
+private:
+    const TFormatDescriptor* descriptor_;
 };
-
-// The formats whose writers keep a raster's alpha; the others get it flattened.
-constexpr bool CarriesAlpha(OutputFormat format) {
-    return format == OutputFormat::Png || format == OutputFormat::Tga || format == OutputFormat::Tiff ||
-           format == OutputFormat::Ico;
-}
 
 }  // namespace pictorand

@@ -193,25 +193,54 @@ void DecodeRows(std::span<const std::uint8_t> data, const TBmpHeader& h, TBitmap
 
 }  // namespace
 
-TBitmap DecodeBmp(std::span<const std::uint8_t> file) {
-    TBmpReader in(file, std::string(messages::InvalidBitmap));
+namespace {
+
+// A file's header with the checks every reading of it makes.
+struct TBmpLayout {
+    TBmpHeader Header;
+    std::uint32_t OffBits = 0;
+    std::int64_t Width = 0, Height = 0;
+    bool TopDown = false, Rle = false;
+};
+
+TBmpLayout ReadLayout(TBmpReader& in) {
     if (in.ReadU8() != 'B' || in.ReadU8() != 'M') Invalid();
     in.Skip(8);
-    const std::uint32_t offBits = in.ReadU32LE();
-    const TBmpHeader h = ReadHeader(in);
+    TBmpLayout layout;
+    layout.OffBits = in.ReadU32LE();
+    const TBmpHeader h = layout.Header = ReadHeader(in);
 
     if (h.width <= 0 || h.height == 0 || h.planes != 1) Invalid();
-    const bool rle = h.compression == BI_RLE8 || h.compression == BI_RLE4;
+    const bool rle = layout.Rle = h.compression == BI_RLE8 || h.compression == BI_RLE4;
     if (h.compression != BI_RGB && !rle && h.compression != BI_BITFIELDS && h.compression != BI_ALPHABITFIELDS) Invalid();
     if ((h.compression == BI_RLE8 && h.bitCount != 8) || (h.compression == BI_RLE4 && h.bitCount != 4)) Invalid();
     if (h.hasMasks && h.bitCount != 16 && h.bitCount != 32) {
         if (h.compression == BI_BITFIELDS || h.compression == BI_ALPHABITFIELDS) Invalid();
     }
-    const bool topDown = h.height < 0;
-    if (topDown && rle) Invalid();
-    const std::int64_t width = h.width;
-    const std::int64_t height = topDown ? -h.height : h.height;
-    if (width > MaxRasterSide || height > MaxRasterSide) Invalid();
+    layout.TopDown = h.height < 0;
+    if (layout.TopDown && rle) Invalid();
+    layout.Width = h.width;
+    layout.Height = layout.TopDown ? -h.height : h.height;
+    if (layout.Width > MaxRasterSide || layout.Height > MaxRasterSide) Invalid();
+    return layout;
+}
+
+}  // namespace
+
+TBmpSize ProbeBmp(std::span<const std::uint8_t> file) {
+    TBmpReader in(file, std::string(messages::InvalidBitmap));
+    const TBmpLayout layout = ReadLayout(in);
+    FormatFor(layout.Header);
+    return {static_cast<int>(layout.Width), static_cast<int>(layout.Height), layout.Header.bitCount};
+}
+
+TBitmap DecodeBmp(std::span<const std::uint8_t> file) {
+    TBmpReader in(file, std::string(messages::InvalidBitmap));
+    const TBmpLayout layout = ReadLayout(in);
+    const TBmpHeader& h = layout.Header;
+    const std::uint32_t offBits = layout.OffBits;
+    const bool rle = layout.Rle, topDown = layout.TopDown;
+    const std::int64_t width = layout.Width, height = layout.Height;
     const TPixelFormat format = FormatFor(h);
 
     // Colour table: after the headers and masks, before the pixels.

@@ -71,4 +71,24 @@ void TMemoryStream::SetSize(std::int64_t size) {
     position_ = std::min(position_, data_.size());
 }
 
+std::size_t TSpanStream::Read(void* buffer, std::size_t count) {
+    if (position_ >= bytes_.size()) return 0;
+    const std::size_t n = std::min(count, bytes_.size() - position_);
+    std::memcpy(buffer, bytes_.data() + position_, n);
+    position_ += n;
+    return n;
+}
+
+std::size_t TSpanStream::Write(const void*, std::size_t) { throw EWriteError(std::string(messages::WriteError)); }
+
+std::int64_t TSpanStream::Seek(std::int64_t offset, TSeekOrigin origin) {
+    std::int64_t base = 0;
+    if (origin == TSeekOrigin::Current) base = static_cast<std::int64_t>(position_);
+    if (origin == TSeekOrigin::End) base = static_cast<std::int64_t>(bytes_.size());
+    position_ = static_cast<std::size_t>(std::max<std::int64_t>(0, base + offset));
+    return static_cast<std::int64_t>(position_);
+}
+
+void TSpanStream::SetSize(std::int64_t) { throw EWriteError(std::string(messages::WriteError)); }
+
 }  // namespace pictorand

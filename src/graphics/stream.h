@@ -58,4 +58,19 @@ private:
     std::size_t position_ = 0;
 };
 
+// A read-only stream over bytes someone else holds; writing raises EWriteError.
+class TSpanStream : public TStream {
+public:
+    explicit TSpanStream(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+
+    std::size_t Read(void* buffer, std::size_t count) override;
+    std::size_t Write(const void* buffer, std::size_t count) override;
+    std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
+    void SetSize(std::int64_t size) override;
+
+private:
+    std::span<const std::uint8_t> bytes_;
+    std::size_t position_ = 0;
+};
+
 }  // namespace pictorand

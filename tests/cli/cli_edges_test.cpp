@@ -365,7 +365,7 @@ TEST(CliEdges, UsageErrorsAreOneReasonAndReadOnlySettingsWork) {
     WritePicture(dir.File("a.bmp"));
     fs::permissions(dir.File("a.bmp"), fs::perms::all);
     ConversionSettings settings;
-    settings.Format = OutputFormat::Png;
+    settings.Format = OutputFormatNamed("png");
     WriteSettingsFile(dir.File("Setting.dat"), settings);
     fs::permissions(dir.File("Setting.dat"), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     const TCliResult readOnly = RunCli(dir, "-o out --settings Setting.dat a.bmp", nobody);

@@ -16,7 +16,7 @@ TEST(CliOptions, OptionsBecomeSettings) {
                                  "a.jpg", "b.png"});
     EXPECT_EQ(o.OutputDir, "out");
     EXPECT_EQ(o.Files, (std::vector<std::string>{"a.jpg", "b.png"}));
-    EXPECT_EQ(o.Settings.Format, OutputFormat::Tiff);
+    EXPECT_EQ(o.Settings.Format, OutputFormatNamed("tif"));
     EXPECT_EQ(o.Settings.Size, SizeMode::Custom);
     EXPECT_EQ(o.Settings.CustomWidthText, "640");
     EXPECT_EQ(o.Settings.CustomHeightText, "480");
@@ -66,11 +66,11 @@ TEST(CliOptions, BadCommandLinesAreUsageErrors) {
 TEST(CliOptions, SettingsFileIsTheStartingPoint) {
     testing::TTempDir dir;
     ConversionSettings stored;
-    stored.SetFormatButton(OutputFormat::Png, true);
+    stored.SetFormatButton(OutputFormatNamed("png"), true);
     stored.Naming = NamingMode::KeepName;
     WriteSettingsFile(dir.File("Setting.dat"), stored);
     const TCliOptions o = Parse({"--naming", "number", "--output-dir", "o", "--settings", dir.File("Setting.dat"), "a"});
-    EXPECT_EQ(o.Settings.Format, OutputFormat::Png);
+    EXPECT_EQ(o.Settings.Format, OutputFormatNamed("png"));
     EXPECT_EQ(o.Settings.Naming, NamingMode::AutoNumber) << "options override the file whatever their order";
 }
 

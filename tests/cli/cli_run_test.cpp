@@ -345,7 +345,7 @@ void WritePortraitPhoto(const std::string& path) {
     picture.SetSize(60, 40);
     picture.Fill(RGBColor(30, 120, 60));
     TMemoryStream jpeg;
-    OutputFormatRow(OutputFormat::Jpg).Write(jpeg, picture, {90});
+    OutputFormatNamed("jpg")->Encode(jpeg, picture, {90});
     TSourceMetadata metadata;
     // IFD0: the camera make "Cam" and orientation 6.
     metadata.Exif = {'I', 'I', 42, 0, 8, 0, 0, 0, 2, 0, 0x0F, 1, 2, 0, 4, 0, 0, 0, 'C', 'a', 'm', 0,
@@ -365,10 +365,10 @@ TEST(CliRun, PhotosComeOutUprightWithTheirMetadataOnRequestAndExactGivesTheClass
     EXPECT_EQ(upright.Width(), 40) << "shown as a portrait";
     EXPECT_EQ(upright.Height(), 60);
 
-    const auto kept = ReadSourceMetadataFromFile(dir.File("kept/photo_thumb.jpg"));
+    const auto kept = ReadSourceMetadata(testing::ReadFileBytes(dir.File("kept/photo_thumb.jpg")));
     EXPECT_EQ(kept.Orientation, 1) << "the pixels are upright now";
     EXPECT_NE(std::search(kept.Exif.begin(), kept.Exif.end(), std::begin("Cam"), std::end("Cam") - 1), kept.Exif.end()) << "the camera make is kept";
-    EXPECT_TRUE(ReadSourceMetadataFromFile(dir.File("upright/photo_thumb.jpg")).Exif.empty()) << "metadata is stripped by default";
+    EXPECT_TRUE(ReadSourceMetadata(testing::ReadFileBytes(dir.File("upright/photo_thumb.jpg"))).Exif.empty()) << "metadata is stripped by default";
 
     const auto exact = testing::ReadFileBytes(dir.File("exact/photo_thumb.jpg"));
     EXPECT_EQ(exact, testing::ReadFileBytes(dir.File("classic/photo_thumb.jpg"))) << "--exact turns every photo option off";

@@ -20,7 +20,7 @@ protected:
     void SetUp() override {
         out_ = dir_.Path() / "out";
         std::filesystem::create_directories(out_);
-        settings_.Settings().Format = OutputFormat::Bmp;
+        settings_.Settings().Format = OutputFormatNamed("bmp");
         settings_.Settings().Size = SizeMode::NoResize;
     }
 
@@ -206,7 +206,7 @@ TEST_F(BatchRun, ExistingOutputsFollowTheOverwritePolicy) {
 }
 
 TEST_F(BatchRun, IconsAreFittedTo32PixelsWhateverTheSizeRule) {
-    settings_.Settings().Format = OutputFormat::Ico;
+    settings_.Settings().Format = OutputFormatNamed("ico");
     settings_.Settings().Naming = NamingMode::KeepName;
     Run({Good("a.bmp")});
     const auto bytes = testing::ReadFileBytes(out_ / "a.ico");
@@ -298,7 +298,7 @@ TEST_F(BatchRun, AnOutputThatReplacesALaterSourceIsWrittenBeforeThatSourceIsRead
         }
         red.SaveToFile((folder / "a.bmp").string());
         testing::WriteFileBytes(folder / "a.png", {'n', 'o', 't', ' ', 'a', ' ', 'p', 'n', 'g'});
-        settings_.Settings().Format = OutputFormat::Png;
+        settings_.Settings().Format = OutputFormatNamed("png");
         settings_.Settings().Naming = NamingMode::KeepName;
         settings_.Settings().SetReplaceSilently(true);
         TBatchRun run(host_, settings_);
@@ -372,7 +372,7 @@ TEST_F(BatchRun, SourcesARunDoesNotReachFailWithTheReason) {
 }
 
 TEST_F(BatchRun, APictureTooLargeForItsFormatFailsAloneWithTheFieldNamed) {
-    settings_.Settings().Format = OutputFormat::Gif;
+    settings_.Settings().Format = OutputFormatNamed("gif");
     settings_.Settings().Naming = NamingMode::KeepName;
     TBitmap wide;
     wide.SetPixelFormat(TPixelFormat::pf8bit);
@@ -395,7 +395,7 @@ TEST_F(BatchRun, ShrinkOnLoadAndTheCentreGridAreStableAcrossThreadsAndCloseToThe
     jpeg.Assign(testing::PhotoLike(1200, 800));
     jpeg.Options.Quality = 95;
     jpeg.SaveToFile(dir_.File("photo.jpg"));
-    settings_.Settings().Format = OutputFormat::Png;
+    settings_.Settings().Format = OutputFormatNamed("png");
     settings_.Settings().Size = SizeMode::FitPixels;
     settings_.Settings().MaxSideText = "140";
     auto convert = [&](const std::string& folder, bool shrink, bool centre, int jobs) {
@@ -438,7 +438,7 @@ private:
 
 TEST_F(BatchRun, WorkersNeverReadTheLiveSettingsOrLogo) {
     ConversionSettings settings = settings_.Settings();
-    settings.Format = OutputFormat::Png;
+    settings.Format = OutputFormatNamed("png");
     settings.Size = SizeMode::FitPixels;
     settings.MaxSideText = "3";
     settings.LogoEnabled = true;

@@ -26,15 +26,15 @@ TEST(FileNames, ExtensionAndNameFollowTheLastSlash) {
 TEST(FileNames, OutputNamesForEveryNamingRule) {
     struct Case { NamingMode naming; std::string text; OutputFormat format; const char* source; int number; const char* expected; };
     const Case cases[] = {
-        {NamingMode::AddThumb, "", OutputFormat::Jpg, "IMG_01.png", 7, "IMG_01_thumb.jpg"},
-        {NamingMode::AddThumb, "", OutputFormat::Png, "my.photo.png", 1, "my.photo_thumb.png"},
-        {NamingMode::AddWord, "small", OutputFormat::Jpg, "IMG_01.png", 7, "IMG_01_small.jpg"},
-        {NamingMode::AddWord, "v1.2", OutputFormat::Gif, "photo.jpg", 1, "photo_v1.2.gif"},
-        {NamingMode::KeepName, "", OutputFormat::Bmp, "photo", 1, "photo.bmp"},
-        {NamingMode::AutoNumber, "", OutputFormat::Jpg, "IMG_01.png", 7, "7.jpg"},
-        {NamingMode::NumberFrom, "", OutputFormat::Tiff, "x.png", -5, "-5.tif"},
-        {NamingMode::FixedName, "trip", OutputFormat::Jpg, "IMG_01.png", 7, "trip_7.jpg"},
-        {NamingMode::FixedName, "a.b", OutputFormat::Jpg, "IMG_01.png", 7, "a.jpg"},
+        {NamingMode::AddThumb, "", OutputFormatNamed("jpg"), "IMG_01.png", 7, "IMG_01_thumb.jpg"},
+        {NamingMode::AddThumb, "", OutputFormatNamed("png"), "my.photo.png", 1, "my.photo_thumb.png"},
+        {NamingMode::AddWord, "small", OutputFormatNamed("jpg"), "IMG_01.png", 7, "IMG_01_small.jpg"},
+        {NamingMode::AddWord, "v1.2", OutputFormatNamed("gif"), "photo.jpg", 1, "photo_v1.2.gif"},
+        {NamingMode::KeepName, "", OutputFormatNamed("bmp"), "photo", 1, "photo.bmp"},
+        {NamingMode::AutoNumber, "", OutputFormatNamed("jpg"), "IMG_01.png", 7, "7.jpg"},
+        {NamingMode::NumberFrom, "", OutputFormatNamed("tif"), "x.png", -5, "-5.tif"},
+        {NamingMode::FixedName, "trip", OutputFormatNamed("jpg"), "IMG_01.png", 7, "trip_7.jpg"},
+        {NamingMode::FixedName, "a.b", OutputFormatNamed("jpg"), "IMG_01.png", 7, "a.jpg"},
     };
     for (const Case& c : cases) {
         ConversionSettings s;

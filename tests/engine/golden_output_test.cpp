@@ -113,8 +113,10 @@ std::vector<std::string> ConvertGoldenSet() {
     const std::vector<std::string> sources = MakeSources(dir);
     std::vector<std::string> lines;
     for (const TGoldenSetting& setting : Settings) {
-        for (OutputFormat format : WriterOrder) {
-            const std::string formatName(OutputFormatRow(format).Name);
+        // The classic order of the writers.
+        for (const char* name : {"bmp", "jpg", "gif", "tga", "tif", "png", "pcx", "ico", "wmf"}) {
+            const OutputFormat format = OutputFormatNamed(name);
+            const std::string formatName(name);
             const std::filesystem::path out = dir.Path() / setting.Name / formatName;
             std::filesystem::create_directories(out);
             TFixedSettings settings;

@@ -77,7 +77,7 @@ TEST_F(OutputRaster, ThreeVariants) {
     const auto copied = Run(s, Source(TPixelFormat::pf8bit, 16, 12));
     EXPECT_EQ(copied->PixelFormat(), TPixelFormat::pf8bit) << "the copy keeps the palette image";
 
-    s.Format = OutputFormat::Ico;
+    s.Format = OutputFormatNamed("ico");
     const auto icon = Run(s, Source(TPixelFormat::pf24bit, 640, 480));
     EXPECT_EQ(icon->Width(), 32);
     EXPECT_EQ(icon->Height(), 24);

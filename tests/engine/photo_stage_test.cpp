@@ -43,7 +43,7 @@ std::vector<std::uint8_t> MarkedJpeg(int orientation) {
     TBitmap picture = testing::Solid(32, 16, RGBColor(128, 128, 128));
     picture.FillRect({0, 0, 8, 8}, RGBColor(255, 0, 0));
     TMemoryStream encoded;
-    OutputFormatRow(OutputFormat::Jpg).Write(encoded, picture, {95});
+    OutputFormatNamed("jpg")->Encode(encoded, picture, {95});
     TSourceMetadata metadata;
     metadata.Exif = ExifBlock(orientation);
     return JpegWithMetadata(encoded.Bytes(), metadata);
@@ -59,12 +59,8 @@ TEST(PhotoStage, EveryOrientationPutsTheMarkedCornerWhereTheViewerSeesIt) {
         const auto file = MarkedJpeg(orientation);
         const TSourceMetadata metadata = ReadSourceMetadata(file);
         ASSERT_EQ(metadata.Orientation, orientation);
-        TMemoryStream stream(file);
-        auto reader = FindReadableFormat(".jpg")->CreateReader();
-        reader->LoadFromStream(stream);
-        TBitmap source;
-        reader->ReleaseTo(source);
-        AdjustPhoto(source, metadata, TPhotoOptions::Recommended(), OutputFormat::Jpg);
+        TBitmap source = FindReadableFormat(".jpg")->Decode(file, {}).Raster;
+        AdjustPhoto(source, metadata, TPhotoOptions::Recommended(), OutputFormatNamed("jpg"));
         const bool turned = orientation >= 5;
         EXPECT_EQ(source.Width(), turned ? 16 : 32) << orientation;
         const int right = source.Width() - 2, bottom = source.Height() - 2;
@@ -117,16 +113,16 @@ TEST(PhotoStage, ProfilesConvertToSrgbThroughPixelsOrPalette) {
 
     // The profile of a PNG's iCCP chunk, through the stage; off, the pixels stay.
     TMemoryStream png;
-    OutputFormatRow(OutputFormat::Png).Write(png, testing::Solid(3, 3, RGBColor(200, 0, 0)), {});
+    OutputFormatNamed("png")->Encode(png, testing::Solid(3, 3, RGBColor(200, 0, 0)), {});
     TSourceMetadata withProfile;
     withProfile.IccProfile = adobe;
     const TSourceMetadata read = ReadSourceMetadata(PngWithMetadata(png.Bytes(), withProfile));
     ASSERT_EQ(read.IccProfile, adobe);
     TBitmap converted = testing::Solid(3, 3, RGBColor(200, 0, 0));
-    EXPECT_TRUE(AdjustPhoto(converted, read, TPhotoOptions::Recommended(), OutputFormat::Png).ProfileConverted);
+    EXPECT_TRUE(AdjustPhoto(converted, read, TPhotoOptions::Recommended(), OutputFormatNamed("png")).ProfileConverted);
     EXPECT_EQ(converted.GetPixel(0, 0), red);
     TBitmap kept = testing::Solid(3, 3, RGBColor(200, 0, 0));
-    EXPECT_FALSE(AdjustPhoto(kept, read, TPhotoOptions{}, OutputFormat::Png).ProfileConverted);
+    EXPECT_FALSE(AdjustPhoto(kept, read, TPhotoOptions{}, OutputFormatNamed("png")).ProfileConverted);
     EXPECT_EQ(kept.GetPixel(0, 0), RGBColor(200, 0, 0));
 }
 
@@ -204,7 +200,7 @@ TEST(PhotoStage, CmykProfilesConvertWhileTheReadersStillHaveTheInks) {
     ASSERT_TRUE(classic.Raster);
     EXPECT_EQ(classic.Raster->GetPixel(3, 3), RGBColor(0, 255, 255)) << "the fixed formula: cyan";
     TLoadWishes wishes;
-    wishes.CmykToBgr = convert;
+    wishes.CmykToBgr = [&convert](const TImageInfo&) { return convert; };
     const auto profiled = CheckAndLoadFromFile(file, host, wishes);
     ASSERT_TRUE(profiled.Raster);
     const TColor green = profiled.Raster->GetPixel(3, 3);
@@ -243,12 +239,12 @@ TBitmap HalfTransparent() {
 TEST(PhotoStage, AlphaIsKeptFlattenedOrIgnoredAsTheFormatAndOptionsSay) {
     TPhotoOptions options = TPhotoOptions::Recommended();
     TBitmap kept = HalfTransparent();
-    AdjustPhoto(kept, {}, options, OutputFormat::Png);
+    AdjustPhoto(kept, {}, options, OutputFormatNamed("png"));
     EXPECT_TRUE(kept.HasAlpha()) << "PNG keeps alpha";
 
     options.Background = RGBColor(0, 0, 255);
     TBitmap flat = HalfTransparent();
-    AdjustPhoto(flat, {}, options, OutputFormat::Jpg);
+    AdjustPhoto(flat, {}, options, OutputFormatNamed("jpg"));
     EXPECT_EQ(flat.PixelFormat(), TPixelFormat::pf24bit);
     EXPECT_EQ(flat.GetPixel(0, 0), RGBColor(255, 0, 0));
     EXPECT_EQ(flat.GetPixel(1, 0), RGBColor(0, 0, 255)) << "the transparent pixel shows the background, not its green";
@@ -258,13 +254,13 @@ TEST(PhotoStage, AlphaIsKeptFlattenedOrIgnoredAsTheFormatAndOptionsSay) {
     keyed.SetPixel(0, 0, RGBColor(255, 0, 0));
     keyed.SetTransparentColor(RGBColor(0, 255, 0));
     keyed.SetTransparent(true);
-    AdjustPhoto(keyed, {}, TPhotoOptions::Recommended(), OutputFormat::Png);
+    AdjustPhoto(keyed, {}, TPhotoOptions::Recommended(), OutputFormatNamed("png"));
     ASSERT_TRUE(keyed.HasAlpha());
     EXPECT_EQ(keyed.ScanLine(0)[3], 255);
     EXPECT_EQ(keyed.ScanLine(0)[7], 0);
 
     TBitmap ignored = HalfTransparent();
-    AdjustPhoto(ignored, {}, TPhotoOptions{}, OutputFormat::Png);
+    AdjustPhoto(ignored, {}, TPhotoOptions{}, OutputFormatNamed("png"));
     EXPECT_FALSE(ignored.HasAlpha());
     EXPECT_EQ(ignored.GetPixel(1, 0), RGBColor(0, 255, 0)) << "without transparency the stored colour shows, as always";
 }

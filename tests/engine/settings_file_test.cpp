@@ -43,7 +43,7 @@ Bytes HandBuiltRecord() {
 
 TEST(SettingsRecord, DefaultsAreTheDialogsDefaults) {
     const ConversionSettings s;
-    EXPECT_EQ(s.Format, OutputFormat::Jpg);
+    EXPECT_EQ(s.Format, OutputFormatNamed("jpg"));
     EXPECT_EQ(FilterItems[static_cast<std::size_t>(s.Filter)], "Lanczos 3 Filter");
     EXPECT_EQ(s.JpegQualityText(), "60");
     EXPECT_EQ(s.Naming, NamingMode::AddThumb);
@@ -72,7 +72,7 @@ TEST(SettingsRecord, HandBuiltRecordReadsFieldByField) {
     EXPECT_EQ(s.FixedNameText, "trip");
     EXPECT_TRUE(s.ReplaceSilently);
     EXPECT_FALSE(s.WarnOnExisting);
-    EXPECT_EQ(s.Format, OutputFormat::Png);
+    EXPECT_EQ(s.Format, OutputFormatNamed("png"));
     EXPECT_EQ(s.SelectedFilter(), ResampleFilter::Mitchell);
     EXPECT_EQ(s.JpegQualityText(), "100");
     EXPECT_EQ(s.LogoPosition, LogoCorner::TopLeft);
@@ -123,14 +123,14 @@ TEST(SettingsRecord, RadioGroupsFollowTheReadingOrder) {
                   std::optional<SizeMode> size; std::optional<NamingMode> naming; };
     const std::vector<Case> cases = {
         // Formats are read BMP, GIF, JPG, TGA, TIFF, PNG, PCX, ICO, WMF: the last set one wins.
-        {"BMP and WMF", {130, 136, 1, 72}, OutputFormat::Wmf, SizeMode::FitPixels, NamingMode::AddThumb},
-        {"JPG and GIF", {128, 129, 1, 72}, OutputFormat::Jpg, SizeMode::FitPixels, NamingMode::AddThumb},
+        {"BMP and WMF", {130, 136, 1, 72}, OutputFormatNamed("wmf"), SizeMode::FitPixels, NamingMode::AddThumb},
+        {"JPG and GIF", {128, 129, 1, 72}, OutputFormatNamed("jpg"), SizeMode::FitPixels, NamingMode::AddThumb},
         // Sizes are read User, Prop, NoSize, PropProc, Sm, Mm.
-        {"Custom and Prop", {128, 2, 1, 72}, OutputFormat::Jpg, SizeMode::FitPixels, NamingMode::AddThumb},
-        {"NoSize and Mm", {128, 0, 5, 72}, OutputFormat::Jpg, SizeMode::FitMillimetres, NamingMode::AddThumb},
+        {"Custom and Prop", {128, 2, 1, 72}, OutputFormatNamed("jpg"), SizeMode::FitPixels, NamingMode::AddThumb},
+        {"NoSize and Mm", {128, 0, 5, 72}, OutputFormatNamed("jpg"), SizeMode::FitMillimetres, NamingMode::AddThumb},
         // Names are read NoCh, AddNewWord, AddTrumb, NumAvt, NumPol, Pref.
-        {"AddTrumb and NoCh", {128, 1, 72, 76}, OutputFormat::Jpg, SizeMode::FitPixels, NamingMode::AddThumb},
-        {"NumAvt and AddNewWord", {128, 1, 73, 74}, OutputFormat::Jpg, SizeMode::FitPixels, NamingMode::AutoNumber},
+        {"AddTrumb and NoCh", {128, 1, 72, 76}, OutputFormatNamed("jpg"), SizeMode::FitPixels, NamingMode::AddThumb},
+        {"NumAvt and AddNewWord", {128, 1, 73, 74}, OutputFormatNamed("jpg"), SizeMode::FitPixels, NamingMode::AutoNumber},
         {"all clear", {}, std::nullopt, std::nullopt, std::nullopt},
     };
     for (const Case& c : cases) {
@@ -183,7 +183,7 @@ TEST(SettingsFile, WriteThenReadAndKeepTheTail) {
     testing::TTempDir dir;
     const std::string path = dir.File("Setting.dat");
     ConversionSettings s;
-    s.SetFormatButton(OutputFormat::Tiff, true);
+    s.SetFormatButton(OutputFormatNamed("tif"), true);
     WriteSettingsFile(path, s);
     EXPECT_EQ(std::filesystem::file_size(path), 152u);
 
@@ -196,7 +196,7 @@ TEST(SettingsFile, WriteThenReadAndKeepTheTail) {
 
     ConversionSettings back;
     EXPECT_TRUE(ReadSettingsFile(path, back));
-    EXPECT_EQ(back.Format, OutputFormat::Tiff);
+    EXPECT_EQ(back.Format, OutputFormatNamed("tif"));
 }
 
 TEST(SettingsFile, MissingFileKeepsTheDefaults) {
@@ -268,7 +268,7 @@ TEST(SettingsFile, LivesBesideTheExecutableOrInTheUsersConfigurationFolder) {
     WriteSettingsFile(path, ConversionSettings{});
     EXPECT_EQ(testing::ReadFileBytes(path).size(), SettingsRecordSize);
     ConversionSettings back;
-    back.Format = OutputFormat::Png;
+    back.Format = OutputFormatNamed("png");
     ASSERT_TRUE(ReadSettingsFile(path, back));
     EXPECT_EQ(back, ConversionSettings{});
 }

@@ -16,7 +16,7 @@ namespace {
 
 class Loader : public ::testing::Test {
 protected:
-    TStageRaster LoadStage(const std::string& name, const TLoadWishes& wishes = {}) {
+    TLoadedSource LoadStage(const std::string& name, const TLoadWishes& wishes = {}) {
         return CheckAndLoadFromFile({dir_.File(name), name, ExtractFileExt(name), {}}, host_, wishes);
     }
     std::unique_ptr<TBitmap> Load(const std::string& name, const std::string& path) {
@@ -54,7 +54,7 @@ TEST_F(Loader, ContentChoosesTheReaderWhenTheExtensionsReaderRefusesTheFile) {
     EXPECT_TRUE(host_.Messages.empty());
     // A file no reader recognises fails with the extension's reader's message.
     testing::WriteFileBytes(dir_.File("noise.jpg"), std::vector<std::uint8_t>(64, 7));
-    const TStageRaster noise = LoadStage("noise.jpg");
+    const TLoadedSource noise = LoadStage("noise.jpg");
     EXPECT_EQ(noise.Raster, nullptr);
     EXPECT_NE(noise.Error.find("JPEG"), std::string::npos) << noise.Error;
     EXPECT_EQ(host_.Messages, (std::vector<std::string>{"Невозможно загрузить файл noise.jpg!"}));
@@ -81,10 +81,10 @@ TEST_F(Loader, BitmapsKeepTheirPixelFormat) {
 
 TEST_F(Loader, FilesThatGiveNoPictureFailWithTheReason) {
     testing::WriteFileBytes(dir_.File("photo.xyz"), {1, 2, 3});
-    const TStageRaster unknown = LoadStage("photo.xyz");
+    const TLoadedSource unknown = LoadStage("photo.xyz");
     EXPECT_EQ(unknown.Raster, nullptr);
     EXPECT_EQ(unknown.Error, "no reader takes the extension .xyz");
-    const TStageRaster bare = LoadStage("photo");
+    const TLoadedSource bare = LoadStage("photo");
     EXPECT_EQ(bare.Raster, nullptr);
     EXPECT_NE(bare.Error.find("no extension"), std::string::npos);
     EXPECT_EQ(host_.Messages, (std::vector<std::string>{"Невозможно загрузить файл photo.xyz!", "Невозможно загрузить файл photo!"}));
@@ -140,17 +140,17 @@ TEST_F(Loader, AJpegIsDecodedSmallerWhenTheTargetAllowsAndNamesItsWholeSize) {
     jpeg.Assign(testing::PhotoLike(160, 96));
     jpeg.SaveToFile(dir_.File("p.jpg"));
     TLoadWishes wishes;
-    wishes.ShrinkTo = [](int width, int height) -> std::optional<std::pair<int, int>> {
-        EXPECT_EQ(width, 160);
-        EXPECT_EQ(height, 96);
+    wishes.ShrinkTo = [](const TImageInfo& info) -> std::optional<std::pair<int, int>> {
+        EXPECT_EQ(info.Width, 160);
+        EXPECT_EQ(info.Height, 96);
         return std::pair{40, 24};
     };
-    const TStageRaster loaded = LoadStage("p.jpg", wishes);
+    const TLoadedSource loaded = LoadStage("p.jpg", wishes);
     ASSERT_NE(loaded.Raster, nullptr);
     EXPECT_EQ(loaded.Raster->Width(), 40);
     EXPECT_EQ(loaded.Raster->Height(), 24);
     EXPECT_EQ(loaded.NominalSize, (std::pair{160, 96}));
-    wishes.ShrinkTo = [](int, int) { return std::optional<std::pair<int, int>>{}; };
+    wishes.ShrinkTo = [](const TImageInfo&) { return std::optional<std::pair<int, int>>{}; };
     EXPECT_EQ(LoadStage("p.jpg", wishes).Raster->Width(), 160) << "not scaled: whole";
 }
 

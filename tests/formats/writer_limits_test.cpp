@@ -19,7 +19,7 @@ TBitmap Strip(int width, int height) { return testing::Solid(width, height, RGBC
 std::string Write(OutputFormat format, const TBitmap& picture, std::vector<std::uint8_t>* bytes = nullptr) {
     TMemoryStream stream;
     try {
-        OutputFormatRow(format).Write(stream, picture, TWriteOptions{85});
+        format->Encode(stream, picture, TWriteOptions{85});
     } catch (const std::exception& error) {
         return error.what();
     }
@@ -38,14 +38,14 @@ int ReadWidth(const std::vector<std::uint8_t>& bytes) {
 TEST(WriterLimits, SixteenBitFieldsHold65535AndRefuse65536) {
     struct Case { OutputFormat format; bool fits65535; bool fits65536; };
     const Case cases[] = {
-        {OutputFormat::Bmp, true, true},   {OutputFormat::Tiff, true, true}, {OutputFormat::Png, true, true},
-        {OutputFormat::Gif, true, false},  {OutputFormat::Tga, true, false}, {OutputFormat::Pcx, true, false},
-        {OutputFormat::Wmf, false, false},  // signed 16-bit bounds: 32,767 at most
-        {OutputFormat::Ico, false, false},  // a byte: 255 at most
-        {OutputFormat::Jpg, false, false},  // libjpeg's own limit of 65,500
+        {OutputFormatNamed("bmp"), true, true},   {OutputFormatNamed("tif"), true, true}, {OutputFormatNamed("png"), true, true},
+        {OutputFormatNamed("gif"), true, false},  {OutputFormatNamed("tga"), true, false}, {OutputFormatNamed("pcx"), true, false},
+        {OutputFormatNamed("wmf"), false, false},  // signed 16-bit bounds: 32,767 at most
+        {OutputFormatNamed("ico"), false, false},  // a byte: 255 at most
+        {OutputFormatNamed("jpg"), false, false},  // libjpeg's own limit of 65,500
     };
     for (const Case& c : cases) {
-        const std::string name(OutputFormatRow(c.format).Name);
+        const std::string name(c.format->Name);
         for (const auto& [side, fits] : {std::pair{65535, c.fits65535}, std::pair{65536, c.fits65536}}) {
             for (const bool wide : {true, false}) {
                 SCOPED_TRACE(name + " " + std::to_string(side) + (wide ? " wide" : " tall"));
@@ -63,20 +63,20 @@ TEST(WriterLimits, SixteenBitFieldsHold65535AndRefuse65536) {
 
 TEST(WriterLimits, FieldsAtTheirLimitsReadBack) {
     std::vector<std::uint8_t> bytes;
-    ASSERT_EQ(Write(OutputFormat::Gif, Strip(65535, 1), &bytes), "ok");
+    ASSERT_EQ(Write(OutputFormatNamed("gif"), Strip(65535, 1), &bytes), "ok");
     EXPECT_EQ(ReadWidth<TGIFImage>(bytes), 65535);
-    ASSERT_EQ(Write(OutputFormat::Tga, Strip(65535, 1), &bytes), "ok");
+    ASSERT_EQ(Write(OutputFormatNamed("tga"), Strip(65535, 1), &bytes), "ok");
     EXPECT_EQ(ReadWidth<TTargaGraphic>(bytes), 65535);
-    ASSERT_EQ(Write(OutputFormat::Pcx, Strip(65535, 1), &bytes), "ok");
+    ASSERT_EQ(Write(OutputFormatNamed("pcx"), Strip(65535, 1), &bytes), "ok");
     EXPECT_EQ(ReadWidth<TPCXGraphic>(bytes), 65535);
 
-    EXPECT_EQ(Write(OutputFormat::Gif, Strip(70000, 1)),
+    EXPECT_EQ(Write(OutputFormatNamed("gif"), Strip(70000, 1)),
               "Cannot write GIF: the screen width 70000 does not fit its field, which holds 0 to 65535");
-    EXPECT_EQ(Write(OutputFormat::Tga, Strip(1, 70000)), "Cannot write TGA: the height 70000 does not fit its field, which holds 0 to 65535");
-    EXPECT_EQ(Write(OutputFormat::Wmf, Strip(32767, 1)), "ok");
-    EXPECT_EQ(Write(OutputFormat::Wmf, Strip(32768, 1)), "Cannot write WMF: the width 32768 does not fit its field, which holds 0 to 32767");
-    EXPECT_EQ(Write(OutputFormat::Ico, Strip(255, 1)), "ok");
-    EXPECT_EQ(Write(OutputFormat::Ico, Strip(256, 1)), "Image is too large for icon");
+    EXPECT_EQ(Write(OutputFormatNamed("tga"), Strip(1, 70000)), "Cannot write TGA: the height 70000 does not fit its field, which holds 0 to 65535");
+    EXPECT_EQ(Write(OutputFormatNamed("wmf"), Strip(32767, 1)), "ok");
+    EXPECT_EQ(Write(OutputFormatNamed("wmf"), Strip(32768, 1)), "Cannot write WMF: the width 32768 does not fit its field, which holds 0 to 32767");
+    EXPECT_EQ(Write(OutputFormatNamed("ico"), Strip(255, 1)), "ok");
+    EXPECT_EQ(Write(OutputFormatNamed("ico"), Strip(256, 1)), "Image is too large for icon");
 }
 
 TEST(WriterLimits, TheByteWriterRefusesEveryValueOutsideItsField) {

@@ -4,6 +4,40 @@
 
 namespace pictorand {
 
-void WriteBmpFile(TStream& stream, const TBitmap& raster, const TWriteOptions&) { WriteBmpStream(raster, stream); }
+namespace {
+
+constexpr TFileExtension Extensions[] = {{"bmp"}};
+constexpr std::uint8_t Mark[] = {'B', 'M'};
+constexpr TSignature Signatures[] = {{0, {Mark, sizeof Mark}}};
+
+TImageInfo Probe(std::span<const std::uint8_t> file) {
+    TImageInfo info;
+    try {
+        const TBmpSize size = ProbeBmp(file);
+        info.Width = size.Width;
+        info.Height = size.Height;
+        info.BitsPerSample = size.BitsPerPixel >= 24 ? 8 : size.BitsPerPixel;
+    } catch (const std::exception&) {
+    }
+    return info;
+}
+
+TDecodedImage Decode(std::span<const std::uint8_t> file, const TDecodeRequest&) { return {DecodeBmp(file), {}}; }
+
+void Encode(TStream& stream, const TBitmap& raster, const TWriteOptions&) { WriteBmpStream(raster, stream); }
+
+}  // namespace
+
+const TFormatDescriptor BmpFormat{
+    .Name = "bmp",
+    .Title = "BMP",
+    .Extensions = Extensions,
+    .Signatures = Signatures,
+    .Probe = Probe,
+    .Decode = Decode,
+    .Encode = Encode,
+    .Dialog = {"BMP", "RadioButtonFBMP", 0, 0},
+    .LogoOrder = 3,
+};
 
 }  // namespace pictorand

@@ -1,11 +1,10 @@
-// The BMP row's writer. BMP is the raster's own file format: a TBitmap loads BMP files
-// itself and the codec lives beside it.
+// BMP: the raster's own file format, read and written by the codec beside TBitmap.
 #pragma once
 
-#include "formats/format_table.h"
+#include "formats/common/format_descriptor.h"
 
 namespace pictorand {
 
-void WriteBmpFile(TStream& stream, const TBitmap& raster, const TWriteOptions& options);
+extern const TFormatDescriptor BmpFormat;
 
 }  // namespace pictorand

@@ -10,23 +10,6 @@ namespace pictorand {
 
 namespace {
 
-struct TFormatButton {
-    OutputFormat Format;
-    const char* Name;
-    const char* Caption;
-    int Row;
-    int Column;
-};
-
-// The three-by-three grid: BMP, TGA, JPG; GIF, TIF, PNG; PCX, ICO, WMF.
-constexpr TFormatButton FormatButtons[] = {
-    {OutputFormat::Bmp, "RadioButtonFBMP", "Файл BMP", 0, 0}, {OutputFormat::Tga, "RadioButtonFTGA", "Файл TGA", 0, 1},
-    {OutputFormat::Jpg, "RadioButtonFJPG", "Файл JPG", 0, 2}, {OutputFormat::Gif, "RadioButtonFGIF", "Файл GIF", 1, 0},
-    {OutputFormat::Tiff, "RadioButtonFTIFF", "Файл TIF", 1, 1}, {OutputFormat::Png, "RadioButtonFPNG", "Файл PNG", 1, 2},
-    {OutputFormat::Pcx, "RadioButtonFPCX", "Файл PCX", 2, 0}, {OutputFormat::Ico, "RadioButtonFICO", "Файл ICO", 2, 1},
-    {OutputFormat::Wmf, "RadioButtonFWMF", "Файл WMF", 2, 2},
-};
-
 QComboBox* FixedList(QWidget* parent, const char* name, auto items, int index) {
     auto* combo = new QComboBox(parent);
     combo->setObjectName(name);
@@ -43,13 +26,15 @@ TFormFormat::TFormFormat(TRunHost& host, QWidget* parent) : TOptionDialog("FormF
     groupBox1_ = new QGroupBox(QString::fromUtf8("Форматы файлов"), this);
     groupBox1_->setObjectName("GroupBox1");
     auto* grid = new QGridLayout(groupBox1_);
-    for (const TFormatButton& b : FormatButtons) {
-        auto* button = new QRadioButton(QString::fromUtf8(b.Caption), groupBox1_);
-        button->setObjectName(b.Name);
-        grid->addWidget(button, b.Row, b.Column);
-        formats_.Add(b.Format, button);
+    // Each format's button where its descriptor places it: the classic three-by-three grid.
+    for (const OutputFormat format : OutputFormats()) {
+        const TDialogPlace& place = format->Dialog;
+        auto* button = new QRadioButton(tr("Файл %1").arg(Utf8(place.Caption)), groupBox1_);
+        button->setObjectName(Utf8(place.ControlName));
+        grid->addWidget(button, place.Row, place.Column);
+        formats_.Add(format, button);
     }
-    formats_.SetChecked(OutputFormat::Jpg);
+    formats_.SetChecked(DefaultOutputFormat());
     layout->addWidget(groupBox1_);
 
     auto* groupBox2 = new QGroupBox(QString::fromUtf8("Выберите фильтр"), this);
@@ -61,11 +46,14 @@ TFormFormat::TFormFormat(TRunHost& host, QWidget* parent) : TOptionDialog("FormF
     auto* groupBox3 = new QGroupBox(QString::fromUtf8("Качество JPG"), this);
     groupBox3->setObjectName("GroupBox3");
     comboBoxQJPG_ = FixedList(groupBox3, "ComboBoxQJPG", JpegQualityItems, DefaultJpegQualityIndex);
-    // The quality list can be used whenever JPG is the chosen format, however it was
-    // chosen: by mouse, by keyboard or from the settings file.
-    QRadioButton* jpg = formats_.Button(OutputFormat::Jpg);
-    comboBoxQJPG_->setEnabled(jpg->isChecked());
-    connect(jpg, &QRadioButton::toggled, comboBoxQJPG_, &QComboBox::setEnabled);
+    // The quality list can be used whenever the chosen format takes a quality, however it
+    // was chosen: by mouse, by keyboard or from the settings file.
+    auto enableQuality = [this] {
+        const auto format = formats_.Checked();
+        comboBoxQJPG_->setEnabled(format && (*format)->Quality != TQualityKind::None);
+    };
+    for (const OutputFormat format : OutputFormats()) connect(formats_.Button(format), &QRadioButton::toggled, this, enableQuality);
+    enableQuality();
     (new QVBoxLayout(groupBox3))->addWidget(comboBoxQJPG_);
     layout->addWidget(groupBox3);
     FixSize();

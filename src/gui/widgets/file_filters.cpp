@@ -17,7 +17,7 @@ QStringList Patterns(const std::vector<std::string_view>& extensions) {
 }
 
 // "JPG, JPEG": the extensions as a caption names them.
-QString Names(const TFormatRow& row) {
+QString Names(const TFormatDescriptor& row) {
     QStringList names;
     for (std::string_view e : ExtensionsOf(row)) names << Pattern(e).mid(2);
     return names.join(", ");
@@ -38,16 +38,16 @@ QString LogoFilter(const QString& caption, const QStringList& patterns) {
 
 QStringList SourceFileFilters() {
     QStringList filters{SourceFilter(QString::fromUtf8("Все поддерживаемые файлы"), Patterns(AllSourceExtensions()))};
-    for (const TFormatRow* row : SourceFormats())
+    for (const TFormatDescriptor* row : SourceFormats())
         filters << SourceFilter(QString::fromUtf8("Файлы ") + Names(*row), Patterns(ExtensionsOf(*row)));
     return filters;
 }
 
 QStringList LogoFileFilters() {
     QStringList all;
-    for (const TFormatRow* row : LogoFormats()) all << Patterns(ExtensionsOf(*row));
+    for (const TFormatDescriptor* row : LogoFormats()) all << Patterns(ExtensionsOf(*row));
     QStringList filters{LogoFilter(QString::fromUtf8("Все поддерживаемые файлы логотипа"), all)};
-    for (const TFormatRow* row : LogoFormats())
+    for (const TFormatDescriptor* row : LogoFormats())
         filters << LogoFilter(QString::fromUtf8("Файлы логотипа ") + Names(*row), Patterns(ExtensionsOf(*row)));
     return filters;
 }

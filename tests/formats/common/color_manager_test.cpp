@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "graphics/exceptions.h"
-#include "formats/common/file_format_list.h"
 
 namespace pictorand {
 namespace {
@@ -116,22 +115,6 @@ TEST(ColorManager, Palettes) {
     const TPalette ramp = grey.CreateGrayscalePalette(true);
     ASSERT_EQ(ramp.size(), 2u);
     EXPECT_EQ(ramp[0].Red, 255) << "min is white";
-}
-
-TEST(FileFormatList, RegistrationsAndDuplicates) {
-    const auto& list = FileFormatList();
-    ASSERT_NE(list.Find("TGA"), nullptr);
-    EXPECT_EQ(list.Find("tga")->Description, "Truevision images");
-    EXPECT_EQ(list.Classes()[list.Find("psd")->Class].ClassName, "TPSDGraphic");
-    TFileFormatList copy = list;
-    try {
-        copy.Register("tga", "Truevision images", "", 8, "TTargaGraphic");
-        FAIL();
-    } catch (const EInvalidGraphic& e) {
-        EXPECT_STREQ(e.what(), "Attempt to register tga twice.");
-    }
-    copy.Unregister("TTargaGraphic");
-    EXPECT_EQ(copy.Find("win"), nullptr);
 }
 
 }  // namespace

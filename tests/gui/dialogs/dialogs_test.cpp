@@ -177,7 +177,7 @@ TEST_F(Dialogs, QualityListFollowsTheFormatFromTheFirstShowing) {
     EXPECT_TRUE(bmp->isChecked()) << "chosen by keyboard";
     EXPECT_FALSE(quality->isEnabled());
     ConversionSettings jpeg;
-    jpeg.Format = OutputFormat::Jpg;
+    jpeg.Format = OutputFormatNamed("jpg");
     format.Show(jpeg);
     EXPECT_TRUE(quality->isEnabled()) << "chosen by the settings file";
     EXPECT_EQ(Find<QComboBox>(&format, "ComboBoxFilter")->currentText(), "Lanczos 3 Filter");

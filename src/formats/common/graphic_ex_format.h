@@ -1,0 +1,54 @@
+// Probing and decoding through the readers built on TGraphicExGraphic, for the
+// descriptors of their formats.
+#pragma once
+
+#include <algorithm>
+#include <climits>
+#include <span>
+
+#include "formats/common/format_descriptor.h"
+#include "formats/common/graphic_ex.h"
+
+namespace pictorand {
+
+// The header's facts; an empty info when the reader does not understand the header,
+// whose decode then says why.
+template <class TReader>
+TImageInfo ProbeHeader(std::span<const std::uint8_t> file) {
+    TReader reader;
+    TSpanStream stream(file);
+    TImageInfo info;
+    try {
+        if (!reader.ReadImageProperties(stream, 0)) return info;
+    } catch (const std::exception&) {
+        return info;
+    }
+    const TImageProperties& p = reader.ImageProperties();
+    info.Width = static_cast<int>(std::min<std::uint32_t>(p.Width, INT_MAX));
+    info.Height = static_cast<int>(std::min<std::uint32_t>(p.Height, INT_MAX));
+    info.BitsPerSample = p.BitsPerSample;
+    info.HasAlpha = p.HasAlpha;
+    return info;
+}
+
+template <class TReader>
+TDecodedImage DecodeWithReader(std::span<const std::uint8_t> file, const TDecodeRequest& request) {
+    TReader reader;
+    reader.KeepAlpha = request.KeepAlpha;
+    reader.CmykToBgr = request.CmykToBgr;
+    TSpanStream stream(file);
+    reader.LoadFromStream(stream);
+    TDecodedImage image;
+    reader.ReleaseTo(image.Raster);
+    return image;
+}
+
+// A writer of the image objects that take a raster by assignment.
+template <class TImage>
+void EncodeAssigned(TStream& stream, const TBitmap& raster, const TWriteOptions&) {
+    TImage image;
+    image.Assign(raster);
+    image.SaveToStream(stream);
+}
+
+}  // namespace pictorand

@@ -1,0 +1,24 @@
+#include "formats/tga/targa_format.h"
+
+#include "formats/common/graphic_ex_format.h"
+#include "formats/tga/targa_graphic.h"
+
+namespace pictorand {
+
+namespace {
+// Targa files carry no signature: they are only ever read by their extension.
+constexpr TFileExtension Extensions[] = {{"tga"}};
+}  // namespace
+
+const TFormatDescriptor TargaFormat{
+    .Name = "tga",
+    .Title = "Targa",
+    .Extensions = Extensions,
+    .Probe = ProbeHeader<TTargaGraphic>,
+    .Decode = DecodeWithReader<TTargaGraphic>,
+    .Encode = EncodeAssigned<TTargaGraphic>,
+    .Carries = {.Alpha = true},
+    .Dialog = {"TGA", "RadioButtonFTGA", 0, 1},
+};
+
+}  // namespace pictorand
