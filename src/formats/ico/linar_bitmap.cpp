@@ -85,21 +85,15 @@ void TLinarBitmap::SaveToFile(const std::string& path) const {
     const std::size_t slash = path.find_last_of("/\\:");
     const std::size_t dot = path.find_last_of('.');
     const std::string extension = dot == std::string::npos || (slash != std::string::npos && slash > dot) ? "" : path.substr(dot + 1);
-    const auto& loaders = BitmapLoaders();
-    if (std::none_of(loaders.begin(), loaders.end(), [&](const auto& l) { return l->AcceptsForSave(extension); })) {
-        throw EUnsupportedFileFormat(std::string(UnsupportedFileFormat));
-    }
+    if (!TICOLoader().AcceptsForSave(extension)) throw EUnsupportedFileFormat(std::string(UnsupportedFileFormat));
     WriteFileReplacing(path, [&](TStream& stream) { SaveToStream(stream, extension); });
 }
 
 void TLinarBitmap::SaveToStream(TStream& stream, std::string_view extension) const {
-    for (const auto& loader : BitmapLoaders()) {
-        if (!loader->AcceptsForSave(extension)) continue;
-        if (!Present()) throw ELinarBitmap(std::string(InvalidSize));
-        loader->WriteImage(stream, extension, *this);
-        return;
-    }
-    throw EUnsupportedFileFormat(std::string(UnsupportedFileFormat));
+    TICOLoader icons;
+    if (!icons.AcceptsForSave(extension)) throw EUnsupportedFileFormat(std::string(UnsupportedFileFormat));
+    if (!Present()) throw ELinarBitmap(std::string(InvalidSize));
+    icons.WriteImage(stream, extension, *this);
 }
 
 bool TICOLoader::AcceptsForSave(std::string_view extension) const {
@@ -176,15 +170,6 @@ void TICOLoader::WriteImage(TStream& stream, std::string_view extension, const T
     out.insert(out.end(), xorBitmap.begin(), xorBitmap.end());
     out.insert(out.end(), andMask.begin(), andMask.end());
     stream.WriteBuffer(out);
-}
-
-std::vector<std::unique_ptr<TBitmapLoader>>& BitmapLoaders() {
-    static std::vector<std::unique_ptr<TBitmapLoader>> loaders = [] {
-        std::vector<std::unique_ptr<TBitmapLoader>> list;
-        list.push_back(std::make_unique<TICOLoader>());
-        return list;
-    }();
-    return loaders;
 }
 
 }  // namespace pictorand

@@ -1,6 +1,6 @@
 // TLinarBitmap: an uncompressed raster of 8-bit indexes, 24-bit pixels or 32-bit pixels
-// with straight alpha, rows top first without padding, saved through the loader
-// registered for a file extension.
+// with straight alpha, rows top first without padding, saved by the icon writer, the one
+// writer of such rasters.
 #pragma once
 
 #include <array>
@@ -32,9 +32,10 @@ public:
     // Raises ELinarBitmap for formats other than 8-, 24- and 32-bit and sizes below 1.
     void Allocate(int width, int height, TPixelFormat format);
     void Clear();
-    // Writes through the loader whose extensions include the file's.
+    // Writes an icon or cursor file by the path's extension; any other extension raises
+    // EUnsupportedFileFormat.
     void SaveToFile(const std::string& path) const;
-    // Writes through the loader for the extension (without its dot).
+    // The same for an extension without its dot.
     void SaveToStream(TStream& stream, std::string_view extension) const;
 
     bool Present() const { return !pixels_.empty(); }
@@ -57,28 +58,18 @@ private:
     std::vector<TRGBQuad> palette_;
 };
 
-// A writer (and in principle reader) of TLinarBitmap files for some extensions.
-class TBitmapLoader {
-public:
-    virtual ~TBitmapLoader() = default;
-    virtual bool AcceptsForSave(std::string_view extension) const = 0;
-    virtual void WriteImage(TStream& stream, std::string_view extension, const TLinarBitmap& bitmap) = 0;
-};
-
 // The icon and cursor writer: one image, 24-, 8- or 4-bit, with a transparency mask in
 // which the transparent colour (magenta unless changed) becomes transparent; or 32-bit
 // with its alpha, the mask marking the fully transparent pixels.
-class TICOLoader : public TBitmapLoader {
+class TICOLoader {
 public:
-    bool AcceptsForSave(std::string_view extension) const override;
-    void WriteImage(TStream& stream, std::string_view extension, const TLinarBitmap& bitmap) override;
+    // Icons ("ico") and cursors ("cur"), compared without case.
+    bool AcceptsForSave(std::string_view extension) const;
+    void WriteImage(TStream& stream, std::string_view extension, const TLinarBitmap& bitmap);
 
     TColor TransparentColor = RGBColor(255, 0, 255);
     std::uint16_t HotSpotX = 0;
     std::uint16_t HotSpotY = 0;
 };
-
-// The loaders in the order they were registered.
-std::vector<std::unique_ptr<TBitmapLoader>>& BitmapLoaders();
 
 }  // namespace pictorand
