@@ -6,6 +6,7 @@
 
 #include "engine/batch_run.h"
 #include "engine/integer_text.h"
+#include "engine/option_table.h"
 #include "engine/photo_options_file.h"
 #include "engine/settings_file.h"
 #include "formats/format_table.h"
@@ -20,6 +21,24 @@ std::string FormatNameList() {
     std::string list;
     for (const OutputFormat format : OutputFormats()) list += (list.empty() ? "" : "|") + std::string(format->Name);
     return list;
+}
+
+// The options of a group, one flag a line with its help beside it.
+std::string OptionHelp(TOptionGroup group) {
+    constexpr std::size_t HelpColumn = 26;
+    std::string text;
+    for (const TOptionRow& row : OptionTable()) {
+        if (row.Group != group) continue;
+        std::string flag = "      " + std::string(row.Flag) + (row.Argument.empty() ? "" : " " + std::string(row.Argument));
+        flag.resize(std::max(HelpColumn, flag.size() + 2), ' ');
+        std::string_view help = row.Help;
+        for (bool first = true; !help.empty(); first = false) {
+            const std::size_t end = help.find('\n');
+            text += (first ? flag : std::string(HelpColumn, ' ')) + std::string(help.substr(0, end)) + "\n";
+            help = end == std::string_view::npos ? std::string_view() : help.substr(end + 1);
+        }
+    }
+    return text;
 }
 
 }  // namespace
@@ -58,22 +77,10 @@ std::string CliUsage() {
            "      --max-megapixels N  largest picture a file may hold (default 400)\n"
            "  -j, --jobs N            files prepared in parallel (default: the number of cores)\n"
            "  -r, --recursive         descend into folders given as sources, mirroring them\n"
-           "Photos are shown as their authors saw them unless told otherwise:\n"
-           "      --no-auto-orient    keep the stored orientation instead of the EXIF one\n"
-           "      --no-icc            keep the colours of an embedded ICC profile unconverted\n"
-           "                          (JPEG, PNG and TIFF output then carry the profile)\n"
-           "      --no-alpha          ignore transparency; by default PNG, TGA, TIFF and ICO keep it\n"
-           "                          and other formats are flattened onto the background\n"
-           "      --background C      #RRGGBB or white, black, grey, red, green, blue, yellow,\n"
-           "                          cyan, magenta (default white)\n"
-           "      --keep-metadata     carry EXIF, XMP and IPTC into JPEG output, EXIF into PNG\n"
-           "Faster or closer scaling, off by default:\n"
-           "      --shrink-on-load    decode JPEG sources at 1/2, 1/4 or 1/8 size when the target\n"
-           "                          is that much smaller (not with a logo)\n"
-           "      --sampling G        corners (default) or centre: output samples on the pixel-\n"
-           "                          centre grid, as ImageMagick and libvips place them\n"
-           "      --linear            scale in linear light: fine light and dark detail\n"
-           "                          averages to the grey of its light, not of its code values\n"
+           "Photos are shown as their authors saw them unless told otherwise:\n" +
+           OptionHelp(TOptionGroup::Photo) +
+           "Faster or closer scaling, off by default:\n" +
+           OptionHelp(TOptionGroup::Scaling) +
            "      --exact             none of the above: the classic output, byte for byte\n"
            "  -h, --help, --version\n"
            "Every source ends as written, skipped or failed, one line each on stderr, then a\n"
@@ -83,6 +90,28 @@ std::string CliUsage() {
 }
 
 namespace {
+
+const TOptionRow* OptionFlagged(std::string_view flag) {
+    for (const TOptionRow& row : OptionTable())
+        if (row.Flag == flag) return &row;
+    return nullptr;
+}
+
+// Whether a word of the "a|b" list is the given one.
+bool ListHolds(std::string_view list, std::string_view word) {
+    while (!list.empty()) {
+        const std::size_t bar = list.find('|');
+        if (list.substr(0, bar) == word) return true;
+        list = bar == std::string_view::npos ? std::string_view() : list.substr(bar + 1);
+    }
+    return false;
+}
+
+bool WordValue(const TOptionRow& row, const std::string& word) {
+    if (ListHolds(row.OnWords, word)) return true;
+    if (ListHolds(row.OffWords, word)) return false;
+    throw TUsageError("unknown value '" + word + "' for " + std::string(row.Flag));
+}
 
 // #RRGGBB or one of a few colour names.
 TColor ColourNamed(const std::string& text) {
@@ -207,7 +236,7 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
         }
     }
     ConversionSettings& s = options.Settings;
-    s.Photo = TPhotoOptions::Recommended();
+    TExtraOptions extras = RecommendedOptions();
     bool exact = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& arg = arguments[i];
@@ -256,20 +285,11 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             options.NullSeparated = true;
         } else if (arg == "--report") {
             options.ReportFile = value();
-        } else if (arg == "--no-auto-orient") s.Photo.AutoOrient = false;
-        else if (arg == "--no-icc") s.Photo.ConvertToSrgb = false;
-        else if (arg == "--no-alpha") s.Photo.Transparency = false;
-        else if (arg == "--background") s.Photo.Background = ColourNamed(value());
-        else if (arg == "--keep-metadata") s.Photo.KeepMetadata = true;
-        else if (arg == "--exact") exact = true;
-        else if (arg == "--shrink-on-load") s.Resample.ShrinkOnLoad = true;
-        else if (arg == "--linear") s.Resample.LinearLight = true;
-        else if (arg == "--sampling") {
-            const std::string grid = value();
-            if (grid == "centre" || grid == "center") s.Resample.CentreGrid = true;
-            else if (grid == "corners") s.Resample.CentreGrid = false;
-            else throw TUsageError("unknown value '" + grid + "' for --sampling");
-        }
+        } else if (const TOptionRow* row = OptionFlagged(arg)) {
+            if (row->Colour) row->Colour(extras) = ColourNamed(value());
+            else if (row->OnWords.empty()) SetSwitch(*row, extras, row->FlagSets);
+            else SetSwitch(*row, extras, WordValue(*row, value()));
+        } else if (arg == "--exact") exact = true;
         else if (arg == "--logo-corner") s.LogoPosition = Lookup(CornerNames, value(), "--logo-corner");
         else if (arg == "--settings") ++i;
         else if (arg.size() > 1 && arg[0] == '-' && arg != "--") throw TUsageError("unknown option " + arg);
@@ -278,10 +298,9 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             break;
         } else options.Files.push_back(arg);
     }
-    if (exact) {
-        s.Photo = TPhotoOptions{};
-        s.Resample = TResampleOptions{};
-    }
+    if (exact) extras = ClassicOptions();
+    s.Photo = extras.Photo;
+    s.Resample = extras.Resample;
     if (options.ShowHelp || options.ShowVersion) return options;
     if (options.OutputDir.empty()) throw TUsageError("--output-dir is required");
     if (options.Files.empty() && options.FilesFrom.empty()) throw TUsageError("no input files");

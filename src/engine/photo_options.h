@@ -1,6 +1,6 @@
 // TPhotoOptions: how a run treats what today's photos carry besides their pixels. The
 // values a default object holds leave every picture as the classic run made it; the
-// front ends start from Recommended().
+// front ends start from the option table's recommended values.
 #pragma once
 
 #include "graphics/color.h"
@@ -17,10 +17,6 @@ struct TPhotoOptions {
     // Carry EXIF, XMP and IPTC on into JPEG output and EXIF into PNG output.
     bool KeepMetadata = false;
     TColor Background = clWhite;
-
-    static constexpr TPhotoOptions Recommended() { return {true, true, true, false, clWhite}; }
-    // Whether any option reads the source's metadata.
-    bool NeedsMetadata() const { return AutoOrient || ConvertToSrgb || KeepMetadata; }
 
     friend bool operator==(const TPhotoOptions&, const TPhotoOptions&) = default;
 };

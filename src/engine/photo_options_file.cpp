@@ -1,27 +1,18 @@
 #include "engine/photo_options_file.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
+
 #include <nlohmann/json.hpp>
 
 #include "engine/settings_file.h"
 #include "graphics/exceptions.h"
 
 namespace pictorand {
-
-namespace {
-
-constexpr const char* AutoOrientKey = "auto_orient";
-constexpr const char* ConvertKey = "convert_to_srgb";
-constexpr const char* TransparencyKey = "transparency";
-constexpr const char* MetadataKey = "keep_metadata";
-constexpr const char* BackgroundKey = "background";
-constexpr const char* ShrinkKey = "shrink_on_load";
-constexpr const char* CentreKey = "centre_sampling";
-constexpr const char* LinearKey = "linear_light";
-
-}  // namespace
 
 std::string PhotoOptionsFilePath() { return (std::filesystem::path(SettingsFilePath()).parent_path() / "PhotoOptions.json").string(); }
 
@@ -46,35 +37,30 @@ bool ParseColourText(const std::string& text, TColor& colour) {
 }
 
 TExtraOptions ReadPhotoOptionsFile(const std::string& path) {
-    TExtraOptions options;
+    TExtraOptions options = RecommendedOptions();
+    std::error_code missing;
+    if (!std::filesystem::exists(path, missing)) return options;
     std::ifstream in(path);
-    if (!in) return options;
-    const nlohmann::json json = nlohmann::json::parse(in, nullptr, false);
-    if (!json.is_object()) return options;
-    auto flag = [&json](const char* key, bool& value) {
-        if (const auto it = json.find(key); it != json.end() && it->is_boolean()) value = it->get<bool>();
-    };
-    flag(AutoOrientKey, options.Photo.AutoOrient);
-    flag(ConvertKey, options.Photo.ConvertToSrgb);
-    flag(TransparencyKey, options.Photo.Transparency);
-    flag(MetadataKey, options.Photo.KeepMetadata);
-    if (const auto it = json.find(BackgroundKey); it != json.end() && it->is_string()) ParseColourText(it->get<std::string>(), options.Photo.Background);
-    flag(ShrinkKey, options.Resample.ShrinkOnLoad);
-    flag(CentreKey, options.Resample.CentreGrid);
-    flag(LinearKey, options.Resample.LinearLight);
+    if (!in) throw EInOutError("Cannot read " + path + ": " + std::strerror(errno));
+    std::stringstream text;
+    text << in.rdbuf();
+    const nlohmann::json json = nlohmann::json::parse(text.str(), nullptr, false);
+    if (!json.is_object()) throw EInOutError("Cannot read " + path + ": it is not a JSON object of options");
+    for (const TOptionRow& row : OptionTable()) {
+        const auto it = json.find(row.Key);
+        if (it == json.end()) continue;
+        if (row.Switch && it->is_boolean()) SetSwitch(row, options, it->get<bool>());
+        if (row.Colour && it->is_string()) ParseColourText(it->get<std::string>(), row.Colour(options));
+    }
     return options;
 }
 
 void WritePhotoOptionsFile(const std::string& path, const TExtraOptions& options) {
     nlohmann::ordered_json json;
-    json[AutoOrientKey] = options.Photo.AutoOrient;
-    json[ConvertKey] = options.Photo.ConvertToSrgb;
-    json[TransparencyKey] = options.Photo.Transparency;
-    json[MetadataKey] = options.Photo.KeepMetadata;
-    json[BackgroundKey] = ColourText(options.Photo.Background);
-    json[ShrinkKey] = options.Resample.ShrinkOnLoad;
-    json[CentreKey] = options.Resample.CentreGrid;
-    json[LinearKey] = options.Resample.LinearLight;
+    for (const TOptionRow& row : OptionTable()) {
+        if (row.Switch) json[std::string(row.Key)] = SwitchValue(row, options);
+        if (row.Colour) json[std::string(row.Key)] = ColourText(ColourValue(row, options));
+    }
     std::ofstream out(path, std::ios::trunc);
     out << json.dump(2) << "\n";
     if (!out) throw EInOutError("Cannot write " + path);

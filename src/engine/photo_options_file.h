@@ -1,25 +1,19 @@
-// The settings file of the options beyond the settings record (the photo and resampling
+// The settings file of the options beyond the settings record (the photo and scaling
 // options), a small JSON object kept beside the record, which stays as it always was.
 #pragma once
 
 #include <string>
 
-#include "engine/photo_options.h"
-#include "engine/resample_options.h"
+#include "engine/option_table.h"
 
 namespace pictorand {
 
 // "PhotoOptions.json" in the settings record's folder.
 std::string PhotoOptionsFilePath();
 
-struct TExtraOptions {
-    TPhotoOptions Photo = TPhotoOptions::Recommended();
-    TResampleOptions Resample;
-    friend bool operator==(const TExtraOptions&, const TExtraOptions&) = default;
-};
-
-// The options a file holds; the defaults (photo options recommended, resampling as
-// classic) for what it lacks, and for a file that is missing or not such an object.
+// The options a file holds; the recommended values for what it lacks, and for a file
+// that is missing. A file that exists but cannot be read or is not such an object raises
+// EInOutError naming the file and the reason.
 TExtraOptions ReadPhotoOptionsFile(const std::string& path);
 // Raises EInOutError when the file cannot be written.
 void WritePhotoOptionsFile(const std::string& path, const TExtraOptions& options);

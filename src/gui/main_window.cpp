@@ -227,7 +227,16 @@ void TFormGl::ReadFromFileSettings() {
     } catch (const Exception& error) {
         host_.ShowError(error.what());
     }
-    photoMenu_->Show(ReadPhotoOptionsFile(PhotoOptionsFilePath()));
+    // A damaged file of photo options is said, never silently replaced by the defaults.
+    try {
+        photoMenu_->Show(ReadPhotoOptionsFile(PhotoOptionsFilePath()));
+    } catch (const Exception& error) {
+        photoMenu_->Show(RecommendedOptions());
+        host_.ShowMessage(tr("Не удалось прочитать файл настроек %1: %2. Действуют настройки по умолчанию; файл будет перезаписан при выходе.")
+                              .arg(QString::fromStdString(PhotoOptionsFilePath()), QString::fromUtf8(error.what()))
+                              .toStdString(),
+                          {});
+    }
 }
 
 void TFormGl::WriteToFileSettings() {

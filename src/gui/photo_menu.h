@@ -1,12 +1,14 @@
-// TPhotoMenu: the main menu's "Дополнительно" entry, which holds the photo options (four
-// checkable items and the background colour's chooser) and the resampling options.
+// TPhotoMenu: the main menu's "Дополнительно" entry, one item per row of the option table:
+// a checkable item for each switch, a chooser for the background colour.
 #pragma once
 
 #include <QObject>
 
 #include <functional>
+#include <string_view>
+#include <vector>
 
-#include "engine/photo_options_file.h"
+#include "engine/option_table.h"
 
 class QAction;
 class QMenu;
@@ -22,33 +24,20 @@ public:
     // Adds the entry to the end of the menu bar; changed receives every new state.
     TPhotoMenu(QMenuBar& bar, QWidget& dialogParent, std::function<void(const TExtraOptions&)> changed);
 
-    TExtraOptions Options() const;
+    TExtraOptions Options() const { return options_; }
     void Show(const TExtraOptions& options);
     QMenu* Menu() const { return menu_; }
-    QAction* AutoOrient() const { return autoOrient_; }
-    QAction* ConvertToSrgb() const { return convert_; }
-    QAction* Transparency() const { return transparency_; }
-    QAction* KeepMetadata() const { return metadata_; }
-    QAction* BackgroundColour() const { return background_; }
-    QAction* ShrinkOnLoad() const { return shrink_; }
-    QAction* CentreGrid() const { return centre_; }
-    QAction* LinearLight() const { return linear_; }
+    // The item of an option's key.
+    QAction* Action(std::string_view key) const;
 
 private:
-    void ChooseBackground();
+    void ChooseColour(const TOptionRow& row);
 
     QWidget& dialogParent_;
     std::function<void(const TExtraOptions&)> changed_;
     QMenu* menu_;
-    QAction* autoOrient_;
-    QAction* convert_;
-    QAction* transparency_;
-    QAction* metadata_;
-    QAction* background_;
-    QAction* shrink_;
-    QAction* centre_;
-    QAction* linear_;
-    TColor backgroundColour_ = clWhite;
+    std::vector<std::pair<const TOptionRow*, QAction*>> items_;
+    TExtraOptions options_ = RecommendedOptions();
 };
 
 }  // namespace pictorand

@@ -1,4 +1,5 @@
 #include "cli/cli_options.h"
+#include "engine/option_table.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +33,7 @@ TEST(CliOptions, OptionsBecomeSettings) {
     // The classic settings, with the photo options on; --exact turns them off again,
     // wherever it stands.
     ConversionSettings recommended;
-    recommended.Photo = TPhotoOptions::Recommended();
+    recommended.Photo = RecommendedOptions().Photo;
     EXPECT_EQ(Parse({"--output-dir", "o", "x.bmp"}).Settings, recommended);
     EXPECT_EQ(Parse({"--exact", "--keep-metadata", "--output-dir", "o", "x.bmp"}).Settings, ConversionSettings{});
     const TCliOptions photo = Parse({"-o", "o", "--no-auto-orient", "--no-icc", "--no-alpha", "--keep-metadata", "--background", "#102030", "x"});

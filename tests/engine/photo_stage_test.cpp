@@ -2,6 +2,8 @@
 // Little CMS, alpha flattened for formats without it, and the options' own file.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include <lcms2.h>
 
 #include <cstdio>
@@ -11,6 +13,7 @@
 
 #include "engine/colour_profile.h"
 #include "engine/orientation.h"
+#include "engine/option_table.h"
 #include "engine/photo_options_file.h"
 #include "engine/photo_stage.h"
 #include "engine/source_loader.h"
@@ -60,7 +63,7 @@ TEST(PhotoStage, EveryOrientationPutsTheMarkedCornerWhereTheViewerSeesIt) {
         const TSourceMetadata metadata = ReadSourceMetadata(file);
         ASSERT_EQ(metadata.Orientation, orientation);
         TBitmap source = FindReadableFormat(".jpg")->Decode(file, {}).Raster;
-        AdjustPhoto(source, metadata, TPhotoOptions::Recommended(), OutputFormatNamed("jpg"));
+        AdjustPhoto(source, metadata, RecommendedOptions().Photo, OutputFormatNamed("jpg"));
         const bool turned = orientation >= 5;
         EXPECT_EQ(source.Width(), turned ? 16 : 32) << orientation;
         const int right = source.Width() - 2, bottom = source.Height() - 2;
@@ -119,7 +122,7 @@ TEST(PhotoStage, ProfilesConvertToSrgbThroughPixelsOrPalette) {
     const TSourceMetadata read = ReadSourceMetadata(PngWithMetadata(png.Bytes(), withProfile));
     ASSERT_EQ(read.IccProfile, adobe);
     TBitmap converted = testing::Solid(3, 3, RGBColor(200, 0, 0));
-    EXPECT_TRUE(AdjustPhoto(converted, read, TPhotoOptions::Recommended(), OutputFormatNamed("png")).ProfileConverted);
+    EXPECT_TRUE(AdjustPhoto(converted, read, RecommendedOptions().Photo, OutputFormatNamed("png")).ProfileConverted);
     EXPECT_EQ(converted.GetPixel(0, 0), red);
     TBitmap kept = testing::Solid(3, 3, RGBColor(200, 0, 0));
     EXPECT_FALSE(AdjustPhoto(kept, read, TPhotoOptions{}, OutputFormatNamed("png")).ProfileConverted);
@@ -237,7 +240,7 @@ TBitmap HalfTransparent() {
 }
 
 TEST(PhotoStage, AlphaIsKeptFlattenedOrIgnoredAsTheFormatAndOptionsSay) {
-    TPhotoOptions options = TPhotoOptions::Recommended();
+    TPhotoOptions options = RecommendedOptions().Photo;
     TBitmap kept = HalfTransparent();
     AdjustPhoto(kept, {}, options, OutputFormatNamed("png"));
     EXPECT_TRUE(kept.HasAlpha()) << "PNG keeps alpha";
@@ -254,7 +257,7 @@ TEST(PhotoStage, AlphaIsKeptFlattenedOrIgnoredAsTheFormatAndOptionsSay) {
     keyed.SetPixel(0, 0, RGBColor(255, 0, 0));
     keyed.SetTransparentColor(RGBColor(0, 255, 0));
     keyed.SetTransparent(true);
-    AdjustPhoto(keyed, {}, TPhotoOptions::Recommended(), OutputFormatNamed("png"));
+    AdjustPhoto(keyed, {}, RecommendedOptions().Photo, OutputFormatNamed("png"));
     ASSERT_TRUE(keyed.HasAlpha());
     EXPECT_EQ(keyed.ScanLine(0)[3], 255);
     EXPECT_EQ(keyed.ScanLine(0)[7], 0);
@@ -265,22 +268,45 @@ TEST(PhotoStage, AlphaIsKeptFlattenedOrIgnoredAsTheFormatAndOptionsSay) {
     EXPECT_EQ(ignored.GetPixel(1, 0), RGBColor(0, 255, 0)) << "without transparency the stored colour shows, as always";
 }
 
-TEST(PhotoStage, OptionsFileRoundTripsAndFallsBackToTheDefaults) {
+TEST(PhotoStage, OptionsFileRoundTripsAndSaysWhenItIsDamaged) {
     testing::TTempDir dir;
     const std::string path = dir.File("PhotoOptions.json");
-    EXPECT_EQ(ReadPhotoOptionsFile(path), TExtraOptions{}) << "no file";
-    EXPECT_EQ(TExtraOptions{}.Photo, TPhotoOptions::Recommended());
-    const TExtraOptions chosen{{false, true, false, true, RGBColor(1, 2, 3)}, {true, true, true}};
+    EXPECT_EQ(ReadPhotoOptionsFile(path), RecommendedOptions()) << "no file";
+    TExtraOptions chosen;
+    chosen.Photo = {.ConvertToSrgb = true, .KeepMetadata = true, .Background = RGBColor(1, 2, 3)};
+    chosen.Resample = {.ShrinkOnLoad = true, .CentreGrid = true, .LinearLight = true};
     WritePhotoOptionsFile(path, chosen);
     EXPECT_EQ(ReadPhotoOptionsFile(path), chosen);
     std::ofstream(path) << "{\"keep_metadata\": true, \"background\": \"#zzzzzz\", \"transparency\": 3";
-    EXPECT_EQ(ReadPhotoOptionsFile(path), TExtraOptions{}) << "a damaged file";
+    try {
+        ReadPhotoOptionsFile(path);
+        ADD_FAILURE() << "a damaged file is said, not replaced by the defaults";
+    } catch (const EInOutError& error) {
+        EXPECT_NE(std::string(error.what()).find(path), std::string::npos) << error.what();
+    }
     std::ofstream(path) << "{\"keep_metadata\": true, \"background\": \"#0000FF\", \"centre_sampling\": true}";
-    TExtraOptions partial;
+    TExtraOptions partial = RecommendedOptions();
     partial.Photo.KeepMetadata = true;
     partial.Photo.Background = RGBColor(0, 0, 255);
     partial.Resample.CentreGrid = true;
     EXPECT_EQ(ReadPhotoOptionsFile(path), partial) << "what a file lacks keeps its default";
+}
+
+// Every option is one row: a key, a flag, a menu item, and the two values.
+TEST(PhotoStage, TheOptionTableDescribesEveryOptionOnce) {
+    std::set<std::string_view> keys, flags;
+    for (const TOptionRow& row : OptionTable()) {
+        EXPECT_TRUE(keys.insert(row.Key).second) << row.Key;
+        EXPECT_TRUE(flags.insert(row.Flag).second) << row.Flag;
+        EXPECT_TRUE(row.Flag.starts_with("--")) << row.Key;
+        EXPECT_FALSE(row.Help.empty()) << row.Key;
+        EXPECT_FALSE(row.Menu.empty()) << row.Key;
+        EXPECT_NE(row.Switch == nullptr, row.Colour == nullptr) << row.Key << ": a switch or a colour";
+        EXPECT_EQ(FindOption(row.Key), &row);
+    }
+    EXPECT_EQ(ClassicOptions(), TExtraOptions{}) << "the classic values are those a default object holds";
+    EXPECT_EQ(RecommendedOptions().Photo, (TPhotoOptions{.AutoOrient = true, .ConvertToSrgb = true, .Transparency = true}));
+    EXPECT_EQ(RecommendedOptions().Resample, TResampleOptions{});
 }
 
 }  // namespace

@@ -66,14 +66,14 @@ TEST_F(MainWindow, PhotoMenuHoldsTheOptionsARunReads) {
                                   QString::fromUtf8("Учитывать прозрачность"), QString::fromUtf8("Сохранять метаданные"),
                                   QString::fromUtf8("Цвет фона..."), QString::fromUtf8("Быстрое уменьшение JPEG"),
                                   QString::fromUtf8("Сетка по центрам пикселей"), QString::fromUtf8("Линейный свет")}));
-    EXPECT_EQ(form.Settings().Current().Photo, TPhotoOptions::Recommended());
+    EXPECT_EQ(form.Settings().Current().Photo, RecommendedOptions().Photo);
     EXPECT_EQ(form.Settings().Current().Resample, TResampleOptions{}) << "the classic arithmetic by default";
-    menu.CentreGrid()->trigger();
+    menu.Action("centre_sampling")->trigger();
     EXPECT_TRUE(form.Settings().Current().Resample.CentreGrid);
-    menu.LinearLight()->trigger();
+    menu.Action("linear_light")->trigger();
     EXPECT_TRUE(form.Settings().Current().Resample.LinearLight);
-    menu.KeepMetadata()->trigger();
-    menu.AutoOrient()->trigger();
+    menu.Action("keep_metadata")->trigger();
+    menu.Action("auto_orient")->trigger();
     const TPhotoOptions photo = form.Settings().Current().Photo;
     EXPECT_TRUE(photo.KeepMetadata);
     EXPECT_FALSE(photo.AutoOrient);
@@ -176,7 +176,7 @@ TEST_F(MainWindow, HelpIsFoundBesideTheProgramOrInTheSharedFolderAndShownInRussi
     // The help describes every item of the "Дополнительно" menu.
     TFormGl form;
     THelpWindow help(&form);
-    help.ShowFile(QStringLiteral(PICTORAND_SOURCE_DIR "/data/help/index.html"));
+    help.ShowFile(QStringLiteral(PICTORAND_HELP_FILE));
     EXPECT_EQ(help.Browser()->documentTitle(), QString::fromUtf8("Pictorand — справка"));
     const QString text = help.Browser()->toPlainText();
     for (QAction* item : form.PhotoMenu()->Menu()->actions())

@@ -28,7 +28,7 @@ private:
     TFormName& name_;
     TFormSize& size_;
     TFormLogotip& logotip_;
-    TExtraOptions extras_;
+    TExtraOptions extras_ = RecommendedOptions();
 };
 
 }  // namespace pictorand

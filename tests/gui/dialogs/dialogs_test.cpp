@@ -194,7 +194,7 @@ TEST_F(Dialogs, SettingsLiveInTheControlsAndSurviveARestart) {
         TFormLogotip logotip(host_);
         TDialogSettings settings(format, name, size, logotip);
         ConversionSettings defaults;
-        defaults.Photo = TPhotoOptions::Recommended();
+        defaults.Photo = RecommendedOptions().Photo;
         EXPECT_EQ(settings.Current(), defaults) << "the controls start at the defaults, the photo options recommended";
         Find<QRadioButton>(&name, "RadioButtonAddNewWord")->setChecked(true);
         Find<QLineEdit>(&name, "EditNNewName")->setText("abcdefghijklmnopqrst");

@@ -1,0 +1,67 @@
+#include "cli/option_docs.h"
+
+#include "engine/option_table.h"
+
+namespace pictorand {
+
+namespace {
+
+std::string Joined(std::string_view lines) {
+    std::string text(lines);
+    for (char& c : text)
+        if (c == '\n') c = ' ';
+    return text;
+}
+
+// troff: a minus sign is written \-, a backslash \e.
+std::string Troff(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        if (c == '-') out += "\\-";
+        else if (c == '\\') out += "\\e";
+        else out += c;
+    }
+    return out;
+}
+
+std::string ManualOptions(TOptionGroup group) {
+    std::string text;
+    for (const TOptionRow& row : OptionTable()) {
+        if (row.Group != group) continue;
+        text += ".TP\n";
+        if (row.Argument.empty()) text += ".B " + Troff(row.Flag) + "\n";
+        else text += ".BR " + Troff(row.Flag) + " \" \" \\fI" + std::string(row.Argument) + "\\fR\n";
+        std::string help = Joined(row.Help);
+        if (!help.empty() && help[0] >= 'a' && help[0] <= 'z') help[0] = static_cast<char>(help[0] - 'a' + 'A');
+        text += help + ".\n";
+    }
+    return text;
+}
+
+std::string MenuItems() {
+    std::string text;
+    for (const TOptionRow& row : OptionTable()) {
+        if (row.Menu.empty()) continue;
+        text += "<li><b>" + std::string(row.Menu) + "</b> — " + std::string(row.MenuHelp);
+        if (row.Switch) text += row.Recommended ? " Включено." : " Выключено.";
+        text += "</li>\n";
+    }
+    return text;
+}
+
+std::string Replaced(std::string text, std::string_view marker, const std::string& by) {
+    const std::string line = std::string(marker) + "\n";
+    if (const std::size_t at = text.find(line); at != std::string::npos) text.replace(at, line.size(), by);
+    return text;
+}
+
+}  // namespace
+
+std::string ManualPage(const std::string& manualTemplate) {
+    return Replaced(Replaced(manualTemplate, "@OPTIONS:photo@", ManualOptions(TOptionGroup::Photo)), "@OPTIONS:scaling@",
+                    ManualOptions(TOptionGroup::Scaling));
+}
+
+std::string HelpPage(const std::string& helpTemplate) { return Replaced(helpTemplate, "@MENU_ITEMS@", MenuItems()); }
+
+}  // namespace pictorand

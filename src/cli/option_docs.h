@@ -1,0 +1,15 @@
+// The option table written into the documentation: the manual page's option lists and
+// the help window's list of the "Дополнительно" menu, put where a template marks them.
+#pragma once
+
+#include <string>
+
+namespace pictorand {
+
+// The template with "@OPTIONS:photo@" and "@OPTIONS:scaling@" lines replaced by the
+// options of those groups in troff.
+std::string ManualPage(const std::string& manualTemplate);
+// The template with an "@MENU_ITEMS@" line replaced by one HTML list item per menu item.
+std::string HelpPage(const std::string& helpTemplate);
+
+}  // namespace pictorand

@@ -1,0 +1,121 @@
+#include "engine/option_table.h"
+
+namespace pictorand {
+
+namespace {
+
+using O = TExtraOptions;
+
+constexpr TOptionRow Rows[] = {
+    {
+        .Key = "auto_orient",
+        .Flag = "--no-auto-orient",
+        .FlagSets = false,
+        .Help = "keep the stored orientation instead of the EXIF one",
+        .Menu = "Поворачивать по EXIF",
+        .MenuHelp = "снимок поворачивается так, как его показывает камера (все восемь положений EXIF), до нанесения логотипа.",
+        .Switch = [](O& o) -> bool& { return o.Photo.AutoOrient; },
+        .Recommended = true,
+    },
+    {
+        .Key = "convert_to_srgb",
+        .Flag = "--no-icc",
+        .FlagSets = false,
+        .Help = "keep the colours of an embedded ICC profile unconverted\n(JPEG, PNG and TIFF output then carry the profile)",
+        .Menu = "Преобразовывать цвета в sRGB",
+        .MenuHelp = "встроенный цветовой профиль ICC (RGB, серый или CMYK) переводится в sRGB.",
+        .Switch = [](O& o) -> bool& { return o.Photo.ConvertToSrgb; },
+        .Recommended = true,
+    },
+    {
+        .Key = "transparency",
+        .Flag = "--no-alpha",
+        .FlagSets = false,
+        .Help = "ignore transparency; by default PNG, TGA, TIFF and ICO keep it\nand other formats are flattened onto the background",
+        .Menu = "Учитывать прозрачность",
+        .MenuHelp = "PNG, TGA, TIF и ICO сохраняют прозрачность, остальные форматы накладываются на цвет фона.",
+        .Switch = [](O& o) -> bool& { return o.Photo.Transparency; },
+        .Recommended = true,
+    },
+    {
+        .Key = "keep_metadata",
+        .Flag = "--keep-metadata",
+        .Help = "carry EXIF, XMP and IPTC into JPEG output, EXIF into PNG,\nand an unconverted RGB profile into JPEG, PNG and TIFF",
+        .Menu = "Сохранять метаданные",
+        .MenuHelp = "EXIF, XMP и IPTC переносятся в JPG, EXIF — в PNG.",
+        .Switch = [](O& o) -> bool& { return o.Photo.KeepMetadata; },
+    },
+    {
+        .Key = "background",
+        .Flag = "--background",
+        .Argument = "C",
+        .Help = "#RRGGBB or white, black, grey, red, green, blue, yellow,\ncyan, magenta (default white)",
+        .Menu = "Цвет фона...",
+        .MenuHelp = "цвет под прозрачными местами для форматов без прозрачности; по умолчанию белый.",
+        .MenuSection = 1,
+        .Colour = [](O& o) -> TColor& { return o.Photo.Background; },
+    },
+    {
+        .Key = "shrink_on_load",
+        .Flag = "--shrink-on-load",
+        .Help = "decode JPEG sources at 1/2, 1/4 or 1/8 size when the target\nis that much smaller (not with a logo)",
+        .Menu = "Быстрое уменьшение JPEG",
+        .MenuHelp = "JPEG читается сразу в 1/2, 1/4 или 1/8 размера, когда результат намного меньше. Быстрее, почти без потери качества.",
+        .Group = TOptionGroup::Scaling,
+        .MenuSection = 2,
+        .Switch = [](O& o) -> bool& { return o.Resample.ShrinkOnLoad; },
+    },
+    {
+        .Key = "centre_sampling",
+        .Flag = "--sampling",
+        .OnWords = "centre|center",
+        .OffWords = "corners",
+        .Argument = "G",
+        .Help = "corners (default) or centre: output samples on the\npixel-centre grid, as ImageMagick and libvips place them",
+        .Menu = "Сетка по центрам пикселей",
+        .MenuHelp = "отсчёты ставятся по центрам пикселей, как в ImageMagick и libvips; чуть точнее.",
+        .Group = TOptionGroup::Scaling,
+        .MenuSection = 2,
+        .Switch = [](O& o) -> bool& { return o.Resample.CentreGrid; },
+    },
+    {
+        .Key = "linear_light",
+        .Flag = "--linear",
+        .Help = "scale in linear light: fine light and dark detail\naverages to the grey of its light, not of its code values",
+        .Menu = "Линейный свет",
+        .MenuHelp = "пересчёт в линейном свете: мелкий узор из светлого и тёмного усредняется по количеству света, а не по кодам.",
+        .Group = TOptionGroup::Scaling,
+        .MenuSection = 2,
+        .Switch = [](O& o) -> bool& { return o.Resample.LinearLight; },
+    },
+};
+
+TExtraOptions Filled(bool recommended) {
+    TExtraOptions options;
+    for (const TOptionRow& row : Rows) {
+        if (row.Switch) row.Switch(options) = recommended ? row.Recommended : row.Classic;
+        if (row.Colour) row.Colour(options) = recommended ? row.RecommendedColour : row.ClassicColour;
+    }
+    return options;
+}
+
+}  // namespace
+
+std::span<const TOptionRow> OptionTable() { return Rows; }
+
+const TOptionRow* FindOption(std::string_view key) {
+    for (const TOptionRow& row : Rows)
+        if (row.Key == key) return &row;
+    return nullptr;
+}
+
+TExtraOptions RecommendedOptions() { return Filled(true); }
+TExtraOptions ClassicOptions() { return Filled(false); }
+
+// The accessors hand out references for setting; reading through them changes nothing.
+bool SwitchValue(const TOptionRow& row, const TExtraOptions& options) { return row.Switch(const_cast<TExtraOptions&>(options)); }
+TColor ColourValue(const TOptionRow& row, const TExtraOptions& options) { return row.Colour(const_cast<TExtraOptions&>(options)); }
+
+void SetSwitch(const TOptionRow& row, TExtraOptions& options, bool value) { row.Switch(options) = value; }
+
+}  // namespace pictorand
