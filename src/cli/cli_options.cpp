@@ -7,6 +7,7 @@
 #include "engine/batch_run.h"
 #include "engine/integer_text.h"
 #include "engine/option_table.h"
+#include "engine/text_catalogue.h"
 #include "engine/photo_options_file.h"
 #include "engine/settings_file.h"
 #include "formats/format_table.h"
@@ -110,7 +111,7 @@ bool ListHolds(std::string_view list, std::string_view word) {
 bool WordValue(const TOptionRow& row, const std::string& word) {
     if (ListHolds(row.OnWords, word)) return true;
     if (ListHolds(row.OffWords, word)) return false;
-    throw TUsageError("unknown value '" + word + "' for " + std::string(row.Flag));
+    throw TUsageError(Say(TText::UnknownValue, {word, row.Flag}));
 }
 
 // #RRGGBB or one of a few colour names.
@@ -124,13 +125,13 @@ TColor ColourNamed(const std::string& text) {
     for (const auto& [name, colour] : Names)
         if (text == name) return colour;
     TColor colour = clWhite;
-    if (!ParseColourText(text, colour)) throw TUsageError("--background needs #RRGGBB or a colour name, not '" + text + "'");
+    if (!ParseColourText(text, colour)) throw TUsageError(Say(TText::BackgroundNeedsColour, {text}));
     return colour;
 }
 
 OutputFormat FormatNamed(std::string_view name) {
     const auto format = FindOutputFormat(name);
-    if (!format) throw TUsageError("unknown value '" + std::string(name) + "' for --format");
+    if (!format) throw TUsageError(Say(TText::UnknownValue, {name, "--format"}));
     return *format;
 }
 
@@ -153,11 +154,11 @@ E Lookup(const std::pair<std::string_view, E> (&names)[N], std::string_view valu
     for (const auto& [name, e] : names) {
         if (name == value) return e;
     }
-    throw TUsageError("unknown value '" + std::string(value) + "' for " + std::string(option));
+    throw TUsageError(Say(TText::UnknownValue, {value, option}));
 }
 
 std::string CheckedNumber(std::string_view text, std::string_view option) {
-    if (!TryStrToInt(text)) throw TUsageError("'" + std::string(text) + "' is not a number for " + std::string(option));
+    if (!TryStrToInt(text)) throw TUsageError(Say(TText::NotANumber, {text, option}));
     return std::string(text);
 }
 
@@ -184,7 +185,7 @@ void ApplySize(ConversionSettings& s, std::string_view value) {
     }
     if (kind == "custom") {
         const std::size_t x = number.find('x');
-        if (x == std::string_view::npos) throw TUsageError("--size custom needs WxH");
+        if (x == std::string_view::npos) throw TUsageError(Say(TText::CustomSizeNeedsWxH));
         s.Size = SizeMode::Custom;
         s.CustomWidthText = CheckedNumber(number.substr(0, x), "--size");
         s.CustomHeightText = CheckedNumber(number.substr(x + 1), "--size");
@@ -196,7 +197,7 @@ void ApplySize(ConversionSettings& s, std::string_view value) {
         s.*k.Number = CheckedNumber(number, "--size");
         return;
     }
-    throw TUsageError("unknown value '" + std::string(value) + "' for --size");
+    throw TUsageError(Say(TText::UnknownValue, {value, "--size"}));
 }
 
 void ApplyNaming(ConversionSettings& s, std::string_view value) {
@@ -217,7 +218,7 @@ void ApplyNaming(ConversionSettings& s, std::string_view value) {
         s.Naming = NamingMode::FixedName;
         s.FixedNameText = text;
     } else {
-        throw TUsageError("unknown value '" + std::string(value) + "' for --naming");
+        throw TUsageError(Say(TText::UnknownValue, {value, "--naming"}));
     }
 }
 
@@ -230,9 +231,9 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
         if (arguments[i] != "--settings") continue;
         try {
             if (!ReadSettingsFile(arguments[i + 1], options.Settings))
-                throw TUsageError("settings file not found: " + arguments[i + 1]);
+                throw TUsageError(Say(TText::SettingsNotFound, {arguments[i + 1]}));
         } catch (const Exception& error) {
-            throw TUsageError("cannot read settings file " + arguments[i + 1] + ": " + error.what());
+            throw TUsageError(Say(TText::SettingsUnreadable, {arguments[i + 1], error.what()}));
         }
     }
     ConversionSettings& s = options.Settings;
@@ -241,7 +242,7 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& arg = arguments[i];
         auto value = [&]() -> std::string {
-            if (i + 1 >= arguments.size()) throw TUsageError(arg + " needs a value");
+            if (i + 1 >= arguments.size()) throw TUsageError(Say(TText::NeedsValue, {arg}));
             return arguments[++i];
         };
         if (arg == "--help" || arg == "-h") options.ShowHelp = true;
@@ -253,7 +254,7 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
         else if (arg == "--quality" || arg == "-q") {
             const std::string q = value();
             const auto found = std::find(JpegQualityItems.begin(), JpegQualityItems.end(), q);
-            if (found == JpegQualityItems.end()) throw TUsageError("--quality must be one of the 17 quality items");
+            if (found == JpegQualityItems.end()) throw TUsageError(Say(TText::QualityNotAnItem));
             s.JpegQuality = static_cast<std::int32_t>(found - JpegQualityItems.begin());
         } else if (arg == "--naming" || arg == "-n") ApplyNaming(s, value());
         else if (arg == "--overwrite") {
@@ -262,7 +263,7 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             if (p == "ask") options.Overwrite = TOverwritePolicy::Ask;
             else if (p == "always") options.Overwrite = TOverwritePolicy::Always;
             else if (p == "never") options.Overwrite = TOverwritePolicy::Never;
-            else throw TUsageError("unknown value '" + p + "' for --overwrite");
+            else throw TUsageError(Say(TText::UnknownValue, {p, "--overwrite"}));
         } else if (arg == "--logo") {
             options.LogoFile = value();
             s.LogoEnabled = true;
@@ -270,12 +271,12 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
         } else if (arg == "--max-megapixels") {
             const std::string text = value();
             const auto n = TryStrToInt(text);
-            if (!n || *n < 1) throw TUsageError("--max-megapixels needs a positive number");
+            if (!n || *n < 1) throw TUsageError(Say(TText::PositiveNumber, {arg}));
             options.MaxMegapixels = *n;
         } else if (arg == "--jobs" || arg == "-j") {
             const std::string text = value();
             const auto n = TryStrToInt(text);
-            if (!n || *n < 1) throw TUsageError("--jobs needs a positive number");
+            if (!n || *n < 1) throw TUsageError(Say(TText::PositiveNumber, {"--jobs"}));
             options.Jobs = *n;
         } else if (arg == "--recursive" || arg == "-r") {
             options.Recursive = true;
@@ -292,7 +293,7 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
         } else if (arg == "--exact") exact = true;
         else if (arg == "--logo-corner") s.LogoPosition = Lookup(CornerNames, value(), "--logo-corner");
         else if (arg == "--settings") ++i;
-        else if (arg.size() > 1 && arg[0] == '-' && arg != "--") throw TUsageError("unknown option " + arg);
+        else if (arg.size() > 1 && arg[0] == '-' && arg != "--") throw TUsageError(Say(TText::UnknownOption, {arg}));
         else if (arg == "--") {
             options.Files.insert(options.Files.end(), arguments.begin() + static_cast<std::ptrdiff_t>(i + 1), arguments.end());
             break;
@@ -302,8 +303,8 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     s.Photo = extras.Photo;
     s.Resample = extras.Resample;
     if (options.ShowHelp || options.ShowVersion) return options;
-    if (options.OutputDir.empty()) throw TUsageError("--output-dir is required");
-    if (options.Files.empty() && options.FilesFrom.empty()) throw TUsageError("no input files");
+    if (options.OutputDir.empty()) throw TUsageError(Say(TText::OutputDirRequired));
+    if (options.Files.empty() && options.FilesFrom.empty()) throw TUsageError(Say(TText::NoInputFiles));
     if (const std::string refused = RefusedNameText(s); !refused.empty()) throw TUsageError(refused);
     // The overwrite policy maps onto the warning pair: "always" replaces silently.
     if (options.Overwrite == TOverwritePolicy::Always) s.SetReplaceSilently(true);

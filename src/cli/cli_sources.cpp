@@ -6,6 +6,7 @@
 #include <set>
 
 #include "engine/file_names.h"
+#include "engine/text_catalogue.h"
 #include "formats/format_table.h"
 
 namespace pictorand {
@@ -13,11 +14,6 @@ namespace pictorand {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr std::string_view CannotListFolder = "cannot read the folder: ";
-constexpr std::string_view LinkToNothing = "a link to nothing";
-constexpr std::string_view LinkLoop = "a link that leads round in a loop";
-constexpr std::string_view NotRegular = "not a regular file";
 
 bool PictureNamed(const fs::path& file) { return FindReadableFormat(ExtractFileExt(file.filename().string())) != nullptr; }
 
@@ -47,20 +43,20 @@ void AddFolder(const fs::path& folder, const std::string& subfolder, TWalk& walk
         std::error_code targetError;
         const fs::file_status target = fs::status(path, targetError);
         if (targetError) {
-            const std::string why = targetError.value() == ELOOP    ? std::string(LinkLoop)
-                                    : targetError.value() == ENOENT ? std::string(LinkToNothing)
+            const std::string why = targetError.value() == ELOOP    ? Say(TText::LinkLoop)
+                                    : targetError.value() == ENOENT ? Say(TText::LinkToNothing)
                                                                     : targetError.message();
             files.push_back(Unreadable(path, subfolder, why));
         } else if (fs::is_directory(target)) {
             folders.push_back(path);
         } else if (!fs::is_regular_file(target)) {
-            files.push_back(Unreadable(path, subfolder, NotRegular));
+            files.push_back(Unreadable(path, subfolder, Say(TText::NotRegular)));
         } else {
             files.push_back({.Path = path.string(), .Subfolder = subfolder, .Ignored = !PictureNamed(path)});
         }
     }
     if (error) {
-        out.push_back({.Path = folder.string(), .Subfolder = subfolder, .Refused = std::string(CannotListFolder) + error.message()});
+        out.push_back({.Path = folder.string(), .Subfolder = subfolder, .Refused = Say(TText::CannotListFolder, {error.message()})});
         return;
     }
     std::sort(files.begin(), files.end(), [](const TSourceEntry& a, const TSourceEntry& b) { return a.Path < b.Path; });

@@ -17,6 +17,7 @@
 #include "cli/stop_signals.h"
 #include "cli/terminal_host.h"
 #include "engine/batch_run.h"
+#include "engine/text_catalogue.h"
 #include "graphics/folder_handle.h"
 #include "graphics/raster_limits.h"
 
@@ -26,7 +27,6 @@ constexpr int StatusDone = 0, StatusFailed = 1, StatusUsage = 2, StatusSignalled
 
 // How long a run may take to stop between files before the process ends without it.
 constexpr std::chrono::milliseconds StopGrace{500};
-constexpr std::string_view Interrupted = "not converted: the run was interrupted";
 
 struct TFileCloser {
     void operator()(std::FILE* file) const {
@@ -36,7 +36,7 @@ struct TFileCloser {
 using TFile = std::unique_ptr<std::FILE, TFileCloser>;
 
 int UsageError(const std::string& text) {
-    std::fprintf(stderr, "pictorand-cli: %s\nTry 'pictorand-cli --help' for more information.\n", pictorand::EscapedForLine(text).c_str());
+    std::fprintf(stderr, "pictorand-cli: %s\n%s\n", pictorand::EscapedForLine(text).c_str(), pictorand::Say(pictorand::TText::TryHelp).c_str());
     return StatusUsage;
 }
 
@@ -68,18 +68,18 @@ int main(int argc, char* argv[]) {
     std::vector<TSourceEntry> sources;
     TTerminalHost* runningHost = nullptr;
     TStopSignals stops(StopGrace, [&](int signal) {
-        runningHost->Abandon(sources, Interrupted);
+        runningHost->Abandon(sources, Say(TText::Interrupted));
         RemoveUnfinishedFiles();
         std::_Exit(StatusSignalled + signal);
     });
 
     if (!options.FilesFrom.empty()) {
         const TFile list(options.FilesFrom == "-" ? stdin : std::fopen(options.FilesFrom.c_str(), "rb"));
-        if (!list) return Failure("cannot read the file list " + options.FilesFrom + ": " + std::strerror(errno));
+        if (!list) return Failure(Say(TText::CannotReadList, {options.FilesFrom, std::strerror(errno)}));
         int error = 0;
         const std::vector<std::string> listed = ReadFileList(list.get(), options.NullSeparated, error);
         // A stop signal while the list is read ends the list; the run then reports its sources.
-        if (error != 0 && TStopSignals::Received() == 0) return Failure("cannot read the file list " + options.FilesFrom + ": " + std::strerror(error));
+        if (error != 0 && TStopSignals::Received() == 0) return Failure(Say(TText::CannotReadList, {options.FilesFrom, std::strerror(error)}));
         options.Files.insert(options.Files.end(), listed.begin(), listed.end());
     }
     if (options.MaxMegapixels) SetMaxRasterPixels(*options.MaxMegapixels * 1'000'000);
@@ -87,18 +87,19 @@ int main(int argc, char* argv[]) {
     // A folder that cannot be made is said here; the run then fails every source with it.
     std::error_code error;
     std::filesystem::create_directories(options.OutputDir, error);
-    if (error) std::fprintf(stderr, "pictorand-cli: cannot create %s: %s\n", EscapedForLine(options.OutputDir).c_str(), error.message().c_str());
+    if (error) Failure(Say(TText::CannotCreateFolder, {options.OutputDir, error.message()}));
 
     sources = ExpandSources(options.Files, options.Recursive, options.OutputDir);
     if (sources.empty()) {
-        std::fprintf(stderr, "pictorand-cli: no sources\n0 written, 0 skipped, 0 failed\n");
+        Failure(Say(TText::NoSources));
+        std::fprintf(stderr, "%s\n", TTerminalHost(TOverwritePolicy::Never, false).Summary().c_str());
         return StatusFailed;
     }
     TFile report;
     if (!options.ReportFile.empty()) {
         if (const std::string refused = RefusedReportPath(options.ReportFile, sources); !refused.empty()) return UsageError(refused);
         report.reset(options.ReportFile == "-" ? stdout : std::fopen(options.ReportFile.c_str(), "wb"));
-        if (!report) return Failure("cannot write the report " + options.ReportFile + ": " + std::strerror(errno));
+        if (!report) return Failure(Say(TText::CannotWriteReport, {options.ReportFile, std::strerror(errno)}));
     }
 
     const bool interactive = isatty(STDERR_FILENO) && isatty(STDIN_FILENO) && options.FilesFrom != "-";
@@ -122,9 +123,9 @@ int main(int argc, char* argv[]) {
     bool reportFailed = !host.ReportError().empty();
     if (report && !reportFailed && (std::fflush(report.get()) != 0 || std::ferror(report.get()))) {
         reportFailed = true;
-        Failure("cannot write the report " + options.ReportFile + ": " + std::strerror(errno));
+        Failure(Say(TText::CannotWriteReport, {options.ReportFile, std::strerror(errno)}));
     } else if (reportFailed) {
-        Failure("cannot write the report " + options.ReportFile + ": " + host.ReportError());
+        Failure(Say(TText::CannotWriteReport, {options.ReportFile, host.ReportError()}));
     }
     std::fprintf(stderr, "%s\n", host.Summary().c_str());
     if (summary.Cancelled) return StatusSignalled + (TStopSignals::Received() != 0 ? TStopSignals::Received() : SIGINT);

@@ -6,6 +6,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "engine/text_catalogue.h"
+
 namespace pictorand {
 
 namespace {
@@ -25,15 +27,15 @@ std::string RefusedReportPath(const std::string& path, const std::vector<TSource
     if (path == "-") return {};
     struct stat report {};
     if (stat(path.c_str(), &report) != 0) return {};
-    if (S_ISDIR(report.st_mode)) return "the report " + path + " is a folder";
+    if (S_ISDIR(report.st_mode)) return Say(TText::ReportIsFolder, {path});
     if (!S_ISREG(report.st_mode)) return {};
     for (const TSourceEntry& source : sources) {
         struct stat status {};
         if (stat(source.Path.c_str(), &status) == 0 && status.st_dev == report.st_dev && status.st_ino == report.st_ino)
-            return "the report " + path + " is one of the sources; name a new file for it";
+            return Say(TText::ReportIsSource, {path});
     }
     if (report.st_size > 0 && !HoldsReport(path))
-        return "the report " + path + " exists and is not a report of pictorand-cli; name a new file or remove it";
+        return Say(TText::ReportNotOurs, {path});
     return {};
 }
 

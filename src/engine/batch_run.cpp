@@ -9,7 +9,7 @@
 #include <mutex>
 #include <thread>
 
-#include "engine/app_messages.h"
+#include "engine/text_catalogue.h"
 #include "engine/colour_profile.h"
 #include "engine/file_names.h"
 #include "engine/integer_text.h"
@@ -117,12 +117,6 @@ TLoadWishes LoadWishes(const ConversionSettings& settings, int threads, bool& cm
 // Whether the entry is a source to convert, which takes a running number.
 bool IsPicture(const TSourceEntry& entry) { return entry.Refused.empty() && !entry.Ignored; }
 
-constexpr std::string_view RunEnded = "not converted: the run ended before this file";
-constexpr std::string_view OutputFolderUnusable = "not converted: the output folder cannot be used: %s";
-constexpr std::string_view OutputFolderLost = "The output folder %s is gone or cannot be written; the run ends";
-constexpr std::string_view OutputFolderLostBefore = "not converted: the output folder %s is gone or cannot be written";
-constexpr std::string_view Interrupted = "not converted: the run was interrupted";
-constexpr std::string_view NoFormatChosen = "no output format is chosen";
 
 }  // namespace
 
@@ -136,7 +130,7 @@ const std::string* NameTextLeavingFolder(const ConversionSettings& settings) {
 std::string RefusedNameText(const ConversionSettings& settings) {
     const std::string* text = NameTextLeavingFolder(settings);
     if (!text) return {};
-    return "The name text \"" + *text + "\" would put files outside the output folder: it may hold neither \"/\" nor \"..\"";
+    return Say(TText::NameTextRefused, {*text});
 }
 
 TBatchRun::TBatchRun(TRunHost& host, const TSettingsSource& settings) : host_(host), settings_(settings) {}
@@ -157,7 +151,7 @@ TRunSummary TBatchRun::ResizeImage(const std::vector<TSourceEntry>& entries, int
     try {
         runningNumber_ = 1;
         const ConversionSettings atStart = settings_.Current();
-        if (const std::string* text = NameTextLeavingFolder(atStart)) throw EInvalidGraphicOperation(FormatMessage(messages::NameTextLeavesFolder, *text));
+        if (const std::string* text = NameTextLeavingFolder(atStart)) throw EInvalidGraphicOperation(Say(TText::NameTextLeavesFolder, {*text}));
         // The start number is the one setting read once per run.
         if (atStart.Naming == NamingMode::NumberFrom) runningNumber_ = StrToInt(atStart.StartNumberText);
     } catch (const std::exception& error) {
@@ -170,14 +164,14 @@ TRunSummary TBatchRun::ResizeImage(const std::vector<TSourceEntry>& entries, int
         TFolderHandle folder(OutputFolder ? OutputFolder() : std::string());
     } catch (const std::exception& error) {
         Escape(summary, error);
-        ReportUnconverted(entries, summary, FormatMessage(OutputFolderUnusable, error.what()));
+        ReportUnconverted(entries, summary, Say(TText::OutputFolderUnusable, {error.what()}));
         return summary;
     }
     const bool ahead = jobs > 1 && entries.size() > 1;
     pictureThreads_ = ahead ? 1 : std::max(1, jobs);
     if (ahead) RunAhead(entries, jobs, summary);
     else RunInOrder(entries, summary);
-    ReportUnconverted(entries, summary, summary.Cancelled ? Interrupted : !endReason_.empty() ? std::string_view(endReason_) : RunEnded);
+    ReportUnconverted(entries, summary, summary.Cancelled ? Say(TText::Interrupted) : !endReason_.empty() ? endReason_ : Say(TText::RunEnded));
     return summary;
 }
 
@@ -238,7 +232,7 @@ TPreparedFile TBatchRun::Prepare(const TSourceEntry& entry, TRunHost& host, cons
             file.OutputHeight = file.Target->Height();
         } else {
             file.Failure = TFileFailure::Resize;
-            file.Error = "cannot resize: " + target.Error;
+            file.Error = Say(TText::CannotResize, {target.Error});
         }
     } else {
         host.ProcessMessages();
@@ -299,12 +293,10 @@ bool TBatchRun::Finish(TPreparedFile& file, int remaining, TRunSummary& summary)
             case TFileFailure::Refused: break;
             case TFileFailure::Logo: return false;
             case TFileFailure::Load:
-                return remaining > 1 && host_.AskYesNo(TQuestion::ContinueAfterFailure, messages::ContinueProcessing);
+                return remaining > 1 && host_.AskYesNo(TQuestion::ContinueAfterFailure, Say(TText::ContinueProcessing));
             case TFileFailure::Resize: {
                 if (remaining <= 1) return false;
-                const std::string question = std::string(messages::ResizeErrorPrefix) + file.Source.Name + "! " + "\r" +
-                                             std::string(messages::ContinueProcessing);
-                return host_.AskYesNo(TQuestion::ContinueAfterFailure, question);
+                return host_.AskYesNo(TQuestion::ContinueAfterFailure, Say(TText::ResizeFailedContinue, {file.Source.Name}));
             }
         }
         return true;
@@ -326,17 +318,17 @@ bool TBatchRun::Finish(TPreparedFile& file, int remaining, TRunSummary& summary)
             report(TOutcome::Written);
             break;
         case TWriteResult::TKind::KeptExisting:
-            outcome.Error = "the output exists and was kept";
+            outcome.Error = Say(TText::OutputKept);
             report(TOutcome::Skipped);
             break;
         case TWriteResult::TKind::NameTaken:
-            outcome.Error = "another source of this run already wrote this output";
+            outcome.Error = Say(TText::NameTaken);
             outcome.NameTaken = true;
             report(TOutcome::Skipped);
             break;
         case TWriteResult::TKind::NoFormat:
             outcome.Output.clear();
-            outcome.Error = std::string(NoFormatChosen);
+            outcome.Error = Say(TText::NoFormatChosen);
             report(TOutcome::Failed);
             break;
     }
@@ -347,17 +339,17 @@ bool TBatchRun::WriteFailed(TPreparedFile& file, TFileOutcome& outcome, const st
                             TRunSummary& summary) {
     // Nothing was written for this file (writers publish only finished files); the others may be.
     file.Target.reset();
-    host_.ShowMessage(std::string(messages::CannotWriteFilePrefix) + file.Source.Name + "!", error.what());
+    host_.ShowMessage(Say(TText::CannotWriteFile, {file.Source.Name}), error.what());
     outcome.Kind = TOutcome::Failed;
-    outcome.Error = std::string("cannot write: ") + error.what();
+    outcome.Error = Say(TText::CannotWrite, {error.what()});
     Report(std::move(outcome), summary);
     if (!OutputFolderUsable()) {
         const std::string folder = OutputFolder ? OutputFolder() : std::string(".");
-        endReason_ = FormatMessage(OutputFolderLostBefore, folder);
-        host_.ShowError(FormatMessage(OutputFolderLost, folder));
+        endReason_ = Say(TText::OutputFolderLostBefore, {folder});
+        host_.ShowError(Say(TText::OutputFolderLost, {folder}));
         return false;
     }
-    return remaining > 1 && host_.AskYesNo(TQuestion::ContinueAfterFailure, messages::ContinueProcessing);
+    return remaining > 1 && host_.AskYesNo(TQuestion::ContinueAfterFailure, Say(TText::ContinueProcessing));
 }
 
 bool TBatchRun::OutputFolderUsable() const {

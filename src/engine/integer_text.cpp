@@ -39,7 +39,7 @@ std::optional<std::int32_t> TryStrToInt(std::string_view text) {
 
 std::int32_t StrToInt(std::string_view text) {
     if (auto value = TryStrToInt(text)) return *value;
-    throw EConvertError(FormatMessage(messages::InvalidInteger, text));
+    throw EConvertError(FormatMessage(runtime_texts::InvalidInteger, text));
 }
 
 }  // namespace pictorand

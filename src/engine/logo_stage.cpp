@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/app_messages.h"
+#include "engine/text_catalogue.h"
 #include "engine/file_names.h"
 #include "engine/source_loader.h"
 #include "formats/format_table.h"
@@ -55,8 +55,8 @@ std::optional<std::string> OperationWishLogotip(TBitmap& source, const std::stri
     try {
         if (!LoadLogo(logoFile, logo)) return std::nullopt;
     } catch (const std::exception& error) {
-        host.ShowMessage(messages::CannotLoadLogo, error.what());
-        return "cannot load the logo " + logoFile + ": " + error.what();
+        host.ShowMessage(Say(TText::CannotLoadLogo), error.what());
+        return Say(TText::CannotLoadLogoFile, {logoFile, error.what()});
     }
     if (logo.Empty()) return std::nullopt;
     // Both offsets use the logo's longer side, as users of the corner placement expect.

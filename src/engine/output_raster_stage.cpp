@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/integer_text.h"
+#include "engine/text_catalogue.h"
 #include "graphics/exceptions.h"
 #include "resample/filter_kernels.h"
 #include "resample/resample_alpha.h"
@@ -15,18 +16,16 @@ namespace pictorand {
 
 namespace {
 
-constexpr std::string_view NoFilterChosen = "No resampling filter is chosen";
-constexpr std::string_view NoSizeChosen = "No size rule is chosen";
 
 // Round to the nearest integer, ties to even, refusing results no raster can have.
 int RoundSide(double value) {
-    if (!(std::fabs(value) < 2147483647.0)) throw EConvertError("Invalid floating point operation");
+    if (!(std::fabs(value) < 2147483647.0)) throw EConvertError(Say(TText::InvalidFloatingPoint));
     return static_cast<int>(std::nearbyint(value));
 }
 
 std::pair<int, int> ScaledSize(int width, int height, double target) {
     const int longer = height > width ? height : width;
-    if (longer == 0) throw EZeroDivide(std::string(messages::ZeroDivide));
+    if (longer == 0) throw EZeroDivide(std::string(runtime_texts::ZeroDivide));
     const double factor = target / longer;
     return {RoundSide(width * factor), RoundSide(height * factor)};
 }
@@ -34,7 +33,7 @@ std::pair<int, int> ScaledSize(int width, int height, double target) {
 const FilterTableEntry& ChosenFilter(const ConversionSettings& settings) {
     // The list's ordinal is the table row; a damaged settings file can name no row.
     const auto filter = settings.SelectedFilter();
-    if (!filter) throw EInvalidGraphicOperation(std::string(NoFilterChosen));
+    if (!filter) throw EInvalidGraphicOperation(Say(TText::NoFilterChosen));
     return FilterTable[static_cast<std::size_t>(*filter)];
 }
 
@@ -42,12 +41,12 @@ const FilterTableEntry& ChosenFilter(const ConversionSettings& settings) {
 
 std::pair<int, int> CheckSizeFiles(const ConversionSettings& s, int width, int height) {
     const int longer = height > width ? height : width;
-    if (!s.Size) throw EInvalidGraphicOperation(std::string(NoSizeChosen));
+    if (!s.Size) throw EInvalidGraphicOperation(Say(TText::NoSizeChosen));
     switch (*s.Size) {
         case SizeMode::Custom: {
             // Round(W x N / W) with the product in 32-bit arithmetic, as the width always was.
             const std::int32_t w = StrToInt(s.CustomWidthText), h = StrToInt(s.CustomHeightText);
-            if (width == 0 || height == 0) throw EZeroDivide(std::string(messages::ZeroDivide));
+            if (width == 0 || height == 0) throw EZeroDivide(std::string(runtime_texts::ZeroDivide));
             const auto wrapped = [](std::int64_t product) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(product)); };
             return {RoundSide(static_cast<double>(wrapped(std::int64_t{width} * w)) / width),
                     RoundSide(static_cast<double>(wrapped(std::int64_t{height} * h)) / height)};
@@ -87,7 +86,7 @@ TStageRaster MakeOutputRaster(TBitmap& source, const TSettingsSource& settingsSo
         } else {
             const auto [sourceWidth, sourceHeight] = nominalSize.value_or(std::pair{source.Width(), source.Height()});
             const auto [width, height] = icon ? IconSize(sourceWidth, sourceHeight) : CheckSizeFiles(settings, sourceWidth, sourceHeight);
-            if (width < 0 || height < 0) throw EInvalidGraphicOperation("Destination bitmap too small");
+            if (width < 0 || height < 0) throw EInvalidGraphicOperation(Say(TText::DestinationTooSmall));
             target->SetPixelFormat(TPixelFormat::pf24bit);
             target->SetSize(width, height);
         }

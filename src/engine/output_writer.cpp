@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "engine/app_messages.h"
+#include "engine/text_catalogue.h"
 #include "engine/file_names.h"
 #include "engine/integer_text.h"
 #include "formats/format_table.h"
@@ -96,7 +96,7 @@ TWriteResult SaveResizeFiles(const TPreparedFile& file, std::int32_t runningNumb
             const TFolderEntry existing = folder().Entry(name);
             // A folder of the output's name is no output to keep: writing refuses it.
             if (existing == TFolderEntry::Nothing || existing == TFolderEntry::Folder) write(TPublishMode::KeepExisting);
-            else if (host.AskReplace(path, messages::FileExistsReplace)) write(TPublishMode::Replace);
+            else if (host.AskReplace(path, Say(TText::FileExistsReplace))) write(TPublishMode::Replace);
         }
         if (run.Settings.Current().ReplaceSilently) write(TPublishMode::Replace);
     }

@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "engine/settings_file.h"
+#include "engine/text_catalogue.h"
 #include "graphics/exceptions.h"
 
 namespace pictorand {
@@ -41,11 +42,11 @@ TExtraOptions ReadPhotoOptionsFile(const std::string& path) {
     std::error_code missing;
     if (!std::filesystem::exists(path, missing)) return options;
     std::ifstream in(path);
-    if (!in) throw EInOutError("Cannot read " + path + ": " + std::strerror(errno));
+    if (!in) throw EInOutError(Say(TText::OptionsFileUnreadable, {path, std::strerror(errno)}));
     std::stringstream text;
     text << in.rdbuf();
     const nlohmann::json json = nlohmann::json::parse(text.str(), nullptr, false);
-    if (!json.is_object()) throw EInOutError("Cannot read " + path + ": it is not a JSON object of options");
+    if (!json.is_object()) throw EInOutError(Say(TText::OptionsFileNoObject, {path}));
     for (const TOptionRow& row : OptionTable()) {
         const auto it = json.find(row.Key);
         if (it == json.end()) continue;
@@ -63,7 +64,7 @@ void WritePhotoOptionsFile(const std::string& path, const TExtraOptions& options
     }
     std::ofstream out(path, std::ios::trunc);
     out << json.dump(2) << "\n";
-    if (!out) throw EInOutError("Cannot write " + path);
+    if (!out) throw EInOutError(Say(TText::OptionsFileUnwritable, {path}));
 }
 
 }  // namespace pictorand

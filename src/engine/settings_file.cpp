@@ -146,9 +146,9 @@ void WriteInt32(std::array<std::uint8_t, SettingsRecordSize>& bytes, std::size_t
 std::string InOutErrorText(int error) {
     switch (error) {
         case ENOENT:
-        case ENOTDIR: return std::string(messages::FileNotFound);
-        case ENOSPC: return std::string(messages::DiskFull);
-        default: return std::string(messages::FileAccessDenied);
+        case ENOTDIR: return std::string(runtime_texts::FileNotFound);
+        case ENOSPC: return std::string(runtime_texts::DiskFull);
+        default: return std::string(runtime_texts::FileAccessDenied);
     }
 }
 
@@ -240,7 +240,7 @@ bool ReadSettingsFile(const std::string& path, ConversionSettings& settings) {
         TFileHandle file(std::fopen(path.c_str(), "rb"));
         if (!file) throw EInOutError(InOutErrorText(errno));
         if (std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
-            throw EInOutError(std::string(messages::ReadBeyondEnd));
+            throw EInOutError(std::string(runtime_texts::ReadBeyondEnd));
         }
     }
     SettingsFileRecord::Decode(bytes).ApplyTo(settings);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/app_messages.h"
+#include "engine/text_catalogue.h"
 #include "formats/format_table.h"
 #include "graphics/exceptions.h"
 #include "graphics/file_stream.h"
@@ -11,10 +11,6 @@
 namespace pictorand {
 
 namespace {
-
-constexpr std::string_view NoExtension = "the file name has no extension to choose a reader by";
-constexpr std::string_view UnknownExtension = "no reader takes the extension %s";
-constexpr std::string_view EmptyPicture = "the file holds no picture that can be read";
 
 // Probes and decodes the file as the format; the probe's facts go into loaded.
 std::unique_ptr<TBitmap> ReadAs(const TFormatDescriptor& format, std::span<const std::uint8_t> file, const TLoadWishes& wishes,
@@ -56,7 +52,7 @@ TLoadedSource CheckAndLoadFromFile(const TSourceFile& file, TRunHost& host, cons
     const TFormatDescriptor* format = FindReadableFormat(file.Extension);
     host.ProcessMessages();
     try {
-        if (!format) throw EInvalidGraphic(file.Extension.empty() ? std::string(NoExtension) : FormatMessage(UnknownExtension, file.Extension));
+        if (!format) throw EInvalidGraphic(file.Extension.empty() ? Say(TText::NoExtension) : Say(TText::UnknownExtension, {file.Extension}));
         const TByteBuffer bytes = ReadWholeFile(file.Path);
         try {
             loaded.Raster = ReadAs(*format, bytes, wishes, loaded);
@@ -68,11 +64,11 @@ TLoadedSource CheckAndLoadFromFile(const TSourceFile& file, TRunHost& host, cons
             loaded.Raster = ReadAs(*actual, bytes, wishes, loaded);
         }
         // Nothing to write would come of an empty picture; an empty output would pass for a success.
-        if (loaded.Raster->Empty()) throw EInvalidGraphic(std::string(EmptyPicture));
+        if (loaded.Raster->Empty()) throw EInvalidGraphic(Say(TText::EmptyPicture));
     } catch (const std::exception& failure) {
         loaded.Raster.reset();
         loaded.Error = failure.what();
-        host.ShowMessage(std::string(messages::CannotLoadFilePrefix) + file.Name + "!", loaded.Error);
+        host.ShowMessage(Say(TText::CannotLoadFile, {file.Name}), loaded.Error);
     }
     return loaded;
 }

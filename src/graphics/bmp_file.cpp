@@ -23,7 +23,7 @@ constexpr std::int64_t MaxRlePixelsPerByte = 1 << 16;
 
 using TBmpReader = TByteReader<EInvalidGraphic>;
 
-[[noreturn]] void Invalid() { throw EInvalidGraphic(std::string(messages::InvalidBitmap)); }
+[[noreturn]] void Invalid() { throw EInvalidGraphic(std::string(runtime_texts::InvalidBitmap)); }
 
 struct TBmpHeader {
     std::uint32_t headerSize = 0;
@@ -129,7 +129,7 @@ void DecodeRle(std::span<const std::uint8_t> data, TBitmap& bitmap, bool fourBit
     const int width = bitmap.Width();
     const int height = bitmap.Height();
     const int bits = fourBit ? 4 : 8;
-    TBmpReader in(data, std::string(messages::InvalidBitmap));
+    TBmpReader in(data, std::string(runtime_texts::InvalidBitmap));
     int x = 0;
     int row = 0;  // counted from the bottom
     auto put = [&](std::uint32_t index) {
@@ -228,14 +228,14 @@ TBmpLayout ReadLayout(TBmpReader& in) {
 }  // namespace
 
 TBmpSize ProbeBmp(std::span<const std::uint8_t> file) {
-    TBmpReader in(file, std::string(messages::InvalidBitmap));
+    TBmpReader in(file, std::string(runtime_texts::InvalidBitmap));
     const TBmpLayout layout = ReadLayout(in);
     FormatFor(layout.Header);
     return {static_cast<int>(layout.Width), static_cast<int>(layout.Height), layout.Header.bitCount};
 }
 
 TBitmap DecodeBmp(std::span<const std::uint8_t> file) {
-    TBmpReader in(file, std::string(messages::InvalidBitmap));
+    TBmpReader in(file, std::string(runtime_texts::InvalidBitmap));
     const TBmpLayout layout = ReadLayout(in);
     const TBmpHeader& h = layout.Header;
     const std::uint32_t offBits = layout.OffBits;

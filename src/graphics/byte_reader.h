@@ -14,7 +14,7 @@ namespace pictorand {
 template <class E = EReadError>
 class TByteReader {
 public:
-    explicit TByteReader(std::span<const std::uint8_t> data, std::string message = std::string(messages::ReadError))
+    explicit TByteReader(std::span<const std::uint8_t> data, std::string message = std::string(runtime_texts::ReadError))
         : data_(data), message_(std::move(message)) {}
 
     std::size_t Position() const { return position_; }

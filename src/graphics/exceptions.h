@@ -47,7 +47,7 @@ PICTORAND_EXCEPTION(EFieldOverflow, Exception);
 
 #undef PICTORAND_EXCEPTION
 
-namespace messages {
+namespace runtime_texts {
 inline constexpr std::string_view ReadError = "Stream read error";
 inline constexpr std::string_view WriteError = "Stream write error";
 inline constexpr std::string_view ReadBeyondEnd = "Read beyond end of file";
@@ -62,6 +62,6 @@ inline constexpr std::string_view InvalidInteger = "'%s' is not a valid integer 
 inline constexpr std::string_view OutOfMemory = "Out of memory";
 inline constexpr std::string_view ImageTooLarge = "Image is too large";
 inline constexpr std::string_view ZeroDivide = "Floating point division by zero";
-}  // namespace messages
+}  // namespace runtime_texts
 
 }  // namespace pictorand

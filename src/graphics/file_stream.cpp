@@ -34,19 +34,19 @@ std::string_view KindOf(mode_t mode) {
 // Opens an existing regular file for reading without blocking on a FIFO or a device.
 std::FILE* OpenRegularForReading(const std::string& path) {
     const int descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (descriptor < 0) throw EFOpenError(OpenFailureText(messages::FileOpenError, path, errno));
+    if (descriptor < 0) throw EFOpenError(OpenFailureText(runtime_texts::FileOpenError, path, errno));
     struct stat status {};
     if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
         const std::string why = S_ISREG(status.st_mode) ? std::strerror(errno) : std::string(KindOf(status.st_mode));
         close(descriptor);
-        throw EFOpenError(FormatMessage(messages::FileOpenError, path) + ". " + why);
+        throw EFOpenError(FormatMessage(runtime_texts::FileOpenError, path) + ". " + why);
     }
     fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
     std::FILE* file = fdopen(descriptor, "rb");
     if (!file) {
         const int error = errno;
         close(descriptor);
-        throw EFOpenError(OpenFailureText(messages::FileOpenError, path, error));
+        throw EFOpenError(OpenFailureText(runtime_texts::FileOpenError, path, error));
     }
     return file;
 }
@@ -60,8 +60,8 @@ TFileStream::TFileStream(const std::string& path, TFileMode mode) : path_(path) 
     }
     file_.reset(std::fopen(path.c_str(), mode == TFileMode::OpenReadWrite ? "r+b" : "w+b"));
     if (!file_) {
-        if (mode == TFileMode::Create) throw EFCreateError(OpenFailureText(messages::FileCreateError, path, errno));
-        throw EFOpenError(OpenFailureText(messages::FileOpenError, path, errno));
+        if (mode == TFileMode::Create) throw EFCreateError(OpenFailureText(runtime_texts::FileCreateError, path, errno));
+        throw EFOpenError(OpenFailureText(runtime_texts::FileOpenError, path, errno));
     }
 }
 
@@ -70,7 +70,7 @@ TFileStream::TFileStream(int descriptor, const std::string& path) : path_(path) 
     if (!file_) {
         const int error = errno;
         close(descriptor);
-        throw EFCreateError(OpenFailureText(messages::FileCreateError, path, error));
+        throw EFCreateError(OpenFailureText(runtime_texts::FileCreateError, path, error));
     }
 }
 
@@ -84,25 +84,25 @@ std::size_t TFileStream::Read(void* buffer, std::size_t count) {
 std::size_t TFileStream::Write(const void* buffer, std::size_t count) {
     if (!file_) return 0;
     const std::size_t written = std::fwrite(buffer, 1, count, file_.get());
-    if (written != count) throw EWriteError(WithReason(std::string(messages::WriteError), errno));
+    if (written != count) throw EWriteError(WithReason(std::string(runtime_texts::WriteError), errno));
     return written;
 }
 
 std::int64_t TFileStream::Seek(std::int64_t offset, TSeekOrigin origin) {
     if (!file_) return 0;
     const int whence = origin == TSeekOrigin::Beginning ? SEEK_SET : origin == TSeekOrigin::Current ? SEEK_CUR : SEEK_END;
-    if (fseeko(file_.get(), offset, whence) != 0) throw EReadError(std::string(messages::ReadError));
+    if (fseeko(file_.get(), offset, whence) != 0) throw EReadError(std::string(runtime_texts::ReadError));
     return ftello(file_.get());
 }
 
 void TFileStream::SetSize(std::int64_t size) {
     Flush();
-    if (ftruncate(fileno(file_.get()), size) != 0) throw EWriteError(WithReason(std::string(messages::WriteError), errno));
+    if (ftruncate(fileno(file_.get()), size) != 0) throw EWriteError(WithReason(std::string(runtime_texts::WriteError), errno));
 }
 
 void TFileStream::Flush() {
     if (file_ && (std::fflush(file_.get()) != 0 || std::ferror(file_.get()) != 0))
-        throw EWriteError(WithReason(std::string(messages::WriteError), errno));
+        throw EWriteError(WithReason(std::string(runtime_texts::WriteError), errno));
 }
 
 void TFileStream::Close() {
@@ -110,7 +110,7 @@ void TFileStream::Close() {
     std::FILE* file = file_.release();
     const bool failed = std::fflush(file) != 0 || std::ferror(file) != 0;
     const int error = errno;
-    if (std::fclose(file) != 0 || failed) throw EWriteError(WithReason(std::string(messages::WriteError), failed ? error : errno));
+    if (std::fclose(file) != 0 || failed) throw EWriteError(WithReason(std::string(runtime_texts::WriteError), failed ? error : errno));
 }
 
 void WriteFileReplacing(const std::string& path, const std::function<void(TStream&)>& write) {
@@ -120,7 +120,7 @@ void WriteFileReplacing(const std::string& path, const std::function<void(TStrea
     try {
         opened.emplace(folder);
     } catch (const EFOpenError& error) {
-        throw EFCreateError(FormatMessage(messages::FileCreateError, path) + ". " + error.what());
+        throw EFCreateError(FormatMessage(runtime_texts::FileCreateError, path) + ". " + error.what());
     }
     PublishFile(*opened, target.filename().string(), TPublishMode::Replace, write);
 }

@@ -90,7 +90,7 @@ void CreateTemporary(const TFolderHandle& folder, const std::string& target, TTe
     temporary.Folder = folder.Descriptor();
     temporary.File = TUniqueFd(openat(folder.Descriptor(), ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666));
     if (temporary.File) return;
-    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) throw EFCreateError(WithReason(messages::FileCreateError, target, errno));
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) throw EFCreateError(WithReason(runtime_texts::FileCreateError, target, errno));
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string name = RandomTemporaryName();
         const int file = openat(folder.Descriptor(), name.c_str(), O_CREAT | O_EXCL | O_RDWR | O_NOFOLLOW | O_CLOEXEC, 0666);
@@ -101,7 +101,7 @@ void CreateTemporary(const TFolderHandle& folder, const std::string& target, TTe
         }
         if (errno != EEXIST) break;
     }
-    throw EFCreateError(WithReason(messages::FileCreateError, target, errno));
+    throw EFCreateError(WithReason(runtime_texts::FileCreateError, target, errno));
 }
 
 // Moves the finished temporary file to name, or answers false when keeping what is there.
@@ -111,7 +111,7 @@ bool Publish(const TFolderHandle& folder, TTemporary& temporary, const std::stri
         if (mode == TPublishMode::KeepExisting) {
             if (LinkUnnamed(temporary.File.Get(), dir, name)) return true;
             if (errno == EEXIST) return false;
-            throw EFCreateError(WithReason(messages::FileCreateError, Joined(folder.Path(), name), errno));
+            throw EFCreateError(WithReason(runtime_texts::FileCreateError, Joined(folder.Path(), name), errno));
         }
         // Replacing needs a name to rename from.
         for (int attempt = 0; attempt < 100 && temporary.Name.empty(); ++attempt) {
@@ -119,7 +119,7 @@ bool Publish(const TFolderHandle& folder, TTemporary& temporary, const std::stri
             if (LinkUnnamed(temporary.File.Get(), dir, hidden)) temporary.SetName(hidden);
             else if (errno != EEXIST) break;
         }
-        if (temporary.Name.empty()) throw EFCreateError(WithReason(messages::FileCreateError, Joined(folder.Path(), name), errno));
+        if (temporary.Name.empty()) throw EFCreateError(WithReason(runtime_texts::FileCreateError, Joined(folder.Path(), name), errno));
     }
     if (mode == TPublishMode::KeepExisting) {
         if (renameat2(dir, temporary.Name.c_str(), dir, name.c_str(), RENAME_NOREPLACE) == 0) {
@@ -128,13 +128,13 @@ bool Publish(const TFolderHandle& folder, TTemporary& temporary, const std::stri
         }
         if (errno == EEXIST) return false;
         // File systems without the flag: a hard link is refused just the same when the name exists.
-        if (errno != EINVAL && errno != ENOSYS) throw EFCreateError(WithReason(messages::FileCreateError, Joined(folder.Path(), name), errno));
+        if (errno != EINVAL && errno != ENOSYS) throw EFCreateError(WithReason(runtime_texts::FileCreateError, Joined(folder.Path(), name), errno));
         if (linkat(dir, temporary.Name.c_str(), dir, name.c_str(), 0) == 0) return true;
         if (errno == EEXIST) return false;
-        throw EFCreateError(WithReason(messages::FileCreateError, Joined(folder.Path(), name), errno));
+        throw EFCreateError(WithReason(runtime_texts::FileCreateError, Joined(folder.Path(), name), errno));
     }
     if (renameat(dir, temporary.Name.c_str(), dir, name.c_str()) != 0)
-        throw EFCreateError(WithReason(messages::FileCreateError, Joined(folder.Path(), name), errno));
+        throw EFCreateError(WithReason(runtime_texts::FileCreateError, Joined(folder.Path(), name), errno));
     temporary.Forget();
     return true;
 }

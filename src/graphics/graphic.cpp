@@ -20,7 +20,7 @@ void TGraphic::Assign(const TGraphic& source) { source.AssignTo(*this); }
 void TGraphic::AssignTo(TGraphic& dest) const { RefuseAssign(*this, dest); }
 
 void TGraphic::RefuseAssign(const TGraphic& source, const TGraphic& dest) const {
-    const std::string text = FormatMessage(FormatMessage(messages::AssignError, source.ClassName()), dest.ClassName());
+    const std::string text = FormatMessage(FormatMessage(runtime_texts::AssignError, source.ClassName()), dest.ClassName());
     throw EConvertError(text);
 }
 

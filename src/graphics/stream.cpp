@@ -16,16 +16,16 @@ std::int64_t TStream::Size() {
 }
 
 void TStream::ReadBuffer(void* buffer, std::size_t count) {
-    if (count != 0 && Read(buffer, count) != count) throw EReadError(std::string(messages::ReadError));
+    if (count != 0 && Read(buffer, count) != count) throw EReadError(std::string(runtime_texts::ReadError));
 }
 
 void TStream::WriteBuffer(const void* buffer, std::size_t count) {
-    if (count != 0 && Write(buffer, count) != count) throw EWriteError(std::string(messages::WriteError));
+    if (count != 0 && Write(buffer, count) != count) throw EWriteError(std::string(runtime_texts::WriteError));
 }
 
 TByteBuffer TStream::ReadRemaining(std::size_t limit) {
     const std::int64_t remaining = std::max<std::int64_t>(0, Size() - Position());
-    if (static_cast<std::uint64_t>(remaining) > limit) throw EReadError(std::string(messages::ImageTooLarge));
+    if (static_cast<std::uint64_t>(remaining) > limit) throw EReadError(std::string(runtime_texts::ImageTooLarge));
     TByteBuffer bytes(static_cast<std::size_t>(remaining));
     ReadBuffer(bytes.data(), bytes.size());
     return bytes;
@@ -79,7 +79,7 @@ std::size_t TSpanStream::Read(void* buffer, std::size_t count) {
     return n;
 }
 
-std::size_t TSpanStream::Write(const void*, std::size_t) { throw EWriteError(std::string(messages::WriteError)); }
+std::size_t TSpanStream::Write(const void*, std::size_t) { throw EWriteError(std::string(runtime_texts::WriteError)); }
 
 std::int64_t TSpanStream::Seek(std::int64_t offset, TSeekOrigin origin) {
     std::int64_t base = 0;
@@ -89,6 +89,6 @@ std::int64_t TSpanStream::Seek(std::int64_t offset, TSeekOrigin origin) {
     return static_cast<std::int64_t>(position_);
 }
 
-void TSpanStream::SetSize(std::int64_t) { throw EWriteError(std::string(messages::WriteError)); }
+void TSpanStream::SetSize(std::int64_t) { throw EWriteError(std::string(runtime_texts::WriteError)); }
 
 }  // namespace pictorand

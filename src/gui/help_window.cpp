@@ -19,7 +19,7 @@ QString FindHelpFile(const QString& executableFolder) {
 
 THelpWindow::THelpWindow(QWidget* parent) : QDialog(parent), browser_(new QTextBrowser(this)) {
     setObjectName("HelpWindow");
-    setWindowTitle(QString::fromUtf8("Справка"));
+    setWindowTitle(tr("Справка"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     browser_->setOpenExternalLinks(true);
     auto* layout = new QVBoxLayout(this);

@@ -25,7 +25,7 @@
 
 #include <filesystem>
 
-#include "engine/app_messages.h"
+#include "engine/text_catalogue.h"
 #include "engine/batch_run.h"
 #include "engine/photo_options_file.h"
 #include "engine/settings_file.h"
@@ -81,21 +81,21 @@ TFormGl::~TFormGl() = default;
 
 void TFormGl::BuildMenu() {
     auto add = [this](QMenu* menu, const char* itemTitle, QStyle::StandardPixmap icon, auto slot) {
-        QAction* action = menu->addAction(style()->standardIcon(icon), QString::fromUtf8(itemTitle));
+        QAction* action = menu->addAction(style()->standardIcon(icon), tr(itemTitle));
         connect(action, &QAction::triggered, this, slot);
         return action;
     };
-    auto menu = [this](const char* title) { return menuBar()->addMenu(QString::fromUtf8(title)); };
-    add(menu("Файл"), "Выход из программы", QStyle::SP_DialogCloseButton, [this] { N6Click(); })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    add(menu("Формат"), "Формат файла вывода...", QStyle::SP_FileDialogDetailedView, [this] { formFormat_->exec(); });
-    add(menu("Имя"), "Имя файла вывода...", QStyle::SP_FileIcon, [this] { formName_->exec(); });
-    add(menu("Размер"), "Размер изображения...", QStyle::SP_TitleBarMaxButton, [this] { formSize_->exec(); });
-    add(menu("Логотип"), "Наложение логотипа...", QStyle::SP_FileDialogContentsView, [this] { formLogotip_->exec(); });
+    auto menu = [this](const char* title) { return menuBar()->addMenu(tr(title)); };
+    add(menu(QT_TR_NOOP("Файл")), QT_TR_NOOP("Выход из программы"), QStyle::SP_DialogCloseButton, [this] { N6Click(); })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    add(menu(QT_TR_NOOP("Формат")), QT_TR_NOOP("Формат файла вывода..."), QStyle::SP_FileDialogDetailedView, [this] { formFormat_->exec(); });
+    add(menu(QT_TR_NOOP("Имя")), QT_TR_NOOP("Имя файла вывода..."), QStyle::SP_FileIcon, [this] { formName_->exec(); });
+    add(menu(QT_TR_NOOP("Размер")), QT_TR_NOOP("Размер изображения..."), QStyle::SP_TitleBarMaxButton, [this] { formSize_->exec(); });
+    add(menu(QT_TR_NOOP("Логотип")), QT_TR_NOOP("Наложение логотипа..."), QStyle::SP_FileDialogContentsView, [this] { formLogotip_->exec(); });
     photoMenu_ = new TPhotoMenu(*menuBar(), *this, [this](const TExtraOptions& options) { settings_->SetExtras(options); });
-    QMenu* help = menu("Помощь");
-    add(help, "Помощь...", QStyle::SP_DialogHelpButton, [this] { N12Click(); })->setShortcut(QKeySequence(Qt::Key_F1));
+    QMenu* help = menu(QT_TR_NOOP("Помощь"));
+    add(help, QT_TR_NOOP("Помощь..."), QStyle::SP_DialogHelpButton, [this] { N12Click(); })->setShortcut(QKeySequence(Qt::Key_F1));
     help->addSeparator();
-    add(help, "О программе...", QStyle::SP_MessageBoxInformation, [this] { N10Click(); });
+    add(help, QT_TR_NOOP("О программе..."), QStyle::SP_MessageBoxInformation, [this] { N10Click(); });
 }
 
 void TFormGl::BuildPanel() {
@@ -111,7 +111,7 @@ void TFormGl::BuildPanel() {
 
     auto folderGroup = [this](const char* caption, const char* editName, const char* buttonName, QLineEdit*& edit,
                               void (TFormGl::*click)()) {
-        auto* group = new QGroupBox(QString::fromUtf8(caption), panel1_);
+        auto* group = new QGroupBox(tr(caption), panel1_);
         auto* row = new QHBoxLayout(group);
         edit = new QLineEdit(group);
         edit->setObjectName(editName);
@@ -124,23 +124,23 @@ void TFormGl::BuildPanel() {
         row->addWidget(browse);
         return group;
     };
-    grid->addWidget(folderGroup("Папка/Файл источник", "EditInput", "SpeedButtonInput", editInput_, &TFormGl::SpeedButtonInputClick), 0, 0);
-    grid->addWidget(folderGroup("Папка получатель", "EditOut", "SpeedButtonOut", editOut_, &TFormGl::SpeedButtonOutClick), 1, 0);
+    grid->addWidget(folderGroup(QT_TR_NOOP("Папка/Файл источник"), "EditInput", "SpeedButtonInput", editInput_, &TFormGl::SpeedButtonInputClick), 0, 0);
+    grid->addWidget(folderGroup(QT_TR_NOOP("Папка получатель"), "EditOut", "SpeedButtonOut", editOut_, &TFormGl::SpeedButtonOutClick), 1, 0);
 
     auto* buttons = new QVBoxLayout();
     buttons->setSpacing(1);
     auto button = [&](const char* name, const char* caption, auto slot) {
-        auto* b = new TFlatButton(QString::fromUtf8(caption), panel1_);
+        auto* b = new TFlatButton(tr(caption), panel1_);
         b->setObjectName(name);
         b->setFixedHeight(22);
         connect(b, &QPushButton::clicked, this, slot);
         buttons->addWidget(b);
     };
-    button("FlatButtonFormat", "Формат файла", [this] { formFormat_->exec(); });
-    button("FlatButtonName", "Имя файла", [this] { formName_->exec(); });
-    button("FlatButtonSize", "Размер изобр.", [this] { formSize_->exec(); });
-    button("FlatButtonLogotip", "Логотип", [this] { formLogotip_->exec(); });
-    button("FlatButtonGo", "С  т  а  р  т", [this] { FlatButtonGoClick(); });
+    button("FlatButtonFormat", QT_TR_NOOP("Формат файла"), [this] { formFormat_->exec(); });
+    button("FlatButtonName", QT_TR_NOOP("Имя файла"), [this] { formName_->exec(); });
+    button("FlatButtonSize", QT_TR_NOOP("Размер изобр."), [this] { formSize_->exec(); });
+    button("FlatButtonLogotip", QT_TR_NOOP("Логотип"), [this] { formLogotip_->exec(); });
+    button("FlatButtonGo", QT_TR_NOOP("С  т  а  р  т"), [this] { FlatButtonGoClick(); });
     grid->addLayout(buttons, 0, 1, 2, 1);
     grid->setColumnStretch(0, 1);
     outer->addWidget(panel1_, 1);
@@ -164,7 +164,7 @@ void TFormGl::SetSources(const QStringList& files) {
 }
 
 void TFormGl::SpeedButtonInputClick() {
-    QFileDialog dialog(this, QString::fromUtf8("Выберите файл или файлы для обработки"));
+    QFileDialog dialog(this, tr("Выберите файл или файлы для обработки"));
     dialog.setObjectName("OpenDialog1");
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setNameFilters(SourceFileFilters());
@@ -185,7 +185,7 @@ void TFormGl::N10Click() { formAbaut_->exec(); }
 void TFormGl::N12Click() {
     const QString help = FindHelpFile(HelpFolder());
     if (help.isEmpty()) {
-        host_.ShowMessage(messages::HelpFileNotFound, {});
+        host_.ShowMessage(Say(TText::HelpFileNotFound), {});
         return;
     }
     if (!helpWindow_) helpWindow_ = new THelpWindow(this);
@@ -196,7 +196,7 @@ void TFormGl::N6Click() { QCoreApplication::exit(0); }
 
 void TFormGl::FlatButtonGoClick() {
     if (sourceFiles_.isEmpty() || !QFileInfo::exists(sourceFileName_) || editOut_->text().isEmpty()) {
-        host_.ShowMessage(messages::NothingToProcess, {});
+        host_.ShowMessage(Say(TText::NothingToProcess), {});
         return;
     }
     std::vector<TSourceEntry> files;

@@ -32,7 +32,9 @@ void TQtRunHost::ReportOutcome(const TFileOutcome& outcome) {
     // Only a file that lost its output name to another file of the same run needs
     // telling: every other outcome has shown its own message already.
     if (!outcome.NameTaken) return;
-    ShowMessage("Файл " + outcome.Output + " уже записан из другого файла, " + outcome.Source + " не сохранён!", {});
+    const QString text = QCoreApplication::translate("pictorand::TQtRunHost", "Файл %1 уже записан из другого файла, %2 не сохранён!")
+                             .arg(QString::fromStdString(outcome.Output), QString::fromStdString(outcome.Source));
+    ShowMessage(text.toStdString(), {});
 }
 
 }  // namespace pictorand

@@ -12,7 +12,7 @@
 
 #include <utility>
 
-#include "engine/app_messages.h"
+#include "engine/text_catalogue.h"
 #include "gui/dialogs/form_abaut.h"
 #include "gui/dialogs/form_format.h"
 #include "gui/dialogs/form_logotip.h"
@@ -72,10 +72,10 @@ int main(int argc, char* argv[]) {
 
     // Qt's own texts, in Russian: a prompt's buttons and the file dialog.
     QMessageBox prompt(QMessageBox::Question, QString::fromUtf8(pictorand::ApplicationTitle.data()),
-                       QString::fromUtf8(pictorand::messages::ContinueProcessing.data()), QMessageBox::Yes | QMessageBox::No, &window);
+                       QString::fromStdString(pictorand::Say(pictorand::TText::ContinueProcessing)), QMessageBox::Yes | QMessageBox::No, &window);
     saved &= Save(prompt, folder, "prompt");
     prompt.hide();
-    QFileDialog files(&window, QString::fromUtf8("Выберите файл или файлы для обработки"), QDir::homePath());
+    QFileDialog files(&window, pictorand::TFormGl::tr("Выберите файл или файлы для обработки"), QDir::homePath());
     files.setOption(QFileDialog::DontUseNativeDialog);
     files.setFileMode(QFileDialog::ExistingFiles);
     files.setNameFilters(pictorand::SourceFileFilters());

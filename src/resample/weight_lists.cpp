@@ -25,7 +25,7 @@ TWeightLists::TWeightLists(int sourceSize, int destSize, FilterKernel kernel, fl
     if (destSize < 1) throw EInvalidGraphicOperation(std::string(DestinationTooSmall));
     const bool centres = grid == TSamplingGrid::Centres;
     const float scale = centres ? static_cast<float>(static_cast<Extended>(destSize) / sourceSize) : ResampleScale(sourceSize, destSize);
-    if (scale == 0) throw EZeroDivide(std::string(messages::ZeroDivide));
+    if (scale == 0) throw EZeroDivide(std::string(runtime_texts::ZeroDivide));
     const bool shrinking = scale < 1;
     const float width = shrinking ? static_cast<float>(static_cast<Extended>(support) / scale) : support;
     const float fscale = shrinking ? static_cast<float>(1 / static_cast<Extended>(scale)) : 1.0f;

@@ -179,7 +179,7 @@ void TGIFImage::Parse(std::span<const std::uint8_t> bytes) {
                 }
                 collected.clear();
             } else if (next != 0 && next != Trailer) {
-                throw EReadError(std::string(messages::ReadError));
+                throw EReadError(std::string(runtime_texts::ReadError));
             }
             break;
         }

@@ -111,7 +111,7 @@ TPNGGraphic::TChunkHeader TPNGGraphic::ReadChunkHeader(TStream& stream) {
 }
 
 void TPNGGraphic::ReadChunkData(TStream& stream) {
-    if (current_.Length > stream.Size() - stream.Position()) throw EReadError(std::string(messages::ReadError));
+    if (current_.Length > stream.Size() - stream.Position()) throw EReadError(std::string(runtime_texts::ReadError));
     data_.resize(current_.Length);
     stream.ReadBuffer(data_.data(), data_.size());
     std::uint8_t crcBytes[4];

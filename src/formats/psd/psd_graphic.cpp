@@ -150,7 +150,7 @@ void TPSDGraphic::LoadFromStream(TStream& stream) {
     if (p.Compression == TCompressionKind::None &&
         static_cast<std::uint64_t>((std::uint64_t{p.Width} * h.Depth + 7) / 8) * p.Height * std::min<std::uint32_t>(p.ChannelCount, 4) >
             bytes.size()) {
-        throw EReadError(std::string(messages::ReadError));
+        throw EReadError(std::string(runtime_texts::ReadError));
     }
     CheckDataCanFill(static_cast<std::int64_t>((std::uint64_t{p.Width} * h.Depth + 7) / 8) * p.Height *
                          std::min<std::uint32_t>(p.ChannelCount, 4),
@@ -177,7 +177,7 @@ void TPSDGraphic::LoadFromStream(TStream& stream) {
     std::vector<std::uint32_t> counts;
     if (packbits) {
         const auto table = CheckedProduct(static_cast<std::int64_t>(p.Height) * 2, static_cast<std::int64_t>(channels), MaxRasterBytes);
-        if (!table || static_cast<std::size_t>(*table) > in.Remaining()) throw EReadError(std::string(messages::ReadError));
+        if (!table || static_cast<std::size_t>(*table) > in.Remaining()) throw EReadError(std::string(runtime_texts::ReadError));
         counts.resize(static_cast<std::size_t>(*table / 2));
         for (auto& c : counts) c = in.ReadU16BE();
     }
@@ -212,7 +212,7 @@ void TPSDGraphic::LoadFromStream(TStream& stream) {
         std::vector<std::uint8_t> planes(static_cast<std::size_t>(*total), 0);
         if (packbits) {
             const std::uint64_t packedSize = std::accumulate(counts.begin(), counts.end(), std::uint64_t{0});
-            if (packedSize > in.Remaining()) throw EReadError(std::string(messages::ReadError));
+            if (packedSize > in.Remaining()) throw EReadError(std::string(runtime_texts::ReadError));
             const auto packed = in.ReadBytes(static_cast<std::size_t>(packedSize));
             const std::uint8_t* source = packed.data();
             std::uint8_t* dest = planes.data();

@@ -210,7 +210,7 @@ void TPSPGraphic::LoadFromStream(TStream& stream) {
                     const std::uint16_t bitmapType = in.ReadU16LE();
                     const std::uint16_t channelType = in.ReadU16LE();
                     if (uncompressed > static_cast<std::uint64_t>(MaxRasterBytes) || compressed > in.Remaining()) {
-                        throw EReadError(std::string(messages::ReadError));
+                        throw EReadError(std::string(runtime_texts::ReadError));
                     }
                     const auto data = in.ReadBytes(compressed);
                     // A plane holds exactly the rows the conversion reads: a channel claiming

@@ -158,7 +158,7 @@ void TTargaGraphic::LoadFromStream(TStream& stream) {
     // Uncompressed rows must all be there before the raster is made.
     if (h.ImageType >= 1 && h.ImageType <= 3 &&
         static_cast<std::int64_t>(rowSize) * h.Height > stream.Size() - stream.Position()) {
-        throw EReadError(std::string(messages::ReadError));
+        throw EReadError(std::string(runtime_texts::ReadError));
     }
     CheckDataCanFill(static_cast<std::int64_t>(rowSize) * h.Height, stream.Size() - stream.Position(), expansion::RunLength, "TGA");
     SetSize(h.Width, h.Height);

@@ -8,7 +8,7 @@ namespace pictorand {
 
 namespace {
 
-using namespace tiff_jpeg_messages;
+using namespace reader_messages;
 
 const JOCTET EndOfImage[2] = {0xFF, JPEG_EOI};
 constexpr std::string_view CompressionFailed = "Cannot load image. Compression error found in TIF/TIFF file.";

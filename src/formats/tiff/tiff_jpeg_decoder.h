@@ -30,7 +30,7 @@ private:
     std::unique_ptr<TState> state_;
 };
 
-namespace tiff_jpeg_messages {
+namespace reader_messages {
 inline constexpr std::string_view BogusTables = "Bogus JPEG tables field.";
 inline constexpr std::string_view UnexpectedEnd = "JPEG decompression error. Unexpected end of input.";
 inline constexpr std::string_view StripSize = "Improper JPEG strip/tile size.";
@@ -38,6 +38,6 @@ inline constexpr std::string_view ComponentCount = "Improper JPEG component coun
 inline constexpr std::string_view Precision = "Improper JPEG data precision.";
 inline constexpr std::string_view Sampling = "Improper JPEG sampling factors.";
 inline constexpr std::string_view Fractional = "Fractional JPEG scanline unsupported.";
-}  // namespace tiff_jpeg_messages
+}  // namespace reader_messages
 
 }  // namespace pictorand

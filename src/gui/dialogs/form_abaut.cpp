@@ -32,15 +32,15 @@ QLabel* Link(QWidget* parent, const char* name, const QString& text, std::functi
 QString TFormAbaut::MailAddress() { return "mailto:" + Utf8(AuthorEmail) + "?subject=Pictorand v4.1"; }
 QString TFormAbaut::SiteAddress() { return Utf8(ProductSite); }
 
-TFormAbaut::TFormAbaut(TRunHost& host, QWidget* parent) : TOptionDialog("FormAbaut", "О программе", host, parent) {
+TFormAbaut::TFormAbaut(TRunHost& host, QWidget* parent) : TOptionDialog("FormAbaut", tr("О программе"), host, parent) {
     auto* layout = new QVBoxLayout(this);
     QLabel* title = Centred(this, "Label1", Utf8(ApplicationTitle));
     title->setFont(InterfaceFontPixels(13, "MS Sans Serif"));
     layout->addWidget(title);
-    layout->addWidget(Centred(this, "Label2", QString::fromUtf8("Автор программы: ") + Utf8(AuthorName)));
+    layout->addWidget(Centred(this, "Label2", tr("Автор программы: %1").arg(tr("команда Pictorand"))));
     layout->addWidget(Link(this, "Label3", QString::fromUtf8("email: ") + Utf8(AuthorEmail), [this] { Open(MailAddress()); }));
-    layout->addWidget(Link(this, "Label4", QString::fromUtf8("Сайт программы: ") + Utf8(ProductSite), [this] { Open(SiteAddress()); }));
-    auto* close = new QPushButton(QString::fromUtf8("Закрыть"), this);
+    layout->addWidget(Link(this, "Label4", tr("Сайт программы: %1").arg(Utf8(ProductSite)), [this] { Open(SiteAddress()); }));
+    auto* close = new QPushButton(tr("Закрыть"), this);
     close->setObjectName("BitBtnCloseAbaut");
     connect(close, &QPushButton::clicked, this, &QDialog::close);
     layout->addWidget(close, 0, Qt::AlignCenter);

@@ -8,7 +8,6 @@
 
 namespace pictorand {
 
-inline constexpr std::string_view AuthorName = "команда Pictorand";
 inline constexpr std::string_view AuthorEmail = "pictorand@example.org";
 inline constexpr std::string_view ProductSite = "https://pictorand.example.org";
 

@@ -20,10 +20,10 @@ QComboBox* FixedList(QWidget* parent, const char* name, auto items, int index) {
 
 }  // namespace
 
-TFormFormat::TFormFormat(TRunHost& host, QWidget* parent) : TOptionDialog("FormFormat", "Формат файла", host, parent) {
+TFormFormat::TFormFormat(TRunHost& host, QWidget* parent) : TOptionDialog("FormFormat", tr("Формат файла"), host, parent) {
     auto* layout = new QVBoxLayout(this);
 
-    groupBox1_ = new QGroupBox(QString::fromUtf8("Форматы файлов"), this);
+    groupBox1_ = new QGroupBox(tr("Форматы файлов"), this);
     groupBox1_->setObjectName("GroupBox1");
     auto* grid = new QGridLayout(groupBox1_);
     // Each format's button where its descriptor places it: the classic three-by-three grid.
@@ -37,13 +37,13 @@ TFormFormat::TFormFormat(TRunHost& host, QWidget* parent) : TOptionDialog("FormF
     formats_.SetChecked(DefaultOutputFormat());
     layout->addWidget(groupBox1_);
 
-    auto* groupBox2 = new QGroupBox(QString::fromUtf8("Выберите фильтр"), this);
+    auto* groupBox2 = new QGroupBox(tr("Выберите фильтр"), this);
     groupBox2->setObjectName("GroupBox2");
     comboBoxFilter_ = FixedList(groupBox2, "ComboBoxFilter", FilterItems, static_cast<int>(ResampleFilter::Lanczos3));
     (new QVBoxLayout(groupBox2))->addWidget(comboBoxFilter_);
     layout->addWidget(groupBox2);
 
-    auto* groupBox3 = new QGroupBox(QString::fromUtf8("Качество JPG"), this);
+    auto* groupBox3 = new QGroupBox(tr("Качество JPG"), this);
     groupBox3->setObjectName("GroupBox3");
     comboBoxQJPG_ = FixedList(groupBox3, "ComboBoxQJPG", JpegQualityItems, DefaultJpegQualityIndex);
     // The quality list can be used whenever the chosen format takes a quality, however it

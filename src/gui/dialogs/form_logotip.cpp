@@ -15,23 +15,17 @@
 
 namespace pictorand {
 
-namespace {
-
-constexpr std::string_view NoLogoChosen = "Вы не выбрали файл логотипа!";
-
-}  // namespace
-
-TFormLogotip::TFormLogotip(TRunHost& host, QWidget* parent) : TOptionDialog("FormLogotip", "Логотип", host, parent) {
+TFormLogotip::TFormLogotip(TRunHost& host, QWidget* parent) : TOptionDialog("FormLogotip", tr("Логотип"), host, parent) {
     auto* layout = new QVBoxLayout(this);
 
-    auto* groupBox1 = new QGroupBox(QString::fromUtf8("Логотип"), this);
+    auto* groupBox1 = new QGroupBox(tr("Логотип"), this);
     groupBox1->setObjectName("GroupBox1");
-    checkBoxLogotip_ = new QCheckBox(QString::fromUtf8("Наносить логотип на изображения"), groupBox1);
+    checkBoxLogotip_ = new QCheckBox(tr("Наносить логотип на изображения"), groupBox1);
     checkBoxLogotip_->setObjectName("CheckBoxLogotip");
     (new QVBoxLayout(groupBox1))->addWidget(checkBoxLogotip_);
     layout->addWidget(groupBox1);
 
-    auto* groupBox2 = new QGroupBox(QString::fromUtf8("Выбор логотипа"), this);
+    auto* groupBox2 = new QGroupBox(tr("Выбор логотипа"), this);
     groupBox2->setObjectName("GroupBox2");
     auto* row = new QHBoxLayout(groupBox2);
     editLogotip_ = new QLineEdit(groupBox2);
@@ -45,18 +39,18 @@ TFormLogotip::TFormLogotip(TRunHost& host, QWidget* parent) : TOptionDialog("For
     row->addWidget(browse);
     layout->addWidget(groupBox2);
 
-    auto* groupBox3 = new QGroupBox(QString::fromUtf8("Местоположение логотипа"), this);
+    auto* groupBox3 = new QGroupBox(tr("Местоположение логотипа"), this);
     groupBox3->setObjectName("GroupBox3");
     auto* grid = new QGridLayout(groupBox3);
     // Two columns: top right above top left, bottom right above bottom left.
     const struct { LogoCorner corner; const char* name; const char* caption; int row, column; } corners[] = {
-        {LogoCorner::TopRight, "RadioButtonVP", "Вверху справа", 0, 0},
-        {LogoCorner::TopLeft, "RadioButtonVL", "Вверху слева", 1, 0},
-        {LogoCorner::BottomRight, "RadioButtonNP", "Внизу справа", 0, 1},
-        {LogoCorner::BottomLeft, "RadioButtonNL", "Внизу слева", 1, 1},
+        {LogoCorner::TopRight, "RadioButtonVP", QT_TR_NOOP("Вверху справа"), 0, 0},
+        {LogoCorner::TopLeft, "RadioButtonVL", QT_TR_NOOP("Вверху слева"), 1, 0},
+        {LogoCorner::BottomRight, "RadioButtonNP", QT_TR_NOOP("Внизу справа"), 0, 1},
+        {LogoCorner::BottomLeft, "RadioButtonNL", QT_TR_NOOP("Внизу слева"), 1, 1},
     };
     for (const auto& c : corners) {
-        auto* button = new QRadioButton(QString::fromUtf8(c.caption), groupBox3);
+        auto* button = new QRadioButton(tr(c.caption), groupBox3);
         button->setObjectName(c.name);
         grid->addWidget(button, c.row, c.column);
         corners_.Add(c.corner, button);
@@ -69,7 +63,7 @@ TFormLogotip::TFormLogotip(TRunHost& host, QWidget* parent) : TOptionDialog("For
 QString TFormLogotip::ShowChooser() {
     if (RunChooser) return RunChooser();
     // Qt's dialog leaves the process's current folder as it is.
-    QFileDialog dialog(this, QString::fromUtf8("Выберите файл логотипа"), QFileInfo(chooserFileName_).absolutePath());
+    QFileDialog dialog(this, tr("Выберите файл логотипа"), QFileInfo(chooserFileName_).absolutePath());
     dialog.setObjectName("OpenDialogLogotip");
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(LogoFileFilters());
@@ -89,7 +83,7 @@ void TFormLogotip::SpeedButtonBrLogotipClick() {
 
 bool TFormLogotip::CanClose() {
     if (checkBoxLogotip_->isChecked() && !chosenThisRun_ && !QFileInfo::exists(chooserFileName_)) {
-        ShowMessage(NoLogoChosen);
+        ShowMessage(tr("Вы не выбрали файл логотипа!").toStdString());
         return false;
     }
     return true;

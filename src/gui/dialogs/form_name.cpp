@@ -12,19 +12,18 @@
 namespace pictorand {
 
 namespace {
-constexpr std::string_view FieldEmpty = "Поле не должно быть пустым!";
 }  // namespace
 
-TFormName::TFormName(TRunHost& host, QWidget* parent) : TOptionDialog("FormName", "Имя файла при выводе", host, parent) {
+TFormName::TFormName(TRunHost& host, QWidget* parent) : TOptionDialog("FormName", tr("Имя файла при выводе"), host, parent) {
     auto* layout = new QVBoxLayout(this);
-    auto* groupBox1 = new QGroupBox(QString::fromUtf8("Выберите способ изменения имени файла"), this);
+    auto* groupBox1 = new QGroupBox(tr("Выберите способ изменения имени файла"), this);
     groupBox1->setObjectName("GroupBox1");
     auto* grid = new QGridLayout(groupBox1);
     auto message = [this](std::string_view text) { ShowMessage(text); };
 
     int row = 0;
     auto radio = [&](NamingMode mode, const char* name, const char* caption) {
-        auto* button = new QRadioButton(QString::fromUtf8(caption), groupBox1);
+        auto* button = new QRadioButton(tr(caption), groupBox1);
         button->setObjectName(name);
         naming_.Add(mode, button);
         grid->addWidget(button, row, 0);
@@ -37,33 +36,33 @@ TFormName::TFormName(TRunHost& host, QWidget* parent) : TOptionDialog("FormName"
         grid->addWidget(e, row, 1);
         return e;
     };
-    radio(NamingMode::AddThumb, "RadioButtonAddTrumb", "Автоматически добавлять к имени файла слово trumb");
+    radio(NamingMode::AddThumb, "RadioButtonAddTrumb", QT_TR_NOOP("Автоматически добавлять к имени файла слово trumb"));
     ++row;
-    radio(NamingMode::AutoNumber, "RadioButtonNumAvt", "Автоматически заменять имена файлов порядковым номером");
+    radio(NamingMode::AutoNumber, "RadioButtonNumAvt", QT_TR_NOOP("Автоматически заменять имена файлов порядковым номером"));
     ++row;
-    radio(NamingMode::NumberFrom, "RadioButtonNumPol", "Начинать заменять имена файлов с  цифры:");
+    radio(NamingMode::NumberFrom, "RadioButtonNumPol", QT_TR_NOOP("Начинать заменять имена файлов с  цифры:"));
     editNewCifr_ = edit("EditNewCifr", TKeyRule::Number);
     ++row;
-    radio(NamingMode::AddWord, "RadioButtonAddNewWord", "Автоматически добавлять к имени слово:");
+    radio(NamingMode::AddWord, "RadioButtonAddNewWord", QT_TR_NOOP("Автоматически добавлять к имени слово:"));
     editNNewName_ = edit("EditNNewName", TKeyRule::FileName);
     ++row;
-    radio(NamingMode::FixedName, "RadioButtonPref", "Заменять имя файла этим именем");
+    radio(NamingMode::FixedName, "RadioButtonPref", QT_TR_NOOP("Заменять имя файла этим именем"));
     editPref_ = edit("EditPref", TKeyRule::FileName);
     ++row;
-    auto* label1 = new QLabel(QString::fromUtf8("и автоматически добавлять к нему порядковый номер"), groupBox1);
+    auto* label1 = new QLabel(tr("и автоматически добавлять к нему порядковый номер"), groupBox1);
     label1->setObjectName("Label1");
     grid->addWidget(label1, row++, 0, 1, 2);
-    radio(NamingMode::KeepName, "RadioButtonNoCh", "Не изменять название файла ");
+    radio(NamingMode::KeepName, "RadioButtonNoCh", QT_TR_NOOP("Не изменять название файла "));
     naming_.SetChecked(NamingMode::AddThumb);
     layout->addWidget(groupBox1);
 
-    auto* groupBox2 = new QGroupBox(QString::fromUtf8("Предупреждения"), this);
+    auto* groupBox2 = new QGroupBox(tr("Предупреждения"), this);
     groupBox2->setObjectName("GroupBox2");
     auto* warnings = new QVBoxLayout(groupBox2);
-    checkBoxPred_ = new QCheckBox(QString::fromUtf8("Выводить предупреждение при совпадении имён файлов"), groupBox2);
+    checkBoxPred_ = new QCheckBox(tr("Выводить предупреждение при совпадении имён файлов"), groupBox2);
     checkBoxPred_->setObjectName("CheckBoxPred");
     checkBoxPred_->setChecked(true);
-    checkBoxNoPred_ = new QCheckBox(QString::fromUtf8("Заменять файлы при совпадении имён без предупреждения"), groupBox2);
+    checkBoxNoPred_ = new QCheckBox(tr("Заменять файлы при совпадении имён без предупреждения"), groupBox2);
     checkBoxNoPred_->setObjectName("CheckBoxNoPred");
     warnings->addWidget(checkBoxPred_);
     warnings->addWidget(checkBoxNoPred_);
@@ -79,7 +78,7 @@ bool TFormName::CanClose() {
     if ((mode == NamingMode::AddWord && editNNewName_->text().isEmpty()) ||
         (mode == NamingMode::NumberFrom && editNewCifr_->text().isEmpty()) ||
         (mode == NamingMode::FixedName && editPref_->text().isEmpty())) {
-        ShowMessage(FieldEmpty);
+        ShowMessage(tr("Поле не должно быть пустым!").toStdString());
         return false;
     }
     return true;

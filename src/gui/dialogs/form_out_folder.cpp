@@ -9,16 +9,16 @@
 namespace pictorand {
 
 TFormOutFolder::TFormOutFolder(TRunHost& host, QWidget* parent)
-    : TOptionDialog("FormOutFolder", "Выбор папки для вывода", host, parent) {
+    : TOptionDialog("FormOutFolder", tr("Выбор папки для вывода"), host, parent) {
     auto* layout = new QVBoxLayout(this);
     shellTreeViewPol_ = new TShellTreeView(this);
     shellTreeViewPol_->setObjectName("ShellTreeViewPol");
     shellTreeViewPol_->setFixedSize(320, 360);
     layout->addWidget(shellTreeViewPol_);
     auto* buttons = new QHBoxLayout();
-    auto* select = new QPushButton(QString::fromUtf8("Выбрать"), this);
+    auto* select = new QPushButton(tr("Выбрать"), this);
     select->setObjectName("BitBtnSelectPol");
-    auto* close = new QPushButton(QString::fromUtf8("Закрыть"), this);
+    auto* close = new QPushButton(tr("Закрыть"), this);
     close->setObjectName("BitBtnSelectClose");
     connect(select, &QPushButton::clicked, this, &TFormOutFolder::BitBtnSelectPolClick);
     connect(close, &QPushButton::clicked, this, &QDialog::close);

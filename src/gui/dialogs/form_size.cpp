@@ -9,7 +9,6 @@
 namespace pictorand {
 
 namespace {
-constexpr std::string_view FieldEmptyOrZero = "Поле не должно быть пустым или равно нулю!";
 
 bool EmptyOrZero(const QLineEdit* edit) {
     const QString text = edit->text();
@@ -17,12 +16,12 @@ bool EmptyOrZero(const QLineEdit* edit) {
 }
 }  // namespace
 
-TFormSize::TFormSize(TRunHost& host, QWidget* parent) : TOptionDialog("FormSize", "Размер изображения", host, parent) {
+TFormSize::TFormSize(TRunHost& host, QWidget* parent) : TOptionDialog("FormSize", tr("Размер изображения"), host, parent) {
     auto* grid = new QGridLayout(this);
     auto message = [this](std::string_view text) { ShowMessage(text); };
     int row = 0;
     auto radio = [&](SizeMode mode, const char* name, const char* caption) {
-        auto* button = new QRadioButton(QString::fromUtf8(caption), this);
+        auto* button = new QRadioButton(tr(caption), this);
         button->setObjectName(name);
         sizes_.Add(mode, button);
         grid->addWidget(button, row, 0);
@@ -36,26 +35,26 @@ TFormSize::TFormSize(TRunHost& host, QWidget* parent) : TOptionDialog("FormSize"
         grid->addWidget(e, row, column);
         return e;
     };
-    radio(SizeMode::FitPixels, "RadioButtonProp", "С сохранением пропорций (размер в пикселях)");
+    radio(SizeMode::FitPixels, "RadioButtonProp", QT_TR_NOOP("С сохранением пропорций (размер в пикселях)"));
     editSMaks_ = edit("EditSMaks", "100", 4, 2);
     ++row;
-    radio(SizeMode::FitPercent, "RadioButtonPropProc", "С сохранением пропорций (размер в процентах)");
+    radio(SizeMode::FitPercent, "RadioButtonPropProc", QT_TR_NOOP("С сохранением пропорций (размер в процентах)"));
     editSProc_ = edit("EditSProc", "50", 3, 2);
     ++row;
-    radio(SizeMode::FitCentimetres, "RadioButtonSm", "С сохранением пропорций (размер в сантиметрах)");
+    radio(SizeMode::FitCentimetres, "RadioButtonSm", QT_TR_NOOP("С сохранением пропорций (размер в сантиметрах)"));
     editSm_ = edit("EditSm", "10", 3, 2);
     ++row;
-    radio(SizeMode::FitMillimetres, "RadioButtonMm", "С сохранением пропорций (размер в миллиметрах)");
+    radio(SizeMode::FitMillimetres, "RadioButtonMm", QT_TR_NOOP("С сохранением пропорций (размер в миллиметрах)"));
     editMm_ = edit("EditMm", "100", 4, 2);
     ++row;
-    radio(SizeMode::Custom, "RadioButtonUser", "Пользовательский");
-    grid->addWidget(new QLabel(QString::fromUtf8("Ширина:"), this), row, 1, Qt::AlignRight);
+    radio(SizeMode::Custom, "RadioButtonUser", QT_TR_NOOP("Пользовательский"));
+    grid->addWidget(new QLabel(tr("Ширина:"), this), row, 1, Qt::AlignRight);
     editSWidth_ = edit("EditSWidth", "100", 4, 2);
     ++row;
-    grid->addWidget(new QLabel(QString::fromUtf8("Высота:"), this), row, 1, Qt::AlignRight);
+    grid->addWidget(new QLabel(tr("Высота:"), this), row, 1, Qt::AlignRight);
     editSHeight_ = edit("EditSHeight", "100", 4, 2);
     ++row;
-    radio(SizeMode::NoResize, "RadioButtonNoSize", "Без изменения размера (только преобразование)");
+    radio(SizeMode::NoResize, "RadioButtonNoSize", QT_TR_NOOP("Без изменения размера (только преобразование)"));
     sizes_.SetChecked(SizeMode::FitPixels);
     FixSize();
 }
@@ -72,7 +71,7 @@ bool TFormSize::CanClose() {
     }
     for (const QLineEdit* edit : tested) {
         if (EmptyOrZero(edit)) {
-            ShowMessage(FieldEmptyOrZero);
+            ShowMessage(tr("Поле не должно быть пустым или равно нулю!").toStdString());
             return false;
         }
     }

@@ -9,12 +9,12 @@ namespace pictorand {
 
 QString Utf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
-TOptionDialog::TOptionDialog(const char* objectName, const char* caption, TRunHost& host, QWidget* parent)
+TOptionDialog::TOptionDialog(const char* objectName, const QString& caption, TRunHost& host, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::CustomizeWindowHint),
       host_(host) {
     setObjectName(objectName);
-    setWindowTitle(QString::fromUtf8(caption));
+    setWindowTitle(caption);
     setModal(true);
     setFont(InterfaceFont());
 }

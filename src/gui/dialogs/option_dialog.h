@@ -14,7 +14,7 @@ class TOptionDialog : public QDialog {
     Q_OBJECT
 
 public:
-    TOptionDialog(const char* objectName, const char* caption, TRunHost& host, QWidget* parent);
+    TOptionDialog(const char* objectName, const QString& caption, TRunHost& host, QWidget* parent);
 
 protected:
     // Answers whether the dialog may close; shows its own message when not.

@@ -1,10 +1,14 @@
 #include "gui/widgets/file_filters.h"
 
+#include <QCoreApplication>
+
 #include "formats/format_table.h"
 
 namespace pictorand {
 
 namespace {
+
+QString Translated(const char* text) { return QCoreApplication::translate("pictorand::FileFilters", text); }
 
 QString Pattern(std::string_view extension) {
     return "*." + QString::fromUtf8(extension.data(), static_cast<qsizetype>(extension.size())).toUpper();
@@ -37,18 +41,18 @@ QString LogoFilter(const QString& caption, const QStringList& patterns) {
 }  // namespace
 
 QStringList SourceFileFilters() {
-    QStringList filters{SourceFilter(QString::fromUtf8("Все поддерживаемые файлы"), Patterns(AllSourceExtensions()))};
+    QStringList filters{SourceFilter(Translated(QT_TRANSLATE_NOOP("pictorand::FileFilters", "Все поддерживаемые файлы")), Patterns(AllSourceExtensions()))};
     for (const TFormatDescriptor* row : SourceFormats())
-        filters << SourceFilter(QString::fromUtf8("Файлы ") + Names(*row), Patterns(ExtensionsOf(*row)));
+        filters << SourceFilter(Translated(QT_TRANSLATE_NOOP("pictorand::FileFilters", "Файлы %1")).arg(Names(*row)), Patterns(ExtensionsOf(*row)));
     return filters;
 }
 
 QStringList LogoFileFilters() {
     QStringList all;
     for (const TFormatDescriptor* row : LogoFormats()) all << Patterns(ExtensionsOf(*row));
-    QStringList filters{LogoFilter(QString::fromUtf8("Все поддерживаемые файлы логотипа"), all)};
+    QStringList filters{LogoFilter(Translated(QT_TRANSLATE_NOOP("pictorand::FileFilters", "Все поддерживаемые файлы логотипа")), all)};
     for (const TFormatDescriptor* row : LogoFormats())
-        filters << LogoFilter(QString::fromUtf8("Файлы логотипа ") + Names(*row), Patterns(ExtensionsOf(*row)));
+        filters << LogoFilter(Translated(QT_TRANSLATE_NOOP("pictorand::FileFilters", "Файлы логотипа %1")).arg(Names(*row)), Patterns(ExtensionsOf(*row)));
     return filters;
 }
 

@@ -7,9 +7,6 @@ namespace pictorand {
 
 namespace {
 constexpr char32_t Backspace = 8;
-constexpr std::string_view FileNameMessage = "Имя файла не должно содержать: | \\ / * \" <>!";
-constexpr std::string_view NumberMessage = "В этом поле могу быть только цифры и _ -!";
-constexpr std::string_view SizeMessage = "В этом поле должны быть только цифры!";
 
 bool IsDigit(char32_t c) { return c >= '0' && c <= '9'; }
 }  // namespace
@@ -26,11 +23,11 @@ bool KeyAccepted(TKeyRule rule, char32_t c) {
     return false;
 }
 
-std::string_view KeyRefusedMessage(TKeyRule rule) {
+QString KeyRefusedMessage(TKeyRule rule) {
     switch (rule) {
-        case TKeyRule::FileName: return FileNameMessage;
-        case TKeyRule::Number: return NumberMessage;
-        case TKeyRule::Size: return SizeMessage;
+        case TKeyRule::FileName: return TKeyFilter::tr("Имя файла не должно содержать: | \\ / * \" <>!");
+        case TKeyRule::Number: return TKeyFilter::tr("В этом поле могу быть только цифры и _ -!");
+        case TKeyRule::Size: return TKeyFilter::tr("В этом поле должны быть только цифры!");
     }
     return {};
 }
@@ -56,7 +53,7 @@ void TKeyFilter::TextEdited(const QString& text) {
     if (Accepted(text)) return;
     const QString previous = accepted_;
     edit_->setText(previous);
-    message_(KeyRefusedMessage(rule_));
+    message_(KeyRefusedMessage(rule_).toStdString());
 }
 
 bool TKeyFilter::eventFilter(QObject* watched, QEvent* event) {
@@ -71,7 +68,7 @@ bool TKeyFilter::eventFilter(QObject* watched, QEvent* event) {
     for (char32_t c : text.toStdU32String()) {
         if (c < 0x20 || c == 0x7F) return false;
         if (!KeyAccepted(rule_, c)) {
-            message_(KeyRefusedMessage(rule_));
+            message_(KeyRefusedMessage(rule_).toStdString());
             edit_->clear();
             return true;
         }

@@ -21,7 +21,7 @@ enum class TKeyRule {
 };
 
 bool KeyAccepted(TKeyRule rule, char32_t character);
-std::string_view KeyRefusedMessage(TKeyRule rule);
+QString KeyRefusedMessage(TKeyRule rule);
 
 class TKeyFilter : public QObject {
     Q_OBJECT

@@ -1,0 +1,106 @@
+#include "engine/text_catalogue.h"
+
+#include <array>
+
+namespace pictorand {
+
+namespace {
+
+struct TEntry {
+    TText Id;
+    std::string_view Text;
+};
+
+constexpr TEntry Catalogue[] = {
+    {TText::ContinueProcessing, "Продолжить обработку других файлов?"},
+    // The carriage return alone is the classic prompt's line break.
+    {TText::ResizeFailedContinue, "Ошибка изменения размера файла %1! \rПродолжить обработку других файлов?"},
+    {TText::CannotLoadFile, "Невозможно загрузить файл %1!"},
+    {TText::CannotLoadLogo, "Невозможно загрузить файл логотипа!"},
+    {TText::FileExistsReplace, "Файл существует! Заменить?"},
+    {TText::NothingToProcess, "Нет изображений для обработки или не выбрана папка-получатель!"},
+    {TText::HelpFileNotFound, "Файл справки не найден!"},
+    {TText::CannotWriteFile, "Невозможно записать файл %1!"},
+    {TText::NameTextLeavesFolder, "Текст «%1» в имени файла вывел бы файлы за пределы папки-получателя: в нём не может быть «/» и «..»!"},
+
+    {TText::OutputKept, "the output exists and was kept"},
+    {TText::NameTaken, "another source of this run already wrote this output"},
+    {TText::NoFormatChosen, "no output format is chosen"},
+    {TText::CannotWrite, "cannot write: %1"},
+    {TText::CannotResize, "cannot resize: %1"},
+    {TText::CannotLoadLogoFile, "cannot load the logo %1: %2"},
+    {TText::RunEnded, "not converted: the run ended before this file"},
+    {TText::Interrupted, "not converted: the run was interrupted"},
+    {TText::OutputFolderUnusable, "not converted: the output folder cannot be used: %1"},
+    {TText::OutputFolderLost, "The output folder %1 is gone or cannot be written; the run ends"},
+    {TText::OutputFolderLostBefore, "not converted: the output folder %1 is gone or cannot be written"},
+    {TText::NoExtension, "the file name has no extension to choose a reader by"},
+    {TText::UnknownExtension, "no reader takes the extension %1"},
+    {TText::EmptyPicture, "the file holds no picture that can be read"},
+    {TText::CannotListFolder, "cannot read the folder: %1"},
+    {TText::LinkToNothing, "a link to nothing"},
+    {TText::LinkLoop, "a link that leads round in a loop"},
+    {TText::NotRegular, "not a regular file"},
+
+    {TText::NoFilterChosen, "No resampling filter is chosen"},
+    {TText::NoSizeChosen, "No size rule is chosen"},
+    {TText::InvalidFloatingPoint, "Invalid floating point operation"},
+    {TText::DestinationTooSmall, "Destination bitmap too small"},
+    {TText::OptionsFileUnreadable, "Cannot read %1: %2"},
+    {TText::OptionsFileNoObject, "Cannot read %1: it is not a JSON object of options"},
+    {TText::OptionsFileUnwritable, "Cannot write %1"},
+
+    {TText::TryHelp, "Try 'pictorand-cli --help' for more information."},
+    {TText::UnknownOption, "unknown option %1"},
+    {TText::NeedsValue, "%1 needs a value"},
+    {TText::UnknownValue, "unknown value '%1' for %2"},
+    {TText::NotANumber, "'%1' is not a number for %2"},
+    {TText::PositiveNumber, "%1 needs a positive number"},
+    {TText::BackgroundNeedsColour, "--background needs #RRGGBB or a colour name, not '%1'"},
+    {TText::CustomSizeNeedsWxH, "--size custom needs WxH"},
+    {TText::QualityNotAnItem, "--quality must be one of the 17 quality items"},
+    {TText::SettingsNotFound, "settings file not found: %1"},
+    {TText::SettingsUnreadable, "cannot read settings file %1: %2"},
+    {TText::OutputDirRequired, "--output-dir is required"},
+    {TText::NoInputFiles, "no input files"},
+    {TText::NameTextRefused, "The name text \"%1\" would put files outside the output folder: it may hold neither \"/\" nor \"..\""},
+    {TText::CannotReadList, "cannot read the file list %1: %2"},
+    {TText::CannotCreateFolder, "cannot create %1: %2"},
+    {TText::NoSources, "no sources"},
+    {TText::CannotWriteReport, "cannot write the report %1: %2"},
+    {TText::ReportIsFolder, "the report %1 is a folder"},
+    {TText::ReportIsSource, "the report %1 is one of the sources; name a new file for it"},
+    {TText::ReportNotOurs, "the report %1 exists and is not a report of pictorand-cli; name a new file or remove it"},
+};
+
+// The table indexed by the identifiers, checked when it is built.
+constexpr auto Indexed = [] {
+    std::array<std::string_view, std::size(Catalogue)> texts{};
+    for (std::size_t i = 0; i < std::size(Catalogue); ++i) {
+        if (static_cast<std::size_t>(Catalogue[i].Id) != i) throw "the catalogue lists its texts in the order of TText";
+        texts[i] = Catalogue[i].Text;
+    }
+    return texts;
+}();
+
+}  // namespace
+
+std::string Say(TText text, std::initializer_list<std::string_view> arguments) {
+    const std::string_view pattern = Indexed[static_cast<std::size_t>(text)];
+    std::string out;
+    out.reserve(pattern.size() + 32);
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const char c = pattern[i];
+        const bool placeholder = c == '%' && i + 1 < pattern.size() && pattern[i + 1] >= '1' && pattern[i + 1] <= '9';
+        const std::size_t index = placeholder ? static_cast<std::size_t>(pattern[i + 1] - '1') : 0;
+        if (placeholder && index < arguments.size()) {
+            out += *(arguments.begin() + index);
+            ++i;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+}  // namespace pictorand

@@ -1,0 +1,78 @@
+// Every text the engine and the command line show or report, each a whole sentence with
+// %1, %2, ... where the names and numbers go, so that a translation can reorder them.
+// The window's own texts go through Qt's tr(); these are the texts without Qt.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+namespace pictorand {
+
+enum class TText : std::uint8_t {
+    // Messages and questions of the batch run, in the window's language.
+    ContinueProcessing,
+    ResizeFailedContinue,
+    CannotLoadFile,
+    CannotLoadLogo,
+    FileExistsReplace,
+    NothingToProcess,
+    HelpFileNotFound,
+    CannotWriteFile,
+    NameTextLeavesFolder,
+    // Why a source failed or was skipped, for outcome lines and reports.
+    OutputKept,
+    NameTaken,
+    NoFormatChosen,
+    CannotWrite,
+    CannotResize,
+    CannotLoadLogoFile,
+    RunEnded,
+    Interrupted,
+    OutputFolderUnusable,
+    OutputFolderLost,
+    OutputFolderLostBefore,
+    NoExtension,
+    UnknownExtension,
+    EmptyPicture,
+    CannotListFolder,
+    LinkToNothing,
+    LinkLoop,
+    NotRegular,
+    // Errors of the stages.
+    NoFilterChosen,
+    NoSizeChosen,
+    InvalidFloatingPoint,
+    DestinationTooSmall,
+    OptionsFileUnreadable,
+    OptionsFileNoObject,
+    OptionsFileUnwritable,
+    // The command line's own.
+    TryHelp,
+    UnknownOption,
+    NeedsValue,
+    UnknownValue,
+    NotANumber,
+    PositiveNumber,
+    BackgroundNeedsColour,
+    CustomSizeNeedsWxH,
+    QualityNotAnItem,
+    SettingsNotFound,
+    SettingsUnreadable,
+    OutputDirRequired,
+    NoInputFiles,
+    NameTextRefused,
+    CannotReadList,
+    CannotCreateFolder,
+    NoSources,
+    CannotWriteReport,
+    ReportIsFolder,
+    ReportIsSource,
+    ReportNotOurs,
+};
+
+// The text with %1, %2, ... replaced by the arguments in order.
+std::string Say(TText text, std::initializer_list<std::string_view> arguments = {});
+
+}  // namespace pictorand
