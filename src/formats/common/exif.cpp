@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <optional>
 
+#include "formats/common/tiff_directory.h"
+
 namespace pictorand {
 
 namespace {
@@ -11,92 +13,47 @@ constexpr std::uint16_t OrientationTag = 0x0112, ExifIfdTag = 0x8769, GpsIfdTag 
 constexpr std::size_t EntrySize = 12;
 constexpr std::uint16_t MaxEntries = 1024;
 
-// Bounded reads in the block's byte order.
-class TExifView {
-public:
-    explicit TExifView(std::span<const std::uint8_t> bytes) : bytes_(bytes) {
-        valid_ = bytes.size() >= 8 && ((bytes[0] == 'I' && bytes[1] == 'I') || (bytes[0] == 'M' && bytes[1] == 'M'));
-        big_ = valid_ && bytes[0] == 'M';
-        valid_ = valid_ && U16(2) == 42;
-    }
-    bool Valid() const { return valid_; }
-    bool BigEndian() const { return big_; }
-    std::uint32_t U16(std::size_t at) const {
-        if (at + 2 > bytes_.size()) return 0;
-        return big_ ? static_cast<std::uint32_t>(bytes_[at] << 8 | bytes_[at + 1]) : static_cast<std::uint32_t>(bytes_[at] | bytes_[at + 1] << 8);
-    }
-    std::uint32_t U32(std::size_t at) const { return big_ ? U16(at) << 16 | U16(at + 2) : U16(at) | U16(at + 2) << 16; }
-    // The entry count of a directory that lies wholly inside the block, or nothing.
-    std::optional<std::uint32_t> Entries(std::size_t ifd) const {
-        if (ifd < 8 || ifd + 2 > bytes_.size()) return std::nullopt;
-        const std::uint32_t count = U16(ifd);
-        if (count > MaxEntries || ifd + 2 + count * EntrySize + 4 > bytes_.size()) return std::nullopt;
-        return count;
-    }
-    std::size_t Size() const { return bytes_.size(); }
-
-private:
-    std::span<const std::uint8_t> bytes_;
-    bool valid_ = false;
-    bool big_ = false;
-};
-
-std::size_t TypeSize(std::uint32_t type) {
-    switch (type) {
-        case 1: case 2: case 6: case 7: return 1;
-        case 3: case 8: return 2;
-        case 4: case 9: case 11: case 13: return 4;
-        case 5: case 10: case 12: return 8;
-        default: return 0;
-    }
+// IFD0 of a block, when its entries and the link after them lie within the block.
+std::optional<TTiffDirectory> FirstDirectory(const TTiffStructure& exif) {
+    if (!exif.Valid() || exif.FirstDirectory() < 8) return std::nullopt;
+    return TTiffDirectory::Read(exif, exif.FirstDirectory(), MaxEntries, true);
 }
 
 // The end of everything a directory and its sub-directories occupy.
-std::size_t DirectoryEnd(const TExifView& view, std::size_t ifd, int depth) {
-    const auto count = view.Entries(ifd);
-    if (!count || depth > 4) return 0;
-    std::size_t end = ifd + 2 + *count * EntrySize + 4;
-    for (std::uint32_t i = 0; i < *count; ++i) {
-        const std::size_t at = ifd + 2 + i * EntrySize;
-        const std::uint32_t tag = view.U16(at), type = view.U16(at + 2), values = view.U32(at + 4);
-        const std::uint64_t bytes = std::uint64_t{TypeSize(type)} * values;
-        if (bytes > 4) end = std::max<std::size_t>(end, static_cast<std::size_t>(std::min<std::uint64_t>(view.U32(at + 8) + bytes, view.Size())));
-        if (tag == ExifIfdTag || tag == GpsIfdTag || tag == InteropIfdTag) end = std::max(end, DirectoryEnd(view, view.U32(at + 8), depth + 1));
+std::size_t DirectoryEnd(const TTiffStructure& exif, std::size_t ifd, int depth) {
+    if (ifd < 8 || depth > 4) return 0;
+    const auto directory = TTiffDirectory::Read(exif, ifd, MaxEntries, true);
+    if (!directory) return 0;
+    std::size_t end = directory->LinkAt() + 4;
+    for (const TTiffEntry& e : directory->Entries()) {
+        const std::uint64_t bytes = std::uint64_t{TiffTypeSize(e.Type)} * e.Count;
+        const std::size_t size = exif.Bytes().size();
+        if (bytes > 4) end = std::max<std::size_t>(end, static_cast<std::size_t>(std::min<std::uint64_t>(exif.U32(e.ValueAt) + bytes, size)));
+        if (e.Tag == ExifIfdTag || e.Tag == GpsIfdTag || e.Tag == InteropIfdTag) end = std::max(end, DirectoryEnd(exif, exif.U32(e.ValueAt), depth + 1));
     }
     return end;
 }
 
 }  // namespace
 
-int ExifOrientation(std::span<const std::uint8_t> exif) {
-    const TExifView view(exif);
-    if (!view.Valid()) return 1;
-    const std::size_t ifd0 = view.U32(4);
-    const auto count = view.Entries(ifd0);
-    if (!count) return 1;
-    for (std::uint32_t i = 0; i < *count; ++i) {
-        const std::size_t at = ifd0 + 2 + i * EntrySize;
-        if (view.U16(at) != OrientationTag || view.U16(at + 2) != 3) continue;
-        const std::uint32_t value = view.U16(at + 8);
+int ExifOrientation(std::span<const std::uint8_t> block) {
+    const TTiffStructure exif(block);
+    const auto ifd0 = FirstDirectory(exif);
+    if (!ifd0) return 1;
+    for (const TTiffEntry& e : ifd0->Entries()) {
+        if (e.Tag != OrientationTag || e.Type != 3) continue;
+        const std::uint32_t value = exif.U16(e.ValueAt);
         return value >= 1 && value <= 8 ? static_cast<int>(value) : 1;
     }
     return 1;
 }
 
-std::span<const std::uint8_t> Ifd0TagBytes(std::span<const std::uint8_t> exif, std::uint16_t tag) {
-    const TExifView view(exif);
-    if (!view.Valid()) return {};
-    const std::size_t ifd0 = view.U32(4);
-    const auto count = view.Entries(ifd0);
-    if (!count) return {};
-    for (std::uint32_t i = 0; i < *count; ++i) {
-        const std::size_t at = ifd0 + 2 + i * EntrySize;
-        if (view.U16(at) != tag || TypeSize(view.U16(at + 2)) != 1) continue;
-        const std::size_t size = view.U32(at + 4);
-        const std::size_t from = size <= 4 ? at + 8 : view.U32(at + 8);
-        if (from > exif.size() || size > exif.size() - from) return {};
-        return exif.subspan(from, size);
-    }
+std::span<const std::uint8_t> Ifd0TagBytes(std::span<const std::uint8_t> block, std::uint16_t tag) {
+    const TTiffStructure exif(block);
+    const auto ifd0 = FirstDirectory(exif);
+    if (!ifd0) return {};
+    for (const TTiffEntry& e : ifd0->Entries())
+        if (e.Tag == tag && TiffTypeSize(e.Type) == 1) return exif.ByteValues(e);
     return {};
 }
 
@@ -149,28 +106,24 @@ std::vector<std::uint8_t> ExifFromTiffTags(std::span<const std::uint8_t> tiff) {
     return out;
 }
 
-std::vector<std::uint8_t> ExifForOutput(std::span<const std::uint8_t> exif, bool turnedUpright) {
-    const TExifView view(exif);
-    if (!view.Valid()) return {};
-    const std::size_t ifd0 = view.U32(4);
-    const auto count = view.Entries(ifd0);
-    if (!count) return {};
-    std::vector<std::uint8_t> out(exif.begin(), exif.end());
+std::vector<std::uint8_t> ExifForOutput(std::span<const std::uint8_t> block, bool turnedUpright) {
+    const TTiffStructure exif(block);
+    const auto ifd0 = FirstDirectory(exif);
+    if (!ifd0) return {};
+    std::vector<std::uint8_t> out(block.begin(), block.end());
     auto put16 = [&](std::size_t at, std::uint32_t v) {
-        out[at] = static_cast<std::uint8_t>(view.BigEndian() ? v >> 8 : v);
-        out[at + 1] = static_cast<std::uint8_t>(view.BigEndian() ? v : v >> 8);
+        out[at] = static_cast<std::uint8_t>(exif.BigEndian() ? v >> 8 : v);
+        out[at + 1] = static_cast<std::uint8_t>(exif.BigEndian() ? v : v >> 8);
     };
-    for (std::uint32_t i = 0; i < *count; ++i) {
-        const std::size_t at = ifd0 + 2 + i * EntrySize;
-        if (turnedUpright && view.U16(at) == OrientationTag && view.U16(at + 2) == 3) put16(at + 8, 1);
-    }
-    const std::size_t next = ifd0 + 2 + *count * EntrySize;
-    const std::size_t thumbnail = view.U32(next);
+    for (const TTiffEntry& e : ifd0->Entries())
+        if (turnedUpright && e.Tag == OrientationTag && e.Type == 3) put16(e.ValueAt, 1);
+    const std::size_t next = ifd0->LinkAt();
+    const std::size_t thumbnail = exif.U32(next);
     put16(next, 0);
     put16(next + 2, 0);
     // The thumbnail directory and its picture usually close the block: cut them off when
     // everything the other directories hold lies before them.
-    if (thumbnail >= 8 && thumbnail < out.size() && DirectoryEnd(view, ifd0, 0) <= thumbnail) out.resize(thumbnail);
+    if (thumbnail >= 8 && thumbnail < out.size() && DirectoryEnd(exif, exif.FirstDirectory(), 0) <= thumbnail) out.resize(thumbnail);
     return out;
 }
 

@@ -41,16 +41,6 @@ constexpr std::uint16_t ImageWidth = 256, ImageLength = 257, BitsPerSample = 258
                         YCbCrSubsampling = 530, YCbCrPositioning = 531;
 }
 
-constexpr std::size_t TypeSize(std::uint16_t type) {
-    switch (type) {
-        case 1: case 2: case 6: case 7: return 1;
-        case 3: case 8: return 2;
-        case 4: case 9: case 11: return 4;
-        case 5: case 10: case 12: return 8;
-        default: return 0;
-    }
-}
-
 TCompressionKind CompressionFor(std::uint32_t code) {
     switch (code) {
         case 1: return TCompressionKind::None;
@@ -84,18 +74,6 @@ int HeldBits(int bits) { return bits == 1 ? 1 : bits <= 4 ? 4 : 8; }
 
 }  // namespace
 
-std::uint32_t TTIFFGraphic::U16(std::size_t at) const {
-    if (at + 2 > file_.size()) return 0;
-    return BigEndian() ? static_cast<std::uint32_t>(file_[at] << 8 | file_[at + 1]) : static_cast<std::uint32_t>(file_[at] | file_[at + 1] << 8);
-}
-
-std::uint32_t TTIFFGraphic::U32(std::size_t at) const {
-    if (at + 4 > file_.size()) return 0;
-    const std::uint8_t* p = file_.data() + at;
-    return BigEndian() ? (std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3])
-                       : (std::uint32_t{p[3]} << 24 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[1]} << 8 | p[0]);
-}
-
 bool TTIFFGraphic::CanLoadStream(TStream& stream) {
     const std::int64_t position = stream.Position();
     std::uint8_t b[8];
@@ -112,32 +90,8 @@ bool TTIFFGraphic::CanLoadStream(TStream& stream) {
     return result;
 }
 
-bool TTIFFGraphic::ReadDirectory(std::uint32_t offset) {
-    entries_.clear();
-    if (offset + std::size_t{2} > file_.size()) return false;
-    const std::uint32_t count = U16(offset);
-    if (count > MaxEntries || offset + 2 + count * EntrySize > file_.size()) return false;
-    for (std::uint32_t i = 0; i < count; ++i) {
-        const std::size_t at = offset + 2 + i * EntrySize;
-        TEntry e{static_cast<std::uint16_t>(U16(at)), static_cast<std::uint16_t>(U16(at + 2)), U32(at + 4), 0, at + 8};
-        // A single SHORT sits in the field's first two bytes; longer values or offsets fill it.
-        const std::size_t bytes = TypeSize(e.Type) * e.Count;
-        e.Value = (e.Type == 3 || e.Type == 8) && e.Count == 1 ? U16(at + 8)
-                  : bytes < 4 && bytes > 0                      ? file_[at + 8]
-                                                                : U32(at + 8);
-        entries_.push_back(e);
-    }
-    std::sort(entries_.begin(), entries_.end(), [](const TEntry& a, const TEntry& b) { return a.Tag < b.Tag; });
-    return true;
-}
-
-const TTIFFGraphic::TEntry* TTIFFGraphic::Find(std::uint16_t tagNumber) const {
-    const auto it = std::lower_bound(entries_.begin(), entries_.end(), tagNumber, [](const TEntry& e, std::uint16_t t) { return e.Tag < t; });
-    return it != entries_.end() && it->Tag == tagNumber ? &*it : nullptr;
-}
-
 std::uint32_t TTIFFGraphic::ReadInteger(std::uint16_t tagNumber, std::uint32_t fallback) const {
-    const TEntry* e = Find(tagNumber);
+    const TTiffEntry* e = Find(tagNumber);
     if (!e) return fallback;
     if (e->Count == 1 && (e->Type == 1 || e->Type == 3 || e->Type == 8 || e->Type == 4 || e->Type == 9)) return e->Value;
     if (e->Count != 1) return e->Value;
@@ -145,52 +99,8 @@ std::uint32_t TTIFFGraphic::ReadInteger(std::uint16_t tagNumber, std::uint32_t f
 }
 
 std::vector<double> TTIFFGraphic::ReadValues(std::uint16_t tagNumber) const {
-    std::vector<double> values;
-    const TEntry* e = Find(tagNumber);
-    if (!e) return values;
-    const std::size_t size = TypeSize(e->Type);
-    if (size == 0) return values;
-    const std::size_t bytes = size * e->Count;
-    const std::size_t at = bytes <= 4 ? e->ValueAt : e->Value;
-    if (e->Count > file_.size() || at + bytes > file_.size()) return values;
-    values.reserve(e->Count);
-    for (std::uint32_t i = 0; i < e->Count; ++i) {
-        const std::size_t p = at + i * size;
-        switch (e->Type) {
-            case 1: case 2: case 7: values.push_back(file_[p]); break;
-            case 6: values.push_back(static_cast<std::int8_t>(file_[p])); break;
-            case 3: values.push_back(U16(p)); break;
-            case 8: values.push_back(static_cast<std::int16_t>(U16(p))); break;
-            case 4: values.push_back(U32(p)); break;
-            case 9: values.push_back(static_cast<std::int32_t>(U32(p))); break;
-            case 5: {
-                const std::uint32_t d = U32(p + 4);
-                values.push_back(d == 0 ? 0.0 : static_cast<double>(U32(p)) / d);
-                break;
-            }
-            case 10: {
-                const auto d = static_cast<std::int32_t>(U32(p + 4));
-                values.push_back(d == 0 ? 0.0 : static_cast<double>(static_cast<std::int32_t>(U32(p))) / d);
-                break;
-            }
-            case 11: {
-                const std::uint32_t raw = U32(p);
-                float f;
-                std::memcpy(&f, &raw, 4);
-                values.push_back(f);
-                break;
-            }
-            default: {
-                std::uint64_t raw = std::uint64_t{U32(p)} | std::uint64_t{U32(p + 4)} << 32;
-                if (BigEndian()) raw = std::uint64_t{U32(p + 4)} | std::uint64_t{U32(p)} << 32;
-                double d;
-                std::memcpy(&d, &raw, 8);
-                values.push_back(d);
-                break;
-            }
-        }
-    }
-    return values;
+    const TTiffEntry* e = Find(tagNumber);
+    return e ? Structure().Values(*e) : std::vector<double>();
 }
 
 double TTIFFGraphic::ReadReal(std::uint16_t tagNumber, double fallback) const {
@@ -209,19 +119,21 @@ bool TTIFFGraphic::ParseProperties(int imageIndex) {
     if (file_.size() < 8) return false;
     if (file_[0] == 'M' && file_[1] == 'M') p.Options |= image_options::BigEndian;
     else if (file_[0] != 'I' || file_[1] != 'I') return false;
-    p.Version = U16(2);
-    p.FirstIfd = U32(4);
+    const TTiffStructure tiff = Structure();
+    p.Version = tiff.U16(2);
+    p.FirstIfd = tiff.U32(4);
     if (p.Version != 42) return false;
     std::uint32_t offset = p.FirstIfd;
     for (int index = 0;; ++index) {
         if (offset == 0 || offset >= file_.size()) return false;
         if (index == imageIndex) break;
-        const std::uint32_t count = U16(offset);
-        const std::uint32_t next = U32(offset + 2 + count * EntrySize);
+        const std::uint32_t count = tiff.U16(offset);
+        const std::uint32_t next = tiff.U32(offset + 2 + count * EntrySize);
         if (next <= offset) return false;  // a chain that loops back is damage
         offset = next;
     }
-    if (!ReadDirectory(offset)) return false;
+    directory_ = TTiffDirectory::Read(tiff, offset, MaxEntries, false);
+    if (!directory_) return false;
     p.Width = ReadInteger(tag::ImageWidth, 0);
     p.Height = ReadInteger(tag::ImageLength, 0);
     if (p.Width == 0 || p.Height == 0) return false;
@@ -374,7 +286,7 @@ void TTIFFGraphic::SetUpColors() {
 
     // Palette and YCbCr parameters.
     if (target == TColorScheme::Indexed) {
-        const TEntry* map = Find(tag::ColorMap);
+        const TTiffEntry* map = Find(tag::ColorMap);
         if (map && map->Count >= 3 && std::size_t{map->Value} + map->Count * std::size_t{2} <= file_.size()) {
             const std::size_t entries = map->Count / 3;
             const std::uint8_t* planes[3] = {file_.data() + map->Value, file_.data() + map->Value + 2 * entries,

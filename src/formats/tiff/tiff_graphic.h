@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "graphics/zeroed_buffer.h"
 #include "formats/common/decoders.h"
 #include "formats/common/graphic_ex.h"
+#include "formats/common/tiff_directory.h"
 
 namespace pictorand {
 
@@ -25,13 +27,6 @@ public:
     std::function<void(std::string_view)> OnWarning;
 
 private:
-    struct TEntry {
-        std::uint16_t Tag;
-        std::uint16_t Type;
-        std::uint32_t Count;
-        std::uint32_t Value;  // the value field as a number (converted for big-endian files)
-        std::size_t ValueAt;  // where the value field lies in the file
-    };
 
     // How the picture is cut into strips or tiles.
     struct TChunkLayout {
@@ -51,17 +46,15 @@ private:
     std::unique_ptr<TDecoder> CreateDecoder(std::uint32_t width);
     bool DecodeChunk(const TChunkLayout& layout, std::size_t index, std::size_t rows, TDecoder* decoder);
     void ReadChunks(const TChunkLayout& layout, TDecoder* decoder);
-    bool ReadDirectory(std::uint32_t offset);
-    const TEntry* Find(std::uint16_t tag) const;
+    const TTiffEntry* Find(std::uint16_t tag) const { return directory_ ? directory_->Find(tag) : nullptr; }
     std::uint32_t ReadInteger(std::uint16_t tag, std::uint32_t fallback) const;
     double ReadReal(std::uint16_t tag, double fallback) const;
     std::vector<double> ReadValues(std::uint16_t tag) const;
-    std::uint32_t U16(std::size_t at) const;
-    std::uint32_t U32(std::size_t at) const;
+    TTiffStructure Structure() const { return TTiffStructure(file_); }
     bool BigEndian() const { return (properties_.Options & image_options::BigEndian) != 0; }
 
     TByteBuffer file_;
-    std::vector<TEntry> entries_;
+    std::optional<TTiffDirectory> directory_;
     bool associatedAlpha_ = false;
     std::vector<double> chunkOffsets_, chunkCounts_;
     std::vector<std::uint8_t> chunk_, blocks_, reversed_;
