@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "formats/common/jpeg_guard.h"
+#include "formats/common/jpeg_memory_source.h"
 #include "graphics/raster_limits.h"
 
 namespace pictorand {
@@ -28,46 +29,6 @@ std::string TableText(int code) {
     return table.jpeg_message_table[code];
 }
 
-// Source: the whole file in memory, handed out in blocks of up to 4096 bytes; a
-// premature end supplies an end-of-image marker after a (discarded) warning.
-struct TSource {
-    jpeg_source_mgr pub;
-    const std::uint8_t* data;
-    std::size_t size;
-    std::size_t position;
-};
-
-const JOCTET EndOfImage[2] = {0xFF, JPEG_EOI};
-
-extern "C" void InitSource(j_decompress_ptr) {}
-extern "C" boolean FillInputBuffer(j_decompress_ptr info) {
-    auto* source = reinterpret_cast<TSource*>(info->src);
-    if (source->position >= source->size) {
-        if (source->position == 0) ERREXIT(info, JERR_INPUT_EMPTY);
-        WARNMS(info, JWRN_JPEG_EOF);
-        source->pub.next_input_byte = EndOfImage;
-        source->pub.bytes_in_buffer = 2;
-        return TRUE;
-    }
-    const std::size_t count = std::min(BufferSize, source->size - source->position);
-    source->pub.next_input_byte = source->data + source->position;
-    source->pub.bytes_in_buffer = count;
-    source->position += count;
-    return TRUE;
-}
-extern "C" void SkipInputData(j_decompress_ptr info, long count) {
-    auto* source = reinterpret_cast<TSource*>(info->src);
-    while (count > static_cast<long>(source->pub.bytes_in_buffer)) {
-        count -= static_cast<long>(source->pub.bytes_in_buffer);
-        FillInputBuffer(info);
-    }
-    if (count > 0) {
-        source->pub.next_input_byte += count;
-        source->pub.bytes_in_buffer -= static_cast<std::size_t>(count);
-    }
-}
-extern "C" void TermSource(j_decompress_ptr) {}
-
 // A decompressor over bytes in memory, destroyed with its owner.
 class TDecompressor {
 public:
@@ -76,17 +37,8 @@ public:
         info_.err = &errors_.pub;
         Check(errors_, JpegGuarded(errors_, [this] { jpeg_create_decompress(&info_); }));
         created_ = true;
-        source_.pub.init_source = InitSource;
-        source_.pub.fill_input_buffer = FillInputBuffer;
-        source_.pub.skip_input_data = SkipInputData;
-        source_.pub.resync_to_restart = jpeg_resync_to_restart;
-        source_.pub.term_source = TermSource;
-        source_.pub.bytes_in_buffer = 0;
-        source_.pub.next_input_byte = nullptr;
-        source_.data = data.data();
-        source_.size = data.size();
-        source_.position = 0;
-        info_.src = &source_.pub;
+        // The whole file, handed out in blocks of up to 4096 bytes.
+        AttachMemorySource(info_, source_, data, BufferSize, true);
     }
     ~TDecompressor() {
         if (created_) jpeg_destroy_decompress(&info_);
@@ -100,7 +52,7 @@ public:
 private:
     jpeg_decompress_struct info_{};
     TJpegErrorManager errors_{};
-    TSource source_{};
+    TJpegMemorySource source_{};
     bool created_ = false;
 };
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "formats/common/jpeg_guard.h"
+#include "formats/common/jpeg_memory_source.h"
 
 namespace pictorand {
 
@@ -10,64 +11,19 @@ namespace {
 
 using namespace reader_messages;
 
-const JOCTET EndOfImage[2] = {0xFF, JPEG_EOI};
 constexpr std::string_view CompressionFailed = "Cannot load image. Compression error found in TIF/TIFF file.";
-
-struct TMemorySource {
-    jpeg_source_mgr pub;
-    const std::uint8_t* data;
-    std::size_t size;
-    bool delivered;
-    bool ended;
-};
-
-extern "C" void TiffInitSource(j_decompress_ptr) {}
-extern "C" boolean TiffFillInput(j_decompress_ptr info) {
-    auto* source = reinterpret_cast<TMemorySource*>(info->src);
-    if (!source->delivered && source->size > 0) {
-        source->pub.next_input_byte = source->data;
-        source->pub.bytes_in_buffer = source->size;
-        source->delivered = true;
-        return TRUE;
-    }
-    // More data is asked for than the strip holds: supply an end-of-image marker.
-    source->ended = true;
-    source->pub.next_input_byte = EndOfImage;
-    source->pub.bytes_in_buffer = 2;
-    return TRUE;
-}
-extern "C" void TiffSkipInput(j_decompress_ptr info, long count) {
-    auto* source = reinterpret_cast<TMemorySource*>(info->src);
-    while (count > static_cast<long>(source->pub.bytes_in_buffer)) {
-        count -= static_cast<long>(source->pub.bytes_in_buffer);
-        TiffFillInput(info);
-    }
-    source->pub.next_input_byte += count;
-    source->pub.bytes_in_buffer -= static_cast<std::size_t>(count);
-}
-extern "C" void TiffTermSource(j_decompress_ptr) {}
 
 }  // namespace
 
 struct TTIFFJPEGDecoder::TState {
     jpeg_decompress_struct info{};
     TJpegErrorManager errors{};
-    TMemorySource source{};
+    TJpegMemorySource source{};
     bool created = false;
 
+    // A strip, tile or table is handed over at once; running past it is noted, not warned of.
     void Point(const std::uint8_t* data, std::size_t size) {
-        source.pub.init_source = TiffInitSource;
-        source.pub.fill_input_buffer = TiffFillInput;
-        source.pub.skip_input_data = TiffSkipInput;
-        source.pub.resync_to_restart = jpeg_resync_to_restart;
-        source.pub.term_source = TiffTermSource;
-        source.pub.bytes_in_buffer = 0;
-        source.pub.next_input_byte = nullptr;
-        source.data = data;
-        source.size = size;
-        source.delivered = false;
-        source.ended = false;
-        info.src = &source.pub;
+        AttachMemorySource(info, source, {data, size}, size == 0 ? 1 : size, false);
     }
 };
 
@@ -141,7 +97,7 @@ void TTIFFJPEGDecoder::Decode(const std::uint8_t*& source, std::uint8_t*& dest, 
         }
         jpeg_abort_decompress(&info);
     }) != 0;
-    if (s.source.ended && warn_) warn_(UnexpectedEnd);
+    if (s.source.Ended && warn_) warn_(UnexpectedEnd);
     if (failed) throw EGraphicCompression(std::string(CompressionFailed));
 }
 
