@@ -29,10 +29,7 @@ TFormFormat::TFormFormat(TRunHost& host, QWidget* parent) : TOptionDialog("FormF
     // Each format's button where its descriptor places it: the classic three-by-three grid.
     for (const OutputFormat format : OutputFormats()) {
         const TDialogPlace& place = format->Dialog;
-        auto* button = new QRadioButton(tr("Файл %1").arg(Utf8(place.Caption)), groupBox1_);
-        button->setObjectName(Utf8(place.ControlName));
-        grid->addWidget(button, place.Row, place.Column);
-        formats_.Add(format, button);
+        formats_.Add(format, tr("Файл %1").arg(Utf8(place.Caption)), Utf8(place.ControlName), grid, place.Row, place.Column);
     }
     formats_.SetChecked(DefaultOutputFormat());
     layout->addWidget(groupBox1_);

@@ -49,12 +49,7 @@ TFormLogotip::TFormLogotip(TRunHost& host, QWidget* parent) : TOptionDialog("For
         {LogoCorner::BottomRight, "RadioButtonNP", QT_TR_NOOP("Внизу справа"), 0, 1},
         {LogoCorner::BottomLeft, "RadioButtonNL", QT_TR_NOOP("Внизу слева"), 1, 1},
     };
-    for (const auto& c : corners) {
-        auto* button = new QRadioButton(tr(c.caption), groupBox3);
-        button->setObjectName(c.name);
-        grid->addWidget(button, c.row, c.column);
-        corners_.Add(c.corner, button);
-    }
+    for (const auto& c : corners) corners_.Add(c.corner, tr(c.caption), c.name, grid, c.row, c.column);
     corners_.SetChecked(LogoCorner::BottomLeft);
     layout->addWidget(groupBox3);
     FixSize();

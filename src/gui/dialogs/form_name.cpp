@@ -22,13 +22,7 @@ TFormName::TFormName(TRunHost& host, QWidget* parent) : TOptionDialog("FormName"
     auto message = [this](std::string_view text) { ShowMessage(text); };
 
     int row = 0;
-    auto radio = [&](NamingMode mode, const char* name, const char* caption) {
-        auto* button = new QRadioButton(tr(caption), groupBox1);
-        button->setObjectName(name);
-        naming_.Add(mode, button);
-        grid->addWidget(button, row, 0);
-        return button;
-    };
+    auto radio = [&](NamingMode mode, const char* name, const char* caption) { naming_.Add(mode, tr(caption), name, grid, row, 0); };
     auto edit = [&](const char* name, TKeyRule rule) {
         auto* e = new QLineEdit(groupBox1);
         e->setObjectName(name);

@@ -20,12 +20,7 @@ TFormSize::TFormSize(TRunHost& host, QWidget* parent) : TOptionDialog("FormSize"
     auto* grid = new QGridLayout(this);
     auto message = [this](std::string_view text) { ShowMessage(text); };
     int row = 0;
-    auto radio = [&](SizeMode mode, const char* name, const char* caption) {
-        auto* button = new QRadioButton(tr(caption), this);
-        button->setObjectName(name);
-        sizes_.Add(mode, button);
-        grid->addWidget(button, row, 0);
-    };
+    auto radio = [&](SizeMode mode, const char* name, const char* caption) { sizes_.Add(mode, tr(caption), name, grid, row, 0); };
     auto edit = [&](const char* name, const char* text, int maxLength, int column) {
         auto* e = new QLineEdit(QString::fromUtf8(text), this);
         e->setObjectName(name);

@@ -2,6 +2,7 @@
 // checked, and setting it (also to none, which leaves every button unchecked).
 #pragma once
 
+#include <QGridLayout>
 #include <QRadioButton>
 
 #include <optional>
@@ -14,6 +15,15 @@ template <class E>
 class TRadioGroup {
 public:
     void Add(E value, QRadioButton* button) { buttons_.emplace_back(value, button); }
+
+    // A new button for value, named and captioned, in the grid's cell.
+    QRadioButton* Add(E value, const QString& caption, const QString& objectName, QGridLayout* grid, int row, int column) {
+        auto* button = new QRadioButton(caption, grid->parentWidget());
+        button->setObjectName(objectName);
+        grid->addWidget(button, row, column);
+        Add(value, button);
+        return button;
+    }
 
     std::optional<E> Checked() const {
         for (const auto& [value, button] : buttons_) {
