@@ -4,14 +4,11 @@
 #include <vector>
 
 #include "graphics/exceptions.h"
-#include "resample/row_split.h"
 #include "resample/weight_lists.h"
 
 namespace pictorand {
 
 namespace {
-
-constexpr std::string_view SourceTooSmall = "Source bitmap too small";
 
 TRowView ViewOf(TBitmap& bitmap) {
     // Rows lie bottom-up, so the stride from one row to the next is negative.
@@ -42,32 +39,29 @@ void ResampleBitmap(TBitmap& source, TBitmap& destination, FilterKernel kernel, 
                     const TResamplePasses& passes, TSamplingGrid grid, int threads) {
     const int dstWidth = destination.Width(), dstHeight = destination.Height();
     const int srcWidth = source.Width(), srcHeight = source.Height();
-    if (srcWidth < 1 || srcHeight < 1) throw EInvalidGraphicOperation(std::string(SourceTooSmall));
-    // Both directions' weights first: every failure comes before any image is changed.
-    const auto [horizontalLists, verticalLists] = BothWeightLists(srcWidth, srcHeight, dstWidth, dstHeight, kernel, support, grid, threads);
-    const TWeightLists& horizontal = *horizontalLists;
-    const TWeightLists& vertical = *verticalLists;
-
-    source.SetPixelFormat(TPixelFormat::pf24bit);
     TBitmap work;
-    work.SetPixelFormat(TPixelFormat::pf24bit);
-    work.SetSize(dstWidth, srcHeight);
-    destination.Clear();
-    destination.SetPixelFormat(TPixelFormat::pf24bit);
-    destination.SetSize(dstWidth, dstHeight);
-
-    const TRowView sourceRows = ViewOf(source), workRows = ViewOf(work), destinationRows = ViewOf(destination);
-    SplitRows(srcHeight, threads, ResampleRowBlock, RowsPerThreadAtLeast, [&](int first, int count) {
+    TRowView sourceRows{}, workRows{}, destinationRows{};
+    auto prepare = [&] {
+        source.SetPixelFormat(TPixelFormat::pf24bit);
+        work.SetPixelFormat(TPixelFormat::pf24bit);
+        work.SetSize(dstWidth, srcHeight);
+        destination.Clear();
+        destination.SetPixelFormat(TPixelFormat::pf24bit);
+        destination.SetSize(dstWidth, dstHeight);
+        sourceRows = ViewOf(source), workRows = ViewOf(work), destinationRows = ViewOf(destination);
+    };
+    auto horizontal = [&](int first, int count, const TWeightLists& lists) {
         std::vector<float> block(static_cast<std::size_t>(srcWidth) * ResampleRowBlock * 3);
-        passes.Horizontal(RowsOf(sourceRows, first, count), RowsOf(workRows, first, count), SpanOf(horizontal), block.data());
-    });
-    SplitRows(dstHeight, threads, 1, RowsPerThreadAtLeast, [&](int first, int count) {
+        passes.Horizontal(RowsOf(sourceRows, first, count), RowsOf(workRows, first, count), SpanOf(lists), block.data());
+    };
+    auto vertical = [&](int first, int count, const TWeightLists& lists) {
         std::vector<float> sums(static_cast<std::size_t>(dstWidth) * 3);
         std::vector<const std::uint8_t*> rows(static_cast<std::size_t>(srcHeight));
-        const TWeightSpan lists = SpanOf(vertical);
-        passes.Vertical(workRows, RowsOf(destinationRows, first, count), {lists.Entries, lists.Starts + first, count}, sums.data(),
-                        rows.data());
-    });
+        const TWeightSpan span = SpanOf(lists);
+        passes.Vertical(workRows, RowsOf(destinationRows, first, count), {span.Entries, span.Starts + first, count}, sums.data(), rows.data());
+    };
+    ResampleInTwoPasses(srcWidth, srcHeight, dstWidth, dstHeight, kernel, support, grid, threads, ResampleRowBlock, prepare, horizontal,
+                        vertical);
 }
 
 }  // namespace pictorand

@@ -4,6 +4,7 @@
 #include "graphics/bitmap.h"
 #include "resample/filter_kernels.h"
 #include "resample/resample_passes.h"
+#include "resample/two_pass.h"
 #include "resample/weight_lists.h"
 
 namespace pictorand {
@@ -20,8 +21,5 @@ void ResampleBitmap(TBitmap& source, TBitmap& destination, FilterKernel kernel, 
 // The same with an explicit pass build, for tests and benchmarks.
 void ResampleBitmap(TBitmap& source, TBitmap& destination, FilterKernel kernel, float support,
                     const TResamplePasses& passes, TSamplingGrid grid = TSamplingGrid::Corners, int threads = 1);
-
-// Rows a thread takes at the least, below which a pass is not shared out.
-inline constexpr int RowsPerThreadAtLeast = 64;
 
 }  // namespace pictorand

@@ -10,13 +10,12 @@
 
 #include "graphics/exceptions.h"
 #include "resample/resample_bitmap.h"
-#include "resample/row_split.h"
+#include "resample/two_pass.h"
 
 namespace pictorand {
 
 namespace {
 
-constexpr std::string_view SourceTooSmall = "Source bitmap too small";
 // Linear light is looked up at this many steps; the steepest part of the sRGB curve
 // (12.92 code values per unit near black) moves by well under a code value per step.
 constexpr int EncodeSteps = 65535;
@@ -171,26 +170,28 @@ void ResampleBitmapLinear(const TBitmap& input, TBitmap& destination, FilterKern
                           int threads) {
     const int dstWidth = destination.Width(), dstHeight = destination.Height();
     const int srcWidth = input.Width(), srcHeight = input.Height();
-    if (srcWidth < 1 || srcHeight < 1) throw EInvalidGraphicOperation(std::string(SourceTooSmall));
-    const auto [horizontalLists, verticalLists] = BothWeightLists(srcWidth, srcHeight, dstWidth, dstHeight, kernel, support, grid, threads);
-    const TWeightLists& horizontal = *horizontalLists;
-    const TWeightLists& vertical = *verticalLists;
-
     const bool alpha = input.HasAlpha() && input.PixelFormat() == TPixelFormat::pf32bit;
-    TBitmap converted;
-    const TBitmap* source = &input;
-    if (!alpha && input.PixelFormat() != TPixelFormat::pf24bit) {
-        converted.Assign(input);
-        converted.SetPixelFormat(TPixelFormat::pf24bit);
-        source = &converted;
-    }
     const int channels = alpha ? 4 : 3;
     const std::size_t workStride = static_cast<std::size_t>(dstWidth) * static_cast<std::size_t>(channels);
+    TBitmap converted;
+    const TBitmap* source = &input;
     // The horizontal pass's result: every source row at the destination's width.
     // Every element is written by the horizontal pass before it is read.
-    const std::unique_ptr<float[]> work(new float[workStride * static_cast<std::size_t>(srcHeight)]);
-
-    SplitRows(srcHeight, threads, RowBlock, RowsPerThreadAtLeast, [&](int first, int count) {
+    std::unique_ptr<float[]> work;
+    auto prepare = [&] {
+        if (!alpha && input.PixelFormat() != TPixelFormat::pf24bit) {
+            converted.Assign(input);
+            converted.SetPixelFormat(TPixelFormat::pf24bit);
+            source = &converted;
+        }
+        work.reset(new float[workStride * static_cast<std::size_t>(srcHeight)]);
+        destination.Clear();
+        destination.SetPixelFormat(alpha ? TPixelFormat::pf32bit : TPixelFormat::pf24bit);
+        destination.SetSize(dstWidth, dstHeight);
+        destination.SetHasAlpha(alpha);
+    };
+    const std::uint8_t* encode = EncodeTable().data();
+    auto horizontalPass = [&](int first, int count, const TWeightLists& horizontal) {
         std::vector<float> block(static_cast<std::size_t>(srcWidth) * RowBlock * static_cast<std::size_t>(channels));
         const std::uint8_t* rows[RowBlock];
         float* outRows[RowBlock];
@@ -203,14 +204,8 @@ void ResampleBitmapLinear(const TBitmap& input, TBitmap& destination, FilterKern
             if (alpha) HorizontalBlock<4>(rows, rowCount, srcWidth, horizontal, block.data(), outRows);
             else HorizontalBlock<3>(rows, rowCount, srcWidth, horizontal, block.data(), outRows);
         }
-    });
-
-    destination.Clear();
-    destination.SetPixelFormat(alpha ? TPixelFormat::pf32bit : TPixelFormat::pf24bit);
-    destination.SetSize(dstWidth, dstHeight);
-    destination.SetHasAlpha(alpha);
-    const std::uint8_t* encode = EncodeTable().data();
-    SplitRows(dstHeight, threads, 1, RowsPerThreadAtLeast, [&](int first, int count) {
+    };
+    auto verticalPass = [&](int first, int count, const TWeightLists& vertical) {
         std::vector<float> sums(workStride);
         for (int y = first; y < first + count; ++y) {
             WeightedRows(work.get(), workStride, vertical.Begin(y), vertical.End(y), sums.data());
@@ -228,7 +223,9 @@ void ResampleBitmapLinear(const TBitmap& input, TBitmap& destination, FilterKern
                 p[3] = a;
             }
         }
-    });
+    };
+    ResampleInTwoPasses(srcWidth, srcHeight, dstWidth, dstHeight, kernel, support, grid, threads, RowBlock, prepare, horizontalPass,
+                        verticalPass);
 }
 
 }  // namespace pictorand
