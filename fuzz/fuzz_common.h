@@ -16,13 +16,14 @@
 namespace pictorand::fuzz {
 
 // Rasters stay small under the fuzzers' memory limit.
-inline const bool SmallRasters = (SetMaxRasterPixels(16'000'000), true);
+inline constexpr std::int64_t SmallRasters = 16'000'000;
 
 // Loads data with a fresh T and copies its picture into a bitmap; answers the bitmap
 // (empty when the reader refused the data).
 template <class T>
 TBitmap LoadAs(const std::uint8_t* data, std::size_t size) {
     TBitmap result;
+    const TRasterCap cap(SmallRasters);
     try {
         TMemoryStream stream(std::vector<std::uint8_t>(data, data + size));
         T image;

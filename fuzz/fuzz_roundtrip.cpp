@@ -13,7 +13,8 @@ TBitmap Decode(const std::uint8_t* data, std::size_t size) {
     if (!format) format = FindReadableFormat(".tga");
     try {
         const TImageInfo info = format->Probe(file);
-        if (std::int64_t{info.Width} * info.Height > 16'000'000) return {};
+        if (std::int64_t{info.Width} * info.Height > fuzz::SmallRasters) return {};
+        const TRasterCap cap(fuzz::SmallRasters);
         TDecodeRequest request;
         request.KeepAlpha = (size & 1) != 0;
         TBitmap bitmap = format->Decode(file, request).Raster;

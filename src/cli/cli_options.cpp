@@ -271,7 +271,8 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
         } else if (arg == "--max-megapixels") {
             const std::string text = value();
             const auto n = TryStrToInt(text);
-            if (!n || *n < 1) throw TUsageError(Say(TText::PositiveNumber, {arg}));
+            if (!n || *n < 1 || *n > LargestRasterPixels / 1'000'000)
+                throw TUsageError(Say(TText::MegapixelsRange, {std::to_string(LargestRasterPixels / 1'000'000)}));
             options.MaxMegapixels = *n;
         } else if (arg == "--jobs" || arg == "-j") {
             const std::string text = value();

@@ -82,7 +82,6 @@ int main(int argc, char* argv[]) {
         if (error != 0 && TStopSignals::Received() == 0) return Failure(Say(TText::CannotReadList, {options.FilesFrom, std::strerror(error)}));
         options.Files.insert(options.Files.end(), listed.begin(), listed.end());
     }
-    if (options.MaxMegapixels) SetMaxRasterPixels(*options.MaxMegapixels * 1'000'000);
 
     // A folder that cannot be made is said here; the run then fails every source with it.
     std::error_code error;
@@ -115,6 +114,7 @@ int main(int argc, char* argv[]) {
     const std::string logo = options.LogoFile;
     run.OutputFolder = [outputDir] { return outputDir; };
     run.LogoFileName = [logo] { return logo; };
+    if (options.MaxMegapixels) run.MaxPixels = *options.MaxMegapixels * 1'000'000;
     const int jobs = options.Jobs > 0 ? options.Jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     stops.RunStarted();
     const TRunSummary summary = run.ResizeImage(sources, jobs);

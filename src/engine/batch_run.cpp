@@ -81,8 +81,9 @@ bool Turned(const ConversionSettings& settings, const TImageInfo& info) {
 
 // What the loader is asked for beside the classic picture. cmykConverted becomes true
 // once a CMYK profile has converted pixels; settings must outlive the load.
-TLoadWishes LoadWishes(const ConversionSettings& settings, int threads, bool& cmykConverted) {
+TLoadWishes LoadWishes(const ConversionSettings& settings, int threads, std::int64_t maxPixels, bool& cmykConverted) {
     TLoadWishes wishes;
+    wishes.MaxPixels = maxPixels;
     wishes.KeepAlpha = settings.Photo.Transparency;
     wishes.Threads = threads;
     // A CMYK profile converts while the reader still has the inks.
@@ -188,6 +189,8 @@ void TBatchRun::AfterFile(TRunSummary& summary, int count, const TPreparedFile& 
 TPreparedFile TBatchRun::Prepare(const TSourceEntry& entry, TRunHost& host, const TSettingsSnapshot* ahead) const {
     const TSettingsSource& settingsSource = ahead ? static_cast<const TSettingsSource&>(*ahead) : settings_;
     const auto start = std::chrono::steady_clock::now();
+    // Every raster of the file, source, target and those between, keeps within the cap.
+    const TRasterCap cap(MaxPixels);
     TPreparedFile file;
     file.Source = TSourceFile::From(entry);
     if (!entry.Refused.empty()) {
@@ -203,7 +206,7 @@ TPreparedFile TBatchRun::Prepare(const TSourceEntry& entry, TRunHost& host, cons
 
     const ConversionSettings settings = settingsSource.Current();
     bool cmykConverted = false;
-    TLoadedSource loaded = CheckAndLoadFromFile(file.Source, host, LoadWishes(settings, pictureThreads_, cmykConverted));
+    TLoadedSource loaded = CheckAndLoadFromFile(file.Source, host, LoadWishes(settings, pictureThreads_, MaxPixels, cmykConverted));
     std::unique_ptr<TBitmap> source = std::move(loaded.Raster);
     std::optional<std::pair<int, int>> nominal = loaded.NominalSize;
     if (source) {

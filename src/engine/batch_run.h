@@ -45,6 +45,8 @@ public:
     std::function<std::string()> OutputFolder;
     // The logo file last chosen in the logo dialog, read for every file the logo is stamped on.
     std::function<std::string()> LogoFileName;
+    // The most pixels a picture of the run may have, in its source or its output.
+    std::int64_t MaxPixels = DefaultMaxRasterPixels;
 
     // Runs over a copy of the files, opened by the paths given (bare names open relative
     // to the current directory); errors that escape a stage end the run and are shown

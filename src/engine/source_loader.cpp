@@ -18,7 +18,13 @@ std::unique_ptr<TBitmap> ReadAs(const TFormatDescriptor& format, std::span<const
     loaded.Format = &format;
     loaded.Info = format.Probe(file);
     loaded.NominalSize.reset();
+    const std::int64_t pixels = std::int64_t{loaded.Info.Width} * loaded.Info.Height;
+    if (pixels > wishes.MaxPixels) {
+        throw EOutOfMemory(Say(TText::TooManyPixels, {std::to_string(loaded.Info.Width), std::to_string(loaded.Info.Height),
+                                                      std::to_string(Megapixels(pixels)), std::to_string(Megapixels(wishes.MaxPixels))}));
+    }
     TDecodeRequest request;
+    request.MaxPixels = wishes.MaxPixels;
     request.KeepAlpha = wishes.KeepAlpha;
     request.Threads = wishes.Threads;
     if (wishes.CmykToBgr) request.CmykToBgr = wishes.CmykToBgr(loaded.Info);

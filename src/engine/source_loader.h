@@ -23,6 +23,8 @@ struct TLoadWishes {
     bool KeepAlpha = false;
     // Threads one large picture may be decoded on.
     int Threads = 1;
+    // The most pixels the picture may have; a larger one is refused before it is decoded.
+    std::int64_t MaxPixels = DefaultMaxRasterPixels;
     // The conversion of CMYK pictures (a profile's) instead of the readers' fixed formula.
     std::function<TCmykToBgr(const TImageInfo& info)> CmykToBgr;
     // For a format that shrinks on load, the size the picture will be scaled to (nothing

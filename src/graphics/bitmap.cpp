@@ -22,7 +22,11 @@ std::uint8_t Expand6(std::uint32_t v) { return static_cast<std::uint8_t>(v << 2 
 void TBitmap::Allocate(int width, int height, TPixelFormat format) {
     if (width < 0 || height < 0 || width > MaxRasterSide || height > MaxRasterSide)
         throw EOutOfMemory(std::string(runtime_texts::ImageTooLarge));
-    if (static_cast<std::int64_t>(width) * height > MaxRasterPixels()) throw EOutOfMemory(std::string(runtime_texts::ImageTooLarge));
+    const std::int64_t pixels = static_cast<std::int64_t>(width) * height;
+    if (pixels > RasterCap()) {
+        throw EOutOfMemory(std::string(runtime_texts::ImageTooLarge) + ": " + std::to_string(width) + " × " + std::to_string(height) + " is " +
+                           std::to_string(Megapixels(pixels)) + " MP, above the limit of " + std::to_string(Megapixels(RasterCap())) + " MP");
+    }
     const std::size_t stride = BytesPerRow(static_cast<std::size_t>(width), BitsPerPixel(format));
     const auto total = CheckedProduct(static_cast<std::int64_t>(stride), height, MaxRasterBytes);
     if (!total) throw EOutOfMemory(std::string(runtime_texts::ImageTooLarge));

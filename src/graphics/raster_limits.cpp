@@ -1,14 +1,15 @@
 #include "graphics/raster_limits.h"
 
-#include <atomic>
-
 namespace pictorand {
 
 namespace {
-std::atomic<std::int64_t> maxRasterPixels{DefaultMaxRasterPixels};
+thread_local std::int64_t cap = DefaultMaxRasterPixels;
 }  // namespace
 
-std::int64_t MaxRasterPixels() { return maxRasterPixels.load(std::memory_order_relaxed); }
-void SetMaxRasterPixels(std::int64_t pixels) { maxRasterPixels.store(pixels, std::memory_order_relaxed); }
+std::int64_t RasterCap() { return cap; }
+
+TRasterCap::TRasterCap(std::int64_t pixels) : previous_(cap) { cap = pixels; }
+
+TRasterCap::~TRasterCap() { cap = previous_; }
 
 }  // namespace pictorand

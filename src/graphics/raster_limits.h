@@ -9,14 +9,32 @@ namespace pictorand {
 
 // The largest width or height a raster may have.
 inline constexpr std::int64_t MaxRasterSide = 1 << 18;
-// The largest number of bytes one raster may occupy.
-inline constexpr std::int64_t MaxRasterBytes = std::int64_t{1} << 31;
+// A bound on byte counts computed from a file's fields, beyond any raster the pixel cap
+// allows; the cap, not this, decides how large a picture may be.
+inline constexpr std::int64_t MaxRasterBytes = std::int64_t{1} << 40;
 
 // The most pixels one raster may hold: 400 megapixels by default, room for the largest
-// photographs; pictorand-cli --max-megapixels changes it.
+// photographs; a run may set another (pictorand-cli --max-megapixels), up to the largest.
 inline constexpr std::int64_t DefaultMaxRasterPixels = 400'000'000;
-std::int64_t MaxRasterPixels();
-void SetMaxRasterPixels(std::int64_t pixels);
+inline constexpr std::int64_t LargestRasterPixels = 2'000'000'000;
+
+// Pixels in whole megapixels, rounded up: a picture just above a cap never reads as at it.
+constexpr std::int64_t Megapixels(std::int64_t pixels) { return (pixels + 999'999) / 1'000'000; }
+
+// The cap that holds for rasters made on this thread now.
+std::int64_t RasterCap();
+// Sets the cap for the rasters this thread makes while the object lives (one file's
+// decoding and scaling, say), then restores the one before.
+class TRasterCap {
+public:
+    explicit TRasterCap(std::int64_t pixels);
+    ~TRasterCap();
+    TRasterCap(const TRasterCap&) = delete;
+    TRasterCap& operator=(const TRasterCap&) = delete;
+
+private:
+    std::int64_t previous_;
+};
 
 // a * b, or nothing when it overflows or exceeds limit.
 constexpr std::optional<std::int64_t> CheckedProduct(std::int64_t a, std::int64_t b, std::int64_t limit) {

@@ -170,8 +170,6 @@ void TFormGl::SpeedButtonInputClick() {
     dialog.setNameFilters(SourceFileFilters());
     sourceFiles_.clear();
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
-        // The loader opens sources by their bare names, so their folder becomes current.
-        QDir::setCurrent(QFileInfo(dialog.selectedFiles().front()).absolutePath());
         SetSources(dialog.selectedFiles());
     } else {
         SetSources({});
@@ -200,7 +198,8 @@ void TFormGl::FlatButtonGoClick() {
         return;
     }
     std::vector<TSourceEntry> files;
-    for (const QString& path : sourceFiles_) files.push_back({.Path = QFileInfo(path).fileName().toStdString()});
+    // Sources are opened by their full paths; the process's folder is no business of the run.
+    for (const QString& path : sourceFiles_) files.push_back({.Path = QFileInfo(path).absoluteFilePath().toStdString()});
     panel1_->setEnabled(false);
     running_ = true;
     TBatchRun run(host_, *settings_);

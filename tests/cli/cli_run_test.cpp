@@ -147,6 +147,11 @@ TEST(CliRun, HugeClaimsFailFastAndTheCapCanBeRaised) {
     const TCliResult huge = RunCli(dir, "--output-dir out --format bmp huge.tga");
     EXPECT_EQ(huge.status, 1);
     EXPECT_NE(huge.errors.find("Невозможно загрузить файл huge.tga!"), std::string::npos);
+    // The refusal says the picture's size, the cap and how to raise it.
+    EXPECT_NE(huge.errors.find("failed: huge.tga: 60000 × 60000 is 3600 MP, above the limit of 400 MP (--max-megapixels)"),
+              std::string::npos)
+        << huge.errors;
+    EXPECT_EQ(RunCli(dir, "--output-dir out --max-megapixels 2001 huge.tga").status, 2) << "the largest cap is 2000 MP";
 
     TBitmap picture = Picture();
     picture.SetSize(1500, 1000);

@@ -1,5 +1,7 @@
 #include "graphics/bitmap.h"
 #include "graphics/exceptions.h"
+#include "graphics/raster_limits.h"
+#include "graphics/exceptions.h"
 
 #include <gtest/gtest.h>
 
@@ -98,6 +100,27 @@ TEST(BitmapSize, ResizingKeepsTheTopLeftArea) {
     EXPECT_EQ(bitmap.GetPixel(4, 1), clBlack);
     bitmap.SetHeight(0);
     EXPECT_TRUE(bitmap.Empty());
+}
+
+// The pixel cap, and nothing hidden behind it, decides how large a raster may be: 900 MP
+// of 24-bit pixels (2.7 GB, which stays unused address space here) are refused at the
+// default cap and made under a larger one.
+TEST(BitmapSize, ThePixelCapAloneGovernsTheLargestRaster) {
+    TBitmap large;
+    large.SetPixelFormat(TPixelFormat::pf24bit);
+    try {
+        large.SetSize(30000, 30000);
+        ADD_FAILURE() << "above the default cap";
+    } catch (const EOutOfMemory& error) {
+        EXPECT_STREQ(error.what(), "Image is too large: 30000 × 30000 is 900 MP, above the limit of 400 MP");
+    }
+    {
+        const TRasterCap cap(1'000'000'000);
+        large.SetSize(30000, 30000);
+        EXPECT_EQ(large.Width(), 30000);
+        EXPECT_EQ(RasterCap(), 1'000'000'000);
+    }
+    EXPECT_EQ(RasterCap(), DefaultMaxRasterPixels) << "the cap of a scope ends with it";
 }
 
 TEST(BitmapCanvas, DrawClipsAndLeavesOutTheTransparentColour) {

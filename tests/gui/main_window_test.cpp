@@ -106,9 +106,9 @@ TEST_F(MainWindow, RunWritesTheChosenFiles) {
         sources << QString::fromStdString(dir.File(name));
     }
     std::filesystem::create_directories(dir.Path() / "out");
+    // The run opens the sources by their full paths, whatever the process's folder is.
     const QString previous = QDir::currentPath();
-    // The source dialog makes the sources' folder current; the run opens them by bare name.
-    QDir::setCurrent(QString::fromStdString(dir.Path().string()));
+    QDir::setCurrent(QDir::rootPath());
     TFormGl form;
     form.findChild<QRadioButton*>("RadioButtonFBMP")->setChecked(true);
     form.SetSources(sources);

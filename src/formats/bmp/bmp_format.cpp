@@ -22,7 +22,10 @@ TImageInfo Probe(std::span<const std::uint8_t> file) {
     return info;
 }
 
-TDecodedImage Decode(std::span<const std::uint8_t> file, const TDecodeRequest&) { return {DecodeBmp(file), {}}; }
+TDecodedImage Decode(std::span<const std::uint8_t> file, const TDecodeRequest& request) {
+    const TRasterCap cap(request.MaxPixels);
+    return {DecodeBmp(file), {}};
+}
 
 void Encode(TStream& stream, const TBitmap& raster, const TWriteOptions&) { WriteBmpStream(raster, stream); }
 

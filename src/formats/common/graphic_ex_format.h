@@ -33,6 +33,7 @@ TImageInfo ProbeHeader(std::span<const std::uint8_t> file) {
 
 template <class TReader>
 TDecodedImage DecodeWithReader(std::span<const std::uint8_t> file, const TDecodeRequest& request) {
+    const TRasterCap cap(request.MaxPixels);
     TReader reader;
     reader.KeepAlpha = request.KeepAlpha;
     reader.CmykToBgr = request.CmykToBgr;

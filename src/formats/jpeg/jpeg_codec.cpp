@@ -233,7 +233,7 @@ TBitmap DecodeJpeg(std::span<const std::uint8_t> data, const TJpegDecodeParamete
     // coefficients) before the raster is made: refuse one over the raster cap, or one its
     // data could not fill, first.
     const std::int64_t stored = std::int64_t{info.image_width} * info.image_height;
-    if (stored > MaxRasterPixels() ||
+    if (stored > RasterCap() ||
         !DataCanFill(stored * info.num_components, static_cast<std::int64_t>(data.size()), expansion::Jpeg)) {
         throw EJPEG(JERR_IMAGE_TOO_BIG);
     }

@@ -26,6 +26,7 @@ TImageInfo Probe(std::span<const std::uint8_t> file) {
 }
 
 TDecodedImage Decode(std::span<const std::uint8_t> file, const TDecodeRequest& request) {
+    const TRasterCap cap(request.MaxPixels);
     TJPEGImage jpeg;
     jpeg.Options.CmykToBgr = request.CmykToBgr;
     jpeg.Options.Threads = request.Threads;

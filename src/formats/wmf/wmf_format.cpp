@@ -23,7 +23,8 @@ TImageInfo Probe(std::span<const std::uint8_t> file) {
     return info;
 }
 
-TDecodedImage Decode(std::span<const std::uint8_t> file, const TDecodeRequest&) {
+TDecodedImage Decode(std::span<const std::uint8_t> file, const TDecodeRequest& request) {
+    const TRasterCap cap(request.MaxPixels);
     TMetafile metafile;
     TSpanStream stream(file);
     metafile.LoadFromStream(stream);
