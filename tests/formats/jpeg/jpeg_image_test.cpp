@@ -158,6 +158,40 @@ TEST(JpegImage, IndependentDecoderReadsWhatWeWrite) {
     }
 }
 
+// The largest difference of one channel between two pictures of the same size.
+int LargestDifference(const TBitmap& a, const TBitmap& b) {
+    int largest = 0;
+    for (int y = 0; y < a.Height(); ++y)
+        for (int x = 0; x < a.Width(); ++x)
+            for (int shift : {0, 8, 16})
+                largest = std::max(largest, std::abs(static_cast<int>(a.GetPixel(x, y) >> shift & 255) - static_cast<int>(b.GetPixel(x, y) >> shift & 255)));
+    return largest;
+}
+
+// Grey files decode to 8-bit palette pictures, which the colour comparisons pass over:
+// their greys are compared with Pillow's here, a written one and the corpus's.
+TEST(JpegImage, GreyFilesDecodeToTheGreysOfAnIndependentDecoder) {
+    PICTORAND_REQUIRE_PILLOW();
+    testing::TTempDir dir;
+    std::vector<std::filesystem::path> files = {dir.File("written.jpg")};
+    testing::WriteFileBytes(files[0], Encode(testing::PhotoLike(64, 48), 85, true));
+    const std::filesystem::path corpus = std::filesystem::path(PICTORAND_SOURCE_DIR) / "../shared/corpus/pillow/jpeg/hopper_gray.jpg";
+    if (std::filesystem::exists(corpus)) files.push_back(corpus);
+    for (const auto& file : files) {
+        TJPEGImage jpeg;
+        jpeg.LoadFromFile(file.string());
+        TBitmap ours;
+        ours.Assign(jpeg);
+        ASSERT_EQ(ours.PixelFormat(), TPixelFormat::pf8bit) << file;
+        const auto theirs = testing::DecodeWithPillow(file, dir.Path());
+        ASSERT_TRUE(theirs) << file;
+        ASSERT_EQ(theirs->Width(), ours.Width());
+        // The classic decoder keeps 236 of the 256 greys, so a level may be one or two off.
+        EXPECT_LE(LargestDifference(ours, *theirs), 2) << file.filename() << ": the same greys";
+    }
+    std::cout << "[ compared ] " << files.size() << " grey JPEG files with Pillow\n";
+}
+
 TEST(JpegImage, CorpusFilesMatchAnIndependentDecode) {
     PICTORAND_REQUIRE_CORPUS(folder, "pillow/jpeg");
     PICTORAND_REQUIRE_PILLOW();

@@ -18,9 +18,16 @@ TEST(TiffLayout, BitsPlanesBlocksAndAlpha) {
     CopyBits(zeros, row.data(), 3, 5);
     EXPECT_EQ(row[0], 0b11100000);
     EXPECT_EQ(row[1], 0xFF);
-    const std::uint8_t ones[2] = {0xFF, 0xC0};
-    CopyBits(ones, row.data(), 8, 2);
-    EXPECT_EQ(row[1], 0xFF) << "a byte-aligned partial byte keeps the bits after it";
+    // A byte-aligned partial byte takes its leading bits and keeps the bits after them,
+    // whichever way round the source and the target differ.
+    std::vector<std::uint8_t> clear = {0x00, 0x00};
+    const std::uint8_t ones[2] = {0xFF, 0xFF};
+    CopyBits(ones, clear.data(), 8, 2);
+    EXPECT_EQ(clear, (std::vector<std::uint8_t>{0x00, 0xC0}));
+    std::vector<std::uint8_t> set = {0xFF, 0xFF, 0xFF};
+    const std::uint8_t noughts[2] = {0x00, 0x00};
+    CopyBits(noughts, set.data(), 8, 11);
+    EXPECT_EQ(set, (std::vector<std::uint8_t>{0xFF, 0x00, 0x1F}));
 
     std::vector<std::uint8_t> pixels(6, 0);
     const std::uint8_t green[2] = {7, 9};
