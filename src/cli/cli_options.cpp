@@ -8,7 +8,7 @@
 #include "engine/integer_text.h"
 #include "engine/option_table.h"
 #include "engine/text_catalogue.h"
-#include "engine/photo_options_file.h"
+#include "engine/extra_options_file.h"
 #include "engine/settings_file.h"
 #include "formats/format_table.h"
 #include "graphics/exceptions.h"

@@ -27,7 +27,7 @@
 
 #include "engine/text_catalogue.h"
 #include "engine/batch_run.h"
-#include "engine/photo_options_file.h"
+#include "engine/extra_options_file.h"
 #include "engine/settings_file.h"
 #include "gui/dialogs/form_abaut.h"
 #include "gui/dialogs/form_format.h"
@@ -36,7 +36,7 @@
 #include "gui/dialogs/form_out_folder.h"
 #include "gui/dialogs/form_size.h"
 #include "gui/help_window.h"
-#include "gui/photo_menu.h"
+#include "gui/extras_menu.h"
 #include "gui/widgets/file_filters.h"
 #include "gui/widgets/flat_button.h"
 #include "gui/widgets/ui_font.h"
@@ -91,7 +91,7 @@ void TFormGl::BuildMenu() {
     add(menu(QT_TR_NOOP("Имя")), QT_TR_NOOP("Имя файла вывода..."), QStyle::SP_FileIcon, [this] { formName_->exec(); });
     add(menu(QT_TR_NOOP("Размер")), QT_TR_NOOP("Размер изображения..."), QStyle::SP_TitleBarMaxButton, [this] { formSize_->exec(); });
     add(menu(QT_TR_NOOP("Логотип")), QT_TR_NOOP("Наложение логотипа..."), QStyle::SP_FileDialogContentsView, [this] { formLogotip_->exec(); });
-    photoMenu_ = new TPhotoMenu(*menuBar(), *this, [this](const TExtraOptions& options) { settings_->SetExtras(options); });
+    extrasMenu_ = new TExtrasMenu(*menuBar(), *this, [this](const TExtraOptions& options) { settings_->SetExtras(options); });
     QMenu* help = menu(QT_TR_NOOP("Помощь"));
     add(help, QT_TR_NOOP("Помощь..."), QStyle::SP_DialogHelpButton, [this] { N12Click(); })->setShortcut(QKeySequence(Qt::Key_F1));
     help->addSeparator();
@@ -228,9 +228,9 @@ void TFormGl::ReadFromFileSettings() {
     }
     // A damaged file of photo options is said, never silently replaced by the defaults.
     try {
-        photoMenu_->Show(ReadPhotoOptionsFile(PhotoOptionsFilePath()));
+        extrasMenu_->Show(ReadExtraOptionsFile(PhotoOptionsFilePath()));
     } catch (const Exception& error) {
-        photoMenu_->Show(RecommendedOptions());
+        extrasMenu_->Show(RecommendedOptions());
         host_.ShowMessage(tr("Не удалось прочитать файл настроек %1: %2. Действуют настройки по умолчанию; файл будет перезаписан при выходе.")
                               .arg(QString::fromStdString(PhotoOptionsFilePath()), QString::fromUtf8(error.what()))
                               .toStdString(),
@@ -240,7 +240,7 @@ void TFormGl::ReadFromFileSettings() {
 
 void TFormGl::WriteToFileSettings() {
     WriteSettingsFile(SettingsFilePath(), settings_->Current());
-    WritePhotoOptionsFile(PhotoOptionsFilePath(), settings_->Extras());
+    WriteExtraOptionsFile(PhotoOptionsFilePath(), settings_->Extras());
 }
 
 void TFormGl::showEvent(QShowEvent* event) {

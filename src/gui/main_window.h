@@ -24,7 +24,7 @@ class TFormName;
 class TFormOutFolder;
 class TFormSize;
 class THelpWindow;
-class TPhotoMenu;
+class TExtrasMenu;
 
 class TFormGl : public QMainWindow {
     Q_OBJECT
@@ -43,7 +43,7 @@ public:
     TFormOutFolder* FormOutFolder() const { return formOutFolder_; }
     TFormAbaut* FormAbaut() const { return formAbaut_; }
     TFormLogotip* FormLogotip() const { return formLogotip_; }
-    TPhotoMenu* PhotoMenu() const { return photoMenu_; }
+    TExtrasMenu* ExtrasMenu() const { return extrasMenu_; }
     // The help window, once "Помощь..." has opened it.
     THelpWindow* HelpWindow() const { return helpWindow_; }
 
@@ -74,7 +74,7 @@ private:
     TFormAbaut* formAbaut_;
     TFormLogotip* formLogotip_;
     std::unique_ptr<TDialogSettings> settings_;
-    TPhotoMenu* photoMenu_ = nullptr;
+    TExtrasMenu* extrasMenu_ = nullptr;
     THelpWindow* helpWindow_ = nullptr;
     QStringList sourceFiles_;
     QString sourceFileName_;

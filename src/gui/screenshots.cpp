@@ -21,7 +21,7 @@
 #include "gui/dialogs/form_size.h"
 #include "gui/help_window.h"
 #include "gui/main_window.h"
-#include "gui/photo_menu.h"
+#include "gui/extras_menu.h"
 #include "gui/russian_translations.h"
 #include "gui/widgets/file_filters.h"
 
@@ -65,7 +65,7 @@ int main(int argc, char* argv[]) {
         dialog->hide();
     }
 
-    QMenu* extras = window.PhotoMenu()->Menu();
+    QMenu* extras = window.ExtrasMenu()->Menu();
     extras->popup(window.mapToGlobal(QPoint(40, 20)));
     saved &= Save(*extras, folder, "extras-menu");
     extras->hide();

@@ -14,7 +14,7 @@
 #include "engine/colour_profile.h"
 #include "engine/orientation.h"
 #include "engine/option_table.h"
-#include "engine/photo_options_file.h"
+#include "engine/extra_options_file.h"
 #include "engine/photo_stage.h"
 #include "engine/source_loader.h"
 #include "formats/common/color_manager.h"
@@ -271,15 +271,15 @@ TEST(PhotoStage, AlphaIsKeptFlattenedOrIgnoredAsTheFormatAndOptionsSay) {
 TEST(PhotoStage, OptionsFileRoundTripsAndSaysWhenItIsDamaged) {
     testing::TTempDir dir;
     const std::string path = dir.File("PhotoOptions.json");
-    EXPECT_EQ(ReadPhotoOptionsFile(path), RecommendedOptions()) << "no file";
+    EXPECT_EQ(ReadExtraOptionsFile(path), RecommendedOptions()) << "no file";
     TExtraOptions chosen;
     chosen.Photo = {.ConvertToSrgb = true, .KeepMetadata = true, .Background = RGBColor(1, 2, 3)};
     chosen.Resample = {.ShrinkOnLoad = true, .CentreGrid = true, .LinearLight = true};
-    WritePhotoOptionsFile(path, chosen);
-    EXPECT_EQ(ReadPhotoOptionsFile(path), chosen);
+    WriteExtraOptionsFile(path, chosen);
+    EXPECT_EQ(ReadExtraOptionsFile(path), chosen);
     std::ofstream(path) << "{\"keep_metadata\": true, \"background\": \"#zzzzzz\", \"transparency\": 3";
     try {
-        ReadPhotoOptionsFile(path);
+        ReadExtraOptionsFile(path);
         ADD_FAILURE() << "a damaged file is said, not replaced by the defaults";
     } catch (const EInOutError& error) {
         EXPECT_NE(std::string(error.what()).find(path), std::string::npos) << error.what();
@@ -289,7 +289,7 @@ TEST(PhotoStage, OptionsFileRoundTripsAndSaysWhenItIsDamaged) {
     partial.Photo.KeepMetadata = true;
     partial.Photo.Background = RGBColor(0, 0, 255);
     partial.Resample.CentreGrid = true;
-    EXPECT_EQ(ReadPhotoOptionsFile(path), partial) << "what a file lacks keeps its default";
+    EXPECT_EQ(ReadExtraOptionsFile(path), partial) << "what a file lacks keeps its default";
 }
 
 // Every option is one row: a key, a flag, a menu item, and the two values.

@@ -21,7 +21,7 @@
 #include "gui/dialogs/form_format.h"
 #include "gui/dialogs/form_out_folder.h"
 #include "gui/help_window.h"
-#include "gui/photo_menu.h"
+#include "gui/extras_menu.h"
 #include "gui/russian_translations.h"
 #include "graphics/bitmap.h"
 #include "temp_dir.h"
@@ -53,12 +53,12 @@ TEST_F(MainWindow, ShowsTheCaptionAndButtons) {
 
 // "Дополнительно" stands after "Логотип"; its items start at the recommended options and
 // are what a run reads.
-TEST_F(MainWindow, PhotoMenuHoldsTheOptionsARunReads) {
+TEST_F(MainWindow, ExtrasMenuHoldsTheOptionsARunReads) {
     TFormGl form;
     QStringList titles;
     for (QAction* action : form.menuBar()->actions()) titles << action->text();
     EXPECT_EQ(titles.indexOf(QString::fromUtf8("Дополнительно")), titles.indexOf(QString::fromUtf8("Логотип")) + 1);
-    TPhotoMenu& menu = *form.PhotoMenu();
+    TExtrasMenu& menu = *form.ExtrasMenu();
     QStringList items;
     for (QAction* action : menu.Menu()->actions())
         if (!action->isSeparator()) items << action->text();
@@ -179,7 +179,7 @@ TEST_F(MainWindow, HelpIsFoundBesideTheProgramOrInTheSharedFolderAndShownInRussi
     help.ShowFile(QStringLiteral(PICTORAND_HELP_FILE));
     EXPECT_EQ(help.Browser()->documentTitle(), QString::fromUtf8("Pictorand — справка"));
     const QString text = help.Browser()->toPlainText();
-    for (QAction* item : form.PhotoMenu()->Menu()->actions())
+    for (QAction* item : form.ExtrasMenu()->Menu()->actions())
         if (!item->isSeparator()) EXPECT_TRUE(text.contains(item->text())) << item->text().toStdString();
     EXPECT_TRUE(text.contains("pictorand-cli"));
 }

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "engine/conversion_settings.h"
-#include "engine/photo_options_file.h"
+#include "engine/extra_options_file.h"
 
 namespace pictorand {
 

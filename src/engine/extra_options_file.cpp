@@ -1,4 +1,4 @@
-#include "engine/photo_options_file.h"
+#include "engine/extra_options_file.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -37,7 +37,7 @@ bool ParseColourText(const std::string& text, TColor& colour) {
     return true;
 }
 
-TExtraOptions ReadPhotoOptionsFile(const std::string& path) {
+TExtraOptions ReadExtraOptionsFile(const std::string& path) {
     TExtraOptions options = RecommendedOptions();
     std::error_code missing;
     if (!std::filesystem::exists(path, missing)) return options;
@@ -56,7 +56,7 @@ TExtraOptions ReadPhotoOptionsFile(const std::string& path) {
     return options;
 }
 
-void WritePhotoOptionsFile(const std::string& path, const TExtraOptions& options) {
+void WriteExtraOptionsFile(const std::string& path, const TExtraOptions& options) {
     nlohmann::ordered_json json;
     for (const TOptionRow& row : OptionTable()) {
         if (row.Switch) json[std::string(row.Key)] = SwitchValue(row, options);

@@ -1,4 +1,4 @@
-#include "gui/photo_menu.h"
+#include "gui/extras_menu.h"
 
 #include <QAction>
 #include <QColorDialog>
@@ -7,7 +7,7 @@
 
 namespace pictorand {
 
-TPhotoMenu::TPhotoMenu(QMenuBar& bar, QWidget& dialogParent, std::function<void(const TExtraOptions&)> changed)
+TExtrasMenu::TExtrasMenu(QMenuBar& bar, QWidget& dialogParent, std::function<void(const TExtraOptions&)> changed)
     : QObject(&bar), dialogParent_(dialogParent), changed_(std::move(changed)) {
     menu_ = bar.addMenu(tr("Дополнительно"));
     int section = OptionTable().front().MenuSection;
@@ -30,13 +30,13 @@ TPhotoMenu::TPhotoMenu(QMenuBar& bar, QWidget& dialogParent, std::function<void(
     Show(RecommendedOptions());
 }
 
-QAction* TPhotoMenu::Action(std::string_view key) const {
+QAction* TExtrasMenu::Action(std::string_view key) const {
     for (const auto& [row, action] : items_)
         if (row->Key == key) return action;
     return nullptr;
 }
 
-void TPhotoMenu::Show(const TExtraOptions& options) {
+void TExtrasMenu::Show(const TExtraOptions& options) {
     options_ = options;
     for (const auto& [row, action] : items_) {
         if (!row->Switch) continue;
@@ -46,7 +46,7 @@ void TPhotoMenu::Show(const TExtraOptions& options) {
     changed_(options_);
 }
 
-void TPhotoMenu::ChooseColour(const TOptionRow& row) {
+void TExtrasMenu::ChooseColour(const TOptionRow& row) {
     const TColor current = ColourValue(row, options_);
     const QColor initial(static_cast<int>(current & 255), static_cast<int>(current >> 8 & 255), static_cast<int>(current >> 16 & 255));
     const QColor chosen = QColorDialog::getColor(initial, &dialogParent_, tr("Цвет фона"));

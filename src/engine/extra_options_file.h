@@ -14,9 +14,9 @@ std::string PhotoOptionsFilePath();
 // The options a file holds; the recommended values for what it lacks, and for a file
 // that is missing. A file that exists but cannot be read or is not such an object raises
 // EInOutError naming the file and the reason.
-TExtraOptions ReadPhotoOptionsFile(const std::string& path);
+TExtraOptions ReadExtraOptionsFile(const std::string& path);
 // Raises EInOutError when the file cannot be written.
-void WritePhotoOptionsFile(const std::string& path, const TExtraOptions& options);
+void WriteExtraOptionsFile(const std::string& path, const TExtraOptions& options);
 
 // "#RRGGBB" for a colour, and the colour of such a text (nothing for any other text).
 std::string ColourText(TColor colour);

@@ -1,4 +1,4 @@
-// TPhotoMenu: the main menu's "Дополнительно" entry, one item per row of the option table:
+// TExtrasMenu: the main menu's "Дополнительно" entry, one item per row of the option table:
 // a checkable item for each switch, a chooser for the background colour.
 #pragma once
 
@@ -17,12 +17,12 @@ class QWidget;
 
 namespace pictorand {
 
-class TPhotoMenu : public QObject {
+class TExtrasMenu : public QObject {
     Q_OBJECT
 
 public:
     // Adds the entry to the end of the menu bar; changed receives every new state.
-    TPhotoMenu(QMenuBar& bar, QWidget& dialogParent, std::function<void(const TExtraOptions&)> changed);
+    TExtrasMenu(QMenuBar& bar, QWidget& dialogParent, std::function<void(const TExtraOptions&)> changed);
 
     TExtraOptions Options() const { return options_; }
     void Show(const TExtraOptions& options);
