@@ -1,10 +1,11 @@
-// Probing and decoding through the readers built on TGraphicExGraphic, for the
+// Probing and decoding through the image objects of the classic readers, for the
 // descriptors of their formats.
 #pragma once
 
 #include <algorithm>
 #include <climits>
 #include <span>
+#include <type_traits>
 
 #include "formats/common/format_descriptor.h"
 #include "formats/common/graphic_ex.h"
@@ -31,12 +32,32 @@ TImageInfo ProbeHeader(std::span<const std::uint8_t> file) {
     return info;
 }
 
+// The facts of an image object whose loading keeps its data without decoding pixels (a
+// GIF's frames, a metafile's records); an empty info when it does not load. more adds
+// what only that object knows.
+template <class TImage>
+TImageInfo ProbeByLoading(std::span<const std::uint8_t> file, void (*more)(const TImage&, TImageInfo&) = nullptr) {
+    TImageInfo info;
+    try {
+        TImage image;
+        TSpanStream stream(file);
+        image.LoadFromStream(stream);
+        info.Width = image.Width();
+        info.Height = image.Height();
+        if (more) more(image, info);
+    } catch (const std::exception&) {
+    }
+    return info;
+}
+
 template <class TReader>
 TDecodedImage DecodeWithReader(std::span<const std::uint8_t> file, const TDecodeRequest& request) {
     const TRasterCap cap(request.MaxPixels);
     TReader reader;
-    reader.KeepAlpha = request.KeepAlpha;
-    reader.CmykToBgr = request.CmykToBgr;
+    if constexpr (std::is_base_of_v<TGraphicExGraphic, TReader>) {
+        reader.KeepAlpha = request.KeepAlpha;
+        reader.CmykToBgr = request.CmykToBgr;
+    }
     TSpanStream stream(file);
     reader.LoadFromStream(stream);
     TDecodedImage image;

@@ -1,5 +1,6 @@
 #include "formats/wmf/wmf_format.h"
 
+#include "formats/common/graphic_ex_format.h"
 #include "formats/wmf/metafile.h"
 
 namespace pictorand {
@@ -9,19 +10,6 @@ namespace {
 constexpr TFileExtension Extensions[] = {{"wmf"}};
 constexpr std::uint8_t Placeable[] = {0xD7, 0xCD, 0xC6, 0x9A};
 constexpr TSignature Signatures[] = {{0, {Placeable, sizeof Placeable}}};
-
-TImageInfo Probe(std::span<const std::uint8_t> file) {
-    TImageInfo info;
-    try {
-        TMetafile metafile;
-        TSpanStream stream(file);
-        metafile.LoadFromStream(stream);
-        info.Width = metafile.Width();
-        info.Height = metafile.Height();
-    } catch (const std::exception&) {
-    }
-    return info;
-}
 
 TDecodedImage Decode(std::span<const std::uint8_t> file, const TDecodeRequest& request) {
     const TRasterCap cap(request.MaxPixels);
@@ -48,7 +36,7 @@ const TFormatDescriptor WmfFormat{
     .Title = "WMF",
     .Extensions = Extensions,
     .Signatures = Signatures,
-    .Probe = Probe,
+    .Probe = [](std::span<const std::uint8_t> file) { return ProbeByLoading<TMetafile>(file); },
     .Decode = Decode,
     .Encode = Encode,
     .Dialog = {"WMF", "RadioButtonFWMF", 2, 2},
