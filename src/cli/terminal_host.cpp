@@ -142,10 +142,13 @@ void TTerminalHost::ReportLocked(const TFileOutcome& o) {
     }
     BreakProgressLine();
     const std::string source = EscapedForLine(o.Source);
+    std::string warnings;
+    for (const std::string& warning : o.Warnings) warnings += "; warning: " + EscapedForLine(warning);
+    warnings_ += static_cast<int>(o.Warnings.size());
     if (o.Kind == TOutcome::Written) {
-        std::fprintf(output_, "written: %s -> %s\n", source.c_str(), EscapedForLine(o.Output).c_str());
+        std::fprintf(output_, "written: %s -> %s%s\n", source.c_str(), EscapedForLine(o.Output).c_str(), warnings.c_str());
     } else if (o.Kind != TOutcome::Ignored) {
-        std::fprintf(output_, "%s: %s: %s\n", OutcomeName(o.Kind), source.c_str(), EscapedForLine(o.Error).c_str());
+        std::fprintf(output_, "%s: %s: %s%s\n", OutcomeName(o.Kind), source.c_str(), EscapedForLine(o.Error).c_str(), warnings.c_str());
     }
     if (!Report || !reportError_.empty()) return;
     // Fields in a fixed order. A path that is not UTF-8 shows its bytes as replacement
@@ -157,6 +160,7 @@ void TTerminalHost::ReportLocked(const TFileOutcome& o) {
     line["output"] = o.Output.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(o.Output);
     if (!ValidUtf8(o.Output)) line["output_bytes"] = Base64(o.Output);
     line["error"] = o.Error.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(o.Error);
+    line["warnings"] = o.Warnings;
     line["width"] = o.Width;
     line["height"] = o.Height;
     line["output_width"] = o.OutputWidth;
@@ -176,6 +180,7 @@ std::string TTerminalHost::Summary() const {
     const std::lock_guard lock(mutex_);
     std::string line = std::to_string(written_) + " written, " + std::to_string(skipped_) + " skipped, " + std::to_string(failed_) + " failed";
     if (ignored_ > 0) line += ", " + std::to_string(ignored_) + " ignored";
+    if (warnings_ > 0) line += ", " + std::to_string(warnings_) + (warnings_ == 1 ? " warning" : " warnings");
     return line;
 }
 

@@ -63,7 +63,7 @@ private:
     mutable std::mutex mutex_;
     bool abandoned_ = false;
     std::size_t reported_ = 0;
-    int written_ = 0, skipped_ = 0, failed_ = 0, ignored_ = 0;
+    int written_ = 0, skipped_ = 0, failed_ = 0, ignored_ = 0, warnings_ = 0;
 };
 
 // The text with its control characters written as C escapes (\n, \t, \x1b, ...).

@@ -213,6 +213,7 @@ TPreparedFile TBatchRun::Prepare(const TSourceEntry& entry, TRunHost& host, cons
         // Sizes as the picture is shown: turned when its orientation exchanges its sides.
         if (nominal && Turned(settings, loaded.Info)) nominal = std::pair{nominal->second, nominal->first};
         file.Metadata = std::move(loaded.Info.Metadata);
+        file.Warnings = std::move(loaded.Warnings);
         file.ProfileConverted = AdjustPhoto(*source, file.Metadata, settings.Photo, settings.Format).ProfileConverted || cmykConverted;
         file.Width = nominal ? nominal->first : source->Width();
         file.Height = nominal ? nominal->second : source->Height();
@@ -257,6 +258,7 @@ void TBatchRun::Report(TFileOutcome outcome, TRunSummary& summary) {
         case TOutcome::Failed: ++summary.Failed; break;
         case TOutcome::Ignored: ++summary.Ignored; break;
     }
+    summary.Warnings += static_cast<int>(outcome.Warnings.size());
     if (outcome.NameTaken) ++summary.NamesTaken;
     ++summary.Reported;
     host_.ReportOutcome(outcome);
@@ -277,6 +279,7 @@ bool TBatchRun::Finish(TPreparedFile& file, int remaining, TRunSummary& summary)
     outcome.Source = file.Source.Path;
     outcome.Width = file.Width;
     outcome.Height = file.Height;
+    outcome.Warnings = file.Warnings;
     auto report = [&](TOutcome kind) {
         outcome.Kind = kind;
         outcome.Milliseconds =

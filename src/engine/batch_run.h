@@ -23,6 +23,7 @@ struct TRunSummary {
     int Skipped = 0;         // sources whose output was kept or whose name another source took
     int Failed = 0;          // sources that failed or that the run did not reach
     int Ignored = 0;         // files of source folders that hold no picture
+    int Warnings = 0;        // things a user should know of sources that were read
     int NamesTaken = 0;      // of the skipped, those whose name another source of the run took
     int Reported = 0;        // sources whose outcome was reported
     int Processed = 0;       // files the run got through, written or not

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace pictorand {
 
@@ -15,6 +16,8 @@ struct TFileOutcome {
     TOutcome Kind = TOutcome::Failed;
     std::string Output;  // the output path; empty when no output was made or kept
     std::string Error;   // why the file failed or was skipped; empty when written
+    // What a user should know although the source was read (a file that ends early).
+    std::vector<std::string> Warnings;
     // Skipped because another source of this run already wrote the output's name.
     bool NameTaken = false;
     int Width = 0, Height = 0;              // the source picture

@@ -60,6 +60,7 @@ struct TPreparedFile {
     TSourceFile Source;
     TFileFailure Failure = TFileFailure::None;
     std::string Error;  // the failed stage's reason
+    std::vector<std::string> Warnings;  // what the reader noticed although it read the picture
     int Width = 0, Height = 0;              // the source picture, once loaded
     int OutputWidth = 0, OutputHeight = 0;  // the target picture, once made
     double Milliseconds = 0;    // time spent preparing

@@ -36,6 +36,7 @@ std::unique_ptr<TBitmap> ReadAs(const TFormatDescriptor& format, std::span<const
         }
     }
     TDecodedImage decoded = format.Decode(file, request);
+    loaded.Warnings = std::move(decoded.Warnings);
     return std::make_unique<TBitmap>(std::move(decoded.Raster));
 }
 

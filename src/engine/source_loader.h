@@ -40,6 +40,8 @@ struct TLoadedSource {
     // The format the file was read as, and what its probe found.
     const TFormatDescriptor* Format = nullptr;
     TImageInfo Info;
+    // What the reader noticed although it read the picture (a file that ends early).
+    std::vector<std::string> Warnings;
 };
 
 // Loads the file into a new raster. On failure shows "Невозможно загрузить файл <name>!"

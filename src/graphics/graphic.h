@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "graphics/stream.h"
 
@@ -48,6 +49,9 @@ public:
     virtual void SetTransparent(bool transparent) { transparent_ = transparent; }
 
     TProgressEvent OnProgress;
+    // What a user should know of the picture although it was read (a file that ends early).
+    // An object that decodes lazily adds to it when it decodes, also in a const call.
+    mutable std::vector<std::string> Warnings;
 
 protected:
     TGraphic() = default;

@@ -13,9 +13,13 @@
 
 #include "cli_runner.h"
 #include "engine/settings_file.h"
+#include "formats/gif/gif_image.h"
+#include "formats/jpeg/jpeg_image.h"
+#include "formats/png/png_object.h"
 #include "graphics/bitmap.h"
 #include "png_builder.h"
 #include "temp_dir.h"
+#include "test_images.h"
 
 namespace pictorand {
 namespace {
@@ -353,6 +357,44 @@ TEST(CliEdges, NamesStayOneLineAndKeepTheirBytesInTheReport) {
     EXPECT_FALSE(lines[0].contains("source_bytes"));
     EXPECT_EQ(lines[1]["source_bytes"], "//4uYm1w") << "base64 of the name's own bytes";
     EXPECT_EQ(lines[1]["output_bytes"], "b3V0Mi///i5ibXA=");
+}
+
+// A PNG, GIF and JPEG cut short are still written, with what they hold, and say so.
+TEST(CliEdges, FilesCutShortAreWrittenWithAWarning) {
+    testing::TTempDir dir;
+    TBitmap photo = testing::PhotoLike(64, 53);
+    const auto cut = [&](const std::string& name, TGraphic& image) {
+        TMemoryStream whole;
+        image.SaveToStream(whole);
+        std::vector<std::uint8_t> bytes = whole.Bytes();
+        bytes.resize(bytes.size() * 3 / 5);
+        testing::WriteFileBytes(dir.File(name), bytes);
+    };
+    TPNGObject png;
+    png.Assign(photo);
+    cut("a.png", png);
+    TJPEGImage jpeg;
+    jpeg.Assign(photo);
+    cut("b.jpg", jpeg);
+    TGIFImage gif;
+    gif.Assign(photo);
+    cut("c.gif", gif);
+    const TCliResult result = RunCli(dir, "-o out --report run.jsonl --size none --format bmp a.png b.jpg c.gif");
+    EXPECT_EQ(result.status, 0) << result.errors;
+    for (const char* name : {"a.png", "b.jpg", "c.gif"}) {
+        const std::string line = "written: " + std::string(name) + " -> out/" + name[0] + "_thumb.bmp; warning: the file ends early: ";
+        const std::size_t at = result.errors.find(line);
+        ASSERT_NE(at, std::string::npos) << name << "\n" << result.errors;
+        EXPECT_LT(std::stoi(result.errors.substr(at + line.size())), 53) << name;
+        EXPECT_EQ(result.errors.substr(result.errors.find(" of ", at + line.size()), 12), " of 53 rows\n") << name;
+    }
+    EXPECT_EQ(LastLine(result.errors), "3 written, 0 skipped, 0 failed, 3 warnings");
+    std::ifstream report(dir.File("run.jsonl"));
+    std::string first;
+    std::getline(report, first);
+    const nlohmann::json entry = nlohmann::json::parse(first);
+    ASSERT_EQ(entry["warnings"].size(), 1u);
+    EXPECT_TRUE(entry["warnings"][0].get<std::string>().starts_with("the file ends early: "));
 }
 
 TEST(CliEdges, UsageErrorsAreOneReasonAndReadOnlySettingsWork) {

@@ -22,6 +22,9 @@ inline constexpr std::string_view InvalidPalette = "Cannot load image. Palette i
 inline constexpr std::string_view InvalidFormat = "Cannot load image. Invalid or unexpected %s image format.";
 inline constexpr std::string_view InvalidColorFormat = "Invalid color format in %s file.";
 inline constexpr std::string_view TooLittleData = "Cannot load image. The %s file holds too little data for the picture it claims.";
+inline constexpr std::string_view EndsEarlyRows = "the file ends early: %s of %s rows";
+inline constexpr std::string_view EndsEarlyScans = "the file ends early: later scans are missing";
+inline constexpr std::string_view BreaksOffRows = "the picture's data breaks off: %s of %s rows";
 inline constexpr std::string_view NoComposite =
     "Cannot load image. The %s file holds no composite image; save it with compatibility maximized.";
 inline constexpr std::string_view Preparing = "Preparing...";

@@ -61,7 +61,12 @@ TDecodedImage DecodeWithReader(std::span<const std::uint8_t> file, const TDecode
     TSpanStream stream(file);
     reader.LoadFromStream(stream);
     TDecodedImage image;
+    // A reader that is a raster hands its notes over with its pixels; one that decodes as
+    // it hands over keeps them.
     reader.ReleaseTo(image.Raster);
+    image.Warnings = std::move(image.Raster.Warnings);
+    image.Warnings.insert(image.Warnings.end(), reader.Warnings.begin(), reader.Warnings.end());
+    image.Raster.Warnings.clear();
     return image;
 }
 

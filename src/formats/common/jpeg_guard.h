@@ -20,8 +20,9 @@ struct TJpegErrorManager {
     // The library's own text of the fatal error, formatted with its parameters.
     char text[JMSG_LENGTH_MAX];
     void (*libraryFormat)(j_common_ptr info, char* buffer);
-    // Called for every warning with context; null to discard them.
-    void (*warn)(void* context);
+    // Called for every warning with context and the library's object, whose message code
+    // says which; null to discard them.
+    void (*warn)(void* context, j_common_ptr info);
     void* context;
 };
 
@@ -33,7 +34,7 @@ extern "C" inline void PictorandJpegErrorExit(j_common_ptr info) {
 }
 extern "C" inline void PictorandJpegEmitMessage(j_common_ptr info, int level) {
     auto* manager = reinterpret_cast<TJpegErrorManager*>(info->err);
-    if (level < 0 && manager->warn) manager->warn(manager->context);
+    if (level < 0 && manager->warn) manager->warn(manager->context, info);
 }
 extern "C" inline void PictorandJpegOutputMessage(j_common_ptr) {}
 extern "C" inline void PictorandJpegFormatMessage(j_common_ptr, char*) {}

@@ -1,6 +1,7 @@
 // Decoding one GIF frame's LZW data into a palette raster.
 #include "formats/gif/gif_image.h"
 
+#include "formats/common/graphic_ex.h"
 #include "formats/gif/gif_lzw.h"
 #include "graphics/pixel_access.h"
 #include "graphics/raster_limits.h"
@@ -30,7 +31,13 @@ void TGIFImage::DecodeFrame(TGIFFrame& frame) const {
     bitmap->SetSize(item.Width, item.Height);
 
     std::vector<std::uint8_t> indexes(static_cast<std::size_t>(pixels), 0);
-    if (DecodeGifLzw(item.Encoded, indexes).Corrupted) frame.Corrupted = true;
+    const TGifDecodeResult decoded = DecodeGifLzw(item.Encoded, indexes);
+    if (decoded.Corrupted) frame.Corrupted = true;
+    // Rows the data did not reach keep index 0; the user is told.
+    if (decoded.Written < indexes.size() && item.Width > 0) {
+        Warnings.push_back(ReaderMessage(decoded.RanOut ? reader_messages::EndsEarlyRows : reader_messages::BreaksOffRows,
+                                         std::to_string(decoded.Written / static_cast<std::size_t>(item.Width)), std::to_string(item.Height)));
+    }
     const std::uint32_t mask = (1u << item.Bits) - 1;
     // Interlaced frames store rows 0, 8, 16, ..., then 4, 12, ..., then 2, 6, ..., then 1, 3, ...
     constexpr int Passes[4][2] = {{0, 8}, {4, 8}, {2, 4}, {1, 2}};

@@ -229,6 +229,8 @@ TGifDecodeResult DecodeGifLzw(std::span<const std::uint8_t> data, std::span<std:
         previous = code;
     }
     if (ended && written < output.size()) result.Corrupted = true;
+    result.Written = written;
+    result.RanOut = ended;
     return result;
 }
 

@@ -14,6 +14,8 @@ std::vector<std::uint8_t> EncodeGifLzw(std::span<const std::uint8_t> pixels, int
 
 struct TGifDecodeResult {
     bool Corrupted = false;  // bad code size, broken chain or data ending early
+    std::size_t Written = 0;  // pixels the data reached
+    bool RanOut = false;      // the data ended before the end code
 };
 
 // Decodes a frame's data (as EncodeGifLzw writes it) into at most output.size() pixels;

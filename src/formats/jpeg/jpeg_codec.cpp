@@ -1,11 +1,13 @@
 #include "formats/jpeg/jpeg_codec.h"
 
 #include <algorithm>
+#include <optional>
 #include <memory>
 #include <string>
 #include <thread>
 
 #include "formats/common/jpeg_guard.h"
+#include "formats/common/graphic_ex.h"
 #include "formats/common/jpeg_memory_source.h"
 #include "graphics/raster_limits.h"
 
@@ -201,7 +203,29 @@ constexpr std::int64_t SplitPixels = 4'000'000;
 // parts take about as long when the first holds a little more than half the rows.
 constexpr double FirstPartShare = 0.55;
 
-void CountWarning(void* count) { ++*static_cast<int*>(count); }
+void CountWarning(void* count, j_common_ptr) { ++*static_cast<int*>(count); }
+
+// The warnings of a decode, and the row of blocks whose data a file cut short lacks.
+struct TDecodeWarnings {
+    const jpeg_decompress_struct* Info = nullptr;
+    int Count = 0;
+    std::optional<JDIMENSION> EndedInRow;
+};
+
+void NoteWarning(void* context, j_common_ptr common) {
+    auto* warnings = static_cast<TDecodeWarnings*>(context);
+    ++warnings->Count;
+    if (common->err->msg_code == JWRN_JPEG_EOF && !warnings->EndedInRow) warnings->EndedInRow = warnings->Info->input_iMCU_row;
+}
+
+// What a user is told of a file whose data ran out: the picture's rows its whole rows of
+// blocks held, or that later scans are missing.
+std::string EarlyEndText(const jpeg_decompress_struct& info, bool multiScan, JDIMENSION endedInRow) {
+    if (multiScan) return std::string(reader_messages::EndsEarlyScans);
+    const std::uint64_t rows = std::uint64_t{endedInRow} * static_cast<std::uint64_t>(info.max_v_samp_factor) * DCTSIZE;
+    return ReaderMessage(reader_messages::EndsEarlyRows, std::to_string(std::min<std::uint64_t>(rows, info.image_height)),
+                         std::to_string(info.image_height));
+}
 
 // Decodes rows first .. end of the picture with a decompressor of its own, which skips the
 // rows before them; answers whether it did so without an error or warning.
@@ -247,13 +271,14 @@ TBitmap DecodeJpeg(std::span<const std::uint8_t> data, const TJpegDecodeParamete
     // those of one decompressor. A part that meets a warning (damaged or cut-off data)
     // has the whole picture decoded again in one part, so such files give what they
     // always gave.
-    int warnings = 0;
-    const bool split = p.Threads > 1 && !indexed && !cmyk && !jpeg_has_multiple_scans(&info) &&
+    // Asked while the header is fresh: the library answers only between start and finish.
+    const bool multiScan = jpeg_has_multiple_scans(&info) != 0;
+    const bool split = p.Threads > 1 && !indexed && !cmyk && !multiScan &&
                        std::int64_t{info.output_width} * info.output_height >= SplitPixels;
-    if (split) {
-        decompressor.Errors().warn = CountWarning;
-        decompressor.Errors().context = &warnings;
-    }
+    TDecodeWarnings warnings;
+    warnings.Info = &info;
+    decompressor.Errors().warn = NoteWarning;
+    decompressor.Errors().context = &warnings;
 
     Check(decompressor.Errors(), JpegGuarded(decompressor.Errors(), [&info] { jpeg_start_decompress(&info); }));
     TBitmap bitmap;
@@ -283,7 +308,7 @@ TBitmap DecodeJpeg(std::span<const std::uint8_t> data, const TJpegDecodeParamete
                 jpeg_abort_decompress(&info);
             });
         }
-        if (code == 0 && warnings == 0 && lowerDecoded) return bitmap;
+        if (code == 0 && warnings.Count == 0 && lowerDecoded) return bitmap;
         TJpegDecodeParameters whole = p;
         whole.Threads = 1;
         return DecodeJpeg(data, whole);
@@ -292,6 +317,7 @@ TBitmap DecodeJpeg(std::span<const std::uint8_t> data, const TJpegDecodeParamete
         ReadRows(info, target, info.output_height);
         jpeg_finish_decompress(&info);
     }));
+    if (warnings.EndedInRow && p.Warnings) p.Warnings->push_back(EarlyEndText(info, multiScan, *warnings.EndedInRow));
     return bitmap;
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "formats/common/cmyk_to_bgr.h"
@@ -44,6 +45,8 @@ struct TJpegDecodeParameters {
     TCmykToBgr CmykToBgr;
     // Threads a large picture may be decoded on; the rows are the same for any number.
     int Threads = 1;
+    // Where what a user should know of the file goes (that it ends early); none when null.
+    std::vector<std::string>* Warnings = nullptr;
 };
 
 struct TJpegEncodeParameters {

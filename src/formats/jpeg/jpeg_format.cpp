@@ -40,6 +40,8 @@ TDecodedImage Decode(std::span<const std::uint8_t> file, const TDecodeRequest& r
     }
     TDecodedImage image;
     jpeg.ReleaseTo(image.Raster);
+    image.Warnings = std::move(jpeg.Warnings);
+    image.Raster.Warnings.clear();
     return image;
 }
 

@@ -109,6 +109,7 @@ void TJPEGImage::DecodeToBitmap() {
     parameters.CmykToBgr = Options.CmykToBgr;
     parameters.Thumbnail = Options.Thumbnail;
     parameters.Threads = Options.Threads;
+    parameters.Warnings = &Warnings;
     Progress(TProgressStage::Starting, 0, {});
     auto decoded = std::make_unique<TBitmap>(DecodeJpeg(image_.Data().Compressed, parameters));
     bitmap_ = std::move(decoded);

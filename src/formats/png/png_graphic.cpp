@@ -377,16 +377,24 @@ void TPNGGraphic::DecodeImage(TStream& stream) {
     std::vector<std::uint8_t> current(rowSize, 0), previous(rowSize, 0);
     progressRect_ = {0, 0, Width(), 1};
     bool more = true;
+    // Rows read, and rows the picture has, counting every pass of an interlaced one.
+    std::uint64_t rowsRead = 0, rowsStored = 0;
     if (interlace_ == 0) {
+        rowsStored = height;
         for (std::uint32_t y = 0; y < height && more; ++y) {
             more = InflateRow(stream, current.data(), rowSize);
             if (!more) break;
+            ++rowsRead;
             Unfilter(current.data(), previous.data(), rowSize, sourceBpp_);
             colorManager_.ConvertRow(current.data() + 1, ScanLine(static_cast<int>(y)), width, 0xFF);
             ReportRow(static_cast<int>(y));
             std::swap(current, previous);
         }
     } else {
+        for (const auto& a : Adam7) {
+            if (static_cast<std::uint32_t>(a.columnStart) < width && static_cast<std::uint32_t>(a.rowStart) < height)
+                rowsStored += (height - static_cast<std::uint32_t>(a.rowStart) + static_cast<std::uint32_t>(a.rowStep) - 1) / static_cast<std::uint32_t>(a.rowStep);
+        }
         for (int pass = 0; pass < 7 && more; ++pass) {
             const auto& a = Adam7[pass];
             if (static_cast<std::uint32_t>(a.columnStart) >= width) continue;
@@ -396,6 +404,7 @@ void TPNGGraphic::DecodeImage(TStream& stream) {
             for (std::uint32_t y = static_cast<std::uint32_t>(a.rowStart); y < height; y += static_cast<std::uint32_t>(a.rowStep)) {
                 more = InflateRow(stream, current.data(), passRow);
                 if (!more) break;
+                ++rowsRead;
                 Unfilter(current.data(), previous.data(), passRow, sourceBpp_);
                 // The converter walks the whole row; the mask places this pass's pixels.
                 colorManager_.ConvertRow(current.data() + 1, ScanLine(static_cast<int>(y)), width, a.mask);
@@ -405,6 +414,8 @@ void TPNGGraphic::DecodeImage(TStream& stream) {
             }
         }
     }
+    // What the data held is shown; the rest keeps the background, and the user is told.
+    if (rowsRead < rowsStored) Warnings.push_back(ReaderMessage(reader_messages::EndsEarlyRows, std::to_string(rowsRead), std::to_string(rowsStored)));
     // Any further image data is read and discarded.
     while (!truncated_ && current_.Type == IDAT) {
         ReadChunkData(stream);

@@ -29,7 +29,7 @@ struct TTIFFJPEGDecoder::TState {
 
 namespace {
 constexpr std::string_view JpegWarning = "JPEG warning";
-void TiffJpegWarning(void* context) {
+void TiffJpegWarning(void* context, j_common_ptr) {
     auto* warn = static_cast<std::function<void(std::string_view)>*>(context);
     if (*warn) (*warn)(JpegWarning);
 }
