@@ -9,7 +9,7 @@ packages=(
   zlib1g-dev libjpeg62-turbo-dev liblcms2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation
-  python3 python3-pil
+  python3 python3-pil time
   qt6-translations-l10n
   nlohmann-json3-dev
   libtiff-tools parallel

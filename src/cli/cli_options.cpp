@@ -76,12 +76,16 @@ std::string CliUsage() {
            "      --null              the --files-from list is separated by NUL bytes instead\n"
            "      --report FILE       one JSON line per source to FILE (- for standard output)\n"
            "      --max-megapixels N  largest picture a file may hold (default 400)\n"
+           "      --memory-budget M   megabytes the files prepared ahead may take together\n"
+           "                          (default half the machine's memory)\n"
            "  -j, --jobs N            files prepared in parallel (default: the number of cores)\n"
            "  -r, --recursive         descend into folders given as sources, mirroring them\n"
            "Photos are shown as their authors saw them unless told otherwise:\n" +
            OptionHelp(TOptionGroup::Photo) +
            "Faster or closer scaling, off by default:\n" +
            OptionHelp(TOptionGroup::Scaling) +
+           "One file's work within bounds unless told otherwise:\n" +
+           OptionHelp(TOptionGroup::Bounds) +
            "      --exact             none of the above: the classic output, byte for byte\n"
            "  -h, --help, --version\n"
            "Every source ends as written, skipped or failed, one line each on stderr, then a\n"
@@ -274,6 +278,10 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             if (!n || *n < 1 || *n > LargestRasterPixels / 1'000'000)
                 throw TUsageError(Say(TText::MegapixelsRange, {std::to_string(LargestRasterPixels / 1'000'000)}));
             options.MaxMegapixels = *n;
+        } else if (arg == "--memory-budget") {
+            const auto n = TryStrToInt(value());
+            if (!n || *n < 1) throw TUsageError(Say(TText::PositiveNumber, {arg}));
+            options.MemoryBudgetMegabytes = *n;
         } else if (arg == "--jobs" || arg == "-j") {
             const std::string text = value();
             const auto n = TryStrToInt(text);

@@ -21,6 +21,8 @@ struct TCliOptions {
     std::string LogoFile;
     // Raises (or lowers) the largest raster a file may ask for, in megapixels.
     std::optional<std::int64_t> MaxMegapixels;
+    // The memory the files prepared ahead may take together, in megabytes.
+    std::optional<std::int64_t> MemoryBudgetMegabytes;
     // Files prepared at once; 0 means one per processor core.
     int Jobs = 0;
     bool Recursive = false;

@@ -115,6 +115,7 @@ int main(int argc, char* argv[]) {
     run.OutputFolder = [outputDir] { return outputDir; };
     run.LogoFileName = [logo] { return logo; };
     if (options.MaxMegapixels) run.MaxPixels = *options.MaxMegapixels * 1'000'000;
+    if (options.MemoryBudgetMegabytes) run.MemoryBudget = *options.MemoryBudgetMegabytes << 20;
     const int jobs = options.Jobs > 0 ? options.Jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     stops.RunStarted();
     const TRunSummary summary = run.ResizeImage(sources, jobs);

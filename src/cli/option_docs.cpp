@@ -58,8 +58,9 @@ std::string Replaced(std::string text, std::string_view marker, const std::strin
 }  // namespace
 
 std::string ManualPage(const std::string& manualTemplate) {
-    return Replaced(Replaced(manualTemplate, "@OPTIONS:photo@", ManualOptions(TOptionGroup::Photo)), "@OPTIONS:scaling@",
-                    ManualOptions(TOptionGroup::Scaling));
+    const std::string photo = Replaced(manualTemplate, "@OPTIONS:photo@", ManualOptions(TOptionGroup::Photo));
+    return Replaced(Replaced(photo, "@OPTIONS:scaling@", ManualOptions(TOptionGroup::Scaling)), "@OPTIONS:bounds@",
+                    ManualOptions(TOptionGroup::Bounds));
 }
 
 std::string HelpPage(const std::string& helpTemplate) { return Replaced(helpTemplate, "@MENU_ITEMS@", MenuItems()); }

@@ -1,5 +1,7 @@
 #include "engine/batch_run.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
@@ -99,17 +101,21 @@ TLoadWishes LoadWishes(const ConversionSettings& settings, int threads, std::int
     }
     // A logo is stamped at its own size on the source, so a source with a logo is never
     // decoded smaller.
-    if (settings.Resample.ShrinkOnLoad && !StampsLogo(settings)) {
-        // The reduced decode averages blocks about their centres: on the classic grid,
-        // whose samples sit elsewhere, the decoded picture keeps twice the target's size so
-        // that the difference stays within a fraction of an output pixel.
-        const int margin = settings.Resample.CentreGrid ? 1 : 2;
-        wishes.ShrinkTo = [&settings, margin](const TImageInfo& info) -> std::optional<std::pair<int, int>> {
+    if ((settings.Resample.ShrinkOnLoad || settings.Resample.DrawAtOutputSize) && !StampsLogo(settings)) {
+        wishes.ShrinkTo = [&settings](const TImageInfo& info, TShrinkOnLoad kind) -> std::optional<std::pair<int, int>> {
+            // The reduced JPEG decode averages blocks about their centres: on the classic
+            // grid, whose samples sit elsewhere, the decoded picture keeps twice the
+            // target's size so that the difference stays within a fraction of an output
+            // pixel. A redrawn picture keeps twice the target's size for the filter to
+            // smooth its edges.
+            const bool wanted = kind == TShrinkOnLoad::Approximate ? settings.Resample.ShrinkOnLoad : settings.Resample.DrawAtOutputSize;
+            if (!wanted) return std::nullopt;
+            const int margin = kind == TShrinkOnLoad::Approximate && settings.Resample.CentreGrid ? 1 : 2;
             const bool turned = Turned(settings, info);
             const auto target = PlannedTargetSize(settings, turned ? info.Height : info.Width, turned ? info.Width : info.Height);
             if (!target) return std::nullopt;
-            const std::pair<int, int> wanted = turned ? std::pair{target->second, target->first} : *target;
-            return std::pair{wanted.first * margin, wanted.second * margin};
+            const std::pair<int, int> size = turned ? std::pair{target->second, target->first} : *target;
+            return std::pair{size.first * margin, size.second * margin};
         };
     }
     return wishes;
@@ -126,6 +132,12 @@ const std::string* NameTextLeavingFolder(const ConversionSettings& settings) {
                               : settings.Naming == NamingMode::FixedName ? &settings.FixedNameText
                                                                          : nullptr;
     return text && MakesPath(*text) ? text : nullptr;
+}
+
+std::int64_t DefaultMemoryBudget() {
+    const long pages = sysconf(_SC_PHYS_PAGES), pageSize = sysconf(_SC_PAGESIZE);
+    const std::int64_t physical = pages > 0 && pageSize > 0 ? std::int64_t{pages} * pageSize : 0;
+    return std::max<std::int64_t>(physical / 2, std::int64_t{512} << 20);
 }
 
 std::string RefusedNameText(const ConversionSettings& settings) {
@@ -186,7 +198,8 @@ void TBatchRun::AfterFile(TRunSummary& summary, int count, const TPreparedFile& 
     }
 }
 
-TPreparedFile TBatchRun::Prepare(const TSourceEntry& entry, TRunHost& host, const TSettingsSnapshot* ahead) const {
+TPreparedFile TBatchRun::Prepare(const TSourceEntry& entry, TRunHost& host, const TSettingsSnapshot* ahead,
+                                 const std::function<void(std::int64_t)>& admit) const {
     const TSettingsSource& settingsSource = ahead ? static_cast<const TSettingsSource&>(*ahead) : settings_;
     const auto start = std::chrono::steady_clock::now();
     // Every raster of the file, source, target and those between, keeps within the cap.
@@ -206,7 +219,9 @@ TPreparedFile TBatchRun::Prepare(const TSourceEntry& entry, TRunHost& host, cons
 
     const ConversionSettings settings = settingsSource.Current();
     bool cmykConverted = false;
-    TLoadedSource loaded = CheckAndLoadFromFile(file.Source, host, LoadWishes(settings, pictureThreads_, MaxPixels, cmykConverted));
+    TLoadWishes wishes = LoadWishes(settings, pictureThreads_, MaxPixels, cmykConverted);
+    wishes.BeforeDecode = admit;
+    TLoadedSource loaded = CheckAndLoadFromFile(file.Source, host, wishes);
     std::unique_ptr<TBitmap> source = std::move(loaded.Raster);
     std::optional<std::pair<int, int>> nominal = loaded.NominalSize;
     if (source) {
@@ -425,6 +440,8 @@ void TBatchRun::RunAhead(const std::vector<TSourceEntry>& list, int jobs, TRunSu
     std::condition_variable changed;
     int next = 0, committed = 0;
     bool stop = false;
+    // Memory the files being prepared are estimated to take.
+    std::int64_t inFlight = 0;
     TSettingsSnapshot snapshot(settings_, LogoFileName);
 
     auto worker = [&] {
@@ -438,10 +455,20 @@ void TBatchRun::RunAhead(const std::vector<TSourceEntry>& list, int jobs, TRunSu
                 changed.wait(lock, [&] { return stop || committed > replacedBy[static_cast<std::size_t>(index)]; });
                 if (stop) return;
             }
+            // A file is decoded when its estimate fits beside the others being prepared, or
+            // when it is the one being waited for, which always goes ahead.
+            std::int64_t reserved = 0;
+            auto admit = [&](std::int64_t bytes) {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return stop || index == committed || inFlight + bytes <= MemoryBudget; });
+                reserved = bytes;
+                inFlight += bytes;
+            };
             auto item = std::make_unique<TAheadFile>();
-            item->File = Prepare(list[static_cast<std::size_t>(index)], item->Host, &snapshot);
+            item->File = Prepare(list[static_cast<std::size_t>(index)], item->Host, &snapshot, admit);
             {
                 std::lock_guard lock(mutex);
+                inFlight -= reserved;
                 prepared[static_cast<std::size_t>(index)] = std::move(item);
                 ready[static_cast<std::size_t>(index)] = true;
             }

@@ -32,6 +32,9 @@ struct TRunSummary {
     bool Cancelled = false;  // the user stopped the run
 };
 
+// Half the machine's memory, and no less than 512 MB.
+std::int64_t DefaultMemoryBudget();
+
 // The naming rule's text when it cannot be used, or null: a word or fixed name that
 // holds "/" or ".." would put files outside the output folder.
 const std::string* NameTextLeavingFolder(const ConversionSettings& settings);
@@ -48,6 +51,9 @@ public:
     std::function<std::string()> LogoFileName;
     // The most pixels a picture of the run may have, in its source or its output.
     std::int64_t MaxPixels = DefaultMaxRasterPixels;
+    // The memory the files prepared ahead may take together, by their estimates; the file
+    // whose turn it is may always be prepared, however large.
+    std::int64_t MemoryBudget = DefaultMemoryBudget();
 
     // Runs over a copy of the files, opened by the paths given (bare names open relative
     // to the current directory); errors that escape a stage end the run and are shown
@@ -65,8 +71,10 @@ public:
 private:
     TRunContext Context() const;
     // The stages before writing, in a row; ahead of its turn the file is also encoded, with
-    // the settings and logo file of the snapshot instead of the live ones.
-    TPreparedFile Prepare(const TSourceEntry& entry, TRunHost& host, const TSettingsSnapshot* ahead = nullptr) const;
+    // the settings and logo file of the snapshot instead of the live ones, and decoded only
+    // once admit has let its estimated memory in.
+    TPreparedFile Prepare(const TSourceEntry& entry, TRunHost& host, const TSettingsSnapshot* ahead = nullptr,
+                          const std::function<void(std::int64_t)>& admit = {}) const;
     // Prompts for a failed file, or writing, and the file's outcome; answers false when
     // the run ends with it.
     bool Finish(TPreparedFile& file, int remaining, TRunSummary& summary);

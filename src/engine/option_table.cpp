@@ -88,6 +88,18 @@ constexpr TOptionRow Rows[] = {
         .MenuSection = 2,
         .Switch = [](O& o) -> bool& { return o.Resample.LinearLight; },
     },
+    {
+        .Key = "metafiles_at_output_size",
+        .Flag = "--full-size-metafiles",
+        .FlagSets = false,
+        .Help = "draw metafiles at their own size, however much larger than\nthe output (by default at twice the output's size)",
+        .Menu = "Рисовать метафайлы в размере результата",
+        .MenuHelp = "WMF рисуется сразу в двойном размере результата, а не в своём, который может быть огромным. Быстрее и без лишней памяти.",
+        .Group = TOptionGroup::Bounds,
+        .MenuSection = 3,
+        .Switch = [](O& o) -> bool& { return o.Resample.DrawAtOutputSize; },
+        .Recommended = true,
+    },
 };
 
 TExtraOptions Filled(bool recommended) {

@@ -24,6 +24,7 @@ struct TExtraOptions {
 enum class TOptionGroup : std::uint8_t {
     Photo,    // on by default: photos shown as their authors saw them
     Scaling,  // off by default: faster or closer scaling
+    Bounds,   // on by default: one file's work kept within bounds
 };
 
 struct TOptionRow {

@@ -12,6 +12,9 @@ struct TResampleOptions {
     bool CentreGrid = false;
     // Samples are scaled in linear light instead of as sRGB code values.
     bool LinearLight = false;
+    // Pictures drawn from vectors (metafiles) are drawn at twice the size they are wanted
+    // at rather than at their own, which may be far larger.
+    bool DrawAtOutputSize = false;
 
     friend bool operator==(const TResampleOptions&, const TResampleOptions&) = default;
 };

@@ -29,12 +29,13 @@ std::unique_ptr<TBitmap> ReadAs(const TFormatDescriptor& format, std::span<const
     request.Threads = wishes.Threads;
     if (wishes.CmykToBgr) request.CmykToBgr = wishes.CmykToBgr(loaded.Info);
     const TImageInfo& info = loaded.Info;
-    if (format.ShrinksOnLoad && wishes.ShrinkTo && info.Width > 0 && info.Height > 0) {
-        if (const auto wanted = wishes.ShrinkTo(info)) {
-            request.ShrinkDenominator = ShrinkDenominator(info.Width, info.Height, wanted->first, wanted->second);
+    if (format.Shrink != TShrinkOnLoad::None && wishes.ShrinkTo && info.Width > 0 && info.Height > 0) {
+        if (const auto wanted = wishes.ShrinkTo(info, format.Shrink)) {
+            request.ShrinkDenominator = ShrinkDenominator(info.Width, info.Height, wanted->first, wanted->second, format.Shrink);
             if (request.ShrinkDenominator > 1) loaded.NominalSize = std::pair{info.Width, info.Height};
         }
     }
+    if (wishes.BeforeDecode) wishes.BeforeDecode(EstimatedBytes(info, file.size()));
     TDecodedImage decoded = format.Decode(file, request);
     loaded.Warnings = std::move(decoded.Warnings);
     return std::make_unique<TBitmap>(std::move(decoded.Raster));
@@ -42,11 +43,27 @@ std::unique_ptr<TBitmap> ReadAs(const TFormatDescriptor& format, std::span<const
 
 }  // namespace
 
-int ShrinkDenominator(int width, int height, int targetWidth, int targetHeight) {
-    for (const int denominator : {8, 4, 2}) {
-        if ((width + denominator - 1) / denominator >= targetWidth && (height + denominator - 1) / denominator >= targetHeight) return denominator;
+int ShrinkDenominator(int width, int height, int targetWidth, int targetHeight, TShrinkOnLoad kind) {
+    auto covers = [&](int denominator) {
+        return (width + denominator - 1) / denominator >= targetWidth && (height + denominator - 1) / denominator >= targetHeight;
+    };
+    if (kind == TShrinkOnLoad::Redraw) {
+        // ceil(side / n) >= target holds for every n below side / (target - 1).
+        auto largest = [](int side, int target) { return target <= 1 ? side : std::max(1, (side - 1) / (target - 1)); };
+        int denominator = std::max(1, std::min(largest(width, targetWidth), largest(height, targetHeight)));
+        while (denominator > 1 && !covers(denominator)) --denominator;
+        return denominator;
     }
+    for (const int denominator : {8, 4, 2})
+        if (covers(denominator)) return denominator;
     return 1;
+}
+
+std::int64_t EstimatedBytes(const TImageInfo& info, std::size_t fileBytes) {
+    // The decoded raster, a converted or turned copy of it and the target, at four bytes
+    // a pixel each; the target is as large as the source when the size is kept.
+    constexpr std::int64_t BytesPerPixel = 12;
+    return static_cast<std::int64_t>(fileBytes) + BytesPerPixel * std::int64_t{info.Width} * std::int64_t{info.Height};
 }
 
 TByteBuffer ReadWholeFile(const std::string& path) {

@@ -27,9 +27,12 @@ struct TLoadWishes {
     std::int64_t MaxPixels = DefaultMaxRasterPixels;
     // The conversion of CMYK pictures (a profile's) instead of the readers' fixed formula.
     std::function<TCmykToBgr(const TImageInfo& info)> CmykToBgr;
-    // For a format that shrinks on load, the size the picture will be scaled to (nothing
-    // when it is not scaled); the source is then decoded no larger than it needs to be.
-    std::function<std::optional<std::pair<int, int>>(const TImageInfo& info)> ShrinkTo;
+    // For a format that shrinks on load in the given way, the smallest size the picture
+    // the probe found may be decoded at (nothing when it is to be decoded whole).
+    std::function<std::optional<std::pair<int, int>>(const TImageInfo& info, TShrinkOnLoad kind)> ShrinkTo;
+    // Called once the probe has found the picture and before it is decoded, with the
+    // memory its decoding and scaling may take; it may wait until there is room for that.
+    std::function<void(std::int64_t bytes)> BeforeDecode;
 };
 
 struct TLoadedSource {
@@ -50,8 +53,13 @@ struct TLoadedSource {
 TLoadedSource CheckAndLoadFromFile(const TSourceFile& file, TRunHost& host, const TLoadWishes& wishes = {});
 
 // The largest of 8, 4 and 2 that divides width x height (rounding up) to no less than
-// targetWidth x targetHeight; 1 when none does.
-int ShrinkDenominator(int width, int height, int targetWidth, int targetHeight);
+// targetWidth x targetHeight; 1 when none does. For a picture that is redrawn, the
+// largest whole number that does so.
+int ShrinkDenominator(int width, int height, int targetWidth, int targetHeight, TShrinkOnLoad kind = TShrinkOnLoad::Approximate);
+
+// The memory decoding, turning and scaling a picture of that size may take at the most,
+// its file's bytes included; the file's size alone when the probe could not tell.
+std::int64_t EstimatedBytes(const TImageInfo& info, std::size_t fileBytes);
 
 // The whole file, for one probe and one decode; raises the stream's error when it cannot
 // be read (it is missing, a folder, a FIFO, or larger than any picture file may be).

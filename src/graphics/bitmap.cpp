@@ -127,6 +127,14 @@ void TBitmap::FillRect(const TRect& rect, TColor color) {
         }
         return;
     }
+    if (BitsPerPixel(format_) == 32) {
+        const std::uint8_t pixel[4] = {BlueOf(color), GreenOf(color), RedOf(color), 0};
+        for (int y = top; y < bottom; ++y) {
+            std::uint8_t* p = ScanLine(y) + 4 * static_cast<std::size_t>(left);
+            for (int x = left; x < right; ++x, p += 4) std::memcpy(p, pixel, 4);
+        }
+        return;
+    }
     for (int y = top; y < bottom; ++y)
         for (int x = left; x < right; ++x) SetPixel(x, y, color);
 }

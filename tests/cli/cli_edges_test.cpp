@@ -20,6 +20,7 @@
 #include "png_builder.h"
 #include "temp_dir.h"
 #include "test_images.h"
+#include "wmf_builder.h"
 
 namespace pictorand {
 namespace {
@@ -357,6 +358,59 @@ TEST(CliEdges, NamesStayOneLineAndKeepTheirBytesInTheReport) {
     EXPECT_FALSE(lines[0].contains("source_bytes"));
     EXPECT_EQ(lines[1]["source_bytes"], "//4uYm1w") << "base64 of the name's own bytes";
     EXPECT_EQ(lines[1]["output_bytes"], "b3V0Mi///i5ibXA=");
+}
+
+// A metafile of a few bytes claiming 20000 x 20000 pixels is drawn at the size its output
+// needs, within a few seconds and a few hundred megabytes; at its own size only when asked.
+// One whose records paint the picture a hundred times is drawn; thousands, refused.
+TEST(CliEdges, MetafilesAreDrawnAtTheSizeTheOutputNeedsAndTheirWorkIsBounded) {
+    testing::TTempDir dir;
+    // 46 bytes: the placeable header, the metafile header and the end record.
+    testing::WriteFileBytes(dir.File("claims.wmf"), testing::TWmfBuilder().Record(0, {}).Placeable(20000, 20000, 96));
+    for (const auto& [name, rectangles] : {std::pair{"paints.wmf", 100}, std::pair{"floods.wmf", 4500}}) {
+        testing::TWmfBuilder builder;
+        for (int i = 0; i < rectangles; ++i) builder.Record(0x041B, {20000, 20000, 0, 0});  // a rectangle over the whole picture
+        builder.Record(0, {});
+        testing::WriteFileBytes(dir.File(name), builder.Placeable(20000, 20000, 96));
+    }
+    const std::string bounded = "prlimit --as=300000000 timeout 5";
+    const TCliResult drawn = RunCli(dir, "-o out --format bmp --size pixels:800 claims.wmf paints.wmf floods.wmf", bounded);
+    EXPECT_EQ(drawn.status, 1) << drawn.errors;
+    for (const char* name : {"out/claims_thumb.bmp", "out/paints_thumb.bmp"}) {
+        TBitmap output;
+        output.LoadFromFile(dir.File(name));
+        EXPECT_EQ(output.Width(), 800) << name;
+        EXPECT_EQ(output.Height(), 800) << name;
+    }
+    EXPECT_NE(drawn.errors.find("failed: floods.wmf: Metafile is not valid: its records draw far more than its picture holds"), std::string::npos)
+        << drawn.errors;
+    // At its own size the picture needs 1.6 GB: more than the bound allows, and refused.
+    EXPECT_EQ(RunCli(dir, "-o full --format bmp --size pixels:800 --full-size-metafiles claims.wmf", bounded).status, 1);
+}
+
+// The largest memory the command's process held, in kilobytes, as GNU time reports it.
+long PeakKilobytes(const testing::TTempDir& dir, const std::string& arguments) {
+    const std::string command = "cd '" + dir.Path().string() + "' && /usr/bin/time -f %M -o peak.txt '" PICTORAND_CLI "' " + arguments + " 2> /dev/null";
+    if (std::system(command.c_str()) != 0) return -1;
+    return std::stol(ReadText(dir.File("peak.txt")));
+}
+
+// Four pictures of 64 MP from files of a few kilobytes, prepared on four threads: within
+// a small budget they are decoded one after the other, with the same outputs.
+TEST(CliEdges, FilesPreparedAheadKeepWithinTheMemoryBudget) {
+    if (std::system("/usr/bin/time -f %M true > /dev/null 2>&1") != 0) GTEST_SKIP() << "GNU time is not installed";
+    testing::TTempDir dir;
+    constexpr std::uint32_t Side = 8000;
+    const std::vector<std::uint8_t> rows(static_cast<std::size_t>(Side) * (Side / 8 + 1), 0);
+    const auto png = testing::TPngBuilder().Header(Side, Side, 1, 0).ImageData(rows).End().Build();
+    for (const char* name : {"a.png", "b.png", "c.png", "d.png"}) testing::WriteFileBytes(dir.File(name), png);
+    const std::string sources = " --format bmp --size pixels:100 --jobs 4 a.png b.png c.png d.png";
+    const long free = PeakKilobytes(dir, "-o free --memory-budget 100000" + sources);
+    const long bounded = PeakKilobytes(dir, "-o bounded --memory-budget 100" + sources);
+    ASSERT_GT(free, 0);
+    ASSERT_GT(bounded, 0);
+    EXPECT_LT(bounded * 2, free) << "one picture at a time: " << bounded << " KB against " << free << " KB";
+    EXPECT_EQ(Tree(dir.Path() / "bounded"), Tree(dir.Path() / "free"));
 }
 
 // A PNG, GIF and JPEG cut short are still written, with what they hold, and say so.

@@ -306,7 +306,7 @@ TEST(PhotoStage, TheOptionTableDescribesEveryOptionOnce) {
     }
     EXPECT_EQ(ClassicOptions(), TExtraOptions{}) << "the classic values are those a default object holds";
     EXPECT_EQ(RecommendedOptions().Photo, (TPhotoOptions{.AutoOrient = true, .ConvertToSrgb = true, .Transparency = true}));
-    EXPECT_EQ(RecommendedOptions().Resample, TResampleOptions{});
+    EXPECT_EQ(RecommendedOptions().Resample, (TResampleOptions{.DrawAtOutputSize = true}));
 }
 
 }  // namespace

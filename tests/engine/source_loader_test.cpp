@@ -140,7 +140,7 @@ TEST_F(Loader, AJpegIsDecodedSmallerWhenTheTargetAllowsAndNamesItsWholeSize) {
     jpeg.Assign(testing::PhotoLike(160, 96));
     jpeg.SaveToFile(dir_.File("p.jpg"));
     TLoadWishes wishes;
-    wishes.ShrinkTo = [](const TImageInfo& info) -> std::optional<std::pair<int, int>> {
+    wishes.ShrinkTo = [](const TImageInfo& info, TShrinkOnLoad) -> std::optional<std::pair<int, int>> {
         EXPECT_EQ(info.Width, 160);
         EXPECT_EQ(info.Height, 96);
         return std::pair{40, 24};
@@ -150,7 +150,7 @@ TEST_F(Loader, AJpegIsDecodedSmallerWhenTheTargetAllowsAndNamesItsWholeSize) {
     EXPECT_EQ(loaded.Raster->Width(), 40);
     EXPECT_EQ(loaded.Raster->Height(), 24);
     EXPECT_EQ(loaded.NominalSize, (std::pair{160, 96}));
-    wishes.ShrinkTo = [](const TImageInfo&) { return std::optional<std::pair<int, int>>{}; };
+    wishes.ShrinkTo = [](const TImageInfo&, TShrinkOnLoad) { return std::optional<std::pair<int, int>>{}; };
     EXPECT_EQ(LoadStage("p.jpg", wishes).Raster->Width(), 160) << "not scaled: whole";
 }
 

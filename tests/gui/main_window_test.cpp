@@ -65,9 +65,10 @@ TEST_F(MainWindow, ExtrasMenuHoldsTheOptionsARunReads) {
     EXPECT_EQ(items, QStringList({QString::fromUtf8("Поворачивать по EXIF"), QString::fromUtf8("Преобразовывать цвета в sRGB"),
                                   QString::fromUtf8("Учитывать прозрачность"), QString::fromUtf8("Сохранять метаданные"),
                                   QString::fromUtf8("Цвет фона..."), QString::fromUtf8("Быстрое уменьшение JPEG"),
-                                  QString::fromUtf8("Сетка по центрам пикселей"), QString::fromUtf8("Линейный свет")}));
+                                  QString::fromUtf8("Сетка по центрам пикселей"), QString::fromUtf8("Линейный свет"),
+                                  QString::fromUtf8("Рисовать метафайлы в размере результата")}));
     EXPECT_EQ(form.Settings().Current().Photo, RecommendedOptions().Photo);
-    EXPECT_EQ(form.Settings().Current().Resample, TResampleOptions{}) << "the classic arithmetic by default";
+    EXPECT_EQ(form.Settings().Current().Resample, (TResampleOptions{.DrawAtOutputSize = true})) << "the classic arithmetic by default";
     menu.Action("centre_sampling")->trigger();
     EXPECT_TRUE(form.Settings().Current().Resample.CentreGrid);
     menu.Action("linear_light")->trigger();

@@ -52,8 +52,9 @@ struct TDecodeRequest {
     TCmykToBgr CmykToBgr;
     // Threads one picture may be decoded on; the pixels are the same for any number.
     int Threads = 1;
-    // For formats that shrink on load: decode at 1/N of the size (1, 2, 4 or 8), faster
-    // and a little less exact, for a picture that is scaled down further anyway.
+    // For formats that shrink on load: decode at about 1/N of the size, for a picture that
+    // is scaled down further anyway. A format takes the largest factor it can that is no
+    // larger (1/2, 1/4 or 1/8 for JPEG; any for a picture drawn from vectors).
     int ShrinkDenominator = 1;
 };
 
@@ -91,6 +92,13 @@ enum class TQualityKind : std::uint8_t {
     ClassicList,  // one of the 17 items of the JPEG quality list
 };
 
+// How a format's decoder makes a smaller picture than the file's, if it can.
+enum class TShrinkOnLoad : std::uint8_t {
+    None,
+    Approximate,  // at 1/2, 1/4 or 1/8, faster and a little less exact (JPEG's scaled IDCT)
+    Redraw,       // drawn at any size, as exact as at full size (vectors)
+};
+
 // A button of the format dialog's grid; Caption is the format's own name ("JPG"), which
 // the dialog puts into its sentence.
 struct TDialogPlace {
@@ -114,8 +122,7 @@ struct TFormatDescriptor {
     TDecode Decode = nullptr;
     // The decoder turns the picture by its orientation itself; it is not turned again.
     bool OrientsItself = false;
-    // The decoder reduces the picture by 1/2, 1/4 or 1/8 while decoding.
-    bool ShrinksOnLoad = false;
+    TShrinkOnLoad Shrink = TShrinkOnLoad::None;
 
     // Writing; null for a format that is only read.
     TEncode Encode = nullptr;

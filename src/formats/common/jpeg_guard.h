@@ -36,6 +36,16 @@ extern "C" inline void PictorandJpegEmitMessage(j_common_ptr info, int level) {
     auto* manager = reinterpret_cast<TJpegErrorManager*>(info->err);
     if (level < 0 && manager->warn) manager->warn(manager->context, info);
 }
+// A refusal of the program's own, with its text, which ends the library call as an error
+// would; JpegGuarded answers RefusedCode for it.
+inline constexpr int RefusedCode = -2;
+inline void RefuseJpeg(j_common_ptr info, const char* text) {
+    auto* manager = reinterpret_cast<TJpegErrorManager*>(info->err);
+    manager->code = RefusedCode;
+    std::snprintf(manager->text, sizeof manager->text, "%s", text);
+    std::longjmp(manager->jump, 1);
+}
+
 extern "C" inline void PictorandJpegOutputMessage(j_common_ptr) {}
 extern "C" inline void PictorandJpegFormatMessage(j_common_ptr, char*) {}
 extern "C" inline void PictorandJpegResetErrorManager(j_common_ptr info) {

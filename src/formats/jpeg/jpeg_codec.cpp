@@ -20,7 +20,23 @@ constexpr std::size_t BufferSize = 4096;
 constexpr int QuantizedColors = 236;
 
 void Check(const TJpegErrorManager& errors, int code) {
+    if (code == RefusedCode) throw EInvalidGraphic(errors.text);
     if (code != 0) throw EJPEG(code, errors.text);
+}
+
+// Real progressive pictures have a few scans, a dozen or two at the most; every scan is a
+// pass over the whole picture, and a file of a few kilobytes can repeat one hundreds of
+// times. libjpeg asks its progress monitor between the steps of its reading, which stops
+// such a file, as djpeg's -maxscans does.
+constexpr int MaxScans = 100;
+constexpr char TooManyScans[] = "JPEG error: the file has more than 100 scans, far more than any picture needs";
+
+struct TScanLimit {
+    jpeg_progress_mgr pub;
+};
+
+extern "C" void LimitScans(j_common_ptr info) {
+    if (info->is_decompressor && reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > MaxScans) RefuseJpeg(info, TooManyScans);
 }
 
 // The text the library's table holds for a code, placeholders unfilled.
@@ -41,6 +57,8 @@ public:
         created_ = true;
         // The whole file, handed out in blocks of up to 4096 bytes.
         AttachMemorySource(info_, source_, data, BufferSize, true);
+        scans_.pub.progress_monitor = LimitScans;
+        info_.progress = &scans_.pub;
     }
     ~TDecompressor() {
         if (created_) jpeg_destroy_decompress(&info_);
@@ -55,6 +73,7 @@ private:
     jpeg_decompress_struct info_{};
     TJpegErrorManager errors_{};
     TJpegMemorySource source_{};
+    TScanLimit scans_{};
     bool created_ = false;
 };
 

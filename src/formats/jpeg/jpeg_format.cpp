@@ -68,7 +68,7 @@ const TFormatDescriptor JpegFormat{
     .Signatures = Signatures,
     .Probe = Probe,
     .Decode = Decode,
-    .ShrinksOnLoad = true,
+    .Shrink = TShrinkOnLoad::Approximate,
     .Encode = Encode,
     .Carries = {.Icc = true, .Exif = true, .Xmp = true, .Iptc = true},
     .Quality = TQualityKind::ClassicList,

@@ -32,7 +32,12 @@ public:
 
     // Plays the records onto the canvas, the picture's bounds mapped to its pixel size
     // with the top-left corner at (x, y), over a white background.
+    // Records that would touch the picture's pixels many hundred times over raise
+    // EInvalidGraphic before they take minutes.
     void Draw(TBitmap& canvas, int x, int y) const override;
+    // Plays the records onto the canvas with the picture's bounds mapped to width x height
+    // pixels: a picture drawn at the size it is wanted at.
+    void DrawAtSize(TBitmap& canvas, int width, int height) const;
 
     // The records after the metafile header, each a 32-bit word count, a function
     // number and its parameters, ending with the end-of-file record.

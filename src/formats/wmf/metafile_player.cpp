@@ -20,6 +20,19 @@ namespace pictorand {
 namespace {
 
 constexpr std::size_t MaxObjects = 65535;
+// The pixels the records may touch in all, as a multiple of the picture's pixels and at
+// the most: real pictures paint their area a few times over; a file whose records each
+// fill it again thousands of times is refused before it takes minutes.
+constexpr std::int64_t WorkPerPixel = 256;
+constexpr std::int64_t WorkAlways = std::int64_t{1} << 26;
+constexpr std::int64_t WorkAtMost = std::int64_t{3} << 30;
+constexpr std::string_view TooMuchWork = "Metafile is not valid: its records draw far more than its picture holds";
+
+// Raised when the work runs out; unlike a damaged record, it ends the playback.
+class EWorkExceeded : public EInvalidGraphic {
+public:
+    EWorkExceeded() : EInvalidGraphic(std::string(TooMuchWork)) {}
+};
 constexpr std::uint16_t PenStyleNull = 5;
 constexpr std::uint16_t BrushStyleNull = 1;
 
@@ -38,8 +51,10 @@ using TRecordReader = TByteReader<EInvalidGraphic>;
 
 class TPlayer {
 public:
-    TPlayer(TBitmap& canvas, const TMetafile& metafile, int x, int y)
-        : canvas_(canvas), originX_(x), originY_(y), width_(metafile.Width()), height_(metafile.Height()) {
+    // Maps the picture's bounds to width x height pixels with the top-left corner at (x, y).
+    TPlayer(TBitmap& canvas, const TMetafile& metafile, int x, int y, int width, int height)
+        : canvas_(canvas), originX_(x), originY_(y), width_(width), height_(height),
+          workLeft_(std::min(WorkAtMost, WorkAlways + WorkPerPixel * std::int64_t{width} * height)) {
         const TMetafileBounds& b = metafile.Bounds();
         windowOrg_ = {static_cast<double>(b.Left), static_cast<double>(b.Top)};
         windowExt_ = {static_cast<double>(b.Right - b.Left), static_cast<double>(b.Bottom - b.Top)};
@@ -162,6 +177,8 @@ private:
                 }
                 default: break;
             }
+        } catch (const EWorkExceeded&) {
+            throw;
         } catch (const EInvalidGraphic&) {
             // A record too short for its own parameters draws nothing.
         }
@@ -205,9 +222,16 @@ private:
 
     void Plot(int x, int y, TColor color) { canvas_.SetPixel(x, y, color); }
 
+    // Counts work about to be done against what the picture's size allows.
+    void Spend(std::int64_t work) {
+        workLeft_ -= std::max<std::int64_t>(work, 1);
+        if (workLeft_ < 0) throw EWorkExceeded();
+    }
+
     void Line(TPoint from, TPoint to, TColor color) {
         const double length = std::max(std::abs(to.X - from.X), std::abs(to.Y - from.Y));
         const int steps = static_cast<int>(std::min(length, 1e6));
+        Spend(steps);
         for (int i = 0; i <= steps; ++i) {
             const double t = steps == 0 ? 0 : static_cast<double>(i) / steps;
             Plot(static_cast<int>(std::floor(from.X + (to.X - from.X) * t)),
@@ -224,9 +248,12 @@ private:
                     top = std::min(top, pt.Y);
                     bottom = std::max(bottom, pt.Y);
                 }
-            const int firstRow = std::max(0, static_cast<int>(std::floor(top)));
-            const int lastRow = std::min(canvas_.Height() - 1, static_cast<int>(std::ceil(bottom)));
+            const int firstRow = std::max(0, static_cast<int>(std::floor(std::max(top, -1.0))));
+            const int lastRow = std::min(canvas_.Height() - 1, static_cast<int>(std::ceil(std::min(bottom, 1e9))));
+            std::size_t edges = 0;
+            for (const auto& shape : shapes) edges += shape.size();
             for (int row = firstRow; row <= lastRow; ++row) {
+                Spend(static_cast<std::int64_t>(edges));
                 const double y = row + 0.5;
                 std::vector<std::pair<double, int>> crossings;
                 for (const auto& shape : shapes) {
@@ -242,9 +269,11 @@ private:
                     winding += crossings[i].second;
                     const bool inside = windingFill_ ? winding != 0 : (i % 2 == 0);
                     if (!inside) continue;
-                    const int from = std::max(0, static_cast<int>(std::ceil(crossings[i].first - 0.5)));
-                    const int to = std::min(canvas_.Width(), static_cast<int>(std::ceil(crossings[i + 1].first - 0.5)));
-                    for (int x = from; x < to; ++x) Plot(x, row, brush_.color);
+                    const int from = std::max(0, static_cast<int>(std::ceil(std::max(crossings[i].first, -1.0) - 0.5)));
+                    const int to = std::min(canvas_.Width(), static_cast<int>(std::ceil(std::min(crossings[i + 1].first, 1e9) - 0.5)));
+                    if (from >= to) continue;
+                    Spend(to - from);
+                    canvas_.FillRect({from, row, to, row + 1}, brush_.color);
                 }
             }
         }
@@ -272,6 +301,8 @@ private:
     void Blit(std::span<const std::uint8_t> dib, TPoint source, TPoint sourceSize, TPoint dest, TPoint destSize) {
         std::vector<std::uint8_t> file = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
         file.insert(file.end(), dib.begin(), dib.end());
+        const TBmpSize size = ProbeBmp(file);
+        Spend(std::int64_t{size.Width} * size.Height);
         const TBitmap picture = DecodeBmp(file);
         const TPoint a = ToDevice(dest);
         const TPoint b = ToDevice({dest.X + destSize.X, dest.Y + destSize.Y});
@@ -282,6 +313,7 @@ private:
         const int x1 = std::min(canvas_.Width(), static_cast<int>(std::lround(right)));
         const int y0 = std::max(0, static_cast<int>(std::lround(top)));
         const int y1 = std::min(canvas_.Height(), static_cast<int>(std::lround(bottom)));
+        if (x0 < x1 && y0 < y1) Spend(std::int64_t{x1 - x0} * (y1 - y0));
         const bool flipX = (b.X < a.X) != (sourceSize.X < 0);
         const bool flipY = (b.Y < a.Y) != (sourceSize.Y < 0);
         for (int y = y0; y < y1; ++y) {
@@ -304,6 +336,7 @@ private:
     TGdiObject pen_{TGdiObject::Kind::Pen, true, clBlack};
     TGdiObject brush_{TGdiObject::Kind::Brush, true, clWhite};
     bool windingFill_ = false;
+    std::int64_t workLeft_;
     std::vector<std::optional<TGdiObject>> objects_;
 };
 
@@ -311,7 +344,12 @@ private:
 
 void TMetafile::Draw(TBitmap& canvas, int x, int y) const {
     if (Empty()) return;
-    TPlayer(canvas, *this, x, y).Play(records_);
+    TPlayer(canvas, *this, x, y, width_, height_).Play(records_);
+}
+
+void TMetafile::DrawAtSize(TBitmap& canvas, int width, int height) const {
+    if (Empty()) return;
+    TPlayer(canvas, *this, 0, 0, width, height).Play(records_);
 }
 
 }  // namespace pictorand

@@ -143,6 +143,31 @@ TEST(JpegImage, LargePicturesDecodedInTwoPartsGiveTheSameRows) {
     }
 }
 
+// A progressive file whose last scan is repeated hundreds of times, a few kilobytes that
+// would keep the decoder busy for minutes, is refused at its 101st scan.
+TEST(JpegImage, FilesWithHundredsOfScansAreRefused) {
+    TJPEGImage jpeg;
+    jpeg.Assign(testing::Solid(1024, 1024, RGBColor(90, 90, 90)));
+    jpeg.Options.Progressive = true;
+    TMemoryStream stream;
+    jpeg.SaveToStream(stream);
+    std::vector<std::uint8_t> bytes = stream.Bytes();
+    std::size_t lastScan = 0;
+    for (std::size_t i = 0; i + 1 < bytes.size(); ++i)
+        if (bytes[i] == 0xFF && bytes[i + 1] == 0xDA) lastScan = i;
+    const std::vector<std::uint8_t> scan(bytes.begin() + static_cast<std::ptrdiff_t>(lastScan), bytes.end() - 2);
+    for (int copy = 0; copy < 300; ++copy) bytes.insert(bytes.end() - 2, scan.begin(), scan.end());
+    ASSERT_LT(bytes.size(), 100'000u);
+    try {
+        testing::LoadThrough<TJPEGImage>(bytes);
+        ADD_FAILURE() << "three hundred scans";
+    } catch (const EInvalidGraphic& error) {
+        EXPECT_NE(std::string(error.what()).find("more than 100 scans"), std::string::npos) << error.what();
+    }
+    const std::vector<std::uint8_t> few(stream.Bytes());
+    EXPECT_EQ(testing::LoadThrough<TJPEGImage>(few).Width(), 1024) << "the usual dozen scans";
+}
+
 TEST(JpegImage, IndependentDecoderReadsWhatWeWrite) {
     PICTORAND_REQUIRE_PILLOW();
     testing::TTempDir dir;

@@ -6,50 +6,12 @@
 #include "graphics/bitmap.h"
 #include "graphics/exceptions.h"
 #include "formats/wmf/metafile_records.h"
+#include "wmf_builder.h"
 
 namespace pictorand {
 namespace {
 
-// Builds metafiles record by record.
-class TWmfBuilder {
-public:
-    TWmfBuilder& Record(std::uint16_t function, std::vector<std::int16_t> params) {
-        U32(static_cast<std::uint32_t>(3 + params.size()));
-        U16(function);
-        for (std::int16_t p : params) U16(static_cast<std::uint16_t>(p));
-        return *this;
-    }
-    TWmfBuilder& Raw(std::vector<std::uint8_t> bytes) {
-        records_.insert(records_.end(), bytes.begin(), bytes.end());
-        return *this;
-    }
-    std::vector<std::uint8_t> Placeable(std::int16_t right, std::int16_t bottom, std::uint16_t inch) const {
-        std::vector<std::uint8_t> out = {0xD7, 0xCD, 0xC6, 0x9A, 0, 0, 0, 0, 0, 0};
-        for (std::uint16_t v : {static_cast<std::uint16_t>(right), static_cast<std::uint16_t>(bottom), inch, std::uint16_t{0}, std::uint16_t{0}, std::uint16_t{0}}) {
-            out.push_back(static_cast<std::uint8_t>(v));
-            out.push_back(static_cast<std::uint8_t>(v >> 8));
-        }
-        auto plain = Plain();
-        out.insert(out.end(), plain.begin(), plain.end());
-        return out;
-    }
-    std::vector<std::uint8_t> Plain() const {
-        std::vector<std::uint8_t> out = {1, 0, 9, 0, 0, 3, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0};
-        out.insert(out.end(), records_.begin(), records_.end());
-        return out;
-    }
-
-private:
-    void U16(std::uint16_t v) {
-        records_.push_back(static_cast<std::uint8_t>(v));
-        records_.push_back(static_cast<std::uint8_t>(v >> 8));
-    }
-    void U32(std::uint32_t v) {
-        U16(static_cast<std::uint16_t>(v));
-        U16(static_cast<std::uint16_t>(v >> 16));
-    }
-    std::vector<std::uint8_t> records_;
-};
+using testing::TWmfBuilder;
 
 TMetafile Load(const std::vector<std::uint8_t>& bytes) {
     TMemoryStream stream(bytes);
@@ -162,6 +124,28 @@ TEST(Metafile, ShortRecordsAndHugeCountsDrawNothing) {
         .Record(wmf::Eof, {});
     const TBitmap canvas = Play(Load(wmf.Placeable(8, 8, 96)));
     EXPECT_EQ(canvas.GetPixel(4, 4), clWhite);
+}
+
+// A few kilobytes whose records each fill the whole picture again are refused once they
+// have painted it some hundred times over, in a second or so, not minutes; a picture
+// drawn at the size it is wanted at is drawn with the same records in a moment.
+TEST(Metafile, RecordsThatPaintThePictureOverAndOverAreRefused) {
+    TWmfBuilder builder;
+    for (int i = 0; i < 5000; ++i) builder.Record(wmf::Rectangle, {2000, 2000, 0, 0});
+    builder.Record(wmf::Eof, {});
+    const TMetafile metafile = Load(builder.Placeable(2000, 2000, 96));
+    ASSERT_EQ(metafile.Width(), 2000);
+    TBitmap canvas;
+    canvas.SetSize(2000, 2000);
+    try {
+        metafile.Draw(canvas, 0, 0);
+        ADD_FAILURE() << "five thousand times the picture's area";
+    } catch (const EInvalidGraphic& error) {
+        EXPECT_NE(std::string(error.what()).find("draw far more than its picture holds"), std::string::npos) << error.what();
+    }
+    TBitmap small;
+    small.SetSize(20, 20);
+    EXPECT_NO_THROW(metafile.DrawAtSize(small, 20, 20)) << "drawn at a twentieth, the same records are within bounds";
 }
 
 TEST(Metafile, CorpusFilesLoadAndPlay) {

@@ -195,6 +195,7 @@ TEST_F(Dialogs, SettingsLiveInTheControlsAndSurviveARestart) {
         TDialogSettings settings(format, name, size, logotip);
         ConversionSettings defaults;
         defaults.Photo = RecommendedOptions().Photo;
+        defaults.Resample = RecommendedOptions().Resample;
         EXPECT_EQ(settings.Current(), defaults) << "the controls start at the defaults, the photo options recommended";
         Find<QRadioButton>(&name, "RadioButtonAddNewWord")->setChecked(true);
         Find<QLineEdit>(&name, "EditNNewName")->setText("abcdefghijklmnopqrst");
