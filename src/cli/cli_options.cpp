@@ -90,8 +90,8 @@ std::string CliUsage() {
            "  -h, --help, --version\n"
            "Every source ends as written, skipped or failed, one line each on stderr, then a\n"
            "summary line. Exit status: 0 when every source was written or kept, 1 when any\n"
-           "failed or lost its name to another source, 2 for a bad command line, 130 when\n"
-           "interrupted.\n";
+           "failed or lost its name to another source, 2 for a bad command line, 128 + the\n"
+           "signal when interrupted (130 for Ctrl-C).\n";
 }
 
 namespace {
