@@ -182,15 +182,19 @@ TEST(CliEdges, RacingRunsWriteEachNameOnceAndTheLoserSkips) {
 TEST(CliEdges, TemporaryFilesOfRunsInOtherPidNamespacesNeverCollide) {
     if (std::system("unshare -p -f true 2> /dev/null") != 0) GTEST_SKIP() << "no PID namespaces here";
     testing::TTempDir dir;
-    for (int i = 0; i < 30; ++i) WritePicture(dir.File(std::to_string(i) + ".bmp"), RGBColor(10, 20, 30), 200, 200);
-    // Each run is process 1 of its own namespace, as in two containers sharing the folder.
-    const std::string run = "unshare -p -f '" PICTORAND_CLI "' -o out --jobs 1 --overwrite always " + Keep + "*.bmp";
-    const std::string script = "cd '" + dir.Path().string() + "' && (" + run + " 2> one.txt; echo $? > one.status) & (cd '" +
-                               dir.Path().string() + "' && " + run + " 2> two.txt; echo $? > two.status); wait";
-    ASSERT_EQ(std::system(("bash -c \"" + script + "\"").c_str()), 0);
-    EXPECT_EQ(ReadText(dir.File("one.status")), "0\n") << ReadText(dir.File("one.txt"));
-    EXPECT_EQ(ReadText(dir.File("two.status")), "0\n") << ReadText(dir.File("two.txt"));
-    EXPECT_EQ(Tree(dir.Path() / "out").size(), 30u) << "no temporary file is left";
+    for (int i = 0; i < 100; ++i) WritePicture(dir.File(std::to_string(i) + ".bmp"), RGBColor(static_cast<std::uint8_t>(i), 20, 30), 600, 600);
+    // Each run is process 1 of its own namespace, as in two containers sharing the folder;
+    // both replace the same names at once, a few times over.
+    const std::string run = "unshare -p -f '" PICTORAND_CLI "' -o out --jobs 2 --overwrite always --format png --size none --naming keep *.bmp";
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        std::filesystem::remove_all(dir.Path() / "out");
+        const std::string script = "cd '" + dir.Path().string() + "' && { (" + run + " 2> one.txt; echo \\$? > one.status) & (" + run +
+                                   " 2> two.txt; echo \\$? > two.status); wait; }";
+        ASSERT_EQ(std::system(("bash -c \"" + script + "\"").c_str()), 0);
+        EXPECT_EQ(ReadText(dir.File("one.status")), "0\n") << ReadText(dir.File("one.txt"));
+        EXPECT_EQ(ReadText(dir.File("two.status")), "0\n") << ReadText(dir.File("two.txt"));
+        EXPECT_EQ(Tree(dir.Path() / "out").size(), 100u) << "no temporary file is left";
+    }
 }
 
 TEST(CliEdges, WhatCannotBeReadIsAFailureAndWhatHoldsNoPictureIsCounted) {
