@@ -7,12 +7,14 @@ packages=(
   cmake g++ make pkg-config
   qt6-base-dev
   zlib1g-dev libjpeg62-turbo-dev liblcms2-dev
+  libheif-dev libwebp-dev libavif-dev libjxl-dev libraw-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation
   python3 python3-pil time
   qt6-translations-l10n
   nlohmann-json3-dev
   libtiff-tools parallel
+  libheif-examples libavif-bin webp libjxl-tools libraw-bin
   desktop-file-utils
 )
 

@@ -24,12 +24,39 @@ std::string FormatNameList() {
     return list;
 }
 
+// The logo formats' extensions as the help lists them, "psd, pdd, ... or webp".
+std::string LogoExtensionList() {
+    std::vector<std::string_view> extensions;
+    for (const TFormatDescriptor* format : LogoFormats())
+        for (const std::string_view e : ExtensionsOf(*format)) extensions.push_back(e);
+    std::string list;
+    for (std::size_t i = 0; i < extensions.size(); ++i)
+        list += std::string(i == 0 ? "" : i + 1 == extensions.size() ? " or " : ", ") + std::string(extensions[i]);
+    return list;
+}
+
+// The formats whose quality is a range, and their defaults: "webp, avif and jxl any
+// number from 1 to 100 (default 80, 60 and 90)".
+std::string RangeQualityHelp() {
+    std::vector<OutputFormat> formats;
+    for (const OutputFormat format : OutputFormats())
+        if (format->Quality == TQualityKind::Range) formats.push_back(format);
+    std::string names, defaults;
+    for (std::size_t i = 0; i < formats.size(); ++i) {
+        const std::string_view joint = i == 0 ? "" : i + 1 == formats.size() ? " and " : ", ";
+        names += std::string(joint) + std::string(formats[i]->Name);
+        defaults += std::string(joint) + std::to_string(formats[i]->DefaultQuality);
+    }
+    return "                          for " + names + " any number from 1 to 100\n"
+           "                          (default " + defaults + ")\n";
+}
+
 // The options of a group, one flag a line with its help beside it.
 std::string OptionHelp(TOptionGroup group) {
     constexpr std::size_t HelpColumn = 26;
     std::string text;
     for (const TOptionRow& row : OptionTable()) {
-        if (row.Group != group) continue;
+        if (row.Group != group || row.Flag.empty()) continue;
         std::string flag = "      " + std::string(row.Flag) + (row.Argument.empty() ? "" : " " + std::string(row.Argument));
         flag.resize(std::max(HelpColumn, flag.size() + 2), ' ');
         std::string_view help = row.Help;
@@ -57,7 +84,7 @@ std::string CliUsage() {
            "                          none          the picture's own size (ICO is always fitted to 32)\n"
            "      --filter F          box|triangle|hermite|bell|b-spline|lanczos3|mitchell (default lanczos3)\n"
            "  -q, --quality N         JPEG quality, one of 10 20 30 35 40 45 50 55 60 65 70 75 80 85 90 95 100\n"
-           "                          (default 60)\n"
+           "                          (default 60);\n" + RangeQualityHelp() +
            "  -n, --naming N          how outputs are named, for a source photo.png written as jpg\n"
            "                          (default thumb):\n"
            "                          thumb         photo_thumb.jpg\n"
@@ -69,7 +96,8 @@ std::string CliUsage() {
            "                          TEXT may hold neither \"/\" nor \"..\".\n"
            "      --overwrite P       an output that already exists: never (default) keeps it,\n"
            "                          always replaces it, ask asks on a terminal (never elsewhere)\n"
-           "      --logo FILE         stamp this logo (psd, pdd, psp, png, pcx or bmp) into every picture\n"
+           "      --logo FILE         stamp this logo into every picture\n"
+           "                          (" + LogoExtensionList() + ")\n"
            "      --logo-corner C     top-left|top-right|bottom-left|bottom-right (default bottom-left)\n"
            "      --settings FILE     start from the values of a settings file (Setting.dat)\n"
            "      --files-from FILE   read source paths from FILE, one a line (- for standard input)\n"
@@ -86,7 +114,10 @@ std::string CliUsage() {
            OptionHelp(TOptionGroup::Scaling) +
            "One file's work within bounds unless told otherwise:\n" +
            OptionHelp(TOptionGroup::Bounds) +
+           "Writing WebP, AVIF and JPEG XL:\n" +
+           OptionHelp(TOptionGroup::Writing) +
            "      --exact             none of the above: the classic output, byte for byte\n"
+           "                          (of the classic formats only)\n"
            "  -h, --help, --version\n"
            "Every source ends as written, skipped or failed, one line each on stderr, then a\n"
            "summary line. Exit status: 0 when every source was written or kept, 1 when any\n"
@@ -226,6 +257,36 @@ void ApplyNaming(ConversionSettings& s, std::string_view value) {
     }
 }
 
+// A number row's value, within the row's range.
+int NumberInRange(const TOptionRow& row, const std::string& text) {
+    const auto n = TryStrToInt(text);
+    if (!n || *n < row.Low || *n > row.High)
+        throw TUsageError(Say(TText::NumberOutOfRange, {row.Flag, std::to_string(row.Low), std::to_string(row.High)}));
+    return *n;
+}
+
+// --quality: any number from 1 to 100 for a format whose quality is a range, else one of
+// the classic list's items.
+void ApplyQuality(ConversionSettings& s, TExtraOptions& extras, const std::string& text) {
+    if (s.Format && (*s.Format)->Quality == TQualityKind::Range) {
+        const auto n = TryStrToInt(text);
+        if (!n || *n < 1 || *n > 100) throw TUsageError(Say(TText::QualityOutOfRange, {(*s.Format)->Name}));
+        extras.Encode.Quality = *n;
+        return;
+    }
+    const auto found = std::find(JpegQualityItems.begin(), JpegQualityItems.end(), text);
+    if (found == JpegQualityItems.end()) throw TUsageError(Say(TText::QualityNotAnItem));
+    s.JpegQuality = static_cast<std::int32_t>(found - JpegQualityItems.begin());
+}
+
+// --lossless and --effort for a writer that has no use for them are said, not ignored.
+void CheckEncodeOptions(const ConversionSettings& s, const TExtraOptions& extras) {
+    if (!s.Format) return;
+    const TFormatDescriptor& format = s.Format->Descriptor();
+    if (extras.Encode.Lossless && !format.Lossless) throw TUsageError(Say(TText::NoLosslessCoding, {format.Name}));
+    if (extras.Encode.Effort != 0 && !format.TakesEffort) throw TUsageError(Say(TText::NoEffort, {format.Name}));
+}
+
 }  // namespace
 
 TCliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
@@ -243,6 +304,7 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     ConversionSettings& s = options.Settings;
     TExtraOptions extras = RecommendedOptions();
     bool exact = false;
+    std::optional<std::string> quality;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& arg = arguments[i];
         auto value = [&]() -> std::string {
@@ -255,12 +317,8 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
         else if (arg == "--format" || arg == "-f") s.Format = FormatNamed(value());
         else if (arg == "--size" || arg == "-s") ApplySize(s, value());
         else if (arg == "--filter") s.Filter = static_cast<std::int32_t>(Lookup(FilterNames, value(), "--filter"));
-        else if (arg == "--quality" || arg == "-q") {
-            const std::string q = value();
-            const auto found = std::find(JpegQualityItems.begin(), JpegQualityItems.end(), q);
-            if (found == JpegQualityItems.end()) throw TUsageError(Say(TText::QualityNotAnItem));
-            s.JpegQuality = static_cast<std::int32_t>(found - JpegQualityItems.begin());
-        } else if (arg == "--naming" || arg == "-n") ApplyNaming(s, value());
+        else if (arg == "--quality" || arg == "-q") quality = value();
+        else if (arg == "--naming" || arg == "-n") ApplyNaming(s, value());
         else if (arg == "--overwrite") {
             const std::string p = value();
             options.OverwriteGiven = true;
@@ -297,6 +355,7 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             options.ReportFile = value();
         } else if (const TOptionRow* row = OptionFlagged(arg)) {
             if (row->Colour) row->Colour(extras) = ColourNamed(value());
+            else if (row->Number) row->Number(extras) = NumberInRange(*row, value());
             else if (row->OnWords.empty()) SetSwitch(*row, extras, row->FlagSets);
             else SetSwitch(*row, extras, WordValue(*row, value()));
         } else if (arg == "--exact") exact = true;
@@ -308,9 +367,13 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
             break;
         } else options.Files.push_back(arg);
     }
+    if (exact && s.Format && !(*s.Format)->Classic) throw TUsageError(Say(TText::ExactNeedsClassic, {(*s.Format)->Name}));
+    if (quality) ApplyQuality(s, extras, *quality);
+    CheckEncodeOptions(s, extras);
     if (exact) extras = ClassicOptions();
     s.Photo = extras.Photo;
     s.Resample = extras.Resample;
+    s.Encode = extras.Encode;
     if (options.ShowHelp || options.ShowVersion) return options;
     if (options.OutputDir.empty()) throw TUsageError(Say(TText::OutputDirRequired));
     if (options.Files.empty() && options.FilesFrom.empty()) throw TUsageError(Say(TText::NoInputFiles));

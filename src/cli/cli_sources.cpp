@@ -6,6 +6,7 @@
 #include <set>
 
 #include "engine/file_names.h"
+#include "engine/source_loader.h"
 #include "engine/text_catalogue.h"
 #include "formats/format_table.h"
 
@@ -15,7 +16,21 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool PictureNamed(const fs::path& file) { return FindReadableFormat(ExtractFileExt(file.filename().string())) != nullptr; }
+std::string Extension(const fs::path& file) { return ExtractFileExt(file.filename().string()); }
+
+// Whether the name is a picture's, read or not.
+bool PictureNamed(const fs::path& file) { return FindKnownFormat(Extension(file)) != nullptr; }
+
+// A folder's regular file: a source when a reader takes its extension or its first bytes;
+// failed when it is a picture of a format that is not read; otherwise ignored.
+TSourceEntry FolderFile(const fs::path& path, const std::string& subfolder) {
+    TSourceEntry entry{.Path = path.string(), .Subfolder = subfolder};
+    if (FindReadableFormat(Extension(path))) return entry;
+    const TFileGuess guess = GuessFile(entry.Path, Extension(path));
+    if (guess.Foreign) entry.Refused = NotReadReason(*guess.Foreign);
+    else entry.Ignored = !guess.Reader;
+    return entry;
+}
 
 // What a folder expansion walks with: the folders seen so far and the one never to read.
 struct TWalk {
@@ -52,7 +67,7 @@ void AddFolder(const fs::path& folder, const std::string& subfolder, TWalk& walk
         } else if (!fs::is_regular_file(target)) {
             files.push_back(Unreadable(path, subfolder, Say(TText::NotRegular)));
         } else {
-            files.push_back({.Path = path.string(), .Subfolder = subfolder, .Ignored = !PictureNamed(path)});
+            files.push_back(FolderFile(path, subfolder));
         }
     }
     if (error) {

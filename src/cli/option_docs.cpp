@@ -27,7 +27,7 @@ std::string Troff(std::string_view text) {
 std::string ManualOptions(TOptionGroup group) {
     std::string text;
     for (const TOptionRow& row : OptionTable()) {
-        if (row.Group != group) continue;
+        if (row.Group != group || row.Flag.empty()) continue;
         text += ".TP\n";
         if (row.Argument.empty()) text += ".B " + Troff(row.Flag) + "\n";
         else text += ".BR " + Troff(row.Flag) + " \" \" \\fI" + std::string(row.Argument) + "\\fR\n";
@@ -59,8 +59,9 @@ std::string Replaced(std::string text, std::string_view marker, const std::strin
 
 std::string ManualPage(const std::string& manualTemplate) {
     const std::string photo = Replaced(manualTemplate, "@OPTIONS:photo@", ManualOptions(TOptionGroup::Photo));
-    return Replaced(Replaced(photo, "@OPTIONS:scaling@", ManualOptions(TOptionGroup::Scaling)), "@OPTIONS:bounds@",
-                    ManualOptions(TOptionGroup::Bounds));
+    const std::string scaling = Replaced(photo, "@OPTIONS:scaling@", ManualOptions(TOptionGroup::Scaling));
+    const std::string bounds = Replaced(scaling, "@OPTIONS:bounds@", ManualOptions(TOptionGroup::Bounds));
+    return Replaced(bounds, "@OPTIONS:writing@", ManualOptions(TOptionGroup::Writing));
 }
 
 std::string HelpPage(const std::string& helpTemplate) { return Replaced(helpTemplate, "@MENU_ITEMS@", MenuItems()); }

@@ -148,7 +148,7 @@ std::string RefusedNameText(const ConversionSettings& settings) {
 
 TBatchRun::TBatchRun(TRunHost& host, const TSettingsSource& settings) : host_(host), settings_(settings) {}
 
-TRunContext TBatchRun::Context() const { return {settings_, OutputFolder}; }
+TRunContext TBatchRun::Context() const { return {settings_, OutputFolder, pictureThreads_}; }
 
 TRunSummary TBatchRun::ResizeImage(const std::vector<std::string>& files) {
     std::vector<TSourceEntry> entries;
@@ -228,6 +228,7 @@ TPreparedFile TBatchRun::Prepare(const TSourceEntry& entry, TRunHost& host, cons
         // Sizes as the picture is shown: turned when its orientation exchanges its sides.
         if (nominal && Turned(settings, loaded.Info)) nominal = std::pair{nominal->second, nominal->first};
         file.Metadata = std::move(loaded.Info.Metadata);
+        file.TurnedByReader = loaded.Format && loaded.Format->OrientsItself;
         file.Warnings = std::move(loaded.Warnings);
         file.ProfileConverted = AdjustPhoto(*source, file.Metadata, settings.Photo, settings.Format).ProfileConverted || cmykConverted;
         file.Width = nominal ? nominal->first : source->Width();

@@ -22,7 +22,62 @@ using TTransform = std::unique_ptr<void, TTransformDeleter>;
 constexpr cmsUInt32Number GreyOfBgr = COLORSPACE_SH(PT_GRAY) | CHANNELS_SH(1) | BYTES_SH(1) | EXTRA_SH(2);
 constexpr cmsUInt32Number GreyOfBgra = COLORSPACE_SH(PT_GRAY) | CHANNELS_SH(1) | BYTES_SH(1) | EXTRA_SH(3);
 
+// The chromaticities of the code points' primaries, and their white.
+struct TPrimaries {
+    int Code;
+    cmsCIExyYTRIPLE Primaries;
+    cmsCIExyY White;
+};
+constexpr cmsCIExyY D65{0.3127, 0.3290, 1.0};
+constexpr TPrimaries KnownPrimaries[] = {
+    {1, {{0.640, 0.330, 1}, {0.300, 0.600, 1}, {0.150, 0.060, 1}}, D65},                  // BT.709, sRGB
+    {5, {{0.640, 0.330, 1}, {0.290, 0.600, 1}, {0.150, 0.060, 1}}, D65},                  // BT.601 625 lines
+    {6, {{0.630, 0.340, 1}, {0.310, 0.595, 1}, {0.155, 0.070, 1}}, D65},                  // BT.601 525 lines
+    {9, {{0.708, 0.292, 1}, {0.170, 0.797, 1}, {0.131, 0.046, 1}}, D65},                  // BT.2020
+    {11, {{0.680, 0.320, 1}, {0.265, 0.690, 1}, {0.150, 0.060, 1}}, {0.314, 0.351, 1}},  // DCI-P3
+    {12, {{0.680, 0.320, 1}, {0.265, 0.690, 1}, {0.150, 0.060, 1}}, D65},                 // Display P3
+};
+
+// The transfer curve of a code: the sRGB curve for sRGB, BT.709's (which displays as
+// sRGB does) and an unspecified one; plain gammas and linear light otherwise.
+cmsToneCurve* TransferCurve(int transfer) {
+    switch (transfer) {
+        case 1: case 2: case 6: case 13: case 14: case 15: {
+            const cmsFloat64Number srgb[5] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
+            return cmsBuildParametricToneCurve(nullptr, 4, srgb);
+        }
+        case 4: return cmsBuildGamma(nullptr, 2.2);
+        case 5: return cmsBuildGamma(nullptr, 2.8);
+        case 8: return cmsBuildGamma(nullptr, 1.0);
+        default: return nullptr;
+    }
+}
+
+bool SrgbCurve(int transfer) { return transfer == 1 || transfer == 2 || transfer == 6 || transfer == 13 || transfer == 14 || transfer == 15; }
+
 }  // namespace
+
+std::vector<std::uint8_t> CicpProfile(const TCicp& cicp) {
+    // Unspecified primaries are taken for sRGB's, as every viewer takes them.
+    const int primaries = cicp.Primaries == 2 ? 1 : cicp.Primaries;
+    if (primaries == 1 && SrgbCurve(cicp.Transfer)) return {};
+    const TPrimaries* known = nullptr;
+    for (const TPrimaries& p : KnownPrimaries)
+        if (p.Code == primaries) known = &p;
+    cmsToneCurve* curve = TransferCurve(cicp.Transfer);
+    if (!known || !curve) {
+        if (curve) cmsFreeToneCurve(curve);
+        return {};
+    }
+    cmsToneCurve* curves[3] = {curve, curve, curve};
+    const TProfile profile(cmsCreateRGBProfile(&known->White, &known->Primaries, curves));
+    cmsFreeToneCurve(curve);
+    cmsUInt32Number size = 0;
+    if (!profile || !cmsSaveProfileToMem(profile.get(), nullptr, &size) || size == 0) return {};
+    std::vector<std::uint8_t> bytes(size);
+    if (!cmsSaveProfileToMem(profile.get(), bytes.data(), &size)) return {};
+    return bytes;
+}
 
 bool ConvertToSrgb(TBitmap& raster, std::span<const std::uint8_t> profile) {
     if (profile.empty() || raster.Empty()) return false;

@@ -4,8 +4,10 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "formats/common/cmyk_to_bgr.h"
+#include "formats/common/source_metadata.h"
 #include "graphics/bitmap.h"
 
 namespace pictorand {
@@ -15,6 +17,11 @@ namespace pictorand {
 // as it was, for a profile that cannot be opened or does not describe the raster's
 // colours (a CMYK profile: the readers hand CMYK over already turned into RGB).
 bool ConvertToSrgb(TBitmap& raster, std::span<const std::uint8_t> profile);
+
+// An RGB profile for colour given by code points (a HEIF or AVIF file's nclx), such as
+// Display P3 with the sRGB curve; empty for sRGB itself, and for primaries or curves it
+// has no profile for (the HDR curves PQ and HLG among them).
+std::vector<std::uint8_t> CicpProfile(const TCicp& cicp);
 
 // For a CMYK profile, the conversion the readers use on CMYK pictures in its place;
 // nothing for any other profile, or one that cannot be opened.

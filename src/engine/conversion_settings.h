@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/encode_options.h"
 #include "engine/photo_options.h"
 #include "engine/resample_options.h"
 #include "formats/format_table.h"
@@ -60,6 +61,7 @@ struct ConversionSettings {
     // Kept outside the settings record, in a file of their own.
     TPhotoOptions Photo;
     TResampleOptions Resample;
+    TEncodeOptions Encode;
 
     // A radio button set to true chooses its value; set to false it clears the group
     // only when it was the chosen one.

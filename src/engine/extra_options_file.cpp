@@ -15,6 +15,13 @@
 
 namespace pictorand {
 
+namespace {
+
+// The output format when the settings record has no button for it (WebP, say).
+constexpr std::string_view OutputFormatKey = "output_format";
+
+}  // namespace
+
 std::string PhotoOptionsFilePath() { return (std::filesystem::path(SettingsFilePath()).parent_path() / "PhotoOptions.json").string(); }
 
 std::string ColourText(TColor colour) {
@@ -52,7 +59,12 @@ TExtraOptions ReadExtraOptionsFile(const std::string& path) {
         if (it == json.end()) continue;
         if (row.Switch && it->is_boolean()) SetSwitch(row, options, it->get<bool>());
         if (row.Colour && it->is_string()) ParseColourText(it->get<std::string>(), row.Colour(options));
+        if (row.Number && it->is_number_integer()) {
+            const auto value = it->get<std::int64_t>();
+            if (value >= row.Low && value <= row.High) row.Number(options) = static_cast<int>(value);
+        }
     }
+    if (const auto it = json.find(OutputFormatKey); it != json.end() && it->is_string()) options.OutputFormat = it->get<std::string>();
     return options;
 }
 
@@ -61,7 +73,9 @@ void WriteExtraOptionsFile(const std::string& path, const TExtraOptions& options
     for (const TOptionRow& row : OptionTable()) {
         if (row.Switch) json[std::string(row.Key)] = SwitchValue(row, options);
         if (row.Colour) json[std::string(row.Key)] = ColourText(ColourValue(row, options));
+        if (row.Number && NumberValue(row, options) != 0) json[std::string(row.Key)] = NumberValue(row, options);
     }
+    if (!options.OutputFormat.empty()) json[std::string(OutputFormatKey)] = options.OutputFormat;
     std::ofstream out(path, std::ios::trunc);
     out << json.dump(2) << "\n";
     if (!out) throw EInOutError(Say(TText::OptionsFileUnwritable, {path}));

@@ -21,7 +21,7 @@ constexpr TOptionRow Rows[] = {
         .Key = "convert_to_srgb",
         .Flag = "--no-icc",
         .FlagSets = false,
-        .Help = "keep the colours of an embedded ICC profile unconverted\n(JPEG, PNG and TIFF output then carry the profile)",
+        .Help = "keep the colours of an embedded ICC profile unconverted\n(JPEG, PNG, TIFF, WebP, AVIF and JPEG XL output then carry the profile)",
         .Menu = "Преобразовывать цвета в sRGB",
         .MenuHelp = "встроенный цветовой профиль ICC (RGB, серый или CMYK) переводится в sRGB.",
         .Switch = [](O& o) -> bool& { return o.Photo.ConvertToSrgb; },
@@ -31,18 +31,18 @@ constexpr TOptionRow Rows[] = {
         .Key = "transparency",
         .Flag = "--no-alpha",
         .FlagSets = false,
-        .Help = "ignore transparency; by default PNG, TGA, TIFF and ICO keep it\nand other formats are flattened onto the background",
+        .Help = "ignore transparency; by default PNG, TGA, TIFF, ICO, WebP, AVIF and\nJPEG XL keep it and other formats are flattened onto the background",
         .Menu = "Учитывать прозрачность",
-        .MenuHelp = "PNG, TGA, TIF и ICO сохраняют прозрачность, остальные форматы накладываются на цвет фона.",
+        .MenuHelp = "PNG, TGA, TIF, ICO, WebP, AVIF и JPEG XL сохраняют прозрачность, остальные форматы накладываются на цвет фона.",
         .Switch = [](O& o) -> bool& { return o.Photo.Transparency; },
         .Recommended = true,
     },
     {
         .Key = "keep_metadata",
         .Flag = "--keep-metadata",
-        .Help = "carry EXIF, XMP and IPTC into JPEG output, EXIF into PNG,\nand an unconverted RGB profile into JPEG, PNG and TIFF",
+        .Help = "carry EXIF, XMP and IPTC into JPEG output, EXIF and XMP into WebP,\nAVIF and JPEG XL, EXIF into PNG, and an unconverted RGB profile\ninto JPEG, PNG, TIFF, WebP, AVIF and JPEG XL",
         .Menu = "Сохранять метаданные",
-        .MenuHelp = "EXIF, XMP и IPTC переносятся в JPG, EXIF — в PNG.",
+        .MenuHelp = "EXIF, XMP и IPTC переносятся в JPG, EXIF и XMP — в WebP, AVIF и JPEG XL, EXIF — в PNG.",
         .Switch = [](O& o) -> bool& { return o.Photo.KeepMetadata; },
     },
     {
@@ -58,9 +58,9 @@ constexpr TOptionRow Rows[] = {
     {
         .Key = "shrink_on_load",
         .Flag = "--shrink-on-load",
-        .Help = "decode JPEG sources at 1/2, 1/4 or 1/8 size when the target\nis that much smaller (not with a logo)",
+        .Help = "decode JPEG sources at 1/2, 1/4 or 1/8 size, and camera raw\nat half size, when the target is that much smaller (not with a logo)",
         .Menu = "Быстрое уменьшение JPEG",
-        .MenuHelp = "JPEG читается сразу в 1/2, 1/4 или 1/8 размера, когда результат намного меньше. Быстрее, почти без потери качества.",
+        .MenuHelp = "JPEG читается сразу в 1/2, 1/4 или 1/8 размера, а снимки RAW — в половинном, когда результат намного меньше. Быстрее, почти без потери качества.",
         .Group = TOptionGroup::Scaling,
         .MenuSection = 2,
         .Switch = [](O& o) -> bool& { return o.Resample.ShrinkOnLoad; },
@@ -100,6 +100,31 @@ constexpr TOptionRow Rows[] = {
         .Switch = [](O& o) -> bool& { return o.Resample.DrawAtOutputSize; },
         .Recommended = true,
     },
+    {
+        // Set by --quality, whose classic list holds for JPEG; shown by the quality list.
+        .Key = "quality",
+        .Group = TOptionGroup::Writing,
+        .Number = [](O& o) -> int& { return o.Encode.Quality; },
+        .Low = 1,
+        .High = 100,
+    },
+    {
+        .Key = "lossless",
+        .Flag = "--lossless",
+        .Help = "code WebP and JPEG XL output losslessly (the quality is then unused)",
+        .Group = TOptionGroup::Writing,
+        .Switch = [](O& o) -> bool& { return o.Encode.Lossless; },
+    },
+    {
+        .Key = "effort",
+        .Flag = "--effort",
+        .Argument = "N",
+        .Help = "how hard the encoders work, 1 (fastest) to 10 (smallest files):\nWebP methods 0 to 6 (default 4), AVIF speeds 9 to 0 (default 7),\nJPEG XL efforts 1 to 9 (default 7)",
+        .Group = TOptionGroup::Writing,
+        .Number = [](O& o) -> int& { return o.Encode.Effort; },
+        .Low = 1,
+        .High = 10,
+    },
 };
 
 TExtraOptions Filled(bool recommended) {
@@ -107,6 +132,7 @@ TExtraOptions Filled(bool recommended) {
     for (const TOptionRow& row : Rows) {
         if (row.Switch) row.Switch(options) = recommended ? row.Recommended : row.Classic;
         if (row.Colour) row.Colour(options) = recommended ? row.RecommendedColour : row.ClassicColour;
+        if (row.Number) row.Number(options) = 0;
     }
     return options;
 }
@@ -127,6 +153,7 @@ TExtraOptions ClassicOptions() { return Filled(false); }
 // The accessors hand out references for setting; reading through them changes nothing.
 bool SwitchValue(const TOptionRow& row, const TExtraOptions& options) { return row.Switch(const_cast<TExtraOptions&>(options)); }
 TColor ColourValue(const TOptionRow& row, const TExtraOptions& options) { return row.Colour(const_cast<TExtraOptions&>(options)); }
+int NumberValue(const TOptionRow& row, const TExtraOptions& options) { return row.Number(const_cast<TExtraOptions&>(options)); }
 
 void SetSwitch(const TOptionRow& row, TExtraOptions& options, bool value) { row.Switch(options) = value; }
 

@@ -1,4 +1,4 @@
-// The options beyond the settings record (photo and scaling options), described once: the
+// The options beyond the settings record (photo, scaling and encoding options), described once: the
 // key of the second settings file, the command line's flag and help, the caption and
 // help of the "Дополнительно" menu, the value the front ends start from and the value
 // of the classic output (--exact). The settings file, the command line, the menu and the
@@ -7,8 +7,10 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
+#include "engine/encode_options.h"
 #include "engine/photo_options.h"
 #include "engine/resample_options.h"
 
@@ -17,6 +19,10 @@ namespace pictorand {
 struct TExtraOptions {
     TPhotoOptions Photo;
     TResampleOptions Resample;
+    TEncodeOptions Encode;
+    // The output format's name when the settings record has no button for it ("webp");
+    // empty when the record's choice holds.
+    std::string OutputFormat;
     friend bool operator==(const TExtraOptions&, const TExtraOptions&) = default;
 };
 
@@ -25,6 +31,7 @@ enum class TOptionGroup : std::uint8_t {
     Photo,    // on by default: photos shown as their authors saw them
     Scaling,  // off by default: faster or closer scaling
     Bounds,   // on by default: one file's work kept within bounds
+    Writing,  // how today's formats are coded
 };
 
 struct TOptionRow {
@@ -43,9 +50,12 @@ struct TOptionRow {
     TOptionGroup Group = TOptionGroup::Photo;
     // Items of one section stand together; sections are parted by separators.
     int MenuSection = 0;
-    // A switch holds a flag of the options, a colour row the background colour.
+    // A switch holds a flag of the options, a colour row the background colour, a number
+    // row a whole number from Low to High (or 0, for the default).
     bool& (*Switch)(TExtraOptions&) = nullptr;
     TColor& (*Colour)(TExtraOptions&) = nullptr;
+    int& (*Number)(TExtraOptions&) = nullptr;
+    int Low = 0, High = 0;
     bool Recommended = false;  // what the front ends start from
     bool Classic = false;      // what --exact and the classic output hold
     TColor RecommendedColour = clWhite;
@@ -64,5 +74,6 @@ TExtraOptions ClassicOptions();
 bool SwitchValue(const TOptionRow& row, const TExtraOptions& options);
 void SetSwitch(const TOptionRow& row, TExtraOptions& options, bool value);
 TColor ColourValue(const TOptionRow& row, const TExtraOptions& options);
+int NumberValue(const TOptionRow& row, const TExtraOptions& options);
 
 }  // namespace pictorand

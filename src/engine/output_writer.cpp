@@ -13,11 +13,15 @@ namespace pictorand {
 
 namespace {
 
-// The quality is the chosen item's text, read when the file is encoded by a writer
-// that takes it.
-TWriteOptions WriteOptions(OutputFormat format, const ConversionSettings& settings) {
+// The classic list's quality is the chosen item's text, read when the file is encoded by
+// a writer that takes it; a range's is the number chosen, or the format's default.
+TWriteOptions WriteOptions(OutputFormat format, const ConversionSettings& settings, int threads) {
     TWriteOptions options;
     if (format->Quality == TQualityKind::ClassicList) options.Quality = StrToInt(settings.JpegQualityText());
+    if (format->Quality == TQualityKind::Range) options.Quality = settings.Encode.Quality;
+    options.Lossless = format->Lossless && settings.Encode.Lossless;
+    if (format->TakesEffort) options.Effort = settings.Encode.Effort;
+    options.Threads = threads;
     return options;
 }
 
@@ -31,15 +35,15 @@ std::string OutputPath(const TRunContext& run, const TSourceFile& source, const 
 }
 
 void EncodeOutput(OutputFormat format, TStream& stream, const TBitmap& raster, const ConversionSettings& settings,
-                  const TSourceMetadata* metadata) {
-    TWriteOptions options = WriteOptions(format, settings);
+                  const TSourceMetadata* metadata, int threads) {
+    TWriteOptions options = WriteOptions(format, settings, threads);
     options.Metadata = metadata;
     format->Encode(stream, raster, options);
 }
 
 std::optional<TSourceMetadata> OutputMetadata(const TPreparedFile& file, const TPhotoOptions& options) {
     if (!options.KeepMetadata) return std::nullopt;
-    return MetadataForOutput(file.Metadata, options.AutoOrient, file.ProfileConverted);
+    return MetadataForOutput(file.Metadata, options.AutoOrient || file.TurnedByReader, file.ProfileConverted);
 }
 
 std::string OutputFileName(const ConversionSettings& settings, OutputFormat format, std::string_view sourceName,
@@ -78,7 +82,7 @@ TWriteResult SaveResizeFiles(const TPreparedFile& file, std::int32_t runningNumb
             const ConversionSettings now = run.Settings.Current();
             published = PublishFile(target, name, mode, [&](TStream& stream) {
                 const auto metadata = OutputMetadata(file, now.Photo);
-                EncodeOutput(format, stream, *file.Target, now, metadata ? &*metadata : nullptr);
+                EncodeOutput(format, stream, *file.Target, now, metadata ? &*metadata : nullptr, run.Threads);
             });
         }
         // Another process may have taken the name meanwhile; what it wrote is kept.

@@ -23,9 +23,9 @@ std::string OutputFileName(const ConversionSettings& settings, OutputFormat form
 std::string OutputPath(const TRunContext& run, const TSourceFile& source, const ConversionSettings& settings,
                        OutputFormat format, std::int32_t runningNumber);
 
-// Encodes the raster in the format's file layout.
+// Encodes the raster in the format's file layout, on up to `threads` threads.
 void EncodeOutput(OutputFormat format, TStream& stream, const TBitmap& raster, const ConversionSettings& settings,
-                  const TSourceMetadata* metadata = nullptr);
+                  const TSourceMetadata* metadata = nullptr, int threads = 1);
 
 // What an output carries on from its source, or nothing: with metadata kept, EXIF
 // (upright when the pixels were turned, without its thumbnail), XMP, IPTC, and the

@@ -42,7 +42,11 @@ TPhotoResult AdjustPhoto(TBitmap& source, const TSourceMetadata& metadata, const
     if (!options.Transparency) source.SetHasAlpha(false);
     else KeyToAlpha(source);
     if (options.AutoOrient) TurnUpright(source, metadata.Orientation);
-    if (options.ConvertToSrgb) result.ProfileConverted = ConvertToSrgb(source, metadata.IccProfile);
+    if (options.ConvertToSrgb) {
+        // Colour given by code points converts through the profile they describe.
+        const std::vector<std::uint8_t> profile = metadata.IccProfile.empty() && metadata.Cicp ? CicpProfile(*metadata.Cicp) : metadata.IccProfile;
+        result.ProfileConverted = ConvertToSrgb(source, profile);
+    }
     // The background is an sRGB colour, so the colours are converted first.
     if (options.Transparency && source.HasAlpha() && !(format && (*format)->Carries.Alpha)) FlattenOnto(source, options.Background);
     return result;

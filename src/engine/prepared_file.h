@@ -70,6 +70,9 @@ struct TPreparedFile {
     // profile when the pixels were not converted from it.
     TSourceMetadata Metadata;
     bool ProfileConverted = false;
+    // The reader turned the picture by its own orientation (HEIF's transforms, a raw's
+    // flip), whatever the run's options: what the metadata says of it no longer holds.
+    bool TurnedByReader = false;
 };
 
 }  // namespace pictorand

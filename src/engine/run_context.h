@@ -13,6 +13,8 @@ struct TRunContext {
     const TSettingsSource& Settings;
     // The output folder, read anew for every path that is built.
     std::function<std::string()> OutputFolder;
+    // Threads one file's encoder may use.
+    int Threads = 1;
 };
 
 }  // namespace pictorand

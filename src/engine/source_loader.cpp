@@ -66,6 +66,24 @@ std::int64_t EstimatedBytes(const TImageInfo& info, std::size_t fileBytes) {
     return static_cast<std::int64_t>(fileBytes) + BytesPerPixel * std::int64_t{info.Width} * std::int64_t{info.Height};
 }
 
+TFileGuess GuessFile(const std::string& path, std::string_view extension) {
+    TFileGuess guess;
+    std::uint8_t head[SignatureBytes];
+    std::size_t length = 0;
+    try {
+        TFileStream in(path, TFileMode::OpenRead);
+        length = in.Read(head, sizeof head);
+    } catch (const std::exception&) {
+        length = 0;
+    }
+    const TFormatDescriptor* byContent = IdentifyKnownByContent(std::span(head, length));
+    if (byContent && byContent->Reads()) guess.Reader = byContent;
+    else guess.Foreign = byContent ? byContent : FindKnownFormat(extension);
+    return guess;
+}
+
+std::string NotReadReason(const TFormatDescriptor& foreign) { return Say(TText::FormatNotRead, {WithArticle(foreign.Title)}); }
+
 TByteBuffer ReadWholeFile(const std::string& path) {
     TFileStream in(path, TFileMode::OpenRead);
     return in.ReadRemaining(static_cast<std::size_t>(MaxRasterBytes));
@@ -76,7 +94,12 @@ TLoadedSource CheckAndLoadFromFile(const TSourceFile& file, TRunHost& host, cons
     const TFormatDescriptor* format = FindReadableFormat(file.Extension);
     host.ProcessMessages();
     try {
-        if (!format) throw EInvalidGraphic(file.Extension.empty() ? Say(TText::NoExtension) : Say(TText::UnknownExtension, {file.Extension}));
+        if (!format) {
+            const TFileGuess guess = GuessFile(file.Path, file.Extension);
+            if (guess.Foreign) throw EInvalidGraphic(NotReadReason(*guess.Foreign));
+            if (!guess.Reader) throw EInvalidGraphic(file.Extension.empty() ? Say(TText::NoExtension) : Say(TText::UnknownExtension, {file.Extension}));
+            format = guess.Reader;
+        }
         const TByteBuffer bytes = ReadWholeFile(file.Path);
         try {
             loaded.Raster = ReadAs(*format, bytes, wishes, loaded);

@@ -48,8 +48,9 @@ struct TLoadedSource {
 };
 
 // Loads the file into a new raster. On failure shows "Невозможно загрузить файл <name>!"
-// and answers the reason without a raster. An extension no format reads, or a file that
-// holds an empty picture, is such a failure.
+// and answers the reason without a raster. A file whose extension no format reads is read
+// by the format its first bytes name; one that names none, or a picture format that is
+// not read, or a file that holds an empty picture, is such a failure.
 TLoadedSource CheckAndLoadFromFile(const TSourceFile& file, TRunHost& host, const TLoadWishes& wishes = {});
 
 // The largest of 8, 4 and 2 that divides width x height (rounding up) to no less than
@@ -60,6 +61,19 @@ int ShrinkDenominator(int width, int height, int targetWidth, int targetHeight, 
 // The memory decoding, turning and scaling a picture of that size may take at the most,
 // its file's bytes included; the file's size alone when the probe could not tell.
 std::int64_t EstimatedBytes(const TImageInfo& info, std::size_t fileBytes);
+
+// What a file whose extension names no reader is taken for.
+struct TFileGuess {
+    // The reader whose signature the file's first bytes carry.
+    const TFormatDescriptor* Reader = nullptr;
+    // Otherwise a picture format the program does not read, named by the bytes or the
+    // extension (PSB, OpenEXR, ICO).
+    const TFormatDescriptor* Foreign = nullptr;
+};
+// Reads the file's first bytes; a file that cannot be read is guessed by its name alone.
+TFileGuess GuessFile(const std::string& path, std::string_view extension);
+// Why a picture of a format that is not read fails: "a PSB picture: not a format we read".
+std::string NotReadReason(const TFormatDescriptor& foreign);
 
 // The whole file, for one probe and one decode; raises the stream's error when it cannot
 // be read (it is missing, a folder, a FIFO, or larger than any picture file may be).

@@ -1,5 +1,6 @@
 #include "engine/text_catalogue.h"
 
+#include <algorithm>
 #include <array>
 
 namespace pictorand {
@@ -42,6 +43,7 @@ constexpr TEntry Catalogue[] = {
     {TText::LinkToNothing, "a link to nothing"},
     {TText::LinkLoop, "a link that leads round in a loop"},
     {TText::NotRegular, "not a regular file"},
+    {TText::FormatNotRead, "%1 picture: not a format we read"},
 
     {TText::NoFilterChosen, "No resampling filter is chosen"},
     {TText::NoSizeChosen, "No size rule is chosen"},
@@ -61,6 +63,11 @@ constexpr TEntry Catalogue[] = {
     {TText::BackgroundNeedsColour, "--background needs #RRGGBB or a colour name, not '%1'"},
     {TText::CustomSizeNeedsWxH, "--size custom needs WxH"},
     {TText::QualityNotAnItem, "--quality must be one of the 17 quality items"},
+    {TText::QualityOutOfRange, "--quality for %1 takes a number from 1 to 100"},
+    {TText::NumberOutOfRange, "%1 takes a number from %2 to %3"},
+    {TText::NoLosslessCoding, "--lossless: %1 has no lossless coding (webp and jxl have)"},
+    {TText::NoEffort, "--effort: the %1 writer takes no effort (webp, avif and jxl do)"},
+    {TText::ExactNeedsClassic, "--exact gives the classic output, and the classic program never wrote %1"},
     {TText::SettingsNotFound, "settings file not found: %1"},
     {TText::SettingsUnreadable, "cannot read settings file %1: %2"},
     {TText::OutputDirRequired, "--output-dir is required"},
@@ -103,6 +110,15 @@ std::string Say(TText text, std::initializer_list<std::string_view> arguments) {
         }
     }
     return out;
+}
+
+std::string WithArticle(std::string_view name) {
+    const std::string_view word = name.substr(0, name.find_first_of(" 0123456789"));
+    const bool spelt = !word.empty() && word.size() <= 3 &&
+                       std::all_of(word.begin(), word.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
+    const std::string_view vowels = spelt ? "AEFHILMNORSX" : "AEIOUaeiou";
+    const bool an = !word.empty() && vowels.find(word.front()) != std::string_view::npos;
+    return (an ? "an " : "a ") + std::string(name);
 }
 
 }  // namespace pictorand

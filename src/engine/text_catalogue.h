@@ -41,6 +41,7 @@ enum class TText : std::uint8_t {
     LinkToNothing,
     LinkLoop,
     NotRegular,
+    FormatNotRead,
     // Errors of the stages.
     NoFilterChosen,
     NoSizeChosen,
@@ -60,6 +61,11 @@ enum class TText : std::uint8_t {
     BackgroundNeedsColour,
     CustomSizeNeedsWxH,
     QualityNotAnItem,
+    QualityOutOfRange,
+    NumberOutOfRange,
+    NoLosslessCoding,
+    NoEffort,
+    ExactNeedsClassic,
     SettingsNotFound,
     SettingsUnreadable,
     OutputDirRequired,
@@ -76,5 +82,9 @@ enum class TText : std::uint8_t {
 
 // The text with %1, %2, ... replaced by the arguments in order.
 std::string Say(TText text, std::initializer_list<std::string_view> arguments = {});
+
+// "a" or "an" and the name: "a PSB", "an OpenEXR", "an SVG" (short initialisms are
+// spelt out, longer capitals read as words).
+std::string WithArticle(std::string_view name);
 
 }  // namespace pictorand

@@ -25,6 +25,11 @@ const TFormatDescriptor* FindLogoFormat(std::string_view extension);
 // The reading format whose signature the file's first bytes carry, or null. Formats
 // without a reliable signature (Targa, PCX) are never recognised this way.
 const TFormatDescriptor* IdentifyByContent(std::span<const std::uint8_t> head);
+// Any format the program knows by the extension, read or not: a reader's, a writer's
+// (ICO) or a picture format it does not read (PSB, OpenEXR); null for none.
+const TFormatDescriptor* FindKnownFormat(std::string_view extension);
+// The format, read or not, whose signature the file's first bytes carry, or null.
+const TFormatDescriptor* IdentifyKnownByContent(std::span<const std::uint8_t> head);
 // The bytes of a file's start that every signature fits in.
 inline constexpr std::size_t SignatureBytes = 32;
 

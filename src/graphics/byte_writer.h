@@ -13,16 +13,20 @@
 
 namespace pictorand {
 
+// Refuses a value outside [low, high] for a field of a format's file with EFieldOverflow.
+inline void CheckField(std::string_view format, std::int64_t value, std::int64_t low, std::int64_t high, std::string_view field) {
+    if (value >= low && value <= high) return;
+    throw EFieldOverflow("Cannot write " + std::string(format) + ": the " + std::string(field) + " " + std::to_string(value) +
+                         " does not fit its field, which holds " + std::to_string(low) + " to " + std::to_string(high));
+}
+
 class TByteWriter {
 public:
     TByteWriter(std::string_view format, std::vector<std::uint8_t>& out) : format_(format), out_(out) {}
 
     // Refuses a value outside [low, high] for the field.
     void Check(std::int64_t value, std::int64_t low, std::int64_t high, std::string_view field) const {
-        if (value >= low && value <= high) return;
-        throw EFieldOverflow("Cannot write " + std::string(format_) + ": the " + std::string(field) + " " +
-                             std::to_string(value) + " does not fit its field, which holds " + std::to_string(low) + " to " +
-                             std::to_string(high));
+        CheckField(format_, value, low, high, field);
     }
 
     TByteWriter& U8(std::int64_t value, std::string_view field) { return Put(value, 0, 0xFF, 1, false, field); }

@@ -47,6 +47,17 @@ TEST(CliOptions, OptionsBecomeSettings) {
     EXPECT_TRUE(Parse({"--output-dir", "o", "--overwrite", "always", "x"}).Settings.ReplaceSilently);
 }
 
+// Today's formats take any quality from 1 to 100, lossless coding where they have it and an
+// effort; the JPEG list is untouched by them.
+TEST(CliOptions, WebFormatsTakeAQualityAndAnEffort) {
+    const TCliOptions webp = Parse({"-o", "o", "--format", "webp", "--quality", "55", "--effort", "9", "x"});
+    EXPECT_EQ(webp.Settings.Format, OutputFormatNamed("webp"));
+    EXPECT_EQ(webp.Settings.Encode, (TEncodeOptions{.Quality = 55, .Effort = 9}));
+    EXPECT_EQ(Parse({"-o", "o", "--format", "jxl", "--lossless", "x"}).Settings.Encode, (TEncodeOptions{.Lossless = true}));
+    const TCliOptions jpeg = Parse({"-o", "o", "--format", "jpg", "--quality", "60", "x"});
+    EXPECT_EQ(jpeg.Settings.Encode, TEncodeOptions{});
+}
+
 TEST(CliOptions, BadCommandLinesAreUsageErrors) {
     const std::vector<std::vector<std::string>> bad = {
         {"a.bmp"},
@@ -54,7 +65,13 @@ TEST(CliOptions, BadCommandLinesAreUsageErrors) {
         {"-o", "o", "--background", "mauve", "x"},
         {"-o", "o", "--sampling", "middle", "x"},
         {"--output-dir", "o"},
-        {"--output-dir", "o", "--format", "webp", "a"},
+        {"--output-dir", "o", "--format", "exr", "a"},
+        {"--output-dir", "o", "--format", "webp", "--quality", "0", "a"},
+        {"--output-dir", "o", "--format", "avif", "--quality", "101", "a"},
+        {"--output-dir", "o", "--format", "avif", "--lossless", "a"},
+        {"--output-dir", "o", "--format", "jxl", "--effort", "11", "a"},
+        {"--output-dir", "o", "--format", "png", "--effort", "3", "a"},
+        {"--output-dir", "o", "--format", "webp", "--exact", "a"},
         {"--output-dir", "o", "--size", "pixels:x", "a"},
         {"--output-dir", "o", "--size", "custom:5", "a"},
         {"--output-dir", "o", "--quality", "61", "a"},
@@ -63,7 +80,7 @@ TEST(CliOptions, BadCommandLinesAreUsageErrors) {
         {"--output-dir"},
         {"--output-dir", "o", "--settings", "/nonexistent/Setting.dat", "a"},
     };
-    for (const auto& args : bad) EXPECT_THROW(Parse(args), TUsageError) << args.size();
+    for (const auto& args : bad) EXPECT_THROW(Parse(args), TUsageError) << args[args.size() - 2];
 }
 
 TEST(CliOptions, SettingsFileIsTheStartingPoint) {

@@ -39,6 +39,7 @@ const TFormatDescriptor BmpFormat{
     .Probe = Probe,
     .Decode = Decode,
     .Encode = Encode,
+    .Classic = true,
     .Dialog = {"BMP", "RadioButtonFBMP", 0, 0},
     .LogoOrder = 3,
 };

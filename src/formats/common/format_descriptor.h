@@ -68,8 +68,15 @@ struct TDecodedImage {
 // What a writer takes besides the raster.
 struct TWriteOptions {
     // The quality of a format that takes one: the classic JPEG list item's number, or a
-    // value within the format's range.
+    // value from 1 to 100; 0 for the format's default.
     int Quality = 0;
+    // Lossless coding, by the formats that have it.
+    bool Lossless = false;
+    // How hard the encoder works, from 1 (fastest) to 10 (smallest files); 0 for the
+    // format's default. Each writer maps it onto its library's own scale.
+    int Effort = 0;
+    // Threads the encoder may use; the bytes are the same for any number.
+    int Threads = 1;
     // Metadata to carry into the file, by the formats that can; none by default.
     const TSourceMetadata* Metadata = nullptr;
 };
@@ -85,11 +92,14 @@ struct TCarries {
     bool Exif = false;
     bool Xmp = false;
     bool Iptc = false;
+    bool Deep = false;       // more than 8 bits a sample
+    bool Animation = false;  // several frames
 };
 
 enum class TQualityKind : std::uint8_t {
     None,
     ClassicList,  // one of the 17 items of the JPEG quality list
+    Range,        // any number from 1 to 100
 };
 
 // How a format's decoder makes a smaller picture than the file's, if it can.
@@ -128,8 +138,13 @@ struct TFormatDescriptor {
     TEncode Encode = nullptr;
     TCarries Carries;
     TQualityKind Quality = TQualityKind::None;
+    int DefaultQuality = 0;  // for a range, when none is chosen
+    bool Lossless = false;   // the writer can code losslessly
+    bool TakesEffort = false;  // the writer trades time for size by the write options' effort
     // Outputs are icons: fitted to 32 pixels whatever the size rule, never stamped with a logo.
     bool Icon = false;
+    // The classic program wrote the format; --exact writes no other.
+    bool Classic = false;
     TDialogPlace Dialog;
 
     // Place in the logo dialog's filter list; -1 when the format is no logo.

@@ -27,6 +27,7 @@ const TFormatDescriptor GifFormat{
     .Probe = Probe,
     .Decode = DecodeWithReader<TGIFImage>,
     .Encode = EncodeAssigned<TGIFImage>,
+    .Classic = true,
     .Dialog = {"GIF", "RadioButtonFGIF", 1, 0},
 };
 

@@ -21,6 +21,7 @@ const TFormatDescriptor IcoFormat{
     .Encode = Encode,
     .Carries = {.Alpha = true},
     .Icon = true,
+    .Classic = true,
     .Dialog = {"ICO", "RadioButtonFICO", 2, 1},
 };
 

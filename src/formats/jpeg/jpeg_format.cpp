@@ -72,6 +72,7 @@ const TFormatDescriptor JpegFormat{
     .Encode = Encode,
     .Carries = {.Icc = true, .Exif = true, .Xmp = true, .Iptc = true},
     .Quality = TQualityKind::ClassicList,
+    .Classic = true,
     .Dialog = {"JPG", "RadioButtonFJPG", 0, 2},
 };
 

@@ -23,6 +23,7 @@ const TFormatDescriptor PcxFormat{
     .Probe = ProbeHeader<TPCXGraphic>,
     .Decode = DecodeWithReader<TPCXGraphic>,
     .Encode = Encode,
+    .Classic = true,
     .Dialog = {"PCX", "RadioButtonFPCX", 2, 0},
     .LogoOrder = 4,
 };

@@ -43,6 +43,7 @@ const TFormatDescriptor PngFormat{
     .Decode = DecodeWithReader<TPNGGraphic>,
     .Encode = Encode,
     .Carries = {.Alpha = true, .Icc = true, .Exif = true},
+    .Classic = true,
     .Dialog = {"PNG", "RadioButtonFPNG", 1, 2},
     .LogoOrder = 2,
 };

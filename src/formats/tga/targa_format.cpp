@@ -18,6 +18,7 @@ const TFormatDescriptor TargaFormat{
     .Decode = DecodeWithReader<TTargaGraphic>,
     .Encode = EncodeAssigned<TTargaGraphic>,
     .Carries = {.Alpha = true},
+    .Classic = true,
     .Dialog = {"TGA", "RadioButtonFTGA", 0, 1},
 };
 

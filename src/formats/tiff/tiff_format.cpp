@@ -35,6 +35,7 @@ const TFormatDescriptor TiffFormat{
     .Decode = DecodeWithReader<TTIFFGraphic>,
     .Encode = Encode,
     .Carries = {.Alpha = true, .Icc = true},
+    .Classic = true,
     .Dialog = {"TIF", "RadioButtonFTIFF", 1, 1},
 };
 

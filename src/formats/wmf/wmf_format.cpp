@@ -45,6 +45,7 @@ const TFormatDescriptor WmfFormat{
     .Decode = Decode,
     .Shrink = TShrinkOnLoad::Redraw,
     .Encode = Encode,
+    .Classic = true,
     .Dialog = {"WMF", "RadioButtonFWMF", 2, 2},
 };
 
