@@ -222,24 +222,27 @@ void TFormGl::ReadFromFileSettings() {
     // The record is applied to the controls' current state with their own rules.
     ConversionSettings settings = settings_->Current();
     try {
-        if (ReadSettingsFile(SettingsFilePath(), settings)) settings_->Show(settings);
+        ReadSettingsFile(SettingsFilePath(), settings);
     } catch (const Exception& error) {
+        settings = settings_->Current();
         host_.ShowError(error.what());
     }
     // A damaged file of photo options is said, never silently replaced by the defaults.
+    TExtraOptions extras = RecommendedOptions();
     try {
-        extrasMenu_->Show(ReadExtraOptionsFile(PhotoOptionsFilePath()));
+        extras = ReadExtraOptionsFile(PhotoOptionsFilePath());
     } catch (const Exception& error) {
-        extrasMenu_->Show(RecommendedOptions());
         host_.ShowMessage(tr("Не удалось прочитать файл настроек %1: %2. Действуют настройки по умолчанию; файл будет перезаписан при выходе.")
                               .arg(QString::fromStdString(PhotoOptionsFilePath()), QString::fromUtf8(error.what()))
                               .toStdString(),
                           {});
     }
+    extrasMenu_->Show(extras);
+    settings_->Show(settings, extras);
 }
 
 void TFormGl::WriteToFileSettings() {
-    WriteSettingsFile(SettingsFilePath(), settings_->Current());
+    WriteSettingsFile(SettingsFilePath(), settings_->Record());
     WriteExtraOptionsFile(PhotoOptionsFilePath(), settings_->Extras());
 }
 

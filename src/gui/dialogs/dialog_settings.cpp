@@ -18,6 +18,26 @@ ConversionSettings TDialogSettings::Current() const {
     return settings;
 }
 
+TExtraOptions TDialogSettings::Extras() const {
+    const ConversionSettings settings = Current();
+    TExtraOptions extras = extras_;
+    extras.Encode = settings.Encode;
+    if (settings.Format && !(*settings.Format)->Classic) extras.OutputFormat = (*settings.Format)->Name;
+    return extras;
+}
+
+ConversionSettings TDialogSettings::Record() const {
+    ConversionSettings settings = Current();
+    if (settings.Format && !(*settings.Format)->Classic) settings.Format = DefaultOutputFormat();
+    return settings;
+}
+
+void TDialogSettings::Show(ConversionSettings settings, const TExtraOptions& extras) {
+    settings.Encode = extras.Encode;
+    if (const auto format = FindOutputFormat(extras.OutputFormat); format && !(*format)->Classic) settings.Format = *format;
+    Show(settings);
+}
+
 void TDialogSettings::Show(const ConversionSettings& settings) {
     format_.Show(settings);
     name_.Show(settings);

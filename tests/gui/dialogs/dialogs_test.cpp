@@ -10,8 +10,10 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTest>
 
+#include "engine/extra_options_file.h"
 #include "engine/settings_file.h"
 #include "gui/dialogs/dialog_settings.h"
 #include "gui/dialogs/form_abaut.h"
@@ -217,6 +219,54 @@ TEST_F(Dialogs, SettingsLiveInTheControlsAndSurviveARestart) {
     EXPECT_TRUE(Find<QRadioButton>(&name, "RadioButtonAddNewWord")->isChecked());
     EXPECT_TRUE(Find<QRadioButton>(&logotip, "RadioButtonVP")->isChecked());
     EXPECT_FALSE(Find<QRadioButton>(&logotip, "RadioButtonNL")->isChecked());
+}
+
+// The web's formats: their quality, lossless tick and effort can be used only while a format
+// that takes them is chosen; the choice is kept beside the classic record, which keeps a
+// format of its own.
+TEST_F(Dialogs, WebFormatsTakeTheirCodingAndSurviveARestart) {
+    testing::TTempDir dir;
+    const std::string record = dir.File("Setting.dat"), extras = dir.File("PhotoOptions.json");
+    {
+        TFormFormat format(host_);
+        TFormName name(host_);
+        TFormSize size(host_);
+        TFormLogotip logotip(host_);
+        TDialogSettings settings(format, name, size, logotip);
+        auto* quality = Find<QSpinBox>(&format, "SpinQuality");
+        auto* lossless = Find<QCheckBox>(&format, "CheckLossless");
+        auto* effort = Find<QSpinBox>(&format, "SpinEffort");
+        EXPECT_FALSE(quality->isEnabled() || lossless->isEnabled() || effort->isEnabled()) << "JPG takes none of them";
+        Find<QRadioButton>(&format, "RadioButtonFAVIF")->setChecked(true);
+        EXPECT_TRUE(quality->isEnabled() && effort->isEnabled());
+        EXPECT_FALSE(lossless->isEnabled()) << "AVIF has no lossless coding here";
+        EXPECT_FALSE(Find<QComboBox>(&format, "ComboBoxQJPG")->isEnabled());
+        Find<QRadioButton>(&format, "RadioButtonFWEBP")->setChecked(true);
+        ASSERT_TRUE(lossless->isEnabled());
+        quality->setValue(70);
+        effort->setValue(8);
+        EXPECT_EQ(settings.Current().Encode, (TEncodeOptions{.Quality = 70, .Effort = 8}));
+        lossless->setChecked(true);
+        EXPECT_FALSE(quality->isEnabled()) << "a lossless file has no quality";
+        lossless->setChecked(false);
+        EXPECT_EQ(settings.Current().Format, OutputFormatNamed("webp"));
+        EXPECT_EQ(settings.Record().Format, OutputFormatNamed("jpg")) << "the record has no WebP button";
+        EXPECT_EQ(settings.Extras().OutputFormat, "webp");
+        WriteSettingsFile(record, settings.Record());
+        WriteExtraOptionsFile(extras, settings.Extras());
+    }
+    TFormFormat format(host_);
+    TFormName name(host_);
+    TFormSize size(host_);
+    TFormLogotip logotip(host_);
+    TDialogSettings settings(format, name, size, logotip);
+    ConversionSettings restored = settings.Current();
+    ASSERT_TRUE(ReadSettingsFile(record, restored));
+    settings.Show(restored, ReadExtraOptionsFile(extras));
+    EXPECT_TRUE(Find<QRadioButton>(&format, "RadioButtonFWEBP")->isChecked());
+    EXPECT_EQ(settings.Current().Encode, (TEncodeOptions{.Quality = 70, .Effort = 8}));
+    Find<QRadioButton>(&format, "RadioButtonFPNG")->setChecked(true);
+    EXPECT_EQ(settings.Extras().OutputFormat, "") << "a classic format is the record's own";
 }
 
 TEST_F(Dialogs, LogoChooserAndCloseCheck) {
