@@ -24,6 +24,7 @@
 #include "graphics/stream.h"
 #include "scripted_host.h"
 #include "temp_dir.h"
+#include "test_profiles.h"
 #include "test_images.h"
 
 namespace pictorand {
@@ -75,21 +76,7 @@ TEST(PhotoStage, EveryOrientationPutsTheMarkedCornerWhereTheViewerSeesIt) {
     EXPECT_EQ(untouched.Width(), 5) << "values outside 1 to 8 are ignored";
 }
 
-// An Adobe RGB (1998) profile: its primaries and white point, gamma 2.2.
-std::vector<std::uint8_t> AdobeRgbProfile() {
-    const cmsCIExyY white = {0.3127, 0.3290, 1.0};
-    const cmsCIExyYTRIPLE primaries = {{0.64, 0.33, 1.0}, {0.21, 0.71, 1.0}, {0.15, 0.06, 1.0}};
-    cmsToneCurve* gamma = cmsBuildGamma(nullptr, 2.19921875);
-    cmsToneCurve* curves[3] = {gamma, gamma, gamma};
-    cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, curves);
-    cmsUInt32Number size = 0;
-    cmsSaveProfileToMem(profile, nullptr, &size);
-    std::vector<std::uint8_t> bytes(size);
-    cmsSaveProfileToMem(profile, bytes.data(), &size);
-    cmsCloseProfile(profile);
-    cmsFreeToneCurve(gamma);
-    return bytes;
-}
+using testing::AdobeRgbProfile;
 
 TEST(PhotoStage, ProfilesConvertToSrgbThroughPixelsOrPalette) {
     const auto adobe = AdobeRgbProfile();
@@ -127,6 +114,30 @@ TEST(PhotoStage, ProfilesConvertToSrgbThroughPixelsOrPalette) {
     TBitmap kept = testing::Solid(3, 3, RGBColor(200, 0, 0));
     EXPECT_FALSE(AdjustPhoto(kept, read, TPhotoOptions{}, OutputFormatNamed("png")).ProfileConverted);
     EXPECT_EQ(kept.GetPixel(0, 0), RGBColor(200, 0, 0));
+}
+
+// Colour given by code points (HEIC and AVIF photos: Display P3) converts as a profile
+// does; sRGB's own code points, and curves no profile describes, leave the pixels alone.
+TEST(PhotoStage, CodePointsConvertLikeAProfile) {
+    TSourceMetadata p3;
+    p3.Cicp = TCicp{12, 13};
+    // Display P3 (200, 100, 50) is about sRGB (216, 93, 31).
+    TBitmap photo = testing::Solid(3, 3, RGBColor(200, 100, 50));
+    EXPECT_TRUE(AdjustPhoto(photo, p3, RecommendedOptions().Photo, OutputFormatNamed("jpg")).ProfileConverted);
+    const TColor c = photo.GetPixel(1, 1);
+    EXPECT_NEAR(static_cast<int>(c & 255), 216, 3);
+    EXPECT_NEAR(static_cast<int>(c >> 8 & 255), 93, 3);
+    EXPECT_NEAR(static_cast<int>(c >> 16 & 255), 31, 3);
+    for (const TCicp untouched : {TCicp{1, 13}, TCicp{2, 2}, TCicp{9, 16}}) {
+        TSourceMetadata metadata;
+        metadata.Cicp = untouched;
+        TBitmap same = testing::Solid(2, 2, RGBColor(200, 100, 50));
+        AdjustPhoto(same, metadata, RecommendedOptions().Photo, OutputFormatNamed("jpg"));
+        EXPECT_EQ(same.GetPixel(0, 0), RGBColor(200, 100, 50)) << untouched.Primaries << "/" << untouched.Transfer;
+    }
+    TBitmap kept = testing::Solid(2, 2, RGBColor(200, 100, 50));
+    AdjustPhoto(kept, p3, TPhotoOptions{}, OutputFormatNamed("jpg"));
+    EXPECT_EQ(kept.GetPixel(0, 0), RGBColor(200, 100, 50)) << "unless asked to";
 }
 
 // A CMYK input profile that shows every ink mix as the Lab colour of pure sRGB green: a

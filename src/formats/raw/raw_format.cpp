@@ -79,7 +79,9 @@ TDecodedImage Decode(std::span<const std::uint8_t> file, const TDecodeRequest& r
     const auto raw = Open(file);
     libraw_output_params_t& params = raw->imgdata.params;
     params.use_camera_wb = 1;
-    params.output_color = 1;  // sRGB
+    params.output_color = 1;  // sRGB primaries, and sRGB's own curve rather than BT.709's
+    params.gamm[0] = 1 / 2.4;
+    params.gamm[1] = 12.92;
     params.output_bps = 8;
     params.half_size = request.ShrinkDenominator >= 2 ? 1 : 0;
     TDecodedImage result;
