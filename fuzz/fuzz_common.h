@@ -4,9 +4,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <type_traits>
 #include <vector>
 
+#include "formats/common/format_descriptor.h"
 #include "formats/common/graphic_ex.h"
 #include "graphics/bitmap.h"
 #include "graphics/exceptions.h"
@@ -37,6 +39,27 @@ TBitmap LoadAs(const std::uint8_t* data, std::size_t size) {
     } catch (const std::bad_alloc&) {
     }
     return result;
+}
+
+// Probes and decodes data as the format's reader does for the batch run, when the header
+// promises a raster within the fuzzers' bound; answers the picture (empty when refused).
+inline TBitmap DecodeAs(const TFormatDescriptor& format, const std::uint8_t* data, std::size_t size) {
+    const std::span<const std::uint8_t> file(data, size);
+    try {
+        const TImageInfo info = format.Probe(file);
+        if (std::int64_t{info.Width} * info.Height > SmallRasters) return {};
+        const TRasterCap cap(SmallRasters);
+        TDecodeRequest request;
+        request.KeepAlpha = (size & 1) != 0;
+        // Inputs whose length is a multiple of four also take the shrinking path.
+        request.ShrinkDenominator = size % 4 == 0 ? 2 : 1;
+        TBitmap bitmap = format.Decode(file, request).Raster;
+        if (!bitmap.Empty()) (void)bitmap.GetPixel(bitmap.Width() - 1, bitmap.Height() - 1);
+        return bitmap;
+    } catch (const Exception&) {
+    } catch (const std::bad_alloc&) {
+    }
+    return {};
 }
 
 }  // namespace pictorand::fuzz

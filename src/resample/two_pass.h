@@ -21,10 +21,10 @@ template <class TPrepare, class THorizontal, class TVertical>
 void ResampleInTwoPasses(int srcWidth, int srcHeight, int dstWidth, int dstHeight, FilterKernel kernel, float support,
                          TSamplingGrid grid, int threads, int granule, TPrepare prepare, THorizontal horizontal, TVertical vertical) {
     if (srcWidth < 1 || srcHeight < 1) throw EInvalidGraphicOperation("Source bitmap too small");
-    const auto [horizontalLists, verticalLists] = BothWeightLists(srcWidth, srcHeight, dstWidth, dstHeight, kernel, support, grid, threads);
+    const auto lists = BothWeightLists(srcWidth, srcHeight, dstWidth, dstHeight, kernel, support, grid, threads);
     prepare();
-    SplitRows(srcHeight, threads, granule, RowsPerThreadAtLeast, [&](int first, int count) { horizontal(first, count, *horizontalLists); });
-    SplitRows(dstHeight, threads, 1, RowsPerThreadAtLeast, [&](int first, int count) { vertical(first, count, *verticalLists); });
+    SplitRows(srcHeight, threads, granule, RowsPerThreadAtLeast, [&](int first, int count) { horizontal(first, count, *lists.first); });
+    SplitRows(dstHeight, threads, 1, RowsPerThreadAtLeast, [&](int first, int count) { vertical(first, count, *lists.second); });
 }
 
 }  // namespace pictorand

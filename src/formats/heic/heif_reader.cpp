@@ -26,6 +26,9 @@ struct TImageFree {
 struct TOptionsFree {
     void operator()(heif_decoding_options* options) const { heif_decoding_options_free(options); }
 };
+struct TNclxFree {
+    void operator()(heif_color_profile_nclx* nclx) const { heif_nclx_color_profile_free(nclx); }
+};
 
 // The EXIF item starts with the offset of its TIFF header, four bytes big-endian; a
 // block longer than this is no EXIF any camera wrote.
@@ -81,10 +84,13 @@ TSourceMetadata Metadata(const heif_image_handle* handle) {
         metadata.IccProfile.resize(size);
         if (heif_image_handle_get_raw_color_profile(handle, metadata.IccProfile.data()).code != heif_error_Ok) metadata.IccProfile.clear();
     }
-    heif_color_profile_nclx* nclx = nullptr;
-    if (metadata.IccProfile.empty() && heif_image_handle_get_nclx_color_profile(handle, &nclx).code == heif_error_Ok && nclx) {
-        metadata.Cicp = TCicp{static_cast<int>(nclx->color_primaries), static_cast<int>(nclx->transfer_characteristics)};
-        heif_nclx_color_profile_free(nclx);
+    if (metadata.IccProfile.empty()) {
+        // libheif may hand a profile over with an error; it is ours to free either way.
+        heif_color_profile_nclx* raw = nullptr;
+        const heif_error error = heif_image_handle_get_nclx_color_profile(handle, &raw);
+        const std::unique_ptr<heif_color_profile_nclx, TNclxFree> nclx(raw);
+        if (error.code == heif_error_Ok && nclx)
+            metadata.Cicp = TCicp{static_cast<int>(nclx->color_primaries), static_cast<int>(nclx->transfer_characteristics)};
     }
     metadata.Orientation = 1;
     return metadata;
