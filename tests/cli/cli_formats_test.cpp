@@ -17,8 +17,7 @@ using testing::RunTool;
 using testing::TCliResult;
 
 void WriteAs(const char* format, const std::string& path, const TBitmap& picture) {
-    TFileStream file(path, TFileMode::Create);
-    OutputFormatNamed(format)->Encode(file, picture, {.Lossless = true, .Effort = 1});
+    testing::EncodeFile(OutputFormatNamed(format).Descriptor(), path, picture, {.Lossless = true, .Effort = 1});
 }
 
 // A WebP named .png, an AVIF named .jpg and a JPEG XL without an extension load by what

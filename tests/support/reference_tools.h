@@ -24,11 +24,14 @@ inline std::string Quoted(const std::filesystem::path& path) { return "'" + path
 // Runs a command line with its output silenced; true when it succeeded.
 inline bool RunTool(const std::string& command) { return std::system((command + " > /dev/null 2>&1").c_str()) == 0; }
 
-// A picture written by our PNG writer, the reference tools' usual input; alpha is kept.
-inline void WritePng(const std::filesystem::path& path, const TBitmap& bitmap) {
+// A picture written to a file by one of our writers.
+inline void EncodeFile(const TFormatDescriptor& format, const std::filesystem::path& path, const TBitmap& bitmap, const TWriteOptions& options = {}) {
     TFileStream file(path.string(), TFileMode::Create);
-    PngFormat.Encode(file, bitmap, {});
+    format.Encode(file, bitmap, options);
 }
+
+// A picture written by our PNG writer, the reference tools' usual input; alpha is kept.
+inline void WritePng(const std::filesystem::path& path, const TBitmap& bitmap) { EncodeFile(PngFormat, path, bitmap); }
 
 // A file decoded by one of our readers, alpha kept.
 inline TBitmap DecodeFile(const TFormatDescriptor& format, const std::filesystem::path& path, TDecodeRequest request = {}) {

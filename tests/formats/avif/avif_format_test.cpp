@@ -17,10 +17,7 @@ using testing::DecodeFile;
 using testing::Quoted;
 using testing::RunTool;
 
-void Write(const std::string& path, const TBitmap& bitmap, const TWriteOptions& options) {
-    TFileStream file(path, TFileMode::Create);
-    AvifFormat.Encode(file, bitmap, options);
-}
+void Write(const std::string& path, const TBitmap& bitmap, const TWriteOptions& options) { testing::EncodeFile(AvifFormat, path, bitmap, options); }
 
 // avifdec decodes what we write close to the picture, alpha included; the quality trades
 // size for fidelity, and the highest qualities keep the colour at full resolution.

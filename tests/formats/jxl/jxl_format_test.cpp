@@ -23,10 +23,7 @@ using testing::LargestDifference;
 using testing::Quoted;
 using testing::RunTool;
 
-void Write(const std::string& path, const TBitmap& bitmap, const TWriteOptions& options) {
-    TFileStream file(path, TFileMode::Create);
-    JxlFormat.Encode(file, bitmap, options);
-}
+void Write(const std::string& path, const TBitmap& bitmap, const TWriteOptions& options) { testing::EncodeFile(JxlFormat, path, bitmap, options); }
 
 // Lossless files, 8- and 16-bit, read back exactly (16 bits by their top byte); lossy ones
 // as djxl decodes them.
@@ -64,10 +61,7 @@ TEST(JxlFormat, OrientationIsAppliedByTheDecoderAndExifIsHandedOver) {
     const TBitmap picture = testing::PhotoLike(24, 16);
     TSourceMetadata metadata;
     metadata.Exif = {'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0x12, 0x01, 3, 0, 1, 0, 0, 0, 6, 0, 0, 0, 0, 0, 0, 0};
-    {
-        TFileStream file(dir.File("turned.jpg"), TFileMode::Create);
-        JpegFormat.Encode(file, picture, {.Quality = 95, .Metadata = &metadata});
-    }
+    testing::EncodeFile(JpegFormat, dir.File("turned.jpg"), picture, {.Quality = 95, .Metadata = &metadata});
     ASSERT_TRUE(RunTool("cjxl " + Quoted(dir.File("turned.jpg")) + " " + Quoted(dir.File("turned.jxl"))));
     const TImageInfo info = JxlFormat.Probe(testing::ReadFileBytes(dir.File("turned.jxl")));
     EXPECT_EQ(info.Width, 16);

@@ -21,10 +21,7 @@ using testing::LargestDifference;
 using testing::Quoted;
 using testing::RunTool;
 
-void Write(const std::string& path, const TBitmap& bitmap, const TWriteOptions& options) {
-    TFileStream file(path, TFileMode::Create);
-    WebpFormat.Encode(file, bitmap, options);
-}
+void Write(const std::string& path, const TBitmap& bitmap, const TWriteOptions& options) { testing::EncodeFile(WebpFormat, path, bitmap, options); }
 
 // Lossless files read back exactly, alpha included; lossy ones as dwebp decodes them.
 TEST(WebpFormat, ReadsWhatCwebpWritesAsDwebpDoes) {
