@@ -8,6 +8,7 @@
 #include <string>
 
 #include "formats/common/graphic_ex.h"
+#include "formats/heic/heif_grid.h"
 #include "graphics/exceptions.h"
 
 namespace pictorand {
@@ -127,6 +128,19 @@ TDecodedImage DecodeHeif(std::span<const std::uint8_t> file, const TDecodeReques
     raster.SetPixelFormat(alpha ? TPixelFormat::pf32bit : TPixelFormat::pf24bit);
     raster.SetSize(heif_image_handle_get_width(handle), heif_image_handle_get_height(handle));
     raster.SetHasAlpha(alpha);
+    // Nothing the decoder builds (a grid's canvas, its tiles, the alpha plane) may have a
+    // side much beyond the stored picture's, which the cap has just allowed: a grid that
+    // claims a larger canvas is refused before libheif allocates it. The margin covers the
+    // coded sizes, which round the picture up to whole coding blocks.
+    constexpr int CodedMargin = 1024;
+    const int storedWidth = heif_image_handle_get_ispe_width(handle), storedHeight = heif_image_handle_get_ispe_height(handle);
+    const int storedSide = std::max({raster.Width(), raster.Height(), storedWidth, storedHeight});
+    heif_context_set_maximum_image_size_limit(primary.Context.get(), std::min(storedSide + CodedMargin, static_cast<int>(MaxRasterSide)));
+    // A grid's canvas is built at the size its grid item claims, which must be the picture's.
+    if (const auto canvas = HeifGridCanvas(file);
+        canvas && (std::int64_t{canvas->first} > std::int64_t{storedWidth} + CodedMargin || std::int64_t{canvas->second} > std::int64_t{storedHeight} + CodedMargin))
+        throw EInvalidGraphic(ReaderMessage(reader_messages::InvalidFormat, title) + " its grid claims a canvas of " + std::to_string(canvas->first) + " × " +
+                              std::to_string(canvas->second) + ", larger than the picture");
     const std::unique_ptr<heif_decoding_options, TOptionsFree> options(heif_decoding_options_alloc());
     if (!options) throw EOutOfMemory(std::string(runtime_texts::OutOfMemory));
     options->convert_hdr_to_8bit = 1;

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "formats/avif/avif_format.h"
+#include "formats/heic/heif_grid.h"
 #include "graphics/exceptions.h"
 #include "png_builder.h"
 #include "reference_tools.h"
@@ -128,6 +129,24 @@ TEST(HeicFormat, CodePointsAndAssociatedAlphaAreHandedOver) {
     ASSERT_TRUE(read.HasAlpha());
     EXPECT_NEAR(read.ScanLine(3)[12], 200, 2);
     EXPECT_EQ(read.ScanLine(3)[15], 0x80);
+}
+
+// A grid picture (phones store theirs as tiles) reads whole; a grid whose canvas claims more
+// than the picture is refused before the decoder builds it (a file the fuzzer found asked
+// libheif for 4 GB).
+TEST(HeicFormat, GridsAreReadAndAGridClaimingMoreIsRefused) {
+    PICTORAND_REQUIRE_TOOL("avifenc", "libavif-bin");
+    testing::TTempDir dir;
+    // Cells of at least 64 pixels a side.
+    const TBitmap picture = testing::PhotoLike(256, 128);
+    testing::WritePng(dir.File("in.png"), picture);
+    ASSERT_TRUE(RunTool("avifenc -l -s 10 --grid 2x2 " + Quoted(dir.File("in.png")) + " " + Quoted(dir.File("grid.avif"))));
+    const auto bytes = testing::ReadFileBytes(dir.File("grid.avif"));
+    EXPECT_EQ(HeifGridCanvas(bytes), (std::pair<std::uint32_t, std::uint32_t>{256, 128}));
+    EXPECT_EQ(LargestDifference(DecodeFile(AvifFormat, dir.File("grid.avif")), picture), 0);
+    const auto bomb = testing::ReadFileBytes(std::string(PICTORAND_SOURCE_DIR) + "/fuzz/regressions/heif/oom-7e84e628c948f4b90fc5f69d622000477b15af7b");
+    EXPECT_EQ(HeifGridCanvas(bomb), (std::pair<std::uint32_t, std::uint32_t>{64487, 65519}));
+    EXPECT_THROW(HeicFormat.Decode(bomb, {}), EInvalidGraphic);
 }
 
 // Damaged files and pictures beyond the cap fail with the reader's exception.
