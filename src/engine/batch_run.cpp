@@ -230,7 +230,9 @@ TPreparedFile TBatchRun::Prepare(const TSourceEntry& entry, TRunHost& host, cons
         file.Metadata = std::move(loaded.Info.Metadata);
         file.TurnedByReader = loaded.Format && loaded.Format->OrientsItself;
         file.Warnings = std::move(loaded.Warnings);
-        file.ProfileConverted = AdjustPhoto(*source, file.Metadata, settings.Photo, settings.Format).ProfileConverted || cmykConverted;
+        TPhotoResult photo = AdjustPhoto(*source, file.Metadata, settings.Photo, settings.Format);
+        file.ProfileConverted = photo.ProfileConverted || cmykConverted;
+        file.Warnings.insert(file.Warnings.end(), photo.Warnings.begin(), photo.Warnings.end());
         file.Width = nominal ? nominal->first : source->Width();
         file.Height = nominal ? nominal->second : source->Height();
     } else {

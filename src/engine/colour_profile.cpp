@@ -115,6 +115,25 @@ bool ConvertToSrgb(TBitmap& raster, std::span<const std::uint8_t> profile) {
     return true;
 }
 
+bool GreyProfileOnColour(const TBitmap& raster, std::span<const std::uint8_t> profile) {
+    if (profile.empty() || raster.Empty()) return false;
+    const TProfile source(cmsOpenProfileFromMem(profile.data(), static_cast<cmsUInt32Number>(profile.size())));
+    if (!source || cmsGetColorSpace(source.get()) != cmsSigGrayData) return false;
+    if (IsIndexed(raster.PixelFormat())) {
+        for (const TRGBQuad& e : raster.Palette())
+            if (e.Red != e.Green || e.Green != e.Blue) return true;
+        return false;
+    }
+    const std::size_t step = raster.PixelFormat() == TPixelFormat::pf32bit ? 4 : 3;
+    if (step == 3 && raster.PixelFormat() != TPixelFormat::pf24bit) return false;
+    for (int y = 0; y < raster.Height(); ++y) {
+        const std::uint8_t* p = raster.ScanLine(y);
+        for (int x = 0; x < raster.Width(); ++x, p += step)
+            if (p[0] != p[1] || p[1] != p[2]) return true;
+    }
+    return false;
+}
+
 TCmykToBgr CmykToSrgb(std::span<const std::uint8_t> profile) {
     if (profile.empty()) return {};
     const TProfile source(cmsOpenProfileFromMem(profile.data(), static_cast<cmsUInt32Number>(profile.size())));

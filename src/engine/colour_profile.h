@@ -18,6 +18,10 @@ namespace pictorand {
 // colours (a CMYK profile: the readers hand CMYK over already turned into RGB).
 bool ConvertToSrgb(TBitmap& raster, std::span<const std::uint8_t> profile);
 
+// A grey profile on a picture whose pixels have colour (not every one grey): such a
+// profile describes other pixels than these, and is not applied.
+bool GreyProfileOnColour(const TBitmap& raster, std::span<const std::uint8_t> profile);
+
 // An RGB profile for colour given by code points (a HEIF or AVIF file's nclx), such as
 // Display P3 with the sRGB curve; empty for sRGB itself, and for primaries or curves it
 // has no profile for (the HDR curves PQ and HLG among them).

@@ -38,6 +38,16 @@ constexpr TOptionRow Rows[] = {
         .Recommended = true,
     },
     {
+        .Key = "carry_profile",
+        .Flag = "--no-profile",
+        .FlagSets = false,
+        .Help = "write no colour profile into outputs whose pixels keep the source's\ncolours (with --no-icc, or a profile that cannot be converted)",
+        .Menu = "Встраивать цветовой профиль",
+        .MenuHelp = "если цвета снимка не переводятся в sRGB, его профиль встраивается в JPG, PNG, TIF, WebP, AVIF и JPEG XL, чтобы цвета показывались верно.",
+        .Switch = [](O& o) -> bool& { return o.Photo.CarryProfile; },
+        .Recommended = true,
+    },
+    {
         .Key = "keep_metadata",
         .Flag = "--keep-metadata",
         .Help = "carry EXIF, XMP and IPTC into JPEG output, EXIF and XMP into WebP,\nAVIF and JPEG XL, EXIF into PNG, and an unconverted RGB profile\ninto JPEG, PNG, TIFF, WebP, AVIF and JPEG XL",

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "engine/colour_profile.h"
 #include "engine/text_catalogue.h"
 #include "engine/file_names.h"
 #include "engine/integer_text.h"
@@ -42,8 +43,12 @@ void EncodeOutput(OutputFormat format, TStream& stream, const TBitmap& raster, c
 }
 
 std::optional<TSourceMetadata> OutputMetadata(const TPreparedFile& file, const TPhotoOptions& options) {
-    if (!options.KeepMetadata) return std::nullopt;
-    return MetadataForOutput(file.Metadata, options.AutoOrient || file.TurnedByReader, file.ProfileConverted);
+    // Pixels left in the source's colours carry its profile (or the one its code points
+    // describe), so that they are shown as they were.
+    std::vector<std::uint8_t> profile;
+    if ((options.KeepMetadata || options.CarryProfile) && !file.ProfileConverted)
+        profile = !file.Metadata.IccProfile.empty() ? file.Metadata.IccProfile : file.Metadata.Cicp ? CicpProfile(*file.Metadata.Cicp) : profile;
+    return MetadataForOutput(file.Metadata, options.KeepMetadata, options.AutoOrient || file.TurnedByReader, profile);
 }
 
 std::string OutputFileName(const ConversionSettings& settings, OutputFormat format, std::string_view sourceName,

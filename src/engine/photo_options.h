@@ -17,6 +17,8 @@ struct TPhotoOptions {
     // Carry EXIF, XMP and IPTC on into JPEG output and EXIF into PNG output.
     bool KeepMetadata = false;
     TColor Background = clWhite;
+    // Embed the source's profile in outputs whose pixels keep its colours.
+    bool CarryProfile = false;
 
     friend bool operator==(const TPhotoOptions&, const TPhotoOptions&) = default;
 };

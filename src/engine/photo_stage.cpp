@@ -2,6 +2,7 @@
 
 #include "engine/colour_profile.h"
 #include "engine/orientation.h"
+#include "engine/text_catalogue.h"
 
 namespace pictorand {
 
@@ -45,7 +46,8 @@ TPhotoResult AdjustPhoto(TBitmap& source, const TSourceMetadata& metadata, const
     if (options.ConvertToSrgb) {
         // Colour given by code points converts through the profile they describe.
         const std::vector<std::uint8_t> profile = metadata.IccProfile.empty() && metadata.Cicp ? CicpProfile(*metadata.Cicp) : metadata.IccProfile;
-        result.ProfileConverted = ConvertToSrgb(source, profile);
+        if (GreyProfileOnColour(source, profile)) result.Warnings.push_back(Say(TText::GreyProfileOnColour));
+        else result.ProfileConverted = ConvertToSrgb(source, profile);
     }
     // The background is an sRGB colour, so the colours are converted first.
     if (options.Transparency && source.HasAlpha() && !(format && (*format)->Carries.Alpha)) FlattenOnto(source, options.Background);

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "engine/photo_options.h"
 #include "formats/common/source_metadata.h"
@@ -15,6 +17,8 @@ namespace pictorand {
 struct TPhotoResult {
     // The source's profile was converted; otherwise an output may embed it.
     bool ProfileConverted = false;
+    // What the user should know of the colours: a profile left unused, say.
+    std::vector<std::string> Warnings;
 };
 
 TPhotoResult AdjustPhoto(TBitmap& source, const TSourceMetadata& metadata, const TPhotoOptions& options,

@@ -44,6 +44,7 @@ constexpr TEntry Catalogue[] = {
     {TText::LinkLoop, "a link that leads round in a loop"},
     {TText::NotRegular, "not a regular file"},
     {TText::FormatNotRead, "%1 picture: not a format we read"},
+    {TText::GreyProfileOnColour, "its grey colour profile does not fit its colour pixels and is ignored"},
 
     {TText::NoFilterChosen, "No resampling filter is chosen"},
     {TText::NoSizeChosen, "No size rule is chosen"},

@@ -42,6 +42,7 @@ enum class TText : std::uint8_t {
     LinkLoop,
     NotRegular,
     FormatNotRead,
+    GreyProfileOnColour,
     // Errors of the stages.
     NoFilterChosen,
     NoSizeChosen,

@@ -5,12 +5,15 @@
 
 namespace pictorand {
 
-std::optional<TSourceMetadata> MetadataForOutput(const TSourceMetadata& source, bool turnedUpright, bool profileConverted) {
+std::optional<TSourceMetadata> MetadataForOutput(const TSourceMetadata& source, bool keepMetadata, bool turnedUpright,
+                                                 std::span<const std::uint8_t> unconvertedProfile) {
     TSourceMetadata kept;
-    kept.Exif = ExifForOutput(source.Exif, turnedUpright);
-    kept.Xmp = source.Xmp;
-    kept.Iptc = source.Iptc;
-    if (!profileConverted && IsRgbProfile(source.IccProfile)) kept.IccProfile = source.IccProfile;
+    if (keepMetadata) {
+        kept.Exif = ExifForOutput(source.Exif, turnedUpright);
+        kept.Xmp = source.Xmp;
+        kept.Iptc = source.Iptc;
+    }
+    if (IsRgbProfile(unconvertedProfile)) kept.IccProfile.assign(unconvertedProfile.begin(), unconvertedProfile.end());
     if (kept.Exif.empty() && kept.Xmp.empty() && kept.Iptc.empty() && kept.IccProfile.empty()) return std::nullopt;
     return kept;
 }

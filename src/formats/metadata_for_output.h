@@ -1,15 +1,17 @@
-// The metadata an output carries on from its source when the run keeps metadata.
+// The metadata an output carries on from its source.
 #pragma once
 
 #include <optional>
+#include <span>
 
 #include "formats/common/source_metadata.h"
 
 namespace pictorand {
 
-// EXIF (orientation 1 when the pixels were turned upright, without its thumbnail), XMP,
-// IPTC, and the source's RGB profile when its colours were not converted; nothing when
-// none of them is left.
-std::optional<TSourceMetadata> MetadataForOutput(const TSourceMetadata& source, bool turnedUpright, bool profileConverted);
+// When the run keeps metadata, EXIF (orientation 1 when the pixels were turned upright,
+// without its thumbnail), XMP and IPTC; and the profile of pixels left in the source's
+// colours when it is an RGB one. Nothing when none of them is left.
+std::optional<TSourceMetadata> MetadataForOutput(const TSourceMetadata& source, bool keepMetadata, bool turnedUpright,
+                                                 std::span<const std::uint8_t> unconvertedProfile);
 
 }  // namespace pictorand

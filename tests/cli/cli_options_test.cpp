@@ -38,7 +38,7 @@ TEST(CliOptions, OptionsBecomeSettings) {
     EXPECT_EQ(Parse({"--output-dir", "o", "x.bmp"}).Settings, recommended);
     EXPECT_EQ(Parse({"--exact", "--keep-metadata", "--output-dir", "o", "x.bmp"}).Settings, ConversionSettings{});
     const TCliOptions photo = Parse({"-o", "o", "--no-auto-orient", "--no-icc", "--no-alpha", "--keep-metadata", "--background", "#102030", "x"});
-    EXPECT_EQ(photo.Settings.Photo, (TPhotoOptions{false, false, false, true, RGBColor(0x10, 0x20, 0x30)}));
+    EXPECT_EQ(photo.Settings.Photo, (TPhotoOptions{false, false, false, true, RGBColor(0x10, 0x20, 0x30), true}));
     EXPECT_EQ(Parse({"-o", "o", "--background", "black", "x"}).Settings.Photo.Background, clBlack);
     EXPECT_EQ(Parse({"-o", "o", "--shrink-on-load", "--sampling", "centre", "x"}).Settings.Resample,
               (TResampleOptions{.ShrinkOnLoad = true, .CentreGrid = true, .DrawAtOutputSize = true}));

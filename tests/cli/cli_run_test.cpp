@@ -18,6 +18,8 @@
 #include "graphics/stream.h"
 #include "cli_runner.h"
 #include "temp_dir.h"
+#include "test_images.h"
+#include "test_profiles.h"
 
 namespace pictorand {
 namespace {
@@ -380,6 +382,31 @@ TEST(CliRun, PhotosComeOutUprightWithTheirMetadataOnRequestAndExactGivesTheClass
     TJPEGImage classic;
     classic.LoadFromFile(dir.File("exact/photo_thumb.jpg"));
     EXPECT_EQ(classic.Width(), 60) << "--exact keeps the stored orientation";
+}
+
+// Pixels left in their source's colours carry its profile, so that they are shown right;
+// converted pixels carry none, and neither do --no-profile and --exact.
+TEST(CliRun, UnconvertedPixelsCarryTheirProfile) {
+    testing::TTempDir dir;
+    TMemoryStream png;
+    OutputFormatNamed("png")->Encode(png, testing::Solid(8, 6, RGBColor(200, 0, 0)), {});
+    TSourceMetadata adobe;
+    adobe.IccProfile = testing::AdobeRgbProfile();
+    testing::WriteFileBytes(dir.File("wide.png"), PngWithMetadata(png.Bytes(), adobe));
+    for (const char* format : {"png", "jpg", "tif"}) {
+        const std::string common = std::string(" --size none -n keep -f ") + format + " wide.png";
+        ASSERT_EQ(RunCli(dir, "-o kept --no-icc" + common).status, 0);
+        ASSERT_EQ(RunCli(dir, "-o converted" + common).status, 0);
+        ASSERT_EQ(RunCli(dir, "-o stripped --no-icc --no-profile" + common).status, 0);
+        ASSERT_EQ(RunCli(dir, "-o exact --exact" + common).status, 0);
+        const auto profileOf = [&](const std::string& folder) {
+            return FindReadableFormat(std::string(".") + format)->Probe(testing::ReadFileBytes(dir.File(folder + "/wide." + format))).Metadata.IccProfile;
+        };
+        EXPECT_EQ(profileOf("kept"), adobe.IccProfile) << format;
+        EXPECT_TRUE(profileOf("converted").empty()) << format;
+        EXPECT_TRUE(profileOf("stripped").empty()) << format;
+        EXPECT_TRUE(profileOf("exact").empty()) << format;
+    }
 }
 
 }  // namespace

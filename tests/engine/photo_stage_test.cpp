@@ -116,6 +116,31 @@ TEST(PhotoStage, ProfilesConvertToSrgbThroughPixelsOrPalette) {
     EXPECT_EQ(kept.GetPixel(0, 0), RGBColor(200, 0, 0));
 }
 
+// A grey profile on a picture with colour describes other pixels: it is left unused, and
+// said; on grey pixels it converts.
+TEST(PhotoStage, AGreyProfileOnColourPixelsIsIgnoredAndSaid) {
+    const cmsToneCurve* curve = cmsBuildGamma(nullptr, 1.0);
+    cmsHPROFILE grey = cmsCreateGrayProfile(cmsD50_xyY(), curve);
+    cmsUInt32Number size = 0;
+    cmsSaveProfileToMem(grey, nullptr, &size);
+    TSourceMetadata metadata;
+    metadata.IccProfile.resize(size);
+    cmsSaveProfileToMem(grey, metadata.IccProfile.data(), &size);
+    cmsCloseProfile(grey);
+    cmsFreeToneCurve(const_cast<cmsToneCurve*>(curve));
+    TBitmap colour = testing::Solid(3, 3, RGBColor(200, 40, 40));
+    const TPhotoResult ignored = AdjustPhoto(colour, metadata, RecommendedOptions().Photo, OutputFormatNamed("jpg"));
+    EXPECT_FALSE(ignored.ProfileConverted);
+    EXPECT_EQ(colour.GetPixel(1, 1), RGBColor(200, 40, 40));
+    ASSERT_EQ(ignored.Warnings.size(), 1u);
+    EXPECT_NE(ignored.Warnings[0].find("grey colour profile"), std::string::npos);
+    TBitmap greyPixels = testing::Solid(3, 3, RGBColor(100, 100, 100));
+    const TPhotoResult converted = AdjustPhoto(greyPixels, metadata, RecommendedOptions().Photo, OutputFormatNamed("jpg"));
+    EXPECT_TRUE(converted.ProfileConverted);
+    EXPECT_TRUE(converted.Warnings.empty());
+    EXPECT_NE(greyPixels.GetPixel(1, 1), RGBColor(100, 100, 100)) << "linear grey is lighter in sRGB";
+}
+
 // Colour given by code points (HEIC and AVIF photos: Display P3) converts as a profile
 // does; sRGB's own code points, and curves no profile describes, leave the pixels alone.
 TEST(PhotoStage, CodePointsConvertLikeAProfile) {
@@ -319,7 +344,7 @@ TEST(PhotoStage, TheOptionTableDescribesEveryOptionOnce) {
         if (row.Number) EXPECT_LT(row.Low, row.High) << row.Key;
     }
     EXPECT_EQ(ClassicOptions(), TExtraOptions{}) << "the classic values are those a default object holds";
-    EXPECT_EQ(RecommendedOptions().Photo, (TPhotoOptions{.AutoOrient = true, .ConvertToSrgb = true, .Transparency = true}));
+    EXPECT_EQ(RecommendedOptions().Photo, (TPhotoOptions{.AutoOrient = true, .ConvertToSrgb = true, .Transparency = true, .CarryProfile = true}));
     EXPECT_EQ(RecommendedOptions().Resample, (TResampleOptions{.DrawAtOutputSize = true}));
 }
 

@@ -63,7 +63,8 @@ TEST_F(MainWindow, ExtrasMenuHoldsTheOptionsARunReads) {
     for (QAction* action : menu.Menu()->actions())
         if (!action->isSeparator()) items << action->text();
     EXPECT_EQ(items, QStringList({QString::fromUtf8("Поворачивать по EXIF"), QString::fromUtf8("Преобразовывать цвета в sRGB"),
-                                  QString::fromUtf8("Учитывать прозрачность"), QString::fromUtf8("Сохранять метаданные"),
+                                  QString::fromUtf8("Учитывать прозрачность"), QString::fromUtf8("Встраивать цветовой профиль"),
+                                  QString::fromUtf8("Сохранять метаданные"),
                                   QString::fromUtf8("Цвет фона..."), QString::fromUtf8("Быстрое уменьшение JPEG"),
                                   QString::fromUtf8("Сетка по центрам пикселей"), QString::fromUtf8("Линейный свет"),
                                   QString::fromUtf8("Рисовать метафайлы в размере результата")}));

@@ -57,6 +57,8 @@ TDecodedImage DecodeWithReader(std::span<const std::uint8_t> file, const TDecode
     if constexpr (std::is_base_of_v<TGraphicExGraphic, TReader>) {
         reader.KeepAlpha = request.KeepAlpha;
         reader.CmykToBgr = request.CmykToBgr;
+    } else if constexpr (requires { reader.KeepAlpha = true; }) {
+        reader.KeepAlpha = request.KeepAlpha;
     }
     TSpanStream stream(file);
     reader.LoadFromStream(stream);

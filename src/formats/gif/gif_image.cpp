@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "graphics/indexed_alpha.h"
 #include "graphics/raster_limits.h"
 
 #include "formats/gif/gif_blocks.h"
@@ -14,7 +15,7 @@ using namespace gif;
 TGIFFrame::TGIFFrame(const TGIFFrame& other)
     : Item(other.Item), Bitmap(other.Bitmap ? std::make_unique<TBitmap>(*other.Bitmap) : nullptr), Extensions(other.Extensions),
       Left(other.Left), Top(other.Top), Interlaced(other.Interlaced), Corrupted(other.Corrupted), HasLocalTable(other.HasLocalTable),
-      TransparentColor(other.TransparentColor), DelayMs(other.DelayMs), Disposal(other.Disposal) {}
+      TransparentColor(other.TransparentColor), TransparentIndex(other.TransparentIndex), DelayMs(other.DelayMs), Disposal(other.Disposal) {}
 
 TGIFFrame& TGIFFrame::operator=(const TGIFFrame& other) {
     if (this != &other) *this = TGIFFrame(other);
@@ -79,6 +80,14 @@ void TGIFImage::AssignTo(TGraphic& dest) const {
     TGIFFrame& frame = const_cast<TGIFFrame&>(frames_[static_cast<std::size_t>(FrameIndex)]);
     DecodeFrame(frame);
     bitmap->Assign(*frame.Bitmap);
+    // Where alpha is kept, transparency follows the index: another entry of the same colour
+    // stays opaque.
+    if (KeepAlpha && frame.TransparentIndex && IsIndexed(bitmap->PixelFormat())) {
+        std::vector<std::uint8_t> alphaOfIndex(static_cast<std::size_t>(*frame.TransparentIndex) + 1, 255);
+        alphaOfIndex.back() = 0;
+        AlphaFromIndexes(*bitmap, alphaOfIndex);
+        return;
+    }
     if (frame.TransparentColor) {
         const TPalette& palette = bitmap->Palette();
         const TColor shown = IsIndexed(bitmap->PixelFormat()) && !palette.empty()

@@ -63,6 +63,7 @@ struct TGIFFrame {
     bool Corrupted = false;
     bool HasLocalTable = false;
     std::optional<TColor> TransparentColor;
+    std::optional<int> TransparentIndex;  // the palette entry TransparentColor came from
     int DelayMs = 0;
     int Disposal = 0;
 };
@@ -87,6 +88,8 @@ public:
     const std::vector<TGIFFrame>& Frames() const { return frames_; }
     const TGIFData& Data() const { return data_.Data(); }
     int FrameIndex = -1;
+    // The picture handed over keeps the transparent index as alpha rather than as a colour.
+    bool KeepAlpha = false;
     int Version = 0;  // 1 "87a", 2 "89a"
     int ScreenWidth = 0;
     int ScreenHeight = 0;

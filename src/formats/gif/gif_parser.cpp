@@ -159,7 +159,11 @@ void TGIFImage::Parse(std::span<const std::uint8_t> bytes) {
                 const std::uint8_t flags = e.Fixed[1];
                 const int index = e.Fixed[4];
                 frame.TransparentColor.reset();
-                if ((flags & 1) && index < item.Table.Count) frame.TransparentColor = item.Table.Colors[static_cast<std::size_t>(index)].Color();
+                frame.TransparentIndex.reset();
+                if ((flags & 1) && index < item.Table.Count) {
+                    frame.TransparentColor = item.Table.Colors[static_cast<std::size_t>(index)].Color();
+                    frame.TransparentIndex = index;
+                }
                 frame.DelayMs = std::max(frame.DelayMs, (e.Fixed[2] | e.Fixed[3] << 8) * 10);
                 frame.Disposal = (flags >> 2) & 7;
             }

@@ -160,7 +160,11 @@ void TICOLoader::WriteImage(TStream& stream, std::string_view extension, const T
     TByteWriter fields("ICO", out);
     fields.U16LE(0, "reserved").U16LE(type, "type").U16LE(1, "image count");
     fields.U8(width, "width").U8(height, "height").U8(bits == 4 ? 16 : 0, "colour count").U8(0, "reserved");
-    fields.U16LE(HotSpotX, "hot spot x").U16LE(HotSpotY, "hot spot y");
+    // A cursor's entry holds its hot spot; an icon's, its planes and bit count. The classic
+    // icons leave those zero; a 32-bit icon says them, or readers take its AND mask for
+    // its transparency and lose the alpha.
+    if (type == 1 && bits == 32) fields.U16LE(1, "planes").U16LE(32, "bit count");
+    else fields.U16LE(HotSpotX, "hot spot x").U16LE(HotSpotY, "hot spot y");
     fields.U32LE(static_cast<std::int64_t>(imageBytes), "image size").U32LE(6 + 16, "image offset");
     fields.U32LE(40, "header size").I32LE(width, "width").I32LE(2 * static_cast<std::int64_t>(height), "height");
     fields.U16LE(1, "planes").U16LE(bits, "bits per pixel").U32LE(0, "compression");

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "graphics/indexed_alpha.h"
 #include "graphics/raster_limits.h"
 
 namespace pictorand {
@@ -218,6 +219,9 @@ void TPNGGraphic::LoadFromStream(TStream& stream) {
     palette_.clear();
     background_ = clWhite;
     transparent_.reset();
+    paletteAlpha_.clear();
+    keySamples_.clear();
+    keyMask_.clear();
     described_ = false;
     colorManager_.SourceOptions = convert_options::ByteSwap;
     colorManager_.TargetOptions = 0;
@@ -308,6 +312,13 @@ void TPNGGraphic::ReadBackground() {
 
 void TPNGGraphic::ReadTransparency() {
     auto reduce = [this](int v) { return bitDepth_ == 16 ? v * 255 / 65535 : v & 0xFF; };
+    // The samples as stored, for alpha by exact comparison; only a depth's low bits count.
+    const std::uint16_t significant = bitDepth_ == 16 ? 0xFFFF : static_cast<std::uint16_t>((1u << bitDepth_) - 1);
+    keySamples_.clear();
+    if (colorType_ == 3) paletteAlpha_.assign(data_.begin(), data_.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(data_.size(), 256)));
+    if (colorType_ == 0 && data_.size() >= 2) keySamples_ = {static_cast<std::uint16_t>(Be16(data_.data()) & significant)};
+    if (colorType_ == 2 && data_.size() >= 6)
+        for (int k = 0; k < 3; ++k) keySamples_.push_back(static_cast<std::uint16_t>(Be16(&data_[2 * k]) & significant));
     if (colorType_ == 0 && data_.size() >= 2) {
         const int raw = Be16(data_.data());
         const auto v = static_cast<std::uint8_t>(bitDepth_ == 2 ? raw * 15 / 3 : reduce(raw));
@@ -369,7 +380,11 @@ void TPNGGraphic::DecodeImage(TStream& stream) {
     CheckDataCanFill(filtered.value_or(MaxRasterBytes), stream.Size() - stream.Position(), expansion::Deflate, Png);
     SetSize(static_cast<int>(width), static_cast<int>(height));
     Fill(background_);
-    if (transparent_) {
+    // Where alpha is kept, tRNS becomes alpha by the stored samples; otherwise the key
+    // is the picture's transparent colour, as it always was.
+    const bool keyToMask = KeepAlpha && !keySamples_.empty();
+    if (keyToMask) keyMask_.assign(static_cast<std::size_t>(width) * height, 255);
+    else if (transparent_) {
         SetTransparentColor(*transparent_);
         SetTransparent(true);
     }
@@ -386,6 +401,7 @@ void TPNGGraphic::DecodeImage(TStream& stream) {
             if (!more) break;
             ++rowsRead;
             Unfilter(current.data(), previous.data(), rowSize, sourceBpp_);
+            if (keyToMask) MaskKeyedPixels(current.data() + 1, y, 0, 1, width);
             colorManager_.ConvertRow(current.data() + 1, ScanLine(static_cast<int>(y)), width, 0xFF);
             ReportRow(static_cast<int>(y));
             std::swap(current, previous);
@@ -406,6 +422,8 @@ void TPNGGraphic::DecodeImage(TStream& stream) {
                 if (!more) break;
                 ++rowsRead;
                 Unfilter(current.data(), previous.data(), passRow, sourceBpp_);
+                if (keyToMask)
+                    MaskKeyedPixels(current.data() + 1, y, static_cast<std::uint32_t>(a.columnStart), static_cast<std::uint32_t>(a.columnStep), passWidth);
                 // The converter walks the whole row; the mask places this pass's pixels.
                 colorManager_.ConvertRow(current.data() + 1, ScanLine(static_cast<int>(y)), width, a.mask);
                 if (pass == 6) ReportRow(static_cast<int>(y));
@@ -421,7 +439,53 @@ void TPNGGraphic::DecodeImage(TStream& stream) {
         ReadChunkData(stream);
         ReadChunkHeader(stream);
     }
+    if (KeepAlpha) ApplyTransparency();
     Progress(TProgressStage::Ending, 100, {});
+}
+
+void TPNGGraphic::MaskKeyedPixels(const std::uint8_t* samples, std::uint32_t y, std::uint32_t firstX, std::uint32_t stepX, std::size_t count) {
+    const std::size_t channels = keySamples_.size();
+    const std::uint32_t width = properties_.Width;
+    for (std::size_t i = 0; i < count; ++i) {
+        bool keyed = true;
+        for (std::size_t k = 0; k < channels && keyed; ++k) {
+            const std::size_t sample = i * channels + k;
+            std::uint32_t value;
+            if (bitDepth_ == 16) value = static_cast<std::uint32_t>(samples[2 * sample] << 8 | samples[2 * sample + 1]);
+            else if (bitDepth_ == 8) value = samples[sample];
+            else {
+                // Grey below 8 bits: pixels packed from the high bits of each byte.
+                const std::size_t bit = sample * bitDepth_;
+                value = static_cast<std::uint32_t>(samples[bit / 8] >> (8 - bitDepth_ - bit % 8)) & ((1u << bitDepth_) - 1);
+            }
+            keyed = value == keySamples_[k];
+        }
+        const std::uint32_t x = firstX + static_cast<std::uint32_t>(i) * stepX;
+        if (keyed && x < width) keyMask_[static_cast<std::size_t>(y) * width + x] = 0;
+    }
+}
+
+void TPNGGraphic::ApplyTransparency() {
+    if (colorType_ == 3 && std::any_of(paletteAlpha_.begin(), paletteAlpha_.end(), [](std::uint8_t a) { return a != 255; })) {
+        // 2-bit indexes are held in 4 bits, spread as 0, 5, 10 and 15.
+        std::vector<std::uint8_t> alphaOfIndex = paletteAlpha_;
+        if (bitDepth_ == 2) {
+            alphaOfIndex.assign(16, 255);
+            for (std::size_t i = 0; i < paletteAlpha_.size() && i < 4; ++i) alphaOfIndex[5 * i] = paletteAlpha_[i];
+        }
+        AlphaFromIndexes(*this, alphaOfIndex);
+        return;
+    }
+    if (keyMask_.empty()) return;
+    SetTransparent(false);
+    SetPixelFormat(TPixelFormat::pf32bit);
+    SetHasAlpha(true);
+    for (int y = 0; y < Height(); ++y) {
+        std::uint8_t* p = ScanLine(y);
+        const std::uint8_t* a = keyMask_.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(Width());
+        for (int x = 0; x < Width(); ++x) p[4 * x + 3] = a[x];
+    }
+    keyMask_.clear();
 }
 
 }  // namespace pictorand

@@ -36,6 +36,11 @@ private:
     void ReadBackground();
     void ReadTransparency();
     void DecodeImage(TStream& stream);
+    // Where alpha is kept: clears the mask of the pixels of an unfiltered row (count
+    // pixels from firstX, stepX apart) whose stored samples equal the tRNS key.
+    void MaskKeyedPixels(const std::uint8_t* samples, std::uint32_t y, std::uint32_t firstX, std::uint32_t stepX, std::size_t count);
+    // Turns the picture into 32 bits with the alpha of its palette entries or key mask.
+    void ApplyTransparency();
     // Fills row with inflated bytes; answers false when the image data ran out.
     bool InflateRow(TStream& stream, std::uint8_t* row, std::size_t size);
 
@@ -52,6 +57,12 @@ private:
     bool described_ = false;
     TColor background_ = clWhite;
     std::optional<TColor> transparent_;
+    // tRNS as stored: a palette's alpha per entry, or the key's samples (grey, or red,
+    // green and blue) at the file's depth.
+    std::vector<std::uint8_t> paletteAlpha_;
+    std::vector<std::uint16_t> keySamples_;
+    // With alpha kept and a key: 0 for the keyed pixels, 255 for the others, row by row.
+    std::vector<std::uint8_t> keyMask_;
 };
 
 }  // namespace pictorand

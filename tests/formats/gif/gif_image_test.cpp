@@ -138,6 +138,33 @@ TEST(GifImage, TransparencyTravelsBothWays) {
     EXPECT_EQ(back.TransparentColor(), clWhite);
 }
 
+// Where alpha is kept, only the transparent index is clear: another entry of the same
+// colour (black text on a black transparent slot) stays.
+TEST(GifImage, TransparencyFollowsTheIndex) {
+    TBitmap indexed;
+    indexed.SetPixelFormat(TPixelFormat::pf8bit);
+    TPalette palette(3);
+    palette[2] = TRGBQuad{255, 255, 255, 0};
+    indexed.SetPalette(palette);
+    indexed.SetSize(3, 1);
+    for (int x = 0; x < 3; ++x) indexed.ScanLine(0)[x] = static_cast<std::uint8_t>(x);
+    indexed.SetTransparentColor(clBlack);
+    indexed.SetTransparent(true);
+    TMemoryStream file;
+    TGIFImage written;
+    written.Assign(indexed);
+    written.SaveToStream(file);
+    TGIFImage read;
+    read.KeepAlpha = true;
+    file.SetPosition(0);
+    read.LoadFromStream(file);
+    TBitmap picture;
+    picture.Assign(read);
+    ASSERT_TRUE(picture.HasAlpha());
+    const std::uint8_t* p = picture.ScanLine(0);
+    EXPECT_EQ((std::vector<int>{p[3], p[7], p[11]}), (std::vector<int>{0, 255, 255}));
+}
+
 TEST(GifImage, IndependentDecodersAgree) {
     PICTORAND_REQUIRE_PILLOW();
     testing::TTempDir dir;

@@ -56,8 +56,14 @@ TEST(IconWriter, PictureWithAlphaGivesA32BitIcon) {
         }
     const auto bytes = SaveIcon(picture, dir);
     EXPECT_EQ(bytes[22 + 14], 32);
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 10, bytes.begin() + 14), (std::vector<std::uint8_t>{1, 0, 32, 0}))
+        << "the directory entry says one plane of 32 bits";
     const std::uint32_t imageBytes = bytes[14] | bytes[15] << 8;
     EXPECT_EQ(imageBytes, 40u + 2 * (12 + 4)) << "XOR rows of 12 bytes, AND rows of 4";
+    if (testing::PillowAvailable()) {
+        const auto alpha = testing::AlphaWithPillow(dir.File("i.ico"), dir.Path());
+        EXPECT_EQ(alpha, (std::vector<std::uint8_t>{0, 100, 200, 0, 100, 200})) << "Pillow reads the alpha, not the AND mask";
+    }
     // The top row is the last XOR row and keeps each pixel's alpha; only the fully
     // transparent pixel is masked.
     const std::size_t topXor = 22 + 40 + 12;

@@ -120,6 +120,61 @@ std::uint8_t Gamma(std::uint8_t value, double fileGamma) {
     return static_cast<std::uint8_t>(std::lround(std::pow(value / 255.0, 1.0 / (fileGamma * 2.2)) * 255));
 }
 
+TBitmap LoadPngWithAlpha(const std::vector<std::uint8_t>& bytes) {
+    TMemoryStream stream(bytes);
+    TPNGGraphic png;
+    png.KeepAlpha = true;
+    png.LoadFromStream(stream);
+    return static_cast<const TBitmap&>(png);
+}
+
+std::vector<std::uint8_t> Be16Bytes(std::initializer_list<int> values) {
+    std::vector<std::uint8_t> bytes;
+    for (const int v : values) bytes.insert(bytes.end(), {static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)});
+    return bytes;
+}
+
+// Where alpha is kept, tRNS is alpha: a palette's per entry (2-bit and 8-bit indexes), and a
+// key by the samples as stored, at 16 bits and before any gAMA table.
+TEST(PngGraphic, TransparencyChunkBecomesAlphaByTheStoredSamples) {
+    using testing::TPngBuilder;
+    // Palette of three entries, alpha 0, 85 and 255 (and none for the fourth), 2 bits a pixel.
+    const std::vector<std::uint8_t> plte = {10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, 120};
+    for (const int depth : {2, 8}) {
+        const std::vector<std::uint8_t> row = depth == 2 ? std::vector<std::uint8_t>{0, 0x1B} : std::vector<std::uint8_t>{0, 0, 1, 2, 3};
+        const TBitmap palette = LoadPngWithAlpha(
+            TPngBuilder().Header(4, 1, static_cast<std::uint8_t>(depth), 3).Chunk("PLTE", plte).Chunk("tRNS", {0, 85, 255}).ImageData(row).End().Build());
+        ASSERT_TRUE(palette.HasAlpha()) << depth;
+        const std::uint8_t* p = palette.ScanLine(0);
+        EXPECT_EQ((std::vector<int>{p[3], p[7], p[11], p[15]}), (std::vector<int>{0, 85, 255, 255})) << depth;
+        EXPECT_EQ(palette.GetPixel(1, 0), RGBColor(40, 50, 60)) << depth;
+    }
+    // Grey 16487 is not the key 16575, though both are 64 at 8 bits.
+    const auto grey = Be16Bytes({16487, 16575});
+    std::vector<std::uint8_t> greyRow = {0};
+    greyRow.insert(greyRow.end(), grey.begin(), grey.end());
+    const TBitmap deep = LoadPngWithAlpha(TPngBuilder().Header(2, 1, 16, 0).Chunk("tRNS", Be16Bytes({16575})).ImageData(greyRow).End().Build());
+    ASSERT_TRUE(deep.HasAlpha());
+    EXPECT_EQ(deep.ScanLine(0)[3], 255);
+    EXPECT_EQ(deep.ScanLine(0)[7], 0);
+    // With gAMA, an opaque 254 stays opaque beside the keyed 255.
+    const std::vector<std::uint8_t> gamma = {0, 0, 0xB1, 0x8F};  // 0.45455
+    const TBitmap bright = LoadPngWithAlpha(TPngBuilder()
+                                                .Header(2, 1, 8, 2)
+                                                .Chunk("gAMA", gamma)
+                                                .Chunk("tRNS", Be16Bytes({255, 255, 255}))
+                                                .ImageData({0, 254, 254, 254, 255, 255, 255})
+                                                .End()
+                                                .Build());
+    ASSERT_TRUE(bright.HasAlpha());
+    EXPECT_EQ(bright.ScanLine(0)[3], 255);
+    EXPECT_EQ(bright.ScanLine(0)[7], 0);
+    // Without alpha kept, the key is the picture's transparent colour, as ever.
+    const TBitmap classic = LoadPng(TPngBuilder().Header(2, 1, 16, 0).Chunk("tRNS", Be16Bytes({16575})).ImageData(greyRow).End().Build());
+    EXPECT_FALSE(classic.HasAlpha());
+    EXPECT_TRUE(classic.Transparent());
+}
+
 TEST(PngGraphic, PngSuiteMatchesAnIndependentDecoder) {
     PICTORAND_REQUIRE_CORPUS(folder, "pngsuite");
     PICTORAND_REQUIRE_PILLOW();
