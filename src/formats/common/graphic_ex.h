@@ -25,6 +25,7 @@ inline constexpr std::string_view TooLittleData = "Cannot load image. The %s fil
 inline constexpr std::string_view EndsEarlyRows = "the file ends early: %s of %s rows";
 inline constexpr std::string_view EndsEarlyScans = "the file ends early: later scans are missing";
 inline constexpr std::string_view BreaksOffRows = "the picture's data breaks off: %s of %s rows";
+inline constexpr std::string_view OtherVariant = "Cannot load image. %s files are not a format we read.";
 inline constexpr std::string_view FirstFrameOnly = "an animation of %s frames: only the first is read";
 inline constexpr std::string_view FirstFrameOfAnimation = "an animation: only the first frame of the %s file is read";
 inline constexpr std::string_view NoComposite =

@@ -14,7 +14,6 @@ namespace pictorand::gif {
 inline constexpr std::string_view UnknownVersion = "Unknown GIF version";
 inline constexpr std::string_view EncodingError = "GIF image encoding error";
 inline constexpr std::string_view WrongColorCount = "Wrong number of colors; must be a power of 2";
-inline constexpr std::string_view UnrecognizedExtension = "Unrecognized extension block: %s";
 inline constexpr std::string_view NoData = "No GIF Data to write";
 inline constexpr std::string_view CannotResize = "Cannot change the Size of a GIF image";
 inline constexpr std::string_view TooLargeForData = "GIF image is too large for its data";

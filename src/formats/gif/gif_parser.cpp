@@ -92,11 +92,11 @@ void TGIFImage::Parse(std::span<const std::uint8_t> bytes) {
                     extension = {TGifExtensionKind::Application, {fixed.begin(), fixed.end()}, ReadSubBlocks(in)};
                     break;
                 }
-                default: {
-                    char hex[3];
-                    std::snprintf(hex, sizeof hex, "%.2x", label);
-                    Fail(FormatMessage(UnrecognizedExtension, hex));
-                }
+                default:
+                    // An extension of a kind not known here is skipped, its blocks unread,
+                    // as every reader of the format does.
+                    ReadSubBlocks(in);
+                    continue;
             }
             if (extension.Kind == TGifExtensionKind::PlainText) {
                 collected.clear();

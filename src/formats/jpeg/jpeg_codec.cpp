@@ -21,6 +21,8 @@ constexpr int QuantizedColors = 236;
 
 void Check(const TJpegErrorManager& errors, int code) {
     if (code == RefusedCode) throw EInvalidGraphic(errors.text);
+    // libjpeg built for 8 bits says only "Unsupported JPEG data precision 12".
+    if (code == JERR_BAD_PRECISION) throw EInvalidGraphic(std::string("Cannot load image. A JPEG of more than 8 bits a sample is not supported (") + errors.text + ").");
     if (code != 0) throw EJPEG(code, errors.text);
 }
 

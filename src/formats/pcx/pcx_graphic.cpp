@@ -137,7 +137,9 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
                     found = paletteTrailer = true;
                 }
             }
-            if (!found && h.PaletteInfo == 2) SetPalette(cm.CreateGrayscalePalette(false));
+            // Without its palette an 8-bit picture is shown as grey levels, whatever the
+            // header's palette kind says.
+            if (!found) SetPalette(cm.CreateGrayscalePalette(false));
             stream.SetPosition(position);
         }
     }

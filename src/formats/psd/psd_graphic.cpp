@@ -101,6 +101,12 @@ bool TPSDGraphic::ReadImageProperties(TStream& stream, int imageIndex) {
 }
 
 void TPSDGraphic::LoadFromStream(TStream& stream) {
+    // A large-document file shares the mark, with version 2 and wider fields.
+    std::uint8_t head[6] = {};
+    const std::int64_t start = stream.Position();
+    const bool large = stream.Read(head, 6) == 6 && std::memcmp(head, "8BPS", 4) == 0 && head[4] == 0 && head[5] == 2;
+    stream.SetPosition(start);
+    if (large) throw EInvalidGraphic(ReaderMessage(reader_messages::OtherVariant, "Large-document PSB"));
     BeginLoadWithHeader(stream, FormatName);
     Progress(TProgressStage::Starting, 0, reader_messages::Preparing);
     const TByteBuffer bytes = stream.ReadRemaining(MaxPsdBytes);

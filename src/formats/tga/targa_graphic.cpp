@@ -139,8 +139,10 @@ void TTargaGraphic::LoadFromStream(TStream& stream) {
                 TPalette palette;
                 for (std::size_t i = 0; i < h.MapLength && i < 256 && 2 * i + 1 < map.size(); ++i) {
                     const int word = map[2 * i] | map[2 * i + 1] << 8;
-                    palette.push_back({static_cast<std::uint8_t>((word & 0x001F) << 3), static_cast<std::uint8_t>((word & 0x03E0) >> 2),
-                                       static_cast<std::uint8_t>((word & 0x7C00) >> 7), 0});
+                    // Five bits widened by repeating their top bits, as the 16-bit pixels are:
+                    // 31 is 255, not 248.
+                    const auto widen = [](int five) { return static_cast<std::uint8_t>(five << 3 | five >> 2); };
+                    palette.push_back({widen(word & 0x1F), widen(word >> 5 & 0x1F), widen(word >> 10 & 0x1F), 0});
                 }
                 SetPalette(std::move(palette));
             }

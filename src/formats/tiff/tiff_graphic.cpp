@@ -182,6 +182,13 @@ bool TTIFFGraphic::ParseProperties(int imageIndex) {
 
 void TTIFFGraphic::LoadFromStream(TStream& stream) {
     BeginLoad(stream);
+    // BigTIFF shares the byte-order mark, with 43 for 42 and 64-bit offsets.
+    std::uint8_t head[4] = {};
+    const std::int64_t start = stream.Position();
+    const bool big = stream.Read(head, 4) == 4 && ((head[0] == 'I' && head[1] == 'I' && head[2] == 43 && head[3] == 0) ||
+                                                   (head[0] == 'M' && head[1] == 'M' && head[2] == 0 && head[3] == 43));
+    stream.SetPosition(start);
+    if (big) throw EInvalidGraphic(ReaderMessage(reader_messages::OtherVariant, "BigTIFF"));
     if (!ReadImageProperties(stream, 0)) InvalidFormat();
     TImageProperties& p = properties_;
     Progress(TProgressStage::Starting, 0, reader_messages::Preparing);
