@@ -459,7 +459,8 @@ void TTIFFGraphic::ReadChunks(const TChunkLayout& layout, TDecoder* decoder) {
             const bool greyAlpha = p.ColorScheme == TColorScheme::Gray && p.SamplesPerPixel == 2 && p.BitsPerSample == 8;
             if (associatedAlpha_ && greyAlpha) Unpremultiply(line, p.Width, 1);
             colorManager_.ConvertRow(line, ScanLine(row), p.Width, 0xFF);
-            if (associatedAlpha_ && PixelFormat() == TPixelFormat::pf32bit) Unpremultiply(ScanLine(row), p.Width, 3);
+            // Colour pixels are made straight once they are BGRA; grey ones already are.
+            if (associatedAlpha_ && !greyAlpha && PixelFormat() == TPixelFormat::pf32bit) Unpremultiply(ScanLine(row), p.Width, 3);
             ReportRow(row);
         }
     }

@@ -112,6 +112,26 @@ TEST(TiffGraphic, BothByteOrdersLoadTheSamePicture) {
     EXPECT_TRUE(testing::SamePicture(little, big));
 }
 
+// Associated alpha is made straight once: grey 51 stored at half cover is grey 102, as
+// colour pixels have always been.
+TEST(TiffGraphic, AssociatedAlphaIsMadeStraightOnce) {
+    TTiffBuilder grey(false);
+    grey.Tag(256, 3, {1}).Tag(257, 3, {1}).Tag(258, 3, {8, 8}).Tag(262, 3, {1}).Tag(277, 3, {2}).Tag(338, 3, {1}).Pixels({51, 128});
+    TTiffBuilder rgb(false);
+    rgb.Tag(256, 3, {1}).Tag(257, 3, {1}).Tag(258, 3, {8, 8, 8, 8}).Tag(262, 3, {2}).Tag(277, 3, {4}).Tag(338, 3, {1}).Pixels({51, 51, 51, 128});
+    for (auto* builder : {&grey, &rgb}) {
+        const auto bytes = builder->Build();
+        TMemoryStream stream(bytes);
+        TTIFFGraphic tiff;
+        tiff.KeepAlpha = true;
+        tiff.LoadFromStream(stream);
+        const TBitmap& picture = tiff;
+        ASSERT_TRUE(picture.HasAlpha());
+        EXPECT_NEAR(picture.ScanLine(0)[0], 102, 1);
+        EXPECT_EQ(picture.ScanLine(0)[3], 128);
+    }
+}
+
 TEST(TiffGraphic, PalettesGreysAndFax) {
     TTiffBuilder palette(true);
     std::vector<std::uint32_t> map(768, 0);
