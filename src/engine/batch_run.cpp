@@ -87,6 +87,7 @@ TLoadWishes LoadWishes(const ConversionSettings& settings, int threads, std::int
     TLoadWishes wishes;
     wishes.MaxPixels = maxPixels;
     wishes.KeepAlpha = settings.Photo.Transparency;
+    wishes.ProfileConverts = settings.Photo.ConvertToSrgb;
     wishes.Threads = threads;
     // A CMYK profile converts while the reader still has the inks.
     if (settings.Photo.ConvertToSrgb) {

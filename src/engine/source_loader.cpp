@@ -26,6 +26,7 @@ std::unique_ptr<TBitmap> ReadAs(const TFormatDescriptor& format, std::span<const
     TDecodeRequest request;
     request.MaxPixels = wishes.MaxPixels;
     request.KeepAlpha = wishes.KeepAlpha;
+    request.ProfileConverts = wishes.ProfileConverts;
     request.Threads = wishes.Threads;
     if (wishes.CmykToBgr) request.CmykToBgr = wishes.CmykToBgr(loaded.Info);
     const TImageInfo& info = loaded.Info;

@@ -21,6 +21,8 @@ namespace pictorand {
 struct TLoadWishes {
     // Alpha the readers would otherwise drop.
     bool KeepAlpha = false;
+    // The photo stage converts through the file's profile.
+    bool ProfileConverts = false;
     // Threads one large picture may be decoded on.
     int Threads = 1;
     // The most pixels the picture may have; a larger one is refused before it is decoded.

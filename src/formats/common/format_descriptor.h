@@ -48,6 +48,8 @@ struct TDecodeRequest {
     std::int64_t MaxPixels = DefaultMaxRasterPixels;
     // Alpha the classic readers drop (grey with alpha, say) is handed over as 32 bits.
     bool KeepAlpha = false;
+    // The colours are to be converted through the file's profile, when it has one.
+    bool ProfileConverts = false;
     // CMYK pictures through this instead of the reader's fixed formula when set.
     TCmykToBgr CmykToBgr;
     // Threads one picture may be decoded on; the pixels are the same for any number.

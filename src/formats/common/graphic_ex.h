@@ -47,6 +47,9 @@ public:
 
     // Hand alpha over as 32-bit pixels where the classic result drops it (grey with alpha).
     bool KeepAlpha = false;
+    // The run converts the colours through the file's profile: the reader applies no
+    // correction of its own (a PNG's gAMA) to pixels that carry one.
+    bool ProfileConverts = false;
     // CMYK pictures through this instead of the colour manager's fixed formula when set.
     TCmykToBgr CmykToBgr;
 

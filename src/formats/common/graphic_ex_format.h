@@ -56,6 +56,7 @@ TDecodedImage DecodeWithReader(std::span<const std::uint8_t> file, const TDecode
     TReader reader;
     if constexpr (std::is_base_of_v<TGraphicExGraphic, TReader>) {
         reader.KeepAlpha = request.KeepAlpha;
+        reader.ProfileConverts = request.ProfileConverts;
         reader.CmykToBgr = request.CmykToBgr;
     } else if constexpr (requires { reader.KeepAlpha = true; }) {
         reader.KeepAlpha = request.KeepAlpha;

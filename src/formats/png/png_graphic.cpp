@@ -26,7 +26,7 @@ constexpr std::uint32_t TypeCode(const char (&name)[5]) {
             static_cast<std::uint32_t>(name[2]) << 8 | static_cast<std::uint32_t>(name[3])) & 0xDFDFDFDF;
 }
 constexpr std::uint32_t IHDR = TypeCode("IHDR"), PLTE = TypeCode("PLTE"), IDAT = TypeCode("IDAT"), IEND = TypeCode("IEND"),
-                        gAMA = TypeCode("gAMA"), bKGD = TypeCode("bKGD"), tRNS = TypeCode("tRNS");
+                        gAMA = TypeCode("gAMA"), bKGD = TypeCode("bKGD"), tRNS = TypeCode("tRNS"), iCCP = TypeCode("iCCP");
 
 std::uint32_t Be32(const std::uint8_t* p) { return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3]; }
 int Be16(const std::uint8_t* p) { return p[0] << 8 | p[1]; }
@@ -222,6 +222,7 @@ void TPNGGraphic::LoadFromStream(TStream& stream) {
     paletteAlpha_.clear();
     keySamples_.clear();
     keyMask_.clear();
+    profileSeen_ = false;
     described_ = false;
     colorManager_.SourceOptions = convert_options::ByteSwap;
     colorManager_.TargetOptions = 0;
@@ -259,11 +260,20 @@ void TPNGGraphic::LoadFromStream(TStream& stream) {
             }
         } else if (type == gAMA) {
             ReadChunkData(stream);
-            if (data_.size() >= 4) {
+            // A profile the run converts through already describes the curve: the table
+            // would correct the pixels twice.
+            if (data_.size() >= 4 && !(ProfileConverts && profileSeen_)) {
                 colorManager_.SetGamma(static_cast<float>(Be32(data_.data()) / 100000.0), 2.2f);
                 colorManager_.TargetOptions |= convert_options::ApplyGamma;
                 properties_.Options |= image_options::GammaApplied;
             }
+        } else if (type == iCCP) {
+            profileSeen_ = true;
+            if (ProfileConverts) {
+                colorManager_.TargetOptions &= ~convert_options::ApplyGamma;
+                properties_.Options &= ~image_options::GammaApplied;
+            }
+            handled = false;
         } else if (type == bKGD) {
             ReadChunkData(stream);
             ReadBackground();

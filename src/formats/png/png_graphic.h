@@ -63,6 +63,7 @@ private:
     std::vector<std::uint16_t> keySamples_;
     // With alpha kept and a key: 0 for the keyed pixels, 255 for the others, row by row.
     std::vector<std::uint8_t> keyMask_;
+    bool profileSeen_ = false;  // an iCCP chunk came before the image data
 };
 
 }  // namespace pictorand

@@ -175,6 +175,28 @@ TEST(PngGraphic, TransparencyChunkBecomesAlphaByTheStoredSamples) {
     EXPECT_TRUE(classic.Transparent());
 }
 
+// A file with a profile and gAMA: when the run converts through the profile, the pixels are
+// not corrected by the gAMA table first, whichever chunk comes first; otherwise they are.
+TEST(PngGraphic, GammaIsNotAppliedBeforeAProfileConversion) {
+    using testing::TPngBuilder;
+    const std::vector<std::uint8_t> gamma = {0, 0x01, 0x86, 0xA0};  // 1.0: linear samples
+    const std::vector<std::uint8_t> profile = {'x', 0, 0, 0x78, 0x9C, 0x03, 0, 0, 0, 0, 1};
+    const std::vector<std::uint8_t> rows = {0, 64, 128, 192};
+    const auto gammaFirst = TPngBuilder().Header(3, 1, 8, 0).Chunk("gAMA", gamma).Chunk("iCCP", profile).ImageData(rows).End().Build();
+    const auto profileFirst = TPngBuilder().Header(3, 1, 8, 0).Chunk("iCCP", profile).Chunk("gAMA", gamma).ImageData(rows).End().Build();
+    for (const auto& bytes : {gammaFirst, profileFirst}) {
+        for (const bool converts : {true, false}) {
+            TMemoryStream stream(bytes);
+            TPNGGraphic png;
+            png.ProfileConverts = converts;
+            png.LoadFromStream(stream);
+            const TBitmap& picture = png;
+            if (converts) EXPECT_EQ(picture.GetPixel(1, 0), RGBColor(128, 128, 128));
+            else EXPECT_NE(picture.GetPixel(1, 0), RGBColor(128, 128, 128)) << "the classic gAMA table";
+        }
+    }
+}
+
 TEST(PngGraphic, PngSuiteMatchesAnIndependentDecoder) {
     PICTORAND_REQUIRE_CORPUS(folder, "pngsuite");
     PICTORAND_REQUIRE_PILLOW();
