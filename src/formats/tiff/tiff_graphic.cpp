@@ -255,8 +255,9 @@ void TTIFFGraphic::SetUpColors() {
     cm.TargetOptions = 0;
     cm.SetSourceBitsPerSample(p.BitsPerSample);
     TColorScheme source = p.ColorScheme;
-    // Decoded JPEG rows of three components arrive blue, green, red.
-    if (jpeg && p.SamplesPerPixel == 3) source = TColorScheme::Bgr;
+    // Decoded JPEG rows of three components arrive blue, green, red; planes of one
+    // component each are interleaved in their stored order.
+    if (jpeg && p.SamplesPerPixel == 3 && p.PlanarConfig != 2) source = TColorScheme::Bgr;
     if (source == TColorScheme::Indexed && p.HasAlpha) source = TColorScheme::GrayAlpha;
     // Grey with an extra sample: the grey is read, the extra sample passed over.
     if (source == TColorScheme::Gray && p.SamplesPerPixel == 2) source = TColorScheme::GrayAlpha;

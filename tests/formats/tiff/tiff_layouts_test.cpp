@@ -61,6 +61,7 @@ TEST(TiffLayouts, ColourRewritesReadAsTheUncompressedPicture) {
                                    {"-t -p separate -c zip:2", INFINITY},
                                    {"-c jpeg -r 16", 32.0},          // lossy; quality 75
                                    {"-t -w 32 -l 32 -c jpeg", 32.0},  // lossy; quality 75
+                                   {"-p separate -c jpeg:r -r 16", 32.0},  // RGB, one JPEG a plane
                                    {"-p separate -c packbits -r 7", INFINITY},
                                });
 }
