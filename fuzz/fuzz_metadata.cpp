@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const TSourceMetadata metadata = ReadSourceMetadata(bytes);
     (void)ExifOrientation(bytes);
     TSourceMetadata output = metadata;
-    output.Exif = ExifForOutput(metadata.Exif, true);
+    output.Exif = ExifForOutput(metadata.Exif, {.TurnedUpright = true, .InSrgb = true, .Width = 100, .Height = 70000});
     (void)ReadSourceMetadata(JpegWithMetadata(bytes, output));
     (void)ReadSourceMetadata(PngWithMetadata(bytes, output));
     TBitmap raster;

@@ -48,7 +48,11 @@ std::optional<TSourceMetadata> OutputMetadata(const TPreparedFile& file, const T
     std::vector<std::uint8_t> profile;
     if ((options.KeepMetadata || options.CarryProfile) && !file.ProfileConverted)
         profile = !file.Metadata.IccProfile.empty() ? file.Metadata.IccProfile : file.Metadata.Cicp ? CicpProfile(*file.Metadata.Cicp) : profile;
-    return MetadataForOutput(file.Metadata, options.KeepMetadata, options.AutoOrient || file.TurnedByReader, profile);
+    const TExifUpdate update{.TurnedUpright = options.AutoOrient || file.TurnedByReader,
+                             .InSrgb = file.ProfileConverted,
+                             .Width = file.Target ? file.Target->Width() : 0,
+                             .Height = file.Target ? file.Target->Height() : 0};
+    return MetadataForOutput(file.Metadata, options.KeepMetadata, update, profile);
 }
 
 std::string OutputFileName(const ConversionSettings& settings, OutputFormat format, std::string_view sourceName,

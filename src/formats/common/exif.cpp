@@ -106,7 +106,7 @@ std::vector<std::uint8_t> ExifFromTiffTags(std::span<const std::uint8_t> tiff) {
     return out;
 }
 
-std::vector<std::uint8_t> ExifForOutput(std::span<const std::uint8_t> block, bool turnedUpright) {
+std::vector<std::uint8_t> ExifForOutput(std::span<const std::uint8_t> block, const TExifUpdate& update) {
     const TTiffStructure exif(block);
     const auto ifd0 = FirstDirectory(exif);
     if (!ifd0) return {};
@@ -115,8 +115,32 @@ std::vector<std::uint8_t> ExifForOutput(std::span<const std::uint8_t> block, boo
         out[at] = static_cast<std::uint8_t>(exif.BigEndian() ? v >> 8 : v);
         out[at + 1] = static_cast<std::uint8_t>(exif.BigEndian() ? v : v >> 8);
     };
+    // A SHORT or LONG value in its entry's field.
+    auto putNumber = [&](const TTiffEntry& e, std::uint32_t v) {
+        if (e.Count != 1) return;
+        if (e.Type == 3 && v <= 0xFFFF) put16(e.ValueAt, v);
+        if (e.Type == 4) exif.BigEndian() ? (put16(e.ValueAt, v >> 16), put16(e.ValueAt + 2, v & 0xFFFF)) : (put16(e.ValueAt, v & 0xFFFF), put16(e.ValueAt + 2, v >> 16));
+    };
     for (const TTiffEntry& e : ifd0->Entries())
-        if (turnedUpright && e.Tag == OrientationTag && e.Type == 3) put16(e.ValueAt, 1);
+        if (update.TurnedUpright && e.Tag == OrientationTag && e.Type == 3) put16(e.ValueAt, 1);
+    // The Exif directory's size and colour space, and the interoperability directory's
+    // index, say what the output's pixels are.
+    constexpr std::uint16_t ColorSpaceTag = 0xA001, WidthTag = 0xA002, HeightTag = 0xA003, InteropIndexTag = 0x0001;
+    if (const TTiffEntry* pointer = ifd0->Find(ExifIfdTag)) {
+        if (const auto sub = TTiffDirectory::Read(exif, pointer->Value, MaxEntries, false)) {
+            for (const TTiffEntry& e : sub->Entries()) {
+                if (update.Width > 0 && e.Tag == WidthTag) putNumber(e, static_cast<std::uint32_t>(update.Width));
+                if (update.Height > 0 && e.Tag == HeightTag) putNumber(e, static_cast<std::uint32_t>(update.Height));
+                if (update.InSrgb && e.Tag == ColorSpaceTag) putNumber(e, 1);
+            }
+            const TTiffEntry* interop = sub->Find(InteropIfdTag);
+            const auto interopDirectory = interop ? TTiffDirectory::Read(exif, interop->Value, MaxEntries, false) : std::nullopt;
+            const TTiffEntry* index = interopDirectory ? interopDirectory->Find(InteropIndexTag) : nullptr;
+            // "R03" (Adobe RGB) becomes "R98" (sRGB): four bytes, in the entry itself.
+            if (update.InSrgb && index && index->Type == 2 && index->Count == 4 && index->ValueAt + 3 < out.size())
+                std::copy_n("R98", 3, out.begin() + static_cast<std::ptrdiff_t>(index->ValueAt));
+        }
+    }
     const std::size_t next = ifd0->LinkAt();
     const std::size_t thumbnail = exif.U32(next);
     put16(next, 0);

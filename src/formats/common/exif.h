@@ -19,7 +19,13 @@ std::span<const std::uint8_t> Ifd0TagBytes(std::span<const std::uint8_t> exif, s
 // cleared, and the block cut before the thumbnail where nothing else lies behind it),
 // and with orientation 1 when the output's pixels were turned upright. Empty when the
 // block is not a TIFF structure.
-std::vector<std::uint8_t> ExifForOutput(std::span<const std::uint8_t> exif, bool turnedUpright);
+// What the output's pixels are, for the tags that describe them.
+struct TExifUpdate {
+    bool TurnedUpright = false;  // orientation 1
+    bool InSrgb = false;         // ColorSpace sRGB and interoperability "R98"
+    int Width = 0, Height = 0;   // ExifImageWidth and ExifImageHeight, when not 0
+};
+std::vector<std::uint8_t> ExifForOutput(std::span<const std::uint8_t> exif, const TExifUpdate& update);
 
 // An EXIF block for a TIFF file's own descriptive tags (description, camera make and
 // model, software, date, artist, copyright, and the orientation), which a TIFF keeps in

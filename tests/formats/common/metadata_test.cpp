@@ -2,6 +2,8 @@
 // segments (a profile split over several), PNG chunks, Photoshop resources.
 #include <gtest/gtest.h>
 
+#include "formats/metadata_for_output.h"
+
 #include "formats/common/exif.h"
 #include "formats/common/metadata_segments.h"
 #include "formats/format_table.h"
@@ -37,15 +39,49 @@ std::vector<std::uint8_t> Encoded(OutputFormat format) {
 TEST(Metadata, ExifOrientationAndTheBlockAnOutputCarries) {
     const auto exif = ExifWithThumbnail();
     EXPECT_EQ(ExifOrientation(exif), 6);
-    const auto upright = ExifForOutput(exif, true);
+    const auto upright = ExifForOutput(exif, {.TurnedUpright = true});
     EXPECT_EQ(ExifOrientation(upright), 1);
     EXPECT_EQ(upright.size(), 26u) << "the thumbnail directory and picture are cut off";
-    EXPECT_EQ(ExifOrientation(ExifForOutput(exif, false)), 6) << "pixels not turned keep their orientation";
+    EXPECT_EQ(ExifOrientation(ExifForOutput(exif, {})), 6) << "pixels not turned keep their orientation";
     for (const std::vector<std::uint8_t>& damaged : {std::vector<std::uint8_t>{}, std::vector<std::uint8_t>{'I', 'I', 42, 0, 200, 0, 0, 0},
                                                      std::vector<std::uint8_t>(exif.begin(), exif.begin() + 12)}) {
         EXPECT_EQ(ExifOrientation(damaged), 1);
-        EXPECT_NO_THROW(ExifForOutput(damaged, true));
+        EXPECT_NO_THROW(ExifForOutput(damaged, {.TurnedUpright = true, .InSrgb = true, .Width = 5, .Height = 5}));
     }
+}
+
+// The tags that describe the pixels say what the output's are: its size in the Exif
+// directory, sRGB's colour space and interoperability index once converted, and the XMP
+// packet's orientation beside the EXIF one.
+TEST(Metadata, TagsThatDescribeThePixelsFollowTheOutput) {
+    const std::vector<std::uint8_t> exif = {
+        'I', 'I', 42, 0, 8, 0, 0, 0,
+        2, 0, 0x12, 0x01, 3, 0, 1, 0, 0, 0, 6, 0, 0, 0, 0x69, 0x87, 4, 0, 1, 0, 0, 0, 38, 0, 0, 0, 0, 0, 0, 0,  // IFD0
+        4, 0, 0x01, 0xA0, 3, 0, 1, 0, 0, 0, 0xFF, 0xFF, 0, 0,   // ColorSpace: uncalibrated
+        0x02, 0xA0, 4, 0, 1, 0, 0, 0, 60, 0, 0, 0,                // ExifImageWidth 60
+        0x03, 0xA0, 3, 0, 1, 0, 0, 0, 40, 0, 0, 0,                // ExifImageHeight 40
+        0x05, 0xA0, 4, 0, 1, 0, 0, 0, 92, 0, 0, 0, 0, 0, 0, 0,    // the interoperability directory
+        1, 0, 0x01, 0x00, 2, 0, 4, 0, 0, 0, 'R', '0', '3', 0, 0, 0, 0, 0};
+    const auto out = ExifForOutput(exif, {.TurnedUpright = true, .InSrgb = true, .Width = 20, .Height = 30});
+    ASSERT_EQ(out.size(), exif.size());
+    EXPECT_EQ(ExifOrientation(out), 1);
+    EXPECT_EQ(out[48] | out[49] << 8, 1) << "sRGB";
+    EXPECT_EQ(out[60] | out[61] << 8, 20);
+    EXPECT_EQ(out[72] | out[73] << 8, 30);
+    EXPECT_EQ(std::string(out.begin() + 102, out.begin() + 105), "R98");
+    const auto unconverted = ExifForOutput(exif, {.Width = 20, .Height = 30});
+    EXPECT_EQ(unconverted[48] | unconverted[49] << 8, 0xFFFF) << "pixels in their own colours keep their colour space";
+    EXPECT_EQ(std::string(unconverted.begin() + 102, unconverted.begin() + 105), "R03");
+
+    TSourceMetadata source;
+    source.Exif = exif;
+    const std::string xmp = "<x:xmpmeta><rdf:Description tiff:Orientation=\"6\"/><tiff:Orientation>8</tiff:Orientation></x:xmpmeta>";
+    source.Xmp.assign(xmp.begin(), xmp.end());
+    const auto kept = MetadataForOutput(source, true, {.TurnedUpright = true}, {});
+    ASSERT_TRUE(kept.has_value());
+    EXPECT_EQ(std::string(kept->Xmp.begin(), kept->Xmp.end()),
+              "<x:xmpmeta><rdf:Description tiff:Orientation=\"1\"/><tiff:Orientation>1</tiff:Orientation></x:xmpmeta>");
+    EXPECT_EQ(MetadataForOutput(source, true, {}, {})->Xmp, source.Xmp) << "pixels not turned keep theirs";
 }
 
 TEST(Metadata, JpegSegmentsRoundTripWithAProfileSplitInParts) {
@@ -101,7 +137,7 @@ TEST(Metadata, TiffDescriptiveTagsBecomeAnExifBlockForJpegOutput) {
     EXPECT_EQ(Text(Ifd0TagBytes(read.Exif, 271)), std::string("Canon\0", 6));
     EXPECT_EQ(Text(Ifd0TagBytes(read.Exif, 272)), std::string("X1\0", 3)) << "a value held in its entry";
     EXPECT_EQ(Text(Ifd0TagBytes(read.Exif, 33432)), std::string(70, 'c') + '\0');
-    const auto upright = ExifForOutput(read.Exif, true);
+    const auto upright = ExifForOutput(read.Exif, {.TurnedUpright = true});
     EXPECT_EQ(ExifOrientation(upright), 1);
     EXPECT_EQ(Text(Ifd0TagBytes(upright, 271)), std::string("Canon\0", 6));
 
