@@ -190,7 +190,8 @@ void TFormGl::N12Click() {
     helpWindow_->ShowFile(help);
 }
 
-void TFormGl::N6Click() { QCoreApplication::exit(0); }
+// Leaving by the menu or Ctrl+Q is closing the window: the options are saved the same way.
+void TFormGl::N6Click() { close(); }
 
 void TFormGl::FlatButtonGoClick() {
     if (sourceFiles_.isEmpty() || !QFileInfo::exists(sourceFileName_) || editOut_->text().isEmpty()) {

@@ -18,6 +18,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "engine/extra_options_file.h"
+#include "engine/settings_file.h"
 #include "gui/dialogs/form_format.h"
 #include "gui/dialogs/form_out_folder.h"
 #include "gui/help_window.h"
@@ -80,6 +82,32 @@ TEST_F(MainWindow, ExtrasMenuHoldsTheOptionsARunReads) {
     EXPECT_TRUE(photo.KeepMetadata);
     EXPECT_FALSE(photo.AutoOrient);
     EXPECT_TRUE(photo.Transparency);
+}
+
+// «Выход из программы» (Ctrl+Q) saves the options as the close box does.
+TEST_F(MainWindow, QuittingByTheMenuSavesTheOptions) {
+    const std::string path = SettingsFilePath(), extras = PhotoOptionsFilePath();
+    const auto keep = [](const std::string& file) { return std::filesystem::exists(file) ? testing::ReadFileBytes(file) : std::vector<std::uint8_t>{}; };
+    const auto savedRecord = keep(path), savedExtras = keep(extras);
+    std::filesystem::remove(path);
+    {
+        TFormGl form;
+        form.findChild<QRadioButton*>("RadioButtonFPNG")->setChecked(true);
+        QAction* quit = nullptr;
+        for (QAction* menu : form.menuBar()->actions())
+            for (QAction* item : menu->menu() ? menu->menu()->actions() : QList<QAction*>())
+                if (item->shortcut() == QKeySequence(Qt::CTRL | Qt::Key_Q)) quit = item;
+        ASSERT_NE(quit, nullptr);
+        quit->trigger();
+    }
+    ConversionSettings read;
+    ASSERT_TRUE(ReadSettingsFile(path, read));
+    EXPECT_EQ(read.Format, OutputFormatNamed("png"));
+    // The files as they were before the test.
+    for (const auto& [file, bytes] : {std::pair{path, savedRecord}, std::pair{extras, savedExtras}}) {
+        if (bytes.empty()) std::filesystem::remove(file);
+        else testing::WriteFileBytes(file, bytes);
+    }
 }
 
 TEST_F(MainWindow, StartWithoutSourcesShowsTheMessage) {
