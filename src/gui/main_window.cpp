@@ -1,5 +1,7 @@
 #include "gui/main_window.h"
 
+#include <functional>
+
 #include <algorithm>
 #include <thread>
 
@@ -242,9 +244,19 @@ void TFormGl::ReadFromFileSettings() {
     settings_->Show(settings, extras);
 }
 
+// A settings file that cannot be written is said, naming it; the other is written all the
+// same, and the window closes.
 void TFormGl::WriteToFileSettings() {
-    WriteSettingsFile(SettingsFilePath(), settings_->Record());
-    WriteExtraOptionsFile(PhotoOptionsFilePath(), settings_->Extras());
+    const auto save = [this](const std::string& path, const std::function<void()>& write) {
+        try {
+            write();
+        } catch (const Exception& error) {
+            host_.ShowMessage(tr("Не удалось сохранить настройки в файл %1: %2").arg(QString::fromStdString(path), QString::fromUtf8(error.what())).toStdString(), {});
+        }
+    };
+    const std::string record = SettingsFilePath(), extras = PhotoOptionsFilePath();
+    save(record, [&] { WriteSettingsFile(record, settings_->Record()); });
+    save(extras, [&] { WriteExtraOptionsFile(extras, settings_->Extras()); });
 }
 
 void TFormGl::showEvent(QShowEvent* event) {
@@ -261,13 +273,7 @@ void TFormGl::showEvent(QShowEvent* event) {
 }
 
 void TFormGl::closeEvent(QCloseEvent* event) {
-    try {
-        WriteToFileSettings();
-    } catch (const Exception& error) {
-        host_.ShowError(error.what());
-        event->ignore();
-        return;
-    }
+    WriteToFileSettings();
     if (running_) {
         // The run goes on to its last file; the program ends after it.
         closeAfterRun_ = true;

@@ -110,6 +110,36 @@ TEST_F(MainWindow, QuittingByTheMenuSavesTheOptions) {
     }
 }
 
+// A settings file that cannot be written is said in Russian, naming it, and the window
+// closes all the same.
+TEST_F(MainWindow, SettingsThatCannotBeSavedAreSaidAndTheWindowCloses) {
+    const std::string path = SettingsFilePath();
+    const auto saved = std::filesystem::exists(path) ? testing::ReadFileBytes(path) : std::vector<std::uint8_t>{};
+    std::filesystem::remove(path);
+    std::filesystem::create_directory(path);  // a folder where the file would go
+    QStringList shown;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&shown] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                shown << box->text();
+                box->done(QMessageBox::Ok);
+            }
+    });
+    timer.start(10);
+    bool closed = false;
+    {
+        TFormGl form;
+        closed = form.close();
+    }
+    timer.stop();
+    std::filesystem::remove(path);
+    if (!saved.empty()) testing::WriteFileBytes(path, saved);
+    EXPECT_TRUE(closed);
+    ASSERT_FALSE(shown.isEmpty());
+    EXPECT_TRUE(shown.last().startsWith(QString::fromUtf8("Не удалось сохранить настройки в файл ") + QString::fromStdString(path))) << shown.last().toStdString();
+}
+
 TEST_F(MainWindow, StartWithoutSourcesShowsTheMessage) {
     TFormGl form;
     QString shown;
