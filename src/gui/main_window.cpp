@@ -206,7 +206,8 @@ void TFormGl::FlatButtonGoClick() {
     panel1_->setEnabled(false);
     running_ = true;
     TBatchRun run(host_, *settings_);
-    run.OutputFolder = [this] { return formOutFolder_->SelectedFolder().toStdString(); };
+    // The run writes where the field says, whatever the folder tree shows since.
+    run.OutputFolder = [folder = editOut_->text().toStdString()] { return folder; };
     run.LogoFileName = [this] { return formLogotip_->ChooserFileName().toStdString(); };
     // Files are prepared ahead on every core; prompts and writes keep the list's order.
     run.ResizeImage(files, static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));

@@ -175,7 +175,12 @@ TEST_F(MainWindow, RunWritesTheChosenFiles) {
     form.FormOutFolder()->Tree()->SelectPath(QString::fromStdString((dir.Path() / "out").string()));
     form.FormOutFolder()->BitBtnSelectPolClick();
     EXPECT_FALSE(form.findChild<QLineEdit*>("EditOut")->text().isEmpty());
+    // Another folder clicked in the tree and the window closed without «Выбрать»: the run
+    // still writes where the field says.
+    std::filesystem::create_directories(dir.Path() / "elsewhere");
+    form.FormOutFolder()->Tree()->SelectPath(QString::fromStdString((dir.Path() / "elsewhere").string()));
     form.FlatButtonGoClick();
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path() / "elsewhere"));
     QDir::setCurrent(previous);
     EXPECT_TRUE(std::filesystem::exists(dir.Path() / "out" / "one_thumb.bmp"));
     EXPECT_TRUE(std::filesystem::exists(dir.Path() / "out" / "two_thumb.bmp"));
