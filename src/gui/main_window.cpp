@@ -205,10 +205,13 @@ void TFormGl::FlatButtonGoClick() {
     for (const QString& path : sourceFiles_) files.push_back({.Path = QFileInfo(path).absoluteFilePath().toStdString()});
     panel1_->setEnabled(false);
     running_ = true;
-    TBatchRun run(host_, *settings_);
+    // The run works on the settings, logo and folder it started with: a dialog opened while
+    // it runs changes the next run, never half of this one.
+    const TFixedSettings started(settings_->Current());
+    TBatchRun run(host_, started);
     // The run writes where the field says, whatever the folder tree shows since.
     run.OutputFolder = [folder = editOut_->text().toStdString()] { return folder; };
-    run.LogoFileName = [this] { return formLogotip_->ChooserFileName().toStdString(); };
+    run.LogoFileName = [logo = formLogotip_->ChooserFileName().toStdString()] { return logo; };
     // Files are prepared ahead on every core; prompts and writes keep the list's order.
     run.ResizeImage(files, static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
     running_ = false;
