@@ -62,5 +62,24 @@ TEST(ReadersAsPeers, PcxWithoutItsPaletteIsGrey) {
     EXPECT_EQ(picture.GetPixel(1, 0), RGBColor(0xB0, 0xB0, 0xB0));
 }
 
+// Two planes of one bit are a 4-colour picture from the header's palette, as Pillow reads it.
+TEST(ReadersAsPeers, TwoBitPlanePcxIsAFourColourPicture) {
+    std::vector<std::uint8_t> pcx(128, 0);
+    pcx[0] = 10, pcx[1] = 5, pcx[2] = 0, pcx[3] = 1;
+    pcx[8] = 3;                                        // four pixels wide
+    const std::uint8_t palette[12] = {0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255};
+    std::copy(std::begin(palette), std::end(palette), pcx.begin() + 16);
+    pcx[65] = 2;                                       // two planes
+    pcx[66] = 1;                                       // one byte a plane's line
+    pcx[68] = 1;
+    // Indexes 0, 1, 2, 3: the first plane holds bit 0, the second bit 1.
+    pcx.insert(pcx.end(), {0x50, 0x30});
+    const TBitmap picture = DecodeAs(".pcx", pcx).Raster;
+    EXPECT_EQ(picture.GetPixel(0, 0), RGBColor(0, 0, 0));
+    EXPECT_EQ(picture.GetPixel(1, 0), RGBColor(255, 0, 0));
+    EXPECT_EQ(picture.GetPixel(2, 0), RGBColor(0, 255, 0));
+    EXPECT_EQ(picture.GetPixel(3, 0), RGBColor(0, 0, 255));
+}
+
 }  // namespace
 }  // namespace pictorand

@@ -98,9 +98,9 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
     cm.SetTargetBitsPerSample(p.BitsPerPixel == 2 ? 4 : h.BitsPerPlane);
     cm.SetTargetSamplesPerPixel(h.Planes);
     TPixelFormat format = cm.PixelFormatForTarget();
-    // Three or four planes of one bit make the bits of a palette index: 8 colours, or
-    // EGA's 16.
-    const bool bitPlanes = h.Planes >= 3 && h.BitsPerPlane == 1;
+    // Two, three or four planes of one bit make the bits of a palette index: 4 colours,
+    // 8, or EGA's 16.
+    const bool bitPlanes = h.Planes >= 2 && h.BitsPerPlane == 1;
     if (bitPlanes) {
         format = TPixelFormat::pf4bit;
     } else if (format == TPixelFormat::pfCustom) {
@@ -120,6 +120,11 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
             SetPalette(StandardPalette16());
         } else if (format == TPixelFormat::pf1bit) {
             SetPalette(cm.CreateGrayscalePalette(false));
+        } else if (format == TPixelFormat::pf4bit && bitPlanes && h.PaletteInfo != 2) {
+            // The header's sixteen colours as stored, whatever the depth of a plane.
+            TPalette palette(16);
+            for (std::size_t i = 0; i < 16; ++i) palette[i] = TRGBQuad{h.Palette[3 * i + 2], h.Palette[3 * i + 1], h.Palette[3 * i], 0};
+            SetPalette(std::move(palette));
         } else if (format == TPixelFormat::pf4bit) {
             SetPalette(h.PaletteInfo == 2 ? cm.CreateGrayscalePalette(false)
                                           : cm.CreateColorPalette(header, TPaletteLayout::Interleaved8, 16, false));
