@@ -11,6 +11,7 @@ namespace {
 constexpr int MaxCodeBits = 12;
 constexpr int TableSize = 1 << MaxCodeBits;
 constexpr int RestartCode = 4094;
+constexpr int MaxPixel = 255;
 constexpr int HashSlots = 17777;
 
 // Packs codes least-significant bit first into sub-blocks of 255 bytes.
@@ -132,9 +133,10 @@ TGifDecodeResult DecodeGifLzw(std::span<const std::uint8_t> data, std::span<std:
         return result;
     }
     int minimum = data[0];
-    if (minimum < 2 || minimum > 9) {
+    // Sizes above 8 are legal: the codes simply start wider, up to the 12-bit ceiling.
+    if (minimum < 2 || minimum > MaxCodeBits - 1) {
         result.Corrupted = true;
-        minimum = std::clamp(minimum, 2, 9);
+        minimum = std::clamp(minimum, 2, MaxCodeBits - 1);
     }
     // Code reader over the sub-blocks; it stops at the terminator or the end of data.
     std::size_t at = 1, blockLeft = 0;
@@ -187,7 +189,7 @@ TGifDecodeResult DecodeGifLzw(std::span<const std::uint8_t> data, std::span<std:
         }
         if (code == end) break;
         if (previous < 0) {
-            if (code > clear) {  // the first code after a clear must be a root
+            if (code > clear || code > MaxPixel) {  // the first code after a clear must be a pixel
                 result.Corrupted = true;
                 break;
             }
@@ -213,6 +215,10 @@ TGifDecodeResult DecodeGifLzw(std::span<const std::uint8_t> data, std::span<std:
             }
             stack.push_back(suffix[static_cast<std::size_t>(current)]);
             current = prefix[static_cast<std::size_t>(current)];
+        }
+        if (current > MaxPixel) {  // a root code wider than a pixel index
+            result.Corrupted = true;
+            break;
         }
         firstPixel = static_cast<std::uint8_t>(current);
         stack.push_back(firstPixel);

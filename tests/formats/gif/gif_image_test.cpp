@@ -84,6 +84,12 @@ TEST(GifImage, LzwRestartsAtCode4094AndRoundTrips) {
     EXPECT_FALSE(DecodeGifLzw(encoded, decoded).Corrupted);
     EXPECT_EQ(decoded, pixels);
     for (std::size_t at = 1; at + 1 < encoded.size(); at += 256) EXPECT_LE(encoded[at], 255);
+    // Minimum code sizes above 8 start with wider codes; the pixels are the same.
+    for (int minimum : {9, 10, 11}) {
+        std::vector<std::uint8_t> wide(pixels.size());
+        EXPECT_FALSE(DecodeGifLzw(EncodeGifLzw(pixels, minimum), wide).Corrupted) << minimum;
+        EXPECT_EQ(wide, pixels) << minimum;
+    }
 }
 
 TEST(GifImage, DamagedDataNeverReadsPastItsEnd) {
