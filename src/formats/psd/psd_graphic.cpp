@@ -41,6 +41,19 @@ TPsdHeader ReadHeader(TPsdReader& in) {
 // Skips a section made of a 32-bit length and that many bytes.
 void SkipSection(TPsdReader& in) { in.Skip(in.ReadU32BE()); }
 
+// Whether the file ends cleanly after its layer section, with no image-data section at all.
+bool EndsBeforeImageData(std::span<const std::uint8_t> bytes) {
+    TPsdReader in(bytes);
+    in.Skip(HeaderSize);
+    for (int section = 0; section < 3; ++section) {
+        if (in.Remaining() < 4) return in.Remaining() == 0;
+        const std::uint32_t length = in.ReadU32BE();
+        if (length > in.Remaining()) return false;
+        in.Skip(length);
+    }
+    return in.Remaining() < 2;
+}
+
 // Whether the image resources say the composite image is only a white placeholder: the
 // version-information resource (1057) with its "has real merged data" flag cleared.
 bool CompositeIsPlaceholder(std::span<const std::uint8_t> resources) {
@@ -96,7 +109,7 @@ bool TPSDGraphic::ReadImageProperties(TStream& stream, int imageIndex) {
     SkipSection(in);
     SkipSection(in);
     SkipSection(in);
-    p.Compression = in.ReadU16BE() == 1 ? TCompressionKind::PackBits : TCompressionKind::None;
+    p.Compression = in.Remaining() >= 2 && in.ReadU16BE() == 1 ? TCompressionKind::PackBits : TCompressionKind::None;
     return true;
 }
 
@@ -117,6 +130,8 @@ void TPSDGraphic::LoadFromStream(TStream& stream) {
         (h.Depth != 1 && h.Depth != 8 && h.Depth != 16)) {
         throw EInvalidGraphic(ReaderMessage(reader_messages::InvalidFormat, FormatName));
     }
+
+    if (EndsBeforeImageData(bytes)) throw EInvalidGraphic(ReaderMessage(reader_messages::NoComposite, FormatName));
 
     // Grey with an alpha channel becomes grey colours with their alpha when the alpha is wanted.
     const bool greyWithAlpha = KeepAlpha && p.ColorScheme == TColorScheme::Gray && !(p.Options & image_options::MinIsWhite) &&

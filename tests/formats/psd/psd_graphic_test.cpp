@@ -141,8 +141,17 @@ TEST(PsdGraphic, CorpusFilesMatchTheirReferences) {
 
 // Files whose composite is missing or only a white placeholder are refused, not shown white.
 TEST(PsdGraphic, FilesWithoutACompositeAreRefused) {
-    PICTORAND_REQUIRE_CORPUS(root, "psd-tools");
     const std::string message = "Cannot load image. The PSD or PDD file holds no composite image; save it with compatibility maximized.";
+    // A file that ends after its layer section has no image data to read.
+    auto layersOnly = Psd(3, 8, {{1, 2}, {3, 4}, {5, 6}});
+    layersOnly.resize(layersOnly.size() - 6 - 2);
+    try {
+        LoadPsd(layersOnly);
+        ADD_FAILURE() << "a file without image data loaded";
+    } catch (const EInvalidGraphic& error) {
+        EXPECT_EQ(error.what(), message);
+    }
+    PICTORAND_REQUIRE_CORPUS(root, "psd-tools");
     for (const char* name : {"layer-name-emoji.psd", "layers-minimal/pixel-layer.psd"}) {
         TPSDGraphic psd;
         try {
