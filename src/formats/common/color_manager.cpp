@@ -187,6 +187,30 @@ std::uint16_t TColorManager::Read16(const std::uint8_t* p) const {
                                                        : static_cast<std::uint16_t>(p[0] | p[1] << 8);
 }
 
+std::array<std::array<std::uint8_t, 256>, 3> TColorManager::IdentityRanges() {
+    std::array<std::array<std::uint8_t, 256>, 3> ranges{};
+    for (auto& range : ranges) {
+        for (int i = 0; i < 256; ++i) range[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
+    }
+    return ranges;
+}
+
+void TColorManager::SetYCbCrReference(std::span<const double> blackWhite) {
+    yccRange_ = IdentityRanges();
+    if (blackWhite.size() < 6) return;
+    for (std::size_t k = 0; k < 3; ++k) {
+        const double black = blackWhite[2 * k], white = blackWhite[2 * k + 1];
+        if (!std::isfinite(black) || !std::isfinite(white) || white - black < 1) continue;
+        // Luma spans 0..255 between black and white; chroma spans 127 either side of 128.
+        const double scale = k == 0 ? 255.0 / (white - black) : 127.0 / (white - black);
+        const double offset = k == 0 ? 0.0 : 128.0;
+        for (int i = 0; i < 256; ++i) {
+            const double value = (i - black) * scale + offset;
+            yccRange_[k][static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(std::clamp(std::lround(value), 0L, 255L));
+        }
+    }
+}
+
 std::uint8_t TColorManager::Gamma(std::uint8_t value) const {
     return (TargetOptions & convert_options::ApplyGamma) ? gammaTable_[value] : value;
 }
@@ -443,9 +467,9 @@ void TColorManager::ConvertYcc(std::span<const std::uint8_t* const> sources, std
     TMaskWalker walker(mask);
     for (std::size_t i = 0; i < count; ++i, target += targetStep) {
         if (!walker.Next()) continue;
-        const int y = Rescale(cursors[0].Next(), sourceBits_, 8);
-        const auto cb = static_cast<std::size_t>(Rescale(cursors[planar ? 1 : 0].Next(), sourceBits_, 8));
-        const auto cr = static_cast<std::size_t>(Rescale(cursors[planar ? 2 : 0].Next(), sourceBits_, 8));
+        const int y = yccRange_[0][static_cast<std::size_t>(Rescale(cursors[0].Next(), sourceBits_, 8))];
+        const std::size_t cb = yccRange_[1][static_cast<std::size_t>(Rescale(cursors[planar ? 1 : 0].Next(), sourceBits_, 8))];
+        const std::size_t cr = yccRange_[2][static_cast<std::size_t>(Rescale(cursors[planar ? 2 : 0].Next(), sourceBits_, 8))];
         if (!planar && sourceSamples_ > 3) cursors[0].Skip(sourceSamples_ - 3);
         const std::uint8_t blue = ClampInt(y + cbToBlue_[cb]);
         const std::uint8_t green = ClampInt(y + cbToGreen_[cb] + crToGreen_[cr]);

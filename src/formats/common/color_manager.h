@@ -44,6 +44,9 @@ public:
     void SetGamma(float main, float display = 2.2f);
     // One to three luma coefficients (red, green, blue) and the chroma subsampling.
     void SetYCbCrParameters(std::initializer_list<float> coefficients, int horizontal, int vertical);
+    // The stored codes of black and white for Y, Cb and Cr (six values, as TIFF's
+    // ReferenceBlackWhite); codes are rescaled to full range before the conversion.
+    void SetYCbCrReference(std::span<const double> blackWhite);
 
     int SourceBitsPerSample() const { return sourceBits_; }
     int TargetBitsPerSample() const { return targetBits_; }
@@ -104,6 +107,9 @@ private:
     float luma_[3] = {0.299f, 0.587f, 0.114f};
     std::uint8_t subsampling_[2] = {1, 1};
     std::array<int, 256> crToRed_{}, cbToBlue_{}, crToGreen_{}, cbToGreen_{};
+    // Stored Y, Cb and Cr codes to full-range codes; identity unless a reference is set.
+    std::array<std::array<std::uint8_t, 256>, 3> yccRange_ = IdentityRanges();
+    static std::array<std::array<std::uint8_t, 256>, 3> IdentityRanges();
     TColorScheme sourceScheme_ = TColorScheme::Rgb;
     TColorScheme targetScheme_ = TColorScheme::Bgr;
     TConverter converter_ = nullptr;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <string>
 #include <zlib.h>
 
 #include "graphics/raster_limits.h"
@@ -38,7 +39,7 @@ constexpr std::uint16_t ImageWidth = 256, ImageLength = 257, BitsPerSample = 258
                         StripByteCounts = 279, XResolution = 282, YResolution = 283, PlanarConfig = 284,
                         Group3Options = 292, ResolutionUnit = 296, Predictor = 317, ColorMap = 320, TileWidth = 322,
                         TileLength = 323, TileOffsets = 324, TileByteCounts = 325, ExtraSamples = 338, JpegTables = 347, YCbCrCoefficients = 529,
-                        YCbCrSubsampling = 530, YCbCrPositioning = 531;
+                        YCbCrSubsampling = 530, YCbCrPositioning = 531, ReferenceBlackWhite = 532, SampleFormat = 339;
 }
 
 TCompressionKind CompressionFor(std::uint32_t code) {
@@ -164,6 +165,7 @@ bool TTIFFGraphic::ParseProperties(int imageIndex) {
     p.YCbCrSubsampling[1] = subsampling.size() > 1 ? ClampedInteger<std::uint8_t>(subsampling[1]) : 2;
     p.PlanarConfig = static_cast<std::uint16_t>(ReadInteger(tag::PlanarConfig, 0));
     p.Predictor = static_cast<std::uint16_t>(ReadInteger(tag::Predictor, 0));
+    signedSamples_ = ReadInteger(tag::SampleFormat, 1) == 2;
     double xResolution = ReadReal(tag::XResolution, 0), yResolution = ReadReal(tag::YResolution, 0);
     if (ReadInteger(tag::ResolutionUnit, 2) == 3) {
         xResolution *= 2.54;
@@ -195,6 +197,12 @@ void TTIFFGraphic::LoadFromStream(TStream& stream) {
     if (p.Width > MaxRasterSide || p.Height > MaxRasterSide || p.SamplesPerPixel == 0 || p.SamplesPerPixel > 4 ||
         p.BitsPerSample == 0 || p.BitsPerSample > 16) {
         throw EInvalidGraphic(ReaderMessage(reader_messages::InvalidColorFormat, FormatName));
+    }
+    // Colour samples are read at 8 and 16 bits; other depths are named in the refusal.
+    const bool colour = p.ColorScheme == TColorScheme::Rgb || p.ColorScheme == TColorScheme::Rgba || p.ColorScheme == TColorScheme::Cmy ||
+                        p.ColorScheme == TColorScheme::Cmyk || p.ColorScheme == TColorScheme::CieLab || p.ColorScheme == TColorScheme::YCbCr;
+    if (colour && p.BitsPerSample != 8 && p.BitsPerSample != 16) {
+        throw EInvalidGraphic(ReaderMessage(reader_messages::NotSupported, std::to_string(p.BitsPerSample) + "-bit colour samples are", FormatName));
     }
     if (const std::int64_t rate = MaxExpansion(); rate > 0) {
         const std::int64_t rowBytes = (static_cast<std::int64_t>(p.BitsPerPixel) * p.Width + 7) / 8;
@@ -309,6 +317,8 @@ void TTIFFGraphic::SetUpColors() {
         if (coefficients.size() < 3) coefficients = {0.299, 0.587, 0.114};
         cm.SetYCbCrParameters({static_cast<float>(coefficients[0]), static_cast<float>(coefficients[1]), static_cast<float>(coefficients[2])},
                               p.YCbCrSubsampling[0], p.YCbCrSubsampling[1]);
+        // A JPEG-compressed picture is converted by the JPEG decoder, which knows no reference.
+        if (!jpeg) cm.SetYCbCrReference(ReadValues(tag::ReferenceBlackWhite));
     }
     const std::size_t bytesPerLine = (static_cast<std::size_t>(p.BitsPerPixel) * p.Width + 7) / 8;
     p.BytesPerLine = static_cast<std::uint32_t>(bytesPerLine);
@@ -416,6 +426,12 @@ bool TTIFFGraphic::DecodeChunk(const TChunkLayout& layout, std::size_t index, st
             if (p.BitsPerSample == 16) UndoDifferencing16(line, layout.Width * samples, samples, BigEndian());
             else if (p.BitsPerSample == 8) UndoDifferencing(line, layout.LineBytes, samples);
         }
+    }
+    // Signed samples run from the most negative (black) to the most positive (white):
+    // flipping the sign bit makes them the unsigned samples of the same scale.
+    if (signedSamples_ && (p.BitsPerSample == 8 || p.BitsPerSample == 16)) {
+        const std::size_t high = p.BitsPerSample == 16 && !BigEndian() ? 1 : 0;
+        for (std::size_t at = high; at < chunk_.size(); at += p.BitsPerSample / 8) chunk_[at] ^= 0x80;
     }
     return true;
 }

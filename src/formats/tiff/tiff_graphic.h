@@ -56,6 +56,7 @@ private:
     TByteBuffer file_;
     std::optional<TTiffDirectory> directory_;
     bool associatedAlpha_ = false;
+    bool signedSamples_ = false;
     std::vector<double> chunkOffsets_, chunkCounts_;
     std::vector<std::uint8_t> chunk_, blocks_, reversed_;
 };

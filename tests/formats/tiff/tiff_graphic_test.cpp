@@ -16,7 +16,7 @@ namespace {
 class TTiffBuilder {
 public:
     explicit TTiffBuilder(bool bigEndian) : big_(bigEndian) {}
-    // A SHORT or LONG tag with its values.
+    // A SHORT or LONG tag with its values; RATIONAL (5) takes numerator, denominator pairs.
     TTiffBuilder& Tag(std::uint16_t tag, std::uint16_t type, std::vector<std::uint32_t> values) {
         tags_[tag] = {type, std::move(values)};
         return *this;
@@ -47,7 +47,7 @@ public:
         for (const auto& [tag, t] : tags_) {
             U16(out, tag);
             U16(out, t.type);
-            U32(out, static_cast<std::uint32_t>(t.values.size()));
+            U32(out, static_cast<std::uint32_t>(t.type == 5 ? t.values.size() / 2 : t.values.size()));
             if (extra.count(tag)) {
                 U32(out, extra[tag]);
             } else if (t.type == 3) {
@@ -132,6 +132,31 @@ TEST(TiffGraphic, AssociatedAlphaIsMadeStraightOnce) {
     }
 }
 
+// Video-range YCbCr says so in ReferenceBlackWhite: code 16 is black and 235 white.
+// Signed samples run from the most negative (black) to the most positive (white).
+TEST(TiffGraphic, ReferenceBlackWhiteAndSignedSamplesScaleTheCodes) {
+    TTiffBuilder video(false);
+    video.Tag(256, 3, {3}).Tag(257, 3, {1}).Tag(258, 3, {8, 8, 8}).Tag(262, 3, {6}).Tag(277, 3, {3}).Tag(530, 3, {1, 1});
+    video.Tag(532, 5, {16, 1, 235, 1, 128, 1, 240, 1, 128, 1, 240, 1}).Pixels({16, 128, 128, 235, 128, 128, 126, 128, 240});
+    const TBitmap ycc = Load(video.Build());
+    EXPECT_EQ(ycc.GetPixel(0, 0), RGBColor(0, 0, 0));
+    EXPECT_EQ(ycc.GetPixel(1, 0), RGBColor(255, 255, 255));
+    // Cr 240 is the full red chroma: red = 128 + 1.402 * 127.
+    EXPECT_EQ(RedOf(ycc.GetPixel(2, 0)), 255);
+    EXPECT_EQ(GreenOf(ycc.GetPixel(2, 0)), 37);
+
+    for (const bool big : {false, true}) {
+        TTiffBuilder grey(big);
+        grey.Tag(256, 3, {3}).Tag(257, 3, {1}).Tag(258, 3, {16}).Tag(262, 3, {1}).Tag(277, 3, {1}).Tag(339, 3, {2});
+        // -32768, 0 and 32767 in the file's byte order.
+        grey.Pixels(big ? std::vector<std::uint8_t>{0x80, 0, 0, 0, 0x7F, 0xFF} : std::vector<std::uint8_t>{0, 0x80, 0, 0, 0xFF, 0x7F});
+        const TBitmap picture = Load(grey.Build());
+        EXPECT_EQ(RedOf(picture.GetPixel(0, 0)), 0) << big;
+        EXPECT_NEAR(RedOf(picture.GetPixel(1, 0)), 128, 1) << big;
+        EXPECT_EQ(RedOf(picture.GetPixel(2, 0)), 255) << big;
+    }
+}
+
 TEST(TiffGraphic, PalettesGreysAndFax) {
     TTiffBuilder palette(true);
     std::vector<std::uint32_t> map(768, 0);
@@ -161,6 +186,12 @@ TEST(TiffGraphic, UnsupportedTiledAndStripRules) {
         FAIL();
     } catch (const EInvalidGraphic& e) {
         EXPECT_STREQ(e.what(), "Cannot load image. The compression scheme is not supported for TIF/TIFF files.");
+    }
+    try {
+        Load(Rgb(false).Tag(258, 3, {4, 4, 4}).Pixels({0xF0, 0x0F, 0x00, 0xF0, 0x00, 0xFF}).Build());
+        FAIL();
+    } catch (const EInvalidGraphic& e) {
+        EXPECT_STREQ(e.what(), "Cannot load image. 4-bit colour samples are not supported for TIF/TIFF files.");
     }
     EXPECT_THROW(Load(Rgb(false).Tag(322, 3, {16}).Tag(323, 3, {16}).Build()), EInvalidGraphic) << "tiles without their offsets";
     const TBitmap whole = Load(Rgb(false).Tag(278, 4, {0xFFFFFFFF}).Build());
