@@ -105,6 +105,11 @@ struct TMaskChannel {
     }
 };
 
+bool HasAlphaMask(const TBmpHeader& h) {
+    return (h.compression == BI_BITFIELDS || h.compression == BI_ALPHABITFIELDS) && h.masks[3] != 0 &&
+           (h.bitCount == 16 || h.bitCount == 32);
+}
+
 TPixelFormat FormatFor(const TBmpHeader& h) {
     switch (h.bitCount) {
         case 1: return TPixelFormat::pf1bit;
@@ -162,6 +167,29 @@ void DecodeRle(std::span<const std::uint8_t> data, TBitmap& bitmap, bool fourBit
             if ((bytes & 1) && in.Remaining() > 0) in.Skip(1);
         }
     }
+}
+
+// Bit fields with an alpha mask into blue, green, red and alpha; answers whether any
+// pixel's alpha is above zero.
+bool DecodeAlphaRows(std::span<const std::uint8_t> data, const TBmpHeader& h, TBitmap& bitmap, bool topDown) {
+    const int width = bitmap.Width();
+    const int height = bitmap.Height();
+    const std::size_t fileStride = BytesPerRow(static_cast<std::size_t>(width), h.bitCount);
+    const TMaskChannel red(h.masks[0]), green(h.masks[1]), blue(h.masks[2]), alpha(h.masks[3]);
+    bool anyAlpha = false;
+    for (int fileRow = 0; fileRow < height; ++fileRow) {
+        const std::uint8_t* in = data.data() + static_cast<std::size_t>(fileRow) * fileStride;
+        std::uint8_t* out = bitmap.ScanLine(topDown ? fileRow : height - 1 - fileRow);
+        for (int x = 0; x < width; ++x, out += 4) {
+            const std::uint32_t v = ReadRawPixel(in, x, h.bitCount);
+            out[0] = blue.Extract(v, h.masks[2]);
+            out[1] = green.Extract(v, h.masks[1]);
+            out[2] = red.Extract(v, h.masks[0]);
+            out[3] = alpha.Extract(v, h.masks[3]);
+            anyAlpha = anyAlpha || out[3] != 0;
+        }
+    }
+    return anyAlpha;
 }
 
 void DecodeRows(std::span<const std::uint8_t> data, const TBmpHeader& h, TBitmap& bitmap, bool topDown) {
@@ -231,17 +259,18 @@ TBmpSize ProbeBmp(std::span<const std::uint8_t> file) {
     TBmpReader in(file, std::string(runtime_texts::InvalidBitmap));
     const TBmpLayout layout = ReadLayout(in);
     FormatFor(layout.Header);
-    return {static_cast<int>(layout.Width), static_cast<int>(layout.Height), layout.Header.bitCount};
+    return {static_cast<int>(layout.Width), static_cast<int>(layout.Height), layout.Header.bitCount, HasAlphaMask(layout.Header)};
 }
 
-TBitmap DecodeBmp(std::span<const std::uint8_t> file) {
+TBitmap DecodeBmp(std::span<const std::uint8_t> file, bool keepAlpha) {
     TBmpReader in(file, std::string(runtime_texts::InvalidBitmap));
     const TBmpLayout layout = ReadLayout(in);
     const TBmpHeader& h = layout.Header;
     const std::uint32_t offBits = layout.OffBits;
     const bool rle = layout.Rle, topDown = layout.TopDown;
     const std::int64_t width = layout.Width, height = layout.Height;
-    const TPixelFormat format = FormatFor(h);
+    const bool alpha = keepAlpha && HasAlphaMask(h);
+    const TPixelFormat format = alpha ? TPixelFormat::pf32bit : FormatFor(h);
 
     // Colour table: after the headers and masks, before the pixels.
     TPalette palette;
@@ -277,6 +306,8 @@ TBitmap DecodeBmp(std::span<const std::uint8_t> file) {
     if (IsIndexed(format)) bitmap.SetPalette(std::move(palette));
     if (rle) {
         DecodeRle(data, bitmap, h.compression == BI_RLE4);
+    } else if (alpha) {
+        bitmap.SetHasAlpha(DecodeAlphaRows(data, h, bitmap, topDown));
     } else {
         DecodeRows(data, h, bitmap, topDown);
     }

@@ -12,13 +12,16 @@ namespace pictorand {
 struct TBmpSize {
     int Width = 0, Height = 0;
     int BitsPerPixel = 0;
+    bool AlphaMask = false;  // bit fields with an alpha mask
 };
 // The picture's size and depth from the headers, checked as decoding checks them.
 TBmpSize ProbeBmp(std::span<const std::uint8_t> file);
 // Decodes a whole BMP file. Accepts the core (OS/2 1.x), OS/2 2.x and the 40-, 52-,
 // 56-, 108- and 124-byte headers; 1, 2, 4, 8, 16, 24 and 32 bits per pixel; RLE4,
 // RLE8, bit fields and top-down rows. Anything malformed raises EInvalidGraphic.
-TBitmap DecodeBmp(std::span<const std::uint8_t> file);
+// With keepAlpha, bit fields with an alpha mask give 32 bits with that alpha (none
+// when every pixel's alpha is zero, as files that leave the field unused have it).
+TBitmap DecodeBmp(std::span<const std::uint8_t> file, bool keepAlpha = false);
 
 // Reads the rest of the stream as one BMP file.
 TBitmap ReadBmpStream(TStream& stream);

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <map>
 
 #include "corpus.h"
 #include "graphics/exceptions.h"
 #include "graphics/file_stream.h"
+#include "temp_dir.h"
 
 namespace pictorand {
 namespace {
@@ -119,6 +121,37 @@ TEST(BmpRead, RunsThatLeaveTheRasterAreCut) {
     EXPECT_EQ(bitmap.ScanLine(1)[3], 1);
 }
 
+// Bit fields with an alpha mask (BI_ALPHABITFIELDS: four masks after the header) hand
+// their alpha over when it is wanted; a file whose alpha is zero everywhere is opaque.
+TEST(BmpRead, AlphaMasksGiveTheirAlphaWhenWanted) {
+    auto masked = [](int bits, std::vector<std::uint32_t> masks, std::vector<std::uint8_t> pixels) {
+        std::vector<std::uint8_t> table;
+        for (std::uint32_t m : masks)
+            for (int k = 0; k < 4; ++k) table.push_back(static_cast<std::uint8_t>(m >> (8 * k)));
+        return BuildBmp(2, 1, bits, 6, table, pixels);
+    };
+    // 32 bits, A8R8G8B8: half-covered red, then a clear pixel.
+    const auto argb32 = masked(32, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}, {0, 0, 255, 128, 9, 9, 9, 0});
+    const TBitmap wanted = DecodeBmp(argb32, true);
+    ASSERT_TRUE(wanted.HasAlpha());
+    const std::uint8_t* p = wanted.ScanLine(0);
+    EXPECT_EQ((std::vector<int>(p, p + 8)), (std::vector<int>{0, 0, 255, 128, 9, 9, 9, 0}));
+    EXPECT_FALSE(DecodeBmp(argb32).HasAlpha()) << "the classic reading keeps its pixels";
+
+    // 16 bits, A4R4G4B4 (bmpsuite's rgba16-4444) and A1R5G5B5.
+    const TBitmap argb4444 = DecodeBmp(masked(16, {0x0F00, 0x00F0, 0x000F, 0xF000}, {0x0F, 0x8F, 0xF0, 0x0F, 0, 0}), true);
+    ASSERT_TRUE(argb4444.HasAlpha());
+    p = argb4444.ScanLine(0);
+    EXPECT_EQ((std::vector<int>(p, p + 8)), (std::vector<int>{255, 0, 255, 136, 0, 255, 255, 0}));
+    const TBitmap argb1555 = DecodeBmp(masked(16, {0x7C00, 0x03E0, 0x001F, 0x8000}, {0x00, 0xFC, 0x1F, 0x00, 0, 0}), true);
+    ASSERT_TRUE(argb1555.HasAlpha());
+    p = argb1555.ScanLine(0);
+    EXPECT_EQ((std::vector<int>{p[2], p[3], p[4], p[7]}), (std::vector<int>{255, 255, 255, 0}));
+
+    EXPECT_FALSE(DecodeBmp(masked(32, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}, {1, 2, 3, 0, 4, 5, 6, 0}), true).HasAlpha())
+        << "an alpha field left at zero everywhere";
+}
+
 TEST(BmpRead, RejectsMalformedFiles) {
     const std::vector<std::uint8_t> palette = {0, 0, 0, 0, 255, 255, 255, 0};
     const auto good = BuildBmp(4, 2, 8, 0, palette, std::vector<std::uint8_t>(8, 1));
@@ -194,6 +227,30 @@ TEST(BmpSuite, EveryGoodFileLoadsAndEncodingsAgree) {
     EXPECT_EQ(loaded.at("rgb16.bmp").PixelFormat(), TPixelFormat::pf15bit);
     EXPECT_EQ(loaded.at("rgb16-565.bmp").PixelFormat(), TPixelFormat::pf16bit);
     EXPECT_EQ(loaded.at("rgb24.bmp").GetPixel(0, 0), loaded.at("rgb32bf.bmp").GetPixel(0, 0));
+}
+
+// bmpsuite's questionable alpha files: one picture in three encodings of 32 bits,
+// half of it transparent, and 4-bit alpha in 16.
+TEST(BmpSuite, AlphaFilesAgreeAndCarryTheirAlpha) {
+    PICTORAND_REQUIRE_CORPUS(folder, "bmpsuite/q");
+    std::map<std::string, TBitmap> loaded;
+    for (const char* name : {"rgba32.bmp", "rgba32abf.bmp", "rgba32h56.bmp", "rgba16-4444.bmp"}) {
+        const auto bytes = testing::ReadFileBytes((folder / name).string());
+        loaded.emplace(name, DecodeBmp(bytes, true));
+        EXPECT_TRUE(loaded.at(name).HasAlpha()) << name;
+    }
+    for (const char* name : {"rgba32abf.bmp", "rgba32h56.bmp"}) {
+        const TBitmap& a = loaded.at("rgba32.bmp");
+        const TBitmap& b = loaded.at(name);
+        ASSERT_EQ(a.Height(), b.Height());
+        for (int y = 0; y < a.Height(); ++y) EXPECT_EQ(std::memcmp(a.ScanLine(y), b.ScanLine(y), a.RowStride()), 0) << name << " row " << y;
+    }
+    int clear = 0, opaque = 0;
+    const TBitmap& rgba = loaded.at("rgba32.bmp");
+    for (int y = 0; y < rgba.Height(); ++y)
+        for (int x = 0; x < rgba.Width(); ++x) ++(rgba.ScanLine(y)[4 * x + 3] < 128 ? clear : opaque);
+    EXPECT_GT(clear, 0);
+    EXPECT_GT(opaque, 0);
 }
 
 TEST(BmpSuite, BadAndQuestionableFilesNeverCrash) {

@@ -17,6 +17,7 @@ TImageInfo Probe(std::span<const std::uint8_t> file) {
         info.Width = size.Width;
         info.Height = size.Height;
         info.BitsPerSample = size.BitsPerPixel >= 24 ? 8 : size.BitsPerPixel;
+        info.HasAlpha = size.AlphaMask;
     } catch (const std::exception&) {
     }
     return info;
@@ -24,7 +25,7 @@ TImageInfo Probe(std::span<const std::uint8_t> file) {
 
 TDecodedImage Decode(std::span<const std::uint8_t> file, const TDecodeRequest& request) {
     const TRasterCap cap(request.MaxPixels);
-    return {DecodeBmp(file), {}};
+    return {DecodeBmp(file, request.KeepAlpha), {}};
 }
 
 void Encode(TStream& stream, const TBitmap& raster, const TWriteOptions&) { WriteBmpStream(raster, stream); }
