@@ -200,7 +200,31 @@ void TTargaGraphic::LoadFromStream(TStream& stream) {
         if (greyAlpha) colorManager_.ConvertRow(greyRow.data(), bitmapRow, h.Width, 0xFF);
         ReportRow(i);
     }
+    // 16-bit colour pixels with one attribute bit carry it as alpha, when alpha is wanted
+    // and some pixel sets it (files that leave it clear everywhere are opaque).
+    if (KeepAlpha && h.PixelSize == 16 && p.ColorScheme == TColorScheme::Rgb && (h.Descriptor & 0x0F) == 1) AttributeBitToAlpha();
     Progress(TProgressStage::Ending, 100, {});
+}
+
+void TTargaGraphic::AttributeBitToAlpha() {
+    const int width = Width(), height = Height();
+    std::vector<std::uint8_t> covered(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    bool any = false;
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* row = ScanLine(y);
+        for (int x = 0; x < width; ++x) {
+            const bool set = (row[2 * x + 1] & 0x80) != 0;
+            covered[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)] = set ? 255 : 0;
+            any = any || set;
+        }
+    }
+    if (!any) return;
+    SetPixelFormat(TPixelFormat::pf32bit);
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* row = ScanLine(y);
+        for (int x = 0; x < width; ++x) row[4 * x + 3] = covered[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)];
+    }
+    SetHasAlpha(true);
 }
 
 void TTargaGraphic::SaveToStream(TStream& stream) {

@@ -16,6 +16,10 @@ public:
     void SaveToStream(TStream& stream) override;
 
     bool Compressed = true;
+
+private:
+    // Makes the 15-bit raster 32-bit with the pixels' top bit as their alpha.
+    void AttributeBitToAlpha();
 };
 
 }  // namespace pictorand

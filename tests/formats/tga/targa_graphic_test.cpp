@@ -165,6 +165,41 @@ TEST(TargaGraphic, GreyWithAlphaHandsItsAlphaOverWhenAsked) {
     EXPECT_EQ(std::vector<std::uint8_t>(p, p + 8), (std::vector<std::uint8_t>{40, 40, 40, 255, 200, 200, 200, 0}));
 }
 
+TEST(TargaGraphic, SixteenBitColourHandsItsAttributeBitOverAsAlpha) {
+    // 2 x 1, 16-bit colour with one attribute bit: opaque white, then clear red.
+    auto file = [](std::uint8_t descriptor, std::vector<std::uint8_t> pixels) {
+        std::vector<std::uint8_t> bytes(18, 0);
+        bytes[2] = 2;
+        bytes[12] = 2;
+        bytes[14] = 1;
+        bytes[16] = 16;
+        bytes[17] = descriptor;
+        bytes.insert(bytes.end(), pixels.begin(), pixels.end());
+        return bytes;
+    };
+    const auto marked = file(0x21, {0xFF, 0xFF, 0x00, 0x7C});
+    const TBitmap classic = testing::LoadThrough<TTargaGraphic>(marked);
+    EXPECT_FALSE(classic.HasAlpha());
+    EXPECT_EQ(classic.PixelFormat(), TPixelFormat::pf15bit);
+
+    TTargaGraphic reader;
+    reader.KeepAlpha = true;
+    TMemoryStream stream(marked);
+    reader.LoadFromStream(stream);
+    ASSERT_TRUE(reader.HasAlpha());
+    const std::uint8_t* p = reader.ScanLine(0);
+    EXPECT_EQ(std::vector<std::uint8_t>(p, p + 8), (std::vector<std::uint8_t>{255, 255, 255, 255, 0, 0, 255, 0}));
+
+    // The bit clear everywhere, or no attribute bit declared: opaque as before.
+    for (const auto& bytes : {file(0x21, {0xFF, 0x7F, 0x00, 0x7C}), file(0x20, {0xFF, 0xFF, 0x00, 0x7C})}) {
+        TTargaGraphic opaque;
+        opaque.KeepAlpha = true;
+        TMemoryStream in(bytes);
+        opaque.LoadFromStream(in);
+        EXPECT_FALSE(opaque.HasAlpha());
+    }
+}
+
 TEST(TargaGraphic, RunsMayCrossRowsAndRowsMayRunRightToLeft) {
     // 3 x 2, 24-bit, run-length: one run of 4 red pixels crosses from the first row into
     // the second, then two raw pixels, green and blue.
