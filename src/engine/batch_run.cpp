@@ -89,8 +89,10 @@ TLoadWishes LoadWishes(const ConversionSettings& settings, int threads, std::int
     wishes.KeepAlpha = settings.Photo.Transparency;
     wishes.ProfileConverts = settings.Photo.ConvertToSrgb;
     wishes.Threads = threads;
-    // A CMYK profile converts while the reader still has the inks.
+    // A CMYK profile converts while the reader still has the inks; CIELab goes to sRGB
+    // through Little CMS.
     if (settings.Photo.ConvertToSrgb) {
+        wishes.LabToBgr = LabToSrgb();
         wishes.CmykToBgr = [&cmykConverted](const TImageInfo& info) -> TCmykToBgr {
             TCmykToBgr convert = CmykToSrgb(info.Metadata.IccProfile);
             if (!convert) return {};

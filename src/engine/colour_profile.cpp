@@ -134,6 +134,20 @@ bool GreyProfileOnColour(const TBitmap& raster, std::span<const std::uint8_t> pr
     return false;
 }
 
+TLabToBgr LabToSrgb() {
+    // One transform for the whole program; without its cache it may run on many threads.
+    static const std::shared_ptr<void> transform = [] {
+        const TProfile lab(cmsCreateLab4Profile(nullptr));
+        const TProfile srgb(cmsCreate_sRGBProfile());
+        return std::shared_ptr<void>(
+            cmsCreateTransform(lab.get(), TYPE_Lab_DBL, srgb.get(), TYPE_BGR_8, INTENT_PERCEPTUAL, cmsFLAGS_NOCACHE), TTransformDeleter());
+    }();
+    if (!transform) return {};
+    return [](const double* values, std::uint8_t* bgr, std::size_t count) {
+        cmsDoTransform(transform.get(), values, bgr, static_cast<cmsUInt32Number>(count));
+    };
+}
+
 TCmykToBgr CmykToSrgb(std::span<const std::uint8_t> profile) {
     if (profile.empty()) return {};
     const TProfile source(cmsOpenProfileFromMem(profile.data(), static_cast<cmsUInt32Number>(profile.size())));

@@ -31,4 +31,8 @@ std::vector<std::uint8_t> CicpProfile(const TCicp& cicp);
 // nothing for any other profile, or one that cannot be opened.
 TCmykToBgr CmykToSrgb(std::span<const std::uint8_t> profile);
 
+// The conversion the readers use on CIELab pictures: L*a*b* (D50) to sRGB through Little
+// CMS, in place of their fixed formula without the sRGB curve.
+TLabToBgr LabToSrgb();
+
 }  // namespace pictorand

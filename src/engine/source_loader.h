@@ -29,6 +29,8 @@ struct TLoadWishes {
     std::int64_t MaxPixels = DefaultMaxRasterPixels;
     // The conversion of CMYK pictures (a profile's) instead of the readers' fixed formula.
     std::function<TCmykToBgr(const TImageInfo& info)> CmykToBgr;
+    // The conversion of CIELab pictures instead of the readers' fixed formula.
+    TLabToBgr LabToBgr;
     // For a format that shrinks on load in the given way, the smallest size the picture
     // the probe found may be decoded at (nothing when it is to be decoded whole).
     std::function<std::optional<std::pair<int, int>>(const TImageInfo& info, TShrinkOnLoad kind)> ShrinkTo;

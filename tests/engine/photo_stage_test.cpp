@@ -218,6 +218,21 @@ std::vector<std::uint8_t> CyanCmykJpeg() {
     return bytes;
 }
 
+// CIELab goes to sRGB with its curve: L* 50 is grey 119 (the fixed formula, which has
+// no curve, gives 47), L* 100 is white and a saturated a* is red.
+TEST(PhotoStage, LabConvertsToSrgbThroughLittleCms) {
+    const TLabToBgr convert = LabToSrgb();
+    ASSERT_TRUE(convert);
+    const double lab[9] = {50, 0, 0, 100, 0, 0, 54.3, 80.8, 69.9};
+    std::uint8_t bgr[9] = {};
+    convert(lab, bgr, 3);
+    EXPECT_NEAR(bgr[0], 119, 1);
+    EXPECT_NEAR(bgr[2], 119, 1);
+    EXPECT_EQ(std::vector<int>(bgr + 3, bgr + 6), (std::vector<int>{255, 255, 255}));
+    EXPECT_GE(bgr[8], 250);
+    EXPECT_LE(bgr[7], 10);
+}
+
 TEST(PhotoStage, CmykProfilesConvertWhileTheReadersStillHaveTheInks) {
     const auto profile = AllGreenCmykProfile();
     const TCmykToBgr convert = CmykToSrgb(profile);

@@ -402,6 +402,10 @@ void TColorManager::ConvertCmyk(std::span<const std::uint8_t* const> sources, st
     if (targets.empty()) return;
     std::vector<std::uint8_t> bgr(3 * targets.size());
     CmykToBgr(inks.data(), bgr.data(), targets.size());
+    SpreadBgr(bgr, targets, targetBgr);
+}
+
+void TColorManager::SpreadBgr(std::span<const std::uint8_t> bgr, std::span<std::uint8_t* const> targets, bool targetBgr) {
     for (std::size_t i = 0; i < targets.size(); ++i) {
         const std::uint8_t* c = &bgr[3 * i];
         targets[i][0] = targetBgr ? c[0] : c[2];
@@ -414,27 +418,37 @@ void TColorManager::ConvertLab(std::span<const std::uint8_t* const> sources, std
                                std::uint8_t mask) {
     const bool swap = (SourceOptions & convert_options::ByteSwap) != 0;
     const bool targetBgr = IsBgrFamily(targetScheme_);
+    const bool alphaOut = (TargetOptions & convert_options::Alpha) != 0 && sourceSamples_ >= 4;
     const std::size_t targetStep = (TargetOptions & convert_options::Alpha) ? 4 : 3;
     const bool planar = sources.size() > 1;
     const int sourceStep = sourceSamples_;
+    const bool wide = sourceBits_ == 16;
+    // L* runs over the whole range of the sample (or is stored as 0..100 in a byte); a* and
+    // b* are signed samples, or unsigned ones centred on half their range.
+    const double lScale = wide ? 100.0 / 65535 : (SourceOptions & convert_options::LabByteRange) ? 100.0 / 255 : 1.0;
+    const bool centred = (SourceOptions & convert_options::LabChromaOffset) != 0;
+    auto chroma = [wide, centred](int raw) {
+        if (wide) return (centred ? raw - 32768 : static_cast<std::int16_t>(raw)) / 256.0;
+        return static_cast<double>(centred ? raw - 128 : static_cast<std::int8_t>(raw));
+    };
     std::vector<TSampleCursor> cursors;
     for (std::size_t k = 0; k < (planar ? sources.size() : 1); ++k) cursors.emplace_back(sources[k], sourceBits_, swap);
     TMaskWalker walker(mask);
+    // With a conversion of the caller's, the L*a*b* values are gathered and their colours
+    // spread back afterwards.
+    std::vector<double> lab;
+    std::vector<std::uint8_t*> targets;
     for (std::size_t i = 0; i < count; ++i, target += targetStep) {
         if (!walker.Next()) continue;
-        const int rawL = cursors[0].Next();
-        const int rawA = cursors[planar ? 1 : 0].Next();
-        const int rawB = cursors[planar ? 2 : 0].Next();
-        if (!planar && sourceStep > 3) cursors[0].Skip(sourceStep - 3);
-        double l = rawL;
-        if (SourceOptions & convert_options::LabByteRange) l /= 2.55;
-        double a, b;
-        if (SourceOptions & convert_options::LabChromaOffset) {
-            a = rawA - 128;
-            b = rawB - 128;
-        } else {
-            a = static_cast<std::int8_t>(rawA);
-            b = static_cast<std::int8_t>(rawB);
+        const double l = cursors[0].Next() * lScale;
+        const double a = chroma(cursors[planar ? 1 : 0].Next());
+        const double b = chroma(cursors[planar ? 2 : 0].Next());
+        if (alphaOut) target[3] = static_cast<std::uint8_t>(Rescale(cursors[planar ? 3 : 0].Next(), sourceBits_, 8));
+        if (!planar && sourceStep > (alphaOut ? 4 : 3)) cursors[0].Skip(sourceStep - (alphaOut ? 4 : 3));
+        if (LabToBgr) {
+            lab.insert(lab.end(), {l, a, b});
+            targets.push_back(target);
+            continue;
         }
         double x, y, z;
         if (l < 7.9996) {
@@ -454,6 +468,10 @@ void TColorManager::ConvertLab(std::span<const std::uint8_t* const> sources, std
         target[1] = green;
         target[2] = targetBgr ? red : blue;
     }
+    if (targets.empty()) return;
+    std::vector<std::uint8_t> bgr(3 * targets.size());
+    LabToBgr(lab.data(), bgr.data(), targets.size());
+    SpreadBgr(bgr, targets, targetBgr);
 }
 
 void TColorManager::ConvertYcc(std::span<const std::uint8_t* const> sources, std::uint8_t* target, std::size_t count,

@@ -32,8 +32,9 @@ class TColorManager {
 public:
     TColorManager();
 
-    // CMYK rows through this instead of the fixed formula when set.
+    // CMYK and CIELab rows through these instead of the fixed formulas when set.
     TCmykToBgr CmykToBgr;
+    TLabToBgr LabToBgr;
 
     void SetSourceBitsPerSample(int bits);
     void SetTargetBitsPerSample(int bits);
@@ -87,6 +88,8 @@ private:
     template <class T>
     void Update(T& field, T value);
     void BuildYCbCrTables(int offsetRed, int offsetBlue);
+    // Colours a caller's conversion gave, blue, green, red each, into the targets.
+    static void SpreadBgr(std::span<const std::uint8_t> bgr, std::span<std::uint8_t* const> targets, bool targetBgr);
     std::uint16_t Read16(const std::uint8_t* p) const;
     std::uint8_t Gamma(std::uint8_t value) const;
 

@@ -52,6 +52,8 @@ struct TDecodeRequest {
     bool ProfileConverts = false;
     // CMYK pictures through this instead of the reader's fixed formula when set.
     TCmykToBgr CmykToBgr;
+    // CIELab pictures through this instead of the reader's fixed formula when set.
+    TLabToBgr LabToBgr;
     // Threads one picture may be decoded on; the pixels are the same for any number.
     int Threads = 1;
     // For formats that shrink on load: decode at about 1/N of the size, for a picture that

@@ -23,6 +23,7 @@ void TGraphicExGraphic::BeginLoad(TStream& stream) {
     Clear();
     SetTransparent(false);
     colorManager_.CmykToBgr = CmykToBgr;
+    colorManager_.LabToBgr = LabToBgr;
     basePosition_ = stream.Position();
 }
 

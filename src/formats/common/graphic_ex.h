@@ -52,6 +52,8 @@ public:
     bool ProfileConverts = false;
     // CMYK pictures through this instead of the colour manager's fixed formula when set.
     TCmykToBgr CmykToBgr;
+    // CIELab pictures through this instead of the colour manager's fixed formula when set.
+    TLabToBgr LabToBgr;
 
     void Assign(const TGraphic& source) override;
 

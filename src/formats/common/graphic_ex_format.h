@@ -58,6 +58,7 @@ TDecodedImage DecodeWithReader(std::span<const std::uint8_t> file, const TDecode
         reader.KeepAlpha = request.KeepAlpha;
         reader.ProfileConverts = request.ProfileConverts;
         reader.CmykToBgr = request.CmykToBgr;
+        reader.LabToBgr = request.LabToBgr;
     } else if constexpr (requires { reader.KeepAlpha = true; }) {
         reader.KeepAlpha = request.KeepAlpha;
     }

@@ -136,6 +136,8 @@ void TPSDGraphic::LoadFromStream(TStream& stream) {
     // Grey with an alpha channel becomes grey colours with their alpha when the alpha is wanted.
     const bool greyWithAlpha = KeepAlpha && p.ColorScheme == TColorScheme::Gray && !(p.Options & image_options::MinIsWhite) &&
                                p.ChannelCount >= 2 && (h.Depth == 8 || h.Depth == 16);
+    // Lab with an alpha channel keeps it when the alpha is wanted.
+    const bool labWithAlpha = KeepAlpha && p.ColorScheme == TColorScheme::CieLab && p.ChannelCount >= 4;
     const bool onePlane = (p.ColorScheme == TColorScheme::Indexed || p.ColorScheme == TColorScheme::Gray) && !greyWithAlpha;
     TColorManager& cm = colorManager_;
     cm.SourceOptions = convert_options::ByteSwap;
@@ -157,8 +159,8 @@ void TPSDGraphic::LoadFromStream(TStream& stream) {
         case TColorScheme::Rgba: target = TColorScheme::Bgra; break;
         case TColorScheme::Cmyk: target = TColorScheme::Bgr; cm.SetTargetSamplesPerPixel(3); break;
         case TColorScheme::CieLab:
-            target = TColorScheme::Bgr;
-            cm.SetTargetSamplesPerPixel(3);
+            target = labWithAlpha ? TColorScheme::Bgra : TColorScheme::Bgr;
+            cm.SetTargetSamplesPerPixel(labWithAlpha ? 4 : 3);
             cm.SourceOptions |= convert_options::LabByteRange | convert_options::LabChromaOffset;
             break;
         default: break;
@@ -225,7 +227,8 @@ void TPSDGraphic::LoadFromStream(TStream& stream) {
         }
     } else {
         Progress(TProgressStage::Starting, 0, reader_messages::LoadingData);
-        const std::size_t used = greyWithAlpha ? 2 : p.ColorScheme == TColorScheme::Rgba || p.ColorScheme == TColorScheme::Cmyk ? 4 : 3;
+        const std::size_t used =
+            greyWithAlpha ? 2 : p.ColorScheme == TColorScheme::Rgba || p.ColorScheme == TColorScheme::Cmyk || labWithAlpha ? 4 : 3;
         if (channels < used) throw EInvalidGraphic(ReaderMessage(reader_messages::InvalidFormat, FormatName));
         const std::size_t planeSize = rowBytes * p.Height;
         const auto total = CheckedProduct(static_cast<std::int64_t>(planeSize), static_cast<std::int64_t>(used), MaxRasterBytes);

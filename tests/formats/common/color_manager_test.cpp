@@ -103,6 +103,53 @@ TEST(ColorManager, YCbCrAndLab) {
     EXPECT_GE(out[2], 250);
 }
 
+// L*a*b* samples of every layout reach a caller's conversion as L* 0..100 and signed
+// a*, b*; 16-bit samples are scaled, not read as if they were bytes.
+TEST(ColorManager, LabSamplesAreScaledByTheirLayout) {
+    std::vector<double> seen;
+    const TLabToBgr record = [&seen](const double* lab, std::uint8_t* bgr, std::size_t count) {
+        seen.assign(lab, lab + 3 * count);
+        std::fill(bgr, bgr + 3 * count, 7);
+    };
+    // TIFF: L* over the byte or word, a* and b* signed.
+    TColorManager tiff8 = Manager(TColorScheme::CieLab, TColorScheme::Bgr, 8, 8, 3);
+    tiff8.SourceOptions = convert_options::LabByteRange;
+    tiff8.LabToBgr = record;
+    const std::uint8_t bytes[3] = {255, 0xF6, 10};
+    std::uint8_t out[4] = {};
+    tiff8.ConvertRow(bytes, out, 1, 0xFF);
+    EXPECT_EQ(seen, (std::vector<double>{100.0, -10.0, 10.0}));
+    EXPECT_EQ(out[0], 7);
+
+    TColorManager tiff16 = Manager(TColorScheme::CieLab, TColorScheme::Bgr, 16, 8, 3);
+    tiff16.SourceOptions = convert_options::LabByteRange;
+    tiff16.LabToBgr = record;
+    const std::uint8_t words[6] = {0xFF, 0xFF, 0x00, 0xF6, 0x00, 0x0A};  // little-endian 65535, -2560, 2560
+    tiff16.ConvertRow(words, out, 1, 0xFF);
+    EXPECT_EQ(seen, (std::vector<double>{100.0, -10.0, 10.0}));
+
+    // Photoshop: a* and b* centred on half the range, planes of one channel each, alpha kept.
+    TColorManager psd16 = Manager(TColorScheme::CieLab, TColorScheme::Bgra, 16, 8, 4);
+    psd16.SetTargetSamplesPerPixel(4);
+    psd16.SourceOptions = convert_options::LabByteRange | convert_options::LabChromaOffset | convert_options::ByteSwap;
+    psd16.LabToBgr = record;
+    const std::uint8_t l[2] = {0x80, 0x00}, a[2] = {0x82, 0x00}, b[2] = {0x7E, 0x00}, alpha[2] = {0x33, 0x33};
+    const std::uint8_t* planes[4] = {l, a, b, alpha};
+    psd16.ConvertRow(planes, out, 1, 0xFF);
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_NEAR(seen[0], 50.0, 0.01);
+    EXPECT_EQ(seen[1], 2.0);
+    EXPECT_EQ(seen[2], -2.0);
+    EXPECT_EQ(out[3], 0x33);
+
+    // Without a conversion the fixed formula takes the same values: 16-bit white is white.
+    TColorManager fixed = Manager(TColorScheme::CieLab, TColorScheme::Bgr, 16, 8, 3);
+    fixed.SourceOptions = convert_options::LabByteRange;
+    const std::uint8_t white[6] = {0xFF, 0xFF, 0, 0, 0, 0};
+    fixed.ConvertRow(white, out, 1, 0xFF);
+    EXPECT_GE(out[1], 250);
+}
+
 TEST(ColorManager, Palettes) {
     TColorManager cm = Manager(TColorScheme::Indexed, TColorScheme::Indexed, 2, 4, 1);
     const std::uint8_t map[12] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
