@@ -110,7 +110,8 @@ void TColorManager::SetTargetBitsPerSample(int bits) {
 }
 
 void TColorManager::SetSourceSamplesPerPixel(int samples) {
-    if (samples <= 0 || samples > 4) throw EColorConversionError(std::string(InvalidSampleCount));
+    // Five for CMYK with alpha.
+    if (samples <= 0 || samples > 5) throw EColorConversionError(std::string(InvalidSampleCount));
     Update(sourceSamples_, samples);
 }
 
@@ -373,6 +374,7 @@ void TColorManager::ConvertCmyk(std::span<const std::uint8_t* const> sources, st
     std::vector<TSampleCursor> cursors;
     for (std::size_t k = 0; k < (planar ? sources.size() : 1); ++k) cursors.emplace_back(sources[k], sourceBits_, swap);
     const bool wide = sourceBits_ == 16;
+    const bool alphaOut = (TargetOptions & convert_options::Alpha) != 0;
     TMaskWalker walker(mask);
     // With a conversion of the caller's, the ink amounts of the converted pixels are
     // gathered at 8 bits and their colours spread back afterwards.
@@ -382,6 +384,12 @@ void TColorManager::ConvertCmyk(std::span<const std::uint8_t* const> sources, st
         if (!walker.Next()) continue;
         std::int64_t v[4];
         for (std::size_t k = 0; k < 4; ++k) v[k] = cursors[planar ? k : 0].Next();
+        // A fifth sample is alpha, kept when the target has alpha.
+        if (sourceSamples_ > 4) {
+            const int extra = cursors[planar ? 4 : 0].Next();
+            if (alphaOut) target[3] = static_cast<std::uint8_t>(Rescale(extra, sourceBits_, 8));
+            if (!planar) cursors[0].Skip(sourceSamples_ - 5);
+        }
         if (!wide && sourceBits_ != 8) {
             for (auto& x : v) x = Rescale(static_cast<int>(x), sourceBits_, 8);
         }

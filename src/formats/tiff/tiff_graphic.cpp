@@ -194,7 +194,9 @@ void TTIFFGraphic::LoadFromStream(TStream& stream) {
     if (!ReadImageProperties(stream, 0)) InvalidFormat();
     TImageProperties& p = properties_;
     Progress(TProgressStage::Starting, 0, reader_messages::Preparing);
-    if (p.Width > MaxRasterSide || p.Height > MaxRasterSide || p.SamplesPerPixel == 0 || p.SamplesPerPixel > 4 ||
+    // Four samples at most, five for CMYK with alpha (as Photoshop writes it).
+    const int mostSamples = p.ColorScheme == TColorScheme::Cmyk ? 5 : 4;
+    if (p.Width > MaxRasterSide || p.Height > MaxRasterSide || p.SamplesPerPixel == 0 || p.SamplesPerPixel > mostSamples ||
         p.BitsPerSample == 0 || p.BitsPerSample > 16) {
         throw EInvalidGraphic(ReaderMessage(reader_messages::InvalidColorFormat, FormatName));
     }
@@ -286,15 +288,17 @@ void TTIFFGraphic::SetUpColors() {
     const bool greyWithAlpha = KeepAlpha && source == TColorScheme::GrayAlpha && p.ColorScheme == TColorScheme::Gray &&
                                !(p.Options & image_options::MinIsWhite) && (p.BitsPerSample == 8 || p.BitsPerSample == 16);
     if (greyWithAlpha) target = TColorScheme::Bgra;
+    const bool cmykWithAlpha = KeepAlpha && source == TColorScheme::Cmyk && p.SamplesPerPixel == 5 && p.HasAlpha;
+    if (cmykWithAlpha) target = TColorScheme::Bgra;
     const bool packed = target == TColorScheme::Indexed || target == TColorScheme::Gray;
     // Grey and palette samples go into the depth their pixels are held in (1, 4 or 8).
     cm.SetTargetBitsPerSample(packed ? HeldBits(p.BitsPerSample) : p.BitsPerSample == 16 ? 8 : std::min<int>(p.BitsPerSample, 8));
     cm.SetSourceColorScheme(source);
     cm.SetTargetColorScheme(target);
-    cm.SetSourceSamplesPerPixel(std::min<int>(p.SamplesPerPixel, 4));
-    cm.SetTargetSamplesPerPixel(source == TColorScheme::Cmyk ? 3 : packed ? 1 : greyWithAlpha ? 4 : std::min<int>(p.SamplesPerPixel, 4));
+    cm.SetSourceSamplesPerPixel(std::min<int>(p.SamplesPerPixel, source == TColorScheme::Cmyk ? 5 : 4));
+    cm.SetTargetSamplesPerPixel(cmykWithAlpha || greyWithAlpha ? 4 : source == TColorScheme::Cmyk ? 3 : packed ? 1 : std::min<int>(p.SamplesPerPixel, 4));
     if (source == TColorScheme::CieLab) cm.SourceOptions |= convert_options::LabByteRange;
-    SetPixelFormat(greyWithAlpha ? TPixelFormat::pf32bit : source == TColorScheme::GrayAlpha ? TPixelFormat::pf8bit : cm.PixelFormatForTarget());
+    SetPixelFormat(greyWithAlpha || cmykWithAlpha ? TPixelFormat::pf32bit : source == TColorScheme::GrayAlpha ? TPixelFormat::pf8bit : cm.PixelFormatForTarget());
     MarkConvertedAlpha();
     cm.CheckLayout(PixelFormat());
     if (PixelFormat() == TPixelFormat::pfCustom) throw EInvalidGraphic(ReaderMessage(reader_messages::InvalidColorFormat, FormatName));

@@ -74,7 +74,7 @@ TEST(ColorManager, ConverterChoiceFailures) {
     TColorManager cm;
     EXPECT_NO_THROW(cm.SetSourceBitsPerSample(3));
     EXPECT_THROW(cm.SetSourceBitsPerSample(17), EColorConversionError);
-    EXPECT_THROW(cm.SetSourceSamplesPerPixel(5), EColorConversionError);
+    EXPECT_THROW(cm.SetSourceSamplesPerPixel(6), EColorConversionError);
     EXPECT_THROW(cm.SetYCbCrParameters({0.3f}, 1, 2), EColorConversionError);
     EXPECT_THROW(cm.SetYCbCrParameters({0.3f}, 3, 1), EColorConversionError);
 }

@@ -157,6 +157,27 @@ TEST(TiffGraphic, ReferenceBlackWhiteAndSignedSamplesScaleTheCodes) {
     }
 }
 
+// CMYK with an alpha sample, as Photoshop writes it: five samples a pixel.
+TEST(TiffGraphic, CmykWithAlphaIsReadAndKeepsItsAlphaWhenAsked) {
+    TTiffBuilder cmyka(false);
+    cmyka.Tag(256, 3, {2}).Tag(257, 3, {1}).Tag(258, 3, {8, 8, 8, 8, 8}).Tag(262, 3, {5}).Tag(277, 3, {5}).Tag(338, 3, {2});
+    cmyka.Pixels({0, 0, 0, 0, 255, 0, 255, 255, 0, 64});  // no ink, opaque; red, a quarter covered
+    const auto bytes = cmyka.Build();
+    const TBitmap flat = Load(bytes);
+    EXPECT_FALSE(flat.HasAlpha());
+    EXPECT_EQ(flat.GetPixel(0, 0), RGBColor(255, 255, 255));
+    EXPECT_EQ(flat.GetPixel(1, 0), RGBColor(255, 0, 0));
+
+    TMemoryStream stream(bytes);
+    TTIFFGraphic tiff;
+    tiff.KeepAlpha = true;
+    tiff.LoadFromStream(stream);
+    const TBitmap& picture = tiff;
+    ASSERT_TRUE(picture.HasAlpha());
+    const std::uint8_t* p = picture.ScanLine(0);
+    EXPECT_EQ((std::vector<int>(p, p + 8)), (std::vector<int>{255, 255, 255, 255, 0, 0, 255, 64}));
+}
+
 TEST(TiffGraphic, PalettesGreysAndFax) {
     TTiffBuilder palette(true);
     std::vector<std::uint32_t> map(768, 0);
