@@ -57,40 +57,72 @@ std::span<const std::uint8_t> Ifd0TagBytes(std::span<const std::uint8_t> block, 
     return {};
 }
 
-std::vector<std::uint8_t> ExifFromTiffTags(std::span<const std::uint8_t> tiff) {
-    constexpr std::uint16_t AsciiTags[] = {270, 271, 272, 305, 306, 315, 33432};
-    constexpr std::uint16_t Ascii = 2, Short = 3;
-    // Room for the header and directory is kept within an APP1 segment's 65533 bytes.
-    constexpr std::size_t MostValueBytes = 60000;
-    struct TEntry {
-        std::uint16_t Tag;
-        std::uint16_t Type;
-        std::vector<std::uint8_t> Value;  // as stored, little-endian
-    };
-    std::vector<TEntry> entries;
-    std::size_t valueBytes = 0;
-    for (const std::uint16_t tag : AsciiTags) {
-        const auto value = Ifd0TagBytes(tiff, tag);
-        if (value.empty() || valueBytes + value.size() + 1 > MostValueBytes) continue;
-        valueBytes += value.size() + value.size() % 2;
-        entries.push_back({tag, Ascii, {value.begin(), value.end()}});
-    }
-    if (const int orientation = ExifOrientation(tiff); orientation != 1) {
-        entries.push_back({OrientationTag, Short, {static_cast<std::uint8_t>(orientation), 0}});
-    }
-    if (entries.empty()) return {};
-    std::sort(entries.begin(), entries.end(), [](const TEntry& a, const TEntry& b) { return a.Tag < b.Tag; });
+namespace {
 
-    std::vector<std::uint8_t> out = {'I', 'I', 42, 0, 8, 0, 0, 0};
+// One entry of a block being written: its value as little-endian bytes.
+struct TNewEntry {
+    std::uint16_t Tag;
+    std::uint16_t Type;
+    std::uint32_t Count;
+    std::vector<std::uint8_t> Value;
+};
+
+// Room for the headers and directories is kept within an APP1 segment's 65533 bytes.
+constexpr std::size_t MostValueBytes = 56000;
+
+// An entry's values turned little-endian: each element by its own size, a rational's
+// two halves apart. Nothing for types of unknown size or values outside the bytes.
+std::optional<TNewEntry> LittleEndianEntry(const TTiffStructure& tiff, const TTiffEntry& e) {
+    const std::size_t size = TiffTypeSize(e.Type);
+    const std::uint64_t bytes = std::uint64_t{size} * e.Count;
+    if (size == 0 || bytes == 0 || bytes > MostValueBytes) return std::nullopt;
+    const std::size_t at = bytes <= 4 ? e.ValueAt : tiff.U32(e.ValueAt);
+    const auto whole = tiff.Bytes();
+    if (at > whole.size() || whole.size() - at < bytes) return std::nullopt;
+    std::vector<std::uint8_t> value(whole.begin() + static_cast<std::ptrdiff_t>(at), whole.begin() + static_cast<std::ptrdiff_t>(at + bytes));
+    const std::size_t element = (e.Type == 5 || e.Type == 10) ? 4 : size;
+    if (tiff.BigEndian() && element > 1) {
+        for (std::size_t k = 0; k + element <= value.size(); k += element) std::reverse(value.begin() + static_cast<std::ptrdiff_t>(k), value.begin() + static_cast<std::ptrdiff_t>(k + element));
+    }
+    return TNewEntry{e.Tag, e.Type, e.Count, std::move(value)};
+}
+
+// The entries of a sub-directory (Exif or GPS) that can be carried as they are: not the
+// maker's note or pointers to further directories, whose offsets would no longer hold.
+std::vector<TNewEntry> CarriedEntries(const TTiffStructure& tiff, std::uint32_t offset, std::size_t& valueBytes) {
+    constexpr std::uint16_t MakerNoteTag = 0x927C;
+    std::vector<TNewEntry> entries;
+    const auto directory = offset >= 8 ? TTiffDirectory::Read(tiff, offset, MaxEntries, false) : std::nullopt;
+    if (!directory) return entries;
+    for (const TTiffEntry& e : directory->Entries()) {
+        if (e.Tag == MakerNoteTag || e.Tag == InteropIfdTag || e.Tag == ExifIfdTag || e.Tag == GpsIfdTag) continue;
+        auto entry = LittleEndianEntry(tiff, e);
+        if (!entry || valueBytes + entry->Value.size() > MostValueBytes) continue;
+        valueBytes += entry->Value.size() + entry->Value.size() % 2;
+        entries.push_back(std::move(*entry));
+    }
+    std::sort(entries.begin(), entries.end(), [](const TNewEntry& a, const TNewEntry& b) { return a.Tag < b.Tag; });
+    return entries;
+}
+
+// Appends a directory with its values after it; answers where each entry's value field
+// lies, for pointers to be filled in later.
+std::vector<std::size_t> AppendDirectory(std::vector<std::uint8_t>& out, const std::vector<TNewEntry>& entries) {
     auto put16 = [&out](std::uint32_t v) { out.insert(out.end(), {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)}); };
-    auto put32 = [&put16](std::uint32_t v) { put16(v & 0xFFFF), put16(v >> 16); };
+    auto put32 = [&put16](std::uint32_t v) {
+        put16(v & 0xFFFF);
+        put16(v >> 16);
+    };
+    std::vector<std::size_t> fields;
     put16(static_cast<std::uint32_t>(entries.size()));
     // Values longer than four bytes follow the directory, each on a word boundary.
     const std::size_t valuesStart = out.size() + entries.size() * EntrySize + 4;
     std::vector<std::uint8_t> values;
-    for (const TEntry& e : entries) {
-        const std::size_t count = e.Type == Short ? 1 : e.Value.size();
-        put16(e.Tag), put16(e.Type), put32(static_cast<std::uint32_t>(count));
+    for (const TNewEntry& e : entries) {
+        put16(e.Tag);
+        put16(e.Type);
+        put32(e.Count);
+        fields.push_back(out.size());
         if (e.Value.size() <= 4) {
             std::uint8_t field[4] = {};
             std::copy(e.Value.begin(), e.Value.end(), field);
@@ -103,6 +135,49 @@ std::vector<std::uint8_t> ExifFromTiffTags(std::span<const std::uint8_t> tiff) {
     }
     put32(0);
     out.insert(out.end(), values.begin(), values.end());
+    return fields;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> ExifFromTiffTags(std::span<const std::uint8_t> tiff) {
+    constexpr std::uint16_t AsciiTags[] = {270, 271, 272, 305, 306, 315, 33432};
+    constexpr std::uint16_t Ascii = 2, Short = 3, Long = 4;
+    const TTiffStructure file(tiff);
+    const auto ifd0 = FirstDirectory(file);
+    std::vector<TNewEntry> entries;
+    std::size_t valueBytes = 0;
+    for (const std::uint16_t tag : AsciiTags) {
+        const auto value = Ifd0TagBytes(tiff, tag);
+        if (value.empty() || valueBytes + value.size() + 1 > MostValueBytes) continue;
+        valueBytes += value.size() + value.size() % 2;
+        entries.push_back({tag, Ascii, static_cast<std::uint32_t>(value.size()), {value.begin(), value.end()}});
+    }
+    if (const int orientation = ExifOrientation(tiff); orientation != 1) {
+        entries.push_back({OrientationTag, Short, 1, {static_cast<std::uint8_t>(orientation), 0}});
+    }
+    // The Exif directory (exposure, dates, lens) and the GPS directory go along whole.
+    std::vector<std::pair<std::uint16_t, std::vector<TNewEntry>>> subdirectories;
+    for (const std::uint16_t pointer : {ExifIfdTag, GpsIfdTag}) {
+        const TTiffEntry* entry = ifd0 ? ifd0->Find(pointer) : nullptr;
+        if (!entry) continue;
+        auto sub = CarriedEntries(file, entry->Value, valueBytes);
+        if (sub.empty()) continue;
+        entries.push_back({pointer, Long, 1, {0, 0, 0, 0}});
+        subdirectories.emplace_back(pointer, std::move(sub));
+    }
+    if (entries.empty()) return {};
+    std::sort(entries.begin(), entries.end(), [](const TNewEntry& a, const TNewEntry& b) { return a.Tag < b.Tag; });
+
+    std::vector<std::uint8_t> out = {'I', 'I', 42, 0, 8, 0, 0, 0};
+    const std::vector<std::size_t> fields = AppendDirectory(out, entries);
+    for (const auto& [pointer, sub] : subdirectories) {
+        const auto at = std::find_if(entries.begin(), entries.end(), [pointer = pointer](const TNewEntry& e) { return e.Tag == pointer; });
+        const std::size_t field = fields[static_cast<std::size_t>(at - entries.begin())];
+        const auto offset = static_cast<std::uint32_t>(out.size());
+        for (int k = 0; k < 4; ++k) out[field + static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(offset >> (8 * k));
+        AppendDirectory(out, sub);
+    }
     return out;
 }
 

@@ -29,8 +29,9 @@ std::vector<std::uint8_t> ExifForOutput(std::span<const std::uint8_t> exif, cons
 
 // An EXIF block for a TIFF file's own descriptive tags (description, camera make and
 // model, software, date, artist, copyright, and the orientation), which a TIFF keeps in
-// its first directory rather than in an EXIF block; empty when it has none of them. The
-// block stays small enough for one JPEG APP1 segment.
+// its first directory rather than in an EXIF block, with its Exif and GPS directories
+// (less the maker's note); empty when it has none of them. The block stays small enough
+// for one JPEG APP1 segment.
 std::vector<std::uint8_t> ExifFromTiffTags(std::span<const std::uint8_t> tiff);
 
 }  // namespace pictorand

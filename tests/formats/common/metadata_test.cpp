@@ -6,6 +6,7 @@
 
 #include "formats/common/exif.h"
 #include "formats/common/metadata_segments.h"
+#include "formats/common/tiff_directory.h"
 #include "formats/format_table.h"
 #include "formats/jpeg/jpeg_metadata.h"
 #include "formats/png/png_metadata.h"
@@ -150,6 +151,53 @@ TEST(Metadata, TiffDescriptiveTagsBecomeAnExifBlockForJpegOutput) {
     // A TIFF without any of these tags gives no block.
     std::vector<std::uint8_t> bare = {'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0, 1, 3, 0, 1, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0};
     EXPECT_TRUE(ReadTiffMetadata(bare).Exif.empty());
+}
+
+// A big-endian TIFF with IPTC records (tag 33723) and a GPS directory: latitude 55° 45'
+// 30.5" N.
+std::vector<std::uint8_t> TiffWithGpsAndIptc() {
+    std::vector<std::uint8_t> b = {'M', 'M', 0, 42, 0, 0, 0, 8};
+    auto u16 = [&b](std::uint32_t v) { b.insert(b.end(), {static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)}); };
+    auto u32 = [&](std::uint32_t v) { u16(v >> 16), u16(v & 0xFFFF); };
+    const std::vector<std::uint8_t> iptc = {0x1C, 2, 5, 0, 4, 'M', 'o', 's', 'k', 0x1C, 2, 0};  // object name "Mosk"
+    const std::uint32_t ifd0 = 8, iptcAt = ifd0 + 2 + 2 * 12 + 4, gps = iptcAt + 12, rationals = gps + 2 + 2 * 12 + 4;
+    u16(2);
+    u16(33723), u16(7), u32(static_cast<std::uint32_t>(iptc.size())), u32(iptcAt);
+    u16(34853), u16(4), u32(1), u32(gps);
+    u32(0);
+    b.insert(b.end(), iptc.begin(), iptc.end());
+    u16(2);
+    u16(1), u16(2), u32(2), b.insert(b.end(), {'N', 0, 0, 0});
+    u16(2), u16(5), u32(3), u32(rationals);
+    u32(0);
+    for (std::uint32_t v : {55u, 1u, 45u, 1u, 61u, 2u}) u32(v);
+    return b;
+}
+
+TEST(Metadata, TiffGpsAndIptcReachJpegOutput) {
+    const TSourceMetadata read = ReadTiffMetadata(TiffWithGpsAndIptc());
+    ASSERT_GE(read.Iptc.size(), 12u + 12u);
+    EXPECT_EQ(Text(std::span(read.Iptc).first(6)), std::string("8BIM\x04\x04", 6));
+    EXPECT_EQ(Text(std::span(read.Iptc).subspan(12, 9)), std::string("\x1C\x02\x05\x00\x04Mosk", 9));
+
+    TSourceMetadata kept;
+    kept.Exif = ExifForOutput(read.Exif, {});
+    kept.Iptc = read.Iptc;
+    const TSourceMetadata again = ReadSourceMetadata(JpegWithMetadata(Encoded(OutputFormatNamed("jpg")), kept));
+    EXPECT_EQ(again.Iptc, read.Iptc);
+    // The GPS directory, little-endian now, with the same values.
+    const TTiffStructure exif(again.Exif);
+    ASSERT_TRUE(exif.Valid());
+    const auto ifd0 = TTiffDirectory::Read(exif, exif.FirstDirectory(), 64, false);
+    ASSERT_TRUE(ifd0);
+    const TTiffEntry* pointer = ifd0->Find(34853);
+    ASSERT_NE(pointer, nullptr);
+    const auto gps = TTiffDirectory::Read(exif, pointer->Value, 64, false);
+    ASSERT_TRUE(gps);
+    ASSERT_NE(gps->Find(1), nullptr);
+    EXPECT_EQ(Text(exif.ByteValues(*gps->Find(1))), std::string("N\0", 2));
+    ASSERT_NE(gps->Find(2), nullptr);
+    EXPECT_EQ(exif.Values(*gps->Find(2)), (std::vector<double>{55, 45, 30.5}));
 }
 
 TEST(Metadata, PngChunksAndPhotoshopResources) {
