@@ -55,6 +55,15 @@ cmsToneCurve* TransferCurve(int transfer) {
 
 bool SrgbCurve(int transfer) { return transfer == 1 || transfer == 2 || transfer == 6 || transfer == 13 || transfer == 14 || transfer == 15; }
 
+// The profile as the bytes of an ICC file; empty when it cannot be saved.
+std::vector<std::uint8_t> SavedProfile(cmsHPROFILE profile) {
+    cmsUInt32Number size = 0;
+    if (!profile || !cmsSaveProfileToMem(profile, nullptr, &size) || size == 0) return {};
+    std::vector<std::uint8_t> bytes(size);
+    if (!cmsSaveProfileToMem(profile, bytes.data(), &size)) return {};
+    return bytes;
+}
+
 }  // namespace
 
 std::vector<std::uint8_t> CicpProfile(const TCicp& cicp) {
@@ -72,11 +81,26 @@ std::vector<std::uint8_t> CicpProfile(const TCicp& cicp) {
     cmsToneCurve* curves[3] = {curve, curve, curve};
     const TProfile profile(cmsCreateRGBProfile(&known->White, &known->Primaries, curves));
     cmsFreeToneCurve(curve);
-    cmsUInt32Number size = 0;
-    if (!profile || !cmsSaveProfileToMem(profile.get(), nullptr, &size) || size == 0) return {};
-    std::vector<std::uint8_t> bytes(size);
-    if (!cmsSaveProfileToMem(profile.get(), bytes.data(), &size)) return {};
-    return bytes;
+    return SavedProfile(profile.get());
+}
+
+std::vector<std::uint8_t> ChromaticitiesProfile(const TChromaticities& colour) {
+    const cmsCIExyY white{colour.White[0], colour.White[1], 1.0};
+    const cmsCIExyYTRIPLE primaries{{colour.Red[0], colour.Red[1], 1.0}, {colour.Green[0], colour.Green[1], 1.0},
+                                    {colour.Blue[0], colour.Blue[1], 1.0}};
+    cmsToneCurve* curve = cmsBuildGamma(nullptr, 1.0 / colour.Gamma);
+    if (!curve) return {};
+    cmsToneCurve* curves[3] = {curve, curve, curve};
+    const TProfile profile(cmsCreateRGBProfile(&white, &primaries, curves));
+    cmsFreeToneCurve(curve);
+    return SavedProfile(profile.get());
+}
+
+std::vector<std::uint8_t> SourceProfile(const TSourceMetadata& metadata) {
+    if (!metadata.IccProfile.empty()) return metadata.IccProfile;
+    if (metadata.Cicp) return CicpProfile(*metadata.Cicp);
+    if (metadata.Chromaticities) return ChromaticitiesProfile(*metadata.Chromaticities);
+    return {};
 }
 
 bool ConvertToSrgb(TBitmap& raster, std::span<const std::uint8_t> profile) {

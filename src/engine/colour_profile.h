@@ -27,6 +27,14 @@ bool GreyProfileOnColour(const TBitmap& raster, std::span<const std::uint8_t> pr
 // has no profile for (the HDR curves PQ and HLG among them).
 std::vector<std::uint8_t> CicpProfile(const TCicp& cicp);
 
+// An RGB profile for colour given by chromaticities and an encoding exponent (a PNG's
+// cHRM and gAMA); empty when Little CMS cannot build one from them.
+std::vector<std::uint8_t> ChromaticitiesProfile(const TChromaticities& colour);
+
+// The profile the source's colours are converted through: its own, or one made from its
+// code points or its chromaticities; empty when it gives none.
+std::vector<std::uint8_t> SourceProfile(const TSourceMetadata& metadata);
+
 // For a CMYK profile, the conversion the readers use on CMYK pictures in its place;
 // nothing for any other profile, or one that cannot be opened.
 TCmykToBgr CmykToSrgb(std::span<const std::uint8_t> profile);

@@ -44,8 +44,7 @@ TPhotoResult AdjustPhoto(TBitmap& source, const TSourceMetadata& metadata, const
     else KeyToAlpha(source);
     if (options.AutoOrient) TurnUpright(source, metadata.Orientation);
     if (options.ConvertToSrgb) {
-        // Colour given by code points converts through the profile they describe.
-        const std::vector<std::uint8_t> profile = metadata.IccProfile.empty() && metadata.Cicp ? CicpProfile(*metadata.Cicp) : metadata.IccProfile;
+        const std::vector<std::uint8_t> profile = SourceProfile(metadata);
         if (GreyProfileOnColour(source, profile)) result.Warnings.push_back(Say(TText::GreyProfileOnColour));
         else result.ProfileConverted = ConvertToSrgb(source, profile);
     }

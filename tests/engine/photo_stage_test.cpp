@@ -22,6 +22,7 @@
 #include "formats/format_table.h"
 #include "formats/source_metadata_reader.h"
 #include "graphics/stream.h"
+#include "png_builder.h"
 #include "scripted_host.h"
 #include "temp_dir.h"
 #include "test_profiles.h"
@@ -163,6 +164,38 @@ TEST(PhotoStage, CodePointsConvertLikeAProfile) {
     TBitmap kept = testing::Solid(2, 2, RGBColor(200, 100, 50));
     AdjustPhoto(kept, p3, TPhotoOptions{}, OutputFormatNamed("jpg"));
     EXPECT_EQ(kept.GetPixel(0, 0), RGBColor(200, 100, 50)) << "unless asked to";
+}
+
+// A PNG's cHRM and gAMA, without a profile, convert as the profile they describe does
+// (Adobe RGB's primaries here); an sRGB chunk says the pixels are sRGB already.
+TEST(PhotoStage, PngChromaticitiesConvertLikeTheProfileTheyDescribe) {
+    using testing::TPngBuilder;
+    std::vector<std::uint8_t> chrm;
+    for (const std::uint32_t v : {31270u, 32900u, 64000u, 33000u, 21000u, 71000u, 15000u, 6000u})
+        chrm.insert(chrm.end(), {static_cast<std::uint8_t>(v >> 24), static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 8),
+                                 static_cast<std::uint8_t>(v)});
+    const std::vector<std::uint8_t> gamma = {0, 0, 0xB1, 0x8F};  // 0.45455, a 2.2 curve
+    const std::vector<std::uint8_t> row = {0, 200, 100, 50};
+    const auto file = TPngBuilder().Header(1, 1, 8, 2).Chunk("cHRM", chrm).Chunk("gAMA", gamma).ImageData(row).End().Build();
+    const TSourceMetadata read = ReadSourceMetadata(file);
+    ASSERT_TRUE(read.Chromaticities);
+    EXPECT_NEAR(read.Chromaticities->Gamma, 0.45455, 1e-9);
+    TSourceMetadata adobe;
+    adobe.IccProfile = AdobeRgbProfile();
+    TBitmap fromChunks = testing::Solid(2, 2, RGBColor(200, 100, 50));
+    TBitmap fromProfile = testing::Solid(2, 2, RGBColor(200, 100, 50));
+    EXPECT_TRUE(AdjustPhoto(fromChunks, read, RecommendedOptions().Photo, OutputFormatNamed("jpg")).ProfileConverted);
+    AdjustPhoto(fromProfile, adobe, RecommendedOptions().Photo, OutputFormatNamed("jpg"));
+    for (const int shift : {0, 8, 16})
+        EXPECT_NEAR(static_cast<int>(fromChunks.GetPixel(0, 0) >> shift & 255), static_cast<int>(fromProfile.GetPixel(0, 0) >> shift & 255), 1);
+    EXPECT_NE(fromChunks.GetPixel(0, 0), RGBColor(200, 100, 50));
+
+    const auto tagged = TPngBuilder().Header(1, 1, 8, 2).Chunk("sRGB", {0}).Chunk("cHRM", chrm).Chunk("gAMA", gamma).ImageData(row).End().Build();
+    EXPECT_FALSE(ReadSourceMetadata(tagged).Chromaticities);
+    auto broken = chrm;
+    broken[7] = broken[6] = broken[5] = broken[4] = 0;  // white y of zero
+    EXPECT_FALSE(ReadSourceMetadata(TPngBuilder().Header(1, 1, 8, 2).Chunk("cHRM", broken).Chunk("gAMA", gamma).ImageData(row).End().Build())
+                     .Chromaticities);
 }
 
 // A CMYK input profile that shows every ink mix as the Lab colour of pure sRGB green: a
@@ -356,7 +389,9 @@ TEST(PhotoStage, TheOptionTableDescribesEveryOptionOnce) {
         EXPECT_TRUE(row.Flag.starts_with("--")) << row.Key;
         EXPECT_FALSE(row.Help.empty()) << row.Key;
         EXPECT_EQ(row.Menu.empty(), row.Group == TOptionGroup::Writing) << row.Key << ": the menu holds photo, scaling and bounds options";
-        if (row.Number) EXPECT_LT(row.Low, row.High) << row.Key;
+        if (row.Number) {
+            EXPECT_LT(row.Low, row.High) << row.Key;
+        }
     }
     EXPECT_EQ(ClassicOptions(), TExtraOptions{}) << "the classic values are those a default object holds";
     EXPECT_EQ(RecommendedOptions().Photo, (TPhotoOptions{.AutoOrient = true, .ConvertToSrgb = true, .Transparency = true, .CarryProfile = true}));

@@ -231,7 +231,7 @@ TEST_F(MainWindow, HelpIsFoundBesideTheProgramOrInTheSharedFolderAndShownInRussi
     QDir(root).mkpath("prefix/share/pictorand/help");
     EXPECT_EQ(FindHelpFile(root + "/build"), QString()) << "a folder without the file";
     EXPECT_EQ(FindHelpFile(root + "/prefix/bin"), QString());
-    for (const QString file : {root + "/build/help/index.html", root + "/prefix/share/pictorand/help/index.html"}) {
+    for (const QString& file : {root + "/build/help/index.html", root + "/prefix/share/pictorand/help/index.html"}) {
         QFile out(file);
         ASSERT_TRUE(out.open(QIODevice::WriteOnly));
     }
@@ -245,7 +245,9 @@ TEST_F(MainWindow, HelpIsFoundBesideTheProgramOrInTheSharedFolderAndShownInRussi
     EXPECT_EQ(help.Browser()->documentTitle(), QString::fromUtf8("Pictorand — справка"));
     const QString text = help.Browser()->toPlainText();
     for (QAction* item : form.ExtrasMenu()->Menu()->actions())
-        if (!item->isSeparator()) EXPECT_TRUE(text.contains(item->text())) << item->text().toStdString();
+        if (!item->isSeparator()) {
+            EXPECT_TRUE(text.contains(item->text())) << item->text().toStdString();
+        }
     EXPECT_TRUE(text.contains("pictorand-cli"));
 }
 

@@ -5,6 +5,7 @@
 #include <zlib.h>
 
 #include <cstdint>
+#include <iterator>
 #include <string_view>
 #include <vector>
 
@@ -50,7 +51,8 @@ private:
         for (int shift : {24, 16, 8, 0}) bytes_.push_back(static_cast<std::uint8_t>(v >> shift));
     }
 
-    std::vector<std::uint8_t> bytes_{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    static constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    std::vector<std::uint8_t> bytes_ = std::vector<std::uint8_t>(std::begin(kSignature), std::end(kSignature));
 };
 
 }  // namespace pictorand::testing

@@ -16,12 +16,22 @@ struct TCicp {
     friend bool operator==(const TCicp&, const TCicp&) = default;
 };
 
+// Colour given by the chromaticities of the white point and the primaries, with the
+// exponent the values were encoded with (a PNG's cHRM and gAMA: 0.45455 for a 2.2 curve).
+struct TChromaticities {
+    double White[2], Red[2], Green[2], Blue[2];
+    double Gamma;
+    friend bool operator==(const TChromaticities&, const TChromaticities&) = default;
+};
+
 struct TSourceMetadata {
     // The EXIF orientation, 1 to 8; 1 when the file gives none.
     int Orientation = 1;
     std::vector<std::uint8_t> IccProfile;
     // The colour's code points, for a file that gives them without a profile.
     std::optional<TCicp> Cicp;
+    // The chromaticities and curve, for a file that gives them without a profile.
+    std::optional<TChromaticities> Chromaticities;
     // The EXIF block as a TIFF structure (from its "II" or "MM" header on).
     std::vector<std::uint8_t> Exif;
     std::vector<std::uint8_t> Xmp;   // the XMP packet

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "formats/png/png_metadata.h"
 #include "graphics/indexed_alpha.h"
 #include "graphics/raster_limits.h"
 
@@ -26,7 +27,8 @@ constexpr std::uint32_t TypeCode(const char (&name)[5]) {
             static_cast<std::uint32_t>(name[2]) << 8 | static_cast<std::uint32_t>(name[3])) & 0xDFDFDFDF;
 }
 constexpr std::uint32_t IHDR = TypeCode("IHDR"), PLTE = TypeCode("PLTE"), IDAT = TypeCode("IDAT"), IEND = TypeCode("IEND"),
-                        gAMA = TypeCode("gAMA"), bKGD = TypeCode("bKGD"), tRNS = TypeCode("tRNS"), iCCP = TypeCode("iCCP");
+                        gAMA = TypeCode("gAMA"), bKGD = TypeCode("bKGD"), tRNS = TypeCode("tRNS"), iCCP = TypeCode("iCCP"),
+                        cHRM = TypeCode("cHRM"), sRGB = TypeCode("sRGB");
 
 std::uint32_t Be32(const std::uint8_t* p) { return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3]; }
 int Be16(const std::uint8_t* p) { return p[0] << 8 | p[1]; }
@@ -209,6 +211,16 @@ void TPNGGraphic::SetupColorDescription() {
     described_ = true;
 }
 
+// A profile the run converts through already describes the curve (an iCCP, or the cHRM
+// and gAMA the metadata makes one of): the gAMA table would correct the pixels twice.
+void TPNGGraphic::LeaveGammaToTheProfile() {
+    if (!ProfileConverts) return;
+    if (profileSeen_ || (!srgbSeen_ && PngChromaticities(chrm_, gama_))) {
+        colorManager_.TargetOptions &= ~convert_options::ApplyGamma;
+        properties_.Options &= ~image_options::GammaApplied;
+    }
+}
+
 void TPNGGraphic::LoadFromStream(TStream& stream) {
     BeginLoad(stream);
     if (!ReadImageProperties(stream, 0)) Fail(reader_messages::InvalidFormat);
@@ -223,6 +235,9 @@ void TPNGGraphic::LoadFromStream(TStream& stream) {
     keySamples_.clear();
     keyMask_.clear();
     profileSeen_ = false;
+    srgbSeen_ = false;
+    chrm_.clear();
+    gama_.clear();
     described_ = false;
     colorManager_.SourceOptions = convert_options::ByteSwap;
     colorManager_.TargetOptions = 0;
@@ -246,6 +261,7 @@ void TPNGGraphic::LoadFromStream(TStream& stream) {
         const std::uint32_t type = current_.Type;
         bool handled = true;
         if (type == IDAT) {
+            LeaveGammaToTheProfile();
             // The chunk after the image data, whose header is read, goes to the skip step.
             DecodeImage(stream);
             if (truncated_) break;
@@ -253,6 +269,7 @@ void TPNGGraphic::LoadFromStream(TStream& stream) {
         } else if (type == PLTE) {
             if (current_.Length % 3 != 0) Fail(reader_messages::InvalidPalette);
             ReadChunkData(stream);
+            LeaveGammaToTheProfile();
             if (colorType_ == 3) {
                 SetupColorDescription();
                 const std::uint8_t* sources[1] = {data_.data()};
@@ -260,19 +277,20 @@ void TPNGGraphic::LoadFromStream(TStream& stream) {
             }
         } else if (type == gAMA) {
             ReadChunkData(stream);
-            // A profile the run converts through already describes the curve: the table
-            // would correct the pixels twice.
-            if (data_.size() >= 4 && !(ProfileConverts && profileSeen_)) {
+            if (data_.size() >= 4) {
+                gama_.assign(data_.begin(), data_.begin() + 4);
                 colorManager_.SetGamma(static_cast<float>(Be32(data_.data()) / 100000.0), 2.2f);
                 colorManager_.TargetOptions |= convert_options::ApplyGamma;
                 properties_.Options |= image_options::GammaApplied;
             }
         } else if (type == iCCP) {
             profileSeen_ = true;
-            if (ProfileConverts) {
-                colorManager_.TargetOptions &= ~convert_options::ApplyGamma;
-                properties_.Options &= ~image_options::GammaApplied;
-            }
+            handled = false;
+        } else if (type == cHRM) {
+            ReadChunkData(stream);
+            chrm_ = data_;
+        } else if (type == sRGB) {
+            srgbSeen_ = true;
             handled = false;
         } else if (type == bKGD) {
             ReadChunkData(stream);

@@ -34,6 +34,7 @@ private:
     void SkipChunkData(TStream& stream);
     void SetupColorDescription();
     void ReadBackground();
+    void LeaveGammaToTheProfile();
     void ReadTransparency();
     void DecodeImage(TStream& stream);
     // Where alpha is kept: clears the mask of the pixels of an unfiltered row (count
@@ -64,6 +65,8 @@ private:
     // With alpha kept and a key: 0 for the keyed pixels, 255 for the others, row by row.
     std::vector<std::uint8_t> keyMask_;
     bool profileSeen_ = false;  // an iCCP chunk came before the image data
+    bool srgbSeen_ = false;
+    std::vector<std::uint8_t> chrm_, gama_;  // the chunks' data, as stored
 };
 
 }  // namespace pictorand

@@ -40,8 +40,22 @@ std::vector<std::uint8_t> Inflate(std::span<const std::uint8_t> packed) {
 
 }  // namespace
 
+std::optional<TChromaticities> PngChromaticities(std::span<const std::uint8_t> chrm, std::span<const std::uint8_t> gama) {
+    if (chrm.size() != 32 || gama.size() != 4) return std::nullopt;
+    double values[8];
+    for (std::size_t k = 0; k < 8; ++k) {
+        values[k] = Be32(chrm, 4 * k) / 100000.0;
+        if (values[k] > 1) return std::nullopt;
+    }
+    const double gamma = Be32(gama, 0) / 100000.0;
+    if (values[1] <= 0 || values[3] <= 0 || values[5] <= 0 || values[7] <= 0 || gamma < 0.01 || gamma > 10) return std::nullopt;
+    return TChromaticities{{values[0], values[1]}, {values[2], values[3]}, {values[4], values[5]}, {values[6], values[7]}, gamma};
+}
+
 TSourceMetadata ReadPngMetadata(std::span<const std::uint8_t> file) {
     TSourceMetadata metadata;
+    std::span<const std::uint8_t> chrm, gama;
+    bool srgb = false;
     if (file.size() < 8 || file[0] != 0x89 || file[1] != 'P') return metadata;
     std::size_t at = 8;
     while (at + 12 <= file.size()) {
@@ -66,11 +80,18 @@ TSourceMetadata ReadPngMetadata(std::span<const std::uint8_t> file) {
                 }
                 if (text <= data.size()) metadata.Xmp.assign(data.begin() + static_cast<std::ptrdiff_t>(text), data.end());
             }
+        } else if (name == "cHRM") {
+            chrm = data;
+        } else if (name == "gAMA") {
+            gama = data;
+        } else if (name == "sRGB") {
+            srgb = true;
         } else if (name == "IEND") {
             break;
         }
         at += length + 12;
     }
+    if (metadata.IccProfile.empty() && !srgb) metadata.Chromaticities = PngChromaticities(chrm, gama);
     metadata.Orientation = ExifOrientation(metadata.Exif);
     return metadata;
 }

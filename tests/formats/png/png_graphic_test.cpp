@@ -197,6 +197,29 @@ TEST(PngGraphic, GammaIsNotAppliedBeforeAProfileConversion) {
     }
 }
 
+// cHRM with gAMA (and no iCCP or sRGB) describes a profile the run converts through: the
+// gAMA table is then left to it. With an sRGB chunk, or outside the conversion, it is not.
+TEST(PngGraphic, ChromaticitiesTakeTheGammaOverWhenTheRunConverts) {
+    using testing::TPngBuilder;
+    const std::vector<std::uint8_t> gamma = {0, 0x01, 0x86, 0xA0};
+    std::vector<std::uint8_t> chrm;
+    for (const std::uint32_t v : {31270u, 32900u, 64000u, 33000u, 21000u, 71000u, 15000u, 6000u})
+        chrm.insert(chrm.end(), {static_cast<std::uint8_t>(v >> 24), static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 8),
+                                 static_cast<std::uint8_t>(v)});
+    const std::vector<std::uint8_t> rows = {0, 64, 128, 192};
+    const auto described = TPngBuilder().Header(3, 1, 8, 0).Chunk("cHRM", chrm).Chunk("gAMA", gamma).ImageData(rows).End().Build();
+    const auto srgb = TPngBuilder().Header(3, 1, 8, 0).Chunk("sRGB", {0}).Chunk("cHRM", chrm).Chunk("gAMA", gamma).ImageData(rows).End().Build();
+    struct Case { const std::vector<std::uint8_t>& bytes; bool converts; bool untouched; };
+    for (const Case& c : {Case{described, true, true}, Case{described, false, false}, Case{srgb, true, false}}) {
+        TMemoryStream stream(c.bytes);
+        TPNGGraphic png;
+        png.ProfileConverts = c.converts;
+        png.LoadFromStream(stream);
+        const TBitmap& picture = png;
+        EXPECT_EQ(picture.GetPixel(1, 0) == RGBColor(128, 128, 128), c.untouched) << c.converts;
+    }
+}
+
 TEST(PngGraphic, PngSuiteMatchesAnIndependentDecoder) {
     PICTORAND_REQUIRE_CORPUS(folder, "pngsuite");
     PICTORAND_REQUIRE_PILLOW();
