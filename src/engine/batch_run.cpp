@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
@@ -81,24 +82,33 @@ bool Turned(const ConversionSettings& settings, const TImageInfo& info) {
     return settings.Photo.AutoOrient && info.Metadata.Orientation >= 5;
 }
 
-// What the loader is asked for beside the classic picture. cmykConverted becomes true
-// once a CMYK profile has converted pixels; settings must outlive the load.
-TLoadWishes LoadWishes(const ConversionSettings& settings, int threads, std::int64_t maxPixels, bool& cmykConverted) {
+// What the loader is asked for beside the classic picture. readerConverted becomes true
+// once a reader has converted pixels through the file's profile; settings must outlive
+// the load.
+TLoadWishes LoadWishes(const ConversionSettings& settings, int threads, std::int64_t maxPixels, std::atomic<bool>& readerConverted) {
     TLoadWishes wishes;
     wishes.MaxPixels = maxPixels;
     wishes.KeepAlpha = settings.Photo.Transparency;
     wishes.ProfileConverts = settings.Photo.ConvertToSrgb;
     wishes.Threads = threads;
-    // A CMYK profile converts while the reader still has the inks; CIELab goes to sRGB
-    // through Little CMS.
+    // A CMYK profile converts while the reader still has the inks, and an RGB one while it
+    // still has 16-bit samples; CIELab goes to sRGB through Little CMS.
     if (settings.Photo.ConvertToSrgb) {
         wishes.LabToBgr = LabToSrgb();
-        wishes.CmykToBgr = [&cmykConverted](const TImageInfo& info) -> TCmykToBgr {
+        wishes.CmykToBgr = [&readerConverted](const TImageInfo& info) -> TCmykToBgr {
             TCmykToBgr convert = CmykToSrgb(info.Metadata.IccProfile);
             if (!convert) return {};
-            return [convert = std::move(convert), &cmykConverted](const std::uint8_t* ink, std::uint8_t* bgr, std::size_t count) {
-                cmykConverted = true;
+            return [convert = std::move(convert), &readerConverted](const std::uint8_t* ink, std::uint8_t* bgr, std::size_t count) {
+                readerConverted = true;
                 convert(ink, bgr, count);
+            };
+        };
+        wishes.Rgb16ToBgr = [&readerConverted](const TImageInfo& info) -> TRgb16ToBgr {
+            TRgb16ToBgr convert = Rgb16ToSrgb(SourceProfile(info.Metadata));
+            if (!convert) return {};
+            return [convert = std::move(convert), &readerConverted](const std::uint16_t* rgb, std::uint8_t* bgr, std::size_t count) {
+                readerConverted = true;
+                convert(rgb, bgr, count);
             };
         };
     }
@@ -221,8 +231,8 @@ TPreparedFile TBatchRun::Prepare(const TSourceEntry& entry, TRunHost& host, cons
     host.ProcessMessages();
 
     const ConversionSettings settings = settingsSource.Current();
-    bool cmykConverted = false;
-    TLoadWishes wishes = LoadWishes(settings, pictureThreads_, MaxPixels, cmykConverted);
+    std::atomic<bool> readerConverted = false;
+    TLoadWishes wishes = LoadWishes(settings, pictureThreads_, MaxPixels, readerConverted);
     wishes.BeforeDecode = admit;
     TLoadedSource loaded = CheckAndLoadFromFile(file.Source, host, wishes);
     std::unique_ptr<TBitmap> source = std::move(loaded.Raster);
@@ -233,8 +243,11 @@ TPreparedFile TBatchRun::Prepare(const TSourceEntry& entry, TRunHost& host, cons
         file.Metadata = std::move(loaded.Info.Metadata);
         file.TurnedByReader = loaded.Format && loaded.Format->OrientsItself;
         file.Warnings = std::move(loaded.Warnings);
-        TPhotoResult photo = AdjustPhoto(*source, file.Metadata, settings.Photo, settings.Format);
-        file.ProfileConverted = photo.ProfileConverted || cmykConverted;
+        // Pixels a reader has converted already are not converted again.
+        TPhotoOptions photoOptions = settings.Photo;
+        if (readerConverted) photoOptions.ConvertToSrgb = false;
+        TPhotoResult photo = AdjustPhoto(*source, file.Metadata, photoOptions, settings.Format);
+        file.ProfileConverted = photo.ProfileConverted || readerConverted;
         file.Warnings.insert(file.Warnings.end(), photo.Warnings.begin(), photo.Warnings.end());
         file.Width = nominal ? nominal->first : source->Width();
         file.Height = nominal ? nominal->second : source->Height();

@@ -2,6 +2,8 @@
 
 #include <lcms2.h>
 
+#include "engine/matrix_shaper.h"
+
 #include <memory>
 #include <vector>
 
@@ -169,6 +171,24 @@ TLabToBgr LabToSrgb() {
     if (!transform) return {};
     return [](const double* values, std::uint8_t* bgr, std::size_t count) {
         cmsDoTransform(transform.get(), values, bgr, static_cast<cmsUInt32Number>(count));
+    };
+}
+
+TRgb16ToBgr Rgb16ToSrgb(std::span<const std::uint8_t> profile) {
+    if (profile.empty()) return {};
+    const TProfile source(cmsOpenProfileFromMem(profile.data(), static_cast<cmsUInt32Number>(profile.size())));
+    if (!source || cmsGetColorSpace(source.get()) != cmsSigRgbData) return {};
+    if (TRgb16ToBgr fast = MatrixShaperToSrgb(source.get())) return fast;
+    const TProfile srgb(cmsCreate_sRGBProfile());
+    // Without its cache the transform may run on the threads one picture is decoded on;
+    // unoptimised, it evaluates the profile's tables at full precision instead of through
+    // a coarse grid of their values.
+    std::shared_ptr<void> transform(cmsCreateTransform(source.get(), TYPE_RGB_16, srgb.get(), TYPE_BGR_8, INTENT_PERCEPTUAL,
+                                                       cmsFLAGS_NOCACHE | cmsFLAGS_NOOPTIMIZE),
+                                    TTransformDeleter());
+    if (!transform) return {};
+    return [transform](const std::uint16_t* rgb, std::uint8_t* bgr, std::size_t count) {
+        cmsDoTransform(transform.get(), rgb, bgr, static_cast<cmsUInt32Number>(count));
     };
 }
 

@@ -39,6 +39,10 @@ std::vector<std::uint8_t> SourceProfile(const TSourceMetadata& metadata);
 // nothing for any other profile, or one that cannot be opened.
 TCmykToBgr CmykToSrgb(std::span<const std::uint8_t> profile);
 
+// For an RGB profile, the conversion the readers use on 16-bit RGB pictures in place of
+// cutting them to 8 bits first; nothing for any other profile, or one that cannot be opened.
+TRgb16ToBgr Rgb16ToSrgb(std::span<const std::uint8_t> profile);
+
 // The conversion the readers use on CIELab pictures: L*a*b* (D50) to sRGB through Little
 // CMS, in place of their fixed formula without the sRGB curve.
 TLabToBgr LabToSrgb();

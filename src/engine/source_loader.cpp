@@ -30,6 +30,7 @@ std::unique_ptr<TBitmap> ReadAs(const TFormatDescriptor& format, std::span<const
     request.Threads = wishes.Threads;
     if (wishes.CmykToBgr) request.CmykToBgr = wishes.CmykToBgr(loaded.Info);
     request.LabToBgr = wishes.LabToBgr;
+    if (wishes.Rgb16ToBgr) request.Rgb16ToBgr = wishes.Rgb16ToBgr(loaded.Info);
     const TImageInfo& info = loaded.Info;
     if (format.Shrink != TShrinkOnLoad::None && wishes.ShrinkTo && info.Width > 0 && info.Height > 0) {
         if (const auto wanted = wishes.ShrinkTo(info, format.Shrink)) {

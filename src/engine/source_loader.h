@@ -31,6 +31,8 @@ struct TLoadWishes {
     std::function<TCmykToBgr(const TImageInfo& info)> CmykToBgr;
     // The conversion of CIELab pictures instead of the readers' fixed formula.
     TLabToBgr LabToBgr;
+    // The conversion of 16-bit RGB pictures (a profile's) instead of a cut to 8 bits.
+    std::function<TRgb16ToBgr(const TImageInfo& info)> Rgb16ToBgr;
     // For a format that shrinks on load in the given way, the smallest size the picture
     // the probe found may be decoded at (nothing when it is to be decoded whole).
     std::function<std::optional<std::pair<int, int>>(const TImageInfo& info, TShrinkOnLoad kind)> ShrinkTo;

@@ -3,14 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cmath>
+#include <set>
 #include <thread>
+
+#include <lcms2.h>
 
 #include "formats/jpeg/jpeg_image.h"
 #include "formats/png/png_graphic.h"
 #include "independent_decoder.h"
+#include "png_builder.h"
 #include "scripted_host.h"
 #include "test_images.h"
 #include "temp_dir.h"
+#include "test_profiles.h"
 
 namespace pictorand {
 namespace {
@@ -417,6 +423,49 @@ TEST_F(BatchRun, ShrinkOnLoadAndTheCentreGridAreStableAcrossThreadsAndCloseToThe
         ASSERT_EQ(shrunk.Width(), 140);
         EXPECT_GE(testing::Psnr(shrunk, whole), 38.0);
     }
+}
+
+// A 16-bit ramp tagged with a flat-shadowed profile (sRGB's primaries, gamma 1.8): cut to
+// 8 bits first, the shadows spread over the sRGB levels with gaps between them; converted
+// whole, every level Little CMS finds in double precision is there, each within one.
+TEST_F(BatchRun, SixteenBitSourcesConvertThroughTheirProfileBeforeTheOneRounding) {
+    const auto profile = testing::RgbGammaProfile({{0.64, 0.33, 1.0}, {0.30, 0.60, 1.0}, {0.15, 0.06, 1.0}}, 1.8);
+    constexpr int Width = 1024;
+    std::vector<std::uint8_t> row = {0};
+    for (int x = 0; x < Width; ++x)
+        for (int channel = 0; channel < 3; ++channel) row.insert(row.end(), {static_cast<std::uint8_t>(x >> 2), static_cast<std::uint8_t>(x << 6)});
+    testing::WriteFileBytes(dir_.File("ramp.png"), testing::TPngBuilder().Header(Width, 1, 16, 2).Profile(profile).ImageData(row).End().Build());
+    settings_.Settings().Format = OutputFormatNamed("png");
+    settings_.Settings().Photo.ConvertToSrgb = true;
+    ASSERT_EQ(Run({dir_.File("ramp.png")}).Written, 1);
+    TPNGGraphic written;
+    written.LoadFromFile((out_ / "ramp_thumb.png").string());
+    ASSERT_EQ(written.Width(), Width);
+
+    cmsHPROFILE source = cmsOpenProfileFromMem(profile.data(), static_cast<cmsUInt32Number>(profile.size()));
+    cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+    cmsHTRANSFORM exact = cmsCreateTransform(source, TYPE_RGB_DBL, srgb, TYPE_RGB_DBL, INTENT_PERCEPTUAL, cmsFLAGS_NOCACHE);
+    auto level = [exact](double value) {
+        const double rgb[3] = {value, value, value};
+        double out[3];
+        cmsDoTransform(exact, rgb, out, 1);
+        return static_cast<int>(std::lround(std::clamp(out[1], 0.0, 1.0) * 255));
+    };
+    std::set<int> ours, whole, cut;
+    for (int x = 0; x < Width; ++x) {
+        const int sample = x * 64;  // the 16-bit value the row above stores
+        const int expected = level(sample / 65535.0);
+        const TColor got = written.GetPixel(x, 0);
+        ASSERT_NEAR(static_cast<int>(got >> 8 & 255), expected, 1) << "sample " << sample;
+        ours.insert(static_cast<int>(got >> 8 & 255));
+        whole.insert(expected);
+        cut.insert(level((sample >> 8) / 255.0));
+    }
+    cmsDeleteTransform(exact);
+    cmsCloseProfile(srgb);
+    cmsCloseProfile(source);
+    EXPECT_GE(ours.size() + 2, whole.size());
+    EXPECT_GT(ours.size(), cut.size() + 10) << "the cut to 8 bits loses shadow levels";
 }
 
 // A window's settings live in widgets that only its own thread may read: files prepared

@@ -2,6 +2,8 @@
 // Little CMS, alpha flattened for formats without it, and the options' own file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <set>
 
 #include <lcms2.h>
@@ -221,6 +223,39 @@ std::vector<std::uint8_t> AllGreenCmykProfile() {
     cmsSaveProfileToMem(profile, bytes.data(), &size);
     cmsCloseProfile(profile);
     return bytes;
+}
+
+// 16-bit samples through a wide-gamut profile land within a level of Little CMS's
+// double-precision answer, in the deep shadows and for colours sRGB has to clip alike.
+TEST(PhotoStage, SixteenBitRgbConvertsWithinALevelOfTheDoublePrecisionAnswer) {
+    const auto profile = testing::RgbGammaProfile({{0.7347, 0.2653, 1.0}, {0.1596, 0.8404, 1.0}, {0.0366, 0.0001, 1.0}}, 1.8);
+    const TRgb16ToBgr convert = Rgb16ToSrgb(profile);
+    ASSERT_TRUE(convert);
+    EXPECT_FALSE(Rgb16ToSrgb(AllGreenCmykProfile()));
+    std::vector<std::uint16_t> rgb;
+    std::uint32_t seed = 1;
+    for (int i = 0; i < 3 * 20000; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        rgb.push_back(static_cast<std::uint16_t>(i < 3 * 10000 ? seed >> 8 : seed >> 20));  // then shadows
+    }
+    std::vector<std::uint8_t> bgr(rgb.size());
+    convert(rgb.data(), bgr.data(), rgb.size() / 3);
+
+    cmsHPROFILE source = cmsOpenProfileFromMem(profile.data(), static_cast<cmsUInt32Number>(profile.size()));
+    cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+    cmsHTRANSFORM exact = cmsCreateTransform(source, TYPE_RGB_DBL, srgb, TYPE_BGR_DBL, INTENT_PERCEPTUAL, cmsFLAGS_NOCACHE);
+    int worst = 0;
+    for (std::size_t i = 0; i < rgb.size(); i += 3) {
+        const double in[3] = {rgb[i] / 65535.0, rgb[i + 1] / 65535.0, rgb[i + 2] / 65535.0};
+        double out[3];
+        cmsDoTransform(exact, in, out, 1);
+        for (int k = 0; k < 3; ++k)
+            worst = std::max(worst, std::abs(static_cast<int>(std::lround(std::clamp(out[k], 0.0, 1.0) * 255)) - bgr[i + k]));
+    }
+    cmsDeleteTransform(exact);
+    cmsCloseProfile(srgb);
+    cmsCloseProfile(source);
+    EXPECT_LE(worst, 1);
 }
 
 // An 8 x 8 Adobe-style CMYK JPEG (inks stored inverted) of pure cyan.

@@ -42,6 +42,15 @@ public:
         packed.resize(size);
         return Chunk("IDAT", packed);
     }
+    // An iCCP chunk embedding the profile.
+    TPngBuilder& Profile(const std::vector<std::uint8_t>& profile) {
+        std::vector<std::uint8_t> data = {'i', 'c', 'c', 0, 0};
+        std::vector<std::uint8_t> packed(compressBound(static_cast<uLong>(profile.size())));
+        uLongf size = static_cast<uLongf>(packed.size());
+        compress(packed.data(), &size, profile.data(), static_cast<uLong>(profile.size()));
+        data.insert(data.end(), packed.begin(), packed.begin() + static_cast<std::ptrdiff_t>(size));
+        return Chunk("iCCP", data);
+    }
     TPngBuilder& End() { return Chunk("IEND", {}); }
 
     std::vector<std::uint8_t> Build() const { return bytes_; }

@@ -1,5 +1,5 @@
-// TCmykToBgr, TLabToBgr: a caller's own conversion of CMYK or CIELab samples, used by the
-// readers in place of their fixed formulas (a colour profile's, say).
+// TCmykToBgr, TLabToBgr, TRgb16ToBgr: a caller's own conversion of CMYK, CIELab or 16-bit
+// RGB samples, used by the readers in place of their fixed formulas (a colour profile's, say).
 #pragma once
 
 #include <cstddef>
@@ -15,5 +15,9 @@ using TCmykToBgr = std::function<void(const std::uint8_t* ink, std::uint8_t* bgr
 // Converts count pixels of L* (0..100), a* and b* (D50) into count pixels of blue, green,
 // red.
 using TLabToBgr = std::function<void(const double* lab, std::uint8_t* bgr, std::size_t count)>;
+
+// Converts count pixels of 16-bit red, green, blue into count pixels of 8-bit blue, green,
+// red: the samples keep their precision until the one rounding.
+using TRgb16ToBgr = std::function<void(const std::uint16_t* rgb, std::uint8_t* bgr, std::size_t count)>;
 
 }  // namespace pictorand

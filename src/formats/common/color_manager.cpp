@@ -351,8 +351,25 @@ void TColorManager::ConvertRgb(std::span<const std::uint8_t* const> sources, std
     for (std::size_t k = 0; k < (planar ? sources.size() : 1); ++k) cursors.emplace_back(sources[k], sourceBits_, swap);
     auto sample = [&](std::size_t plane) { return Rescale(cursors[planar ? plane : 0].Next(), sourceBits_, 8); };
     TMaskWalker walker(mask);
+    // With a conversion of the caller's, 16-bit samples are gathered whole and their
+    // colours spread back afterwards.
+    const bool gather = Rgb16ToBgr && sourceBits_ == 16;
+    std::vector<std::uint16_t> wide;
+    std::vector<std::uint8_t*> targets;
     for (std::size_t i = 0; i < count; ++i, target += targetStep) {
         if (!walker.Next()) continue;
+        if (gather) {
+            int c[3];
+            for (std::size_t k = 0; k < 3; ++k) c[k] = cursors[planar ? k : 0].Next();
+            wide.insert(wide.end(), {static_cast<std::uint16_t>(sourceBgr ? c[2] : c[0]), static_cast<std::uint16_t>(c[1]),
+                                     static_cast<std::uint16_t>(sourceBgr ? c[0] : c[2])});
+            if (sourceAlpha) {
+                const int alpha = sample(3);
+                if (targetAlpha) target[3] = static_cast<std::uint8_t>(alpha);
+            }
+            targets.push_back(target);
+            continue;
+        }
         int c[3];
         for (std::size_t k = 0; k < 3; ++k) c[k] = sample(k);
         const int red = sourceBgr ? c[2] : c[0], green = c[1], blue = sourceBgr ? c[0] : c[2];
@@ -363,6 +380,10 @@ void TColorManager::ConvertRgb(std::span<const std::uint8_t* const> sources, std
         target[2] = Gamma(static_cast<std::uint8_t>(targetBgr ? red : blue));
         if (targetAlpha && alpha >= 0) target[3] = static_cast<std::uint8_t>(alpha);
     }
+    if (targets.empty()) return;
+    std::vector<std::uint8_t> bgr(3 * targets.size());
+    Rgb16ToBgr(wide.data(), bgr.data(), targets.size());
+    SpreadBgr(bgr, targets, targetBgr);
 }
 
 void TColorManager::ConvertCmyk(std::span<const std::uint8_t* const> sources, std::uint8_t* target, std::size_t count,

@@ -32,9 +32,11 @@ class TColorManager {
 public:
     TColorManager();
 
-    // CMYK and CIELab rows through these instead of the fixed formulas when set.
+    // CMYK, CIELab and 16-bit RGB rows through these instead of the fixed formulas (or the
+    // cut to 8 bits) when set.
     TCmykToBgr CmykToBgr;
     TLabToBgr LabToBgr;
+    TRgb16ToBgr Rgb16ToBgr;
 
     void SetSourceBitsPerSample(int bits);
     void SetTargetBitsPerSample(int bits);

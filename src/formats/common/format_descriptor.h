@@ -54,6 +54,8 @@ struct TDecodeRequest {
     TCmykToBgr CmykToBgr;
     // CIELab pictures through this instead of the reader's fixed formula when set.
     TLabToBgr LabToBgr;
+    // 16-bit RGB pictures through this instead of being cut to 8 bits when set.
+    TRgb16ToBgr Rgb16ToBgr;
     // Threads one picture may be decoded on; the pixels are the same for any number.
     int Threads = 1;
     // For formats that shrink on load: decode at about 1/N of the size, for a picture that

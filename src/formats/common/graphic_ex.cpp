@@ -24,6 +24,7 @@ void TGraphicExGraphic::BeginLoad(TStream& stream) {
     SetTransparent(false);
     colorManager_.CmykToBgr = CmykToBgr;
     colorManager_.LabToBgr = LabToBgr;
+    colorManager_.Rgb16ToBgr = Rgb16ToBgr;
     basePosition_ = stream.Position();
 }
 

@@ -54,6 +54,8 @@ public:
     TCmykToBgr CmykToBgr;
     // CIELab pictures through this instead of the colour manager's fixed formula when set.
     TLabToBgr LabToBgr;
+    // 16-bit RGB pictures through this instead of being cut to 8 bits when set.
+    TRgb16ToBgr Rgb16ToBgr;
 
     void Assign(const TGraphic& source) override;
 

@@ -59,6 +59,7 @@ TDecodedImage DecodeWithReader(std::span<const std::uint8_t> file, const TDecode
         reader.ProfileConverts = request.ProfileConverts;
         reader.CmykToBgr = request.CmykToBgr;
         reader.LabToBgr = request.LabToBgr;
+        reader.Rgb16ToBgr = request.Rgb16ToBgr;
     } else if constexpr (requires { reader.KeepAlpha = true; }) {
         reader.KeepAlpha = request.KeepAlpha;
     }

@@ -193,6 +193,9 @@ void TTIFFGraphic::LoadFromStream(TStream& stream) {
     if (big) throw EInvalidGraphic(ReaderMessage(reader_messages::OtherVariant, "BigTIFF"));
     if (!ReadImageProperties(stream, 0)) InvalidFormat();
     TImageProperties& p = properties_;
+    // Premultiplied colours are made straight after the conversion to 8 bits, which a
+    // profile's curves would have to come after.
+    if (associatedAlpha_) colorManager_.Rgb16ToBgr = nullptr;
     Progress(TProgressStage::Starting, 0, reader_messages::Preparing);
     // Four samples at most, five for CMYK with alpha (as Photoshop writes it).
     const int mostSamples = p.ColorScheme == TColorScheme::Cmyk ? 5 : 4;
