@@ -14,6 +14,7 @@ inline constexpr std::string_view ApplicationTitle = "Pictorand v4.3";
 enum class TQuestion {
     ContinueAfterFailure,  // go on with the other files after one failed
     ReplaceExisting,       // replace an existing output file
+    StopRun,               // stop a running batch before its next file (a window asks it)
 };
 
 class TRunHost {

@@ -20,6 +20,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
@@ -76,6 +77,9 @@ TFormGl::TFormGl(QWidget* parent)
     timer1_->setSingleShot(true);
     timer1_->setInterval(300);
     connect(timer1_, &QTimer::timeout, this, &TFormGl::Timer1Timer);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setObjectName("EscapeStops");
+    connect(escape, &QShortcut::activated, this, [this] { AskToStop(); });
     setWindowFlags(windowFlags() & ~Qt::WindowMaximizeButtonHint);
 }
 
@@ -137,12 +141,13 @@ void TFormGl::BuildPanel() {
         b->setFixedHeight(22);
         connect(b, &QPushButton::clicked, this, slot);
         buttons->addWidget(b);
+        return b;
     };
     button("FlatButtonFormat", QT_TR_NOOP("Формат файла"), [this] { formFormat_->exec(); });
     button("FlatButtonName", QT_TR_NOOP("Имя файла"), [this] { formName_->exec(); });
     button("FlatButtonSize", QT_TR_NOOP("Размер изобр."), [this] { formSize_->exec(); });
     button("FlatButtonLogotip", QT_TR_NOOP("Логотип"), [this] { formLogotip_->exec(); });
-    button("FlatButtonGo", QT_TR_NOOP("С  т  а  р  т"), [this] { FlatButtonGoClick(); });
+    goButton_ = button("FlatButtonGo", QT_TR_NOOP("С  т  а  р  т"), [this] { FlatButtonGoClick(); });
     grid->addLayout(buttons, 0, 1, 2, 1);
     grid->setColumnStretch(0, 1);
     outer->addWidget(panel1_, 1);
@@ -196,6 +201,11 @@ void TFormGl::N12Click() {
 void TFormGl::N6Click() { close(); }
 
 void TFormGl::FlatButtonGoClick() {
+    // During a run the button is «С  т  о  п»: the run ends before its next file.
+    if (running_) {
+        host_.RequestStop();
+        return;
+    }
     if (sourceFiles_.isEmpty() || !QFileInfo::exists(sourceFileName_) || editOut_->text().isEmpty()) {
         host_.ShowMessage(Say(TText::NothingToProcess), {});
         return;
@@ -203,8 +213,7 @@ void TFormGl::FlatButtonGoClick() {
     std::vector<TSourceEntry> files;
     // Sources are opened by their full paths; the process's folder is no business of the run.
     for (const QString& path : sourceFiles_) files.push_back({.Path = QFileInfo(path).absoluteFilePath().toStdString()});
-    panel1_->setEnabled(false);
-    running_ = true;
+    ShowRunning(true);
     // The run works on the settings, logo and folder it started with: a dialog opened while
     // it runs changes the next run, never half of this one.
     const TFixedSettings started(settings_->Current());
@@ -214,10 +223,26 @@ void TFormGl::FlatButtonGoClick() {
     run.LogoFileName = [logo = formLogotip_->ChooserFileName().toStdString()] { return logo; };
     // Files are prepared ahead on every core; prompts and writes keep the list's order.
     run.ResizeImage(files, static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
-    running_ = false;
-    panel1_->setEnabled(true);
+    ShowRunning(false);
     timer1_->start();
-    if (closeAfterRun_) QCoreApplication::exit(0);
+    if (closeAfterRun_) close();
+}
+
+void TFormGl::ShowRunning(bool running) {
+    running_ = running;
+    host_.Rearm();
+    for (QWidget* child : panel1_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (child != goButton_) child->setEnabled(!running);
+    goButton_->setText(running ? tr("С  т  о  п") : tr("С  т  а  р  т"));
+}
+
+bool TFormGl::AskToStop() {
+    if (!running_) return false;
+    if (host_.Cancelled()) return true;
+    if (!host_.AskYesNo(TQuestion::StopRun, tr("Остановить обработку?").toStdString())) return false;
+    // The answer may come after the last file.
+    if (running_) host_.RequestStop();
+    return true;
 }
 
 void TFormGl::Timer1Timer() {
@@ -277,13 +302,14 @@ void TFormGl::showEvent(QShowEvent* event) {
 }
 
 void TFormGl::closeEvent(QCloseEvent* event) {
-    WriteToFileSettings();
     if (running_) {
-        // The run goes on to its last file; the program ends after it.
-        closeAfterRun_ = true;
+        // A run asked to stop ends after the file it is on; the program ends after it.
+        // Told to go on, the run goes on and the window stays.
+        if (AskToStop()) closeAfterRun_ = true;
         event->ignore();
         return;
     }
+    WriteToFileSettings();
     event->accept();
 }
 

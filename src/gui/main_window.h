@@ -12,6 +12,7 @@
 
 class QLineEdit;
 class QProgressBar;
+class QPushButton;
 class QTimer;
 class QWidget;
 
@@ -56,6 +57,9 @@ public:
     void N10Click();
     void N12Click();
     void N6Click();
+    // While a run is going: asks «Остановить обработку?» and stops it on yes.
+    bool AskToStop();
+    bool Running() const { return running_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -65,6 +69,8 @@ private:
     void BuildMenu();
     void BuildPanel();
     void Timer1Timer();
+    // The window during a run: the start button stops, the rest waits.
+    void ShowRunning(bool running);
 
     TQtRunHost host_;
     TFormFormat* formFormat_;
@@ -83,6 +89,7 @@ private:
     QLineEdit* editInput_ = nullptr;
     QLineEdit* editOut_ = nullptr;
     QProgressBar* progressBar1_ = nullptr;
+    QPushButton* goButton_ = nullptr;
     QTimer* timer1_ = nullptr;
     bool shown_ = false;
     bool running_ = false;

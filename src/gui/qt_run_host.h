@@ -20,10 +20,16 @@ public:
     void ProcessMessages() override;
     void SetProgress(int percent) override { progress_(percent); }
     void ReportOutcome(const TFileOutcome& outcome) override;
+    bool Cancelled() override { return stopRequested_; }
+
+    // The run stops before its next file; Rearm readies the host for another run.
+    void RequestStop() { stopRequested_ = true; }
+    void Rearm() { stopRequested_ = false; }
 
 private:
     QWidget* owner_;
     std::function<void(int)> progress_;
+    bool stopRequested_ = false;
 };
 
 }  // namespace pictorand

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileSystemModel>
 #include <QScreen>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QLineEdit>
 #include <QMenu>
@@ -185,6 +186,106 @@ TEST_F(MainWindow, RunWritesTheChosenFiles) {
     EXPECT_TRUE(std::filesystem::exists(dir.Path() / "out" / "one_thumb.bmp"));
     EXPECT_TRUE(std::filesystem::exists(dir.Path() / "out" / "two_thumb.bmp"));
     EXPECT_EQ(form.findChild<QProgressBar*>("ProgressBar1")->value(), 100);
+}
+
+// Answers each message box shown while it lives with one button, keeping the texts.
+class TBoxAnswerer {
+public:
+    explicit TBoxAnswerer(QMessageBox::StandardButton answer) {
+        QObject::connect(&timer_, &QTimer::timeout, [this, answer] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                    texts_ << box->text();
+                    box->done(answer);
+                }
+        });
+        timer_.start(5);
+    }
+    const QStringList& Texts() const { return texts_; }
+
+private:
+    QTimer timer_;
+    QStringList texts_;
+};
+
+// Eight sources and a form set to write them as BMP into dir/out.
+QStringList EightSources(const testing::TTempDir& dir, TFormGl& form) {
+    QStringList sources;
+    for (int i = 0; i < 8; ++i) {
+        TBitmap bitmap;
+        bitmap.SetPixelFormat(TPixelFormat::pf24bit);
+        bitmap.SetSize(400, 300);
+        bitmap.Fill(RGBColor(20 * i, 100, 200));
+        const std::string name = dir.File("photo" + std::to_string(i) + ".bmp");
+        bitmap.SaveToFile(name);
+        sources << QString::fromStdString(name);
+    }
+    std::filesystem::create_directories(dir.Path() / "out");
+    form.findChild<QRadioButton*>("RadioButtonFBMP")->setChecked(true);
+    form.SetSources(sources);
+    form.FormOutFolder()->Tree()->SelectPath(QString::fromStdString((dir.Path() / "out").string()));
+    form.FormOutFolder()->BitBtnSelectPolClick();
+    return sources;
+}
+
+// What a stopped run left: every file whole and named as a finished output.
+int WholeOutputs(const std::filesystem::path& folder) {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (!entry.path().filename().string().ends_with("_thumb.bmp")) {
+            ADD_FAILURE() << entry.path();
+            continue;
+        }
+        TBitmap written;
+        written.LoadFromFile(entry.path().string());
+        EXPECT_GT(written.Width(), 0);
+        ++count;
+    }
+    return count;
+}
+
+TEST_F(MainWindow, StartBecomesStopAndARunStopsBetweenFilesKeepingWhatItWrote) {
+    testing::TTempDir dir;
+    TFormGl form;
+    EightSources(dir, form);
+    auto* go = form.findChild<QPushButton*>("FlatButtonGo");
+    QString caption;
+    bool optionsEnabled = true;
+    QTimer::singleShot(0, [&] {
+        caption = go->text();
+        optionsEnabled = form.findChild<QPushButton*>("FlatButtonFormat")->isEnabled();
+        go->click();
+    });
+    form.FlatButtonGoClick();
+    EXPECT_EQ(caption, QString::fromUtf8("С  т  о  п"));
+    EXPECT_FALSE(optionsEnabled);
+    EXPECT_TRUE(go->isEnabled());
+    EXPECT_EQ(go->text(), QString::fromUtf8("С  т  а  р  т"));
+    EXPECT_LT(WholeOutputs(dir.Path() / "out"), 8);
+
+    // Escape asks; told to go on, the run writes every file.
+    std::filesystem::remove_all(dir.Path() / "out");
+    std::filesystem::create_directories(dir.Path() / "out");
+    TBoxAnswerer no(QMessageBox::No);
+    QTimer::singleShot(0, [&form] { emit form.findChild<QShortcut*>("EscapeStops")->activated(); });
+    form.FlatButtonGoClick();
+    EXPECT_EQ(no.Texts(), QStringList{QString::fromUtf8("Остановить обработку?")});
+    EXPECT_EQ(WholeOutputs(dir.Path() / "out"), 8);
+}
+
+TEST_F(MainWindow, ClosingDuringARunAsksThenStopsItAndCloses) {
+    testing::TTempDir dir;
+    TFormGl form;
+    form.show();  // which reads the settings files: the sources' format comes after
+    EightSources(dir, form);
+    TBoxAnswerer yes(QMessageBox::Yes);
+    bool closedAtOnce = true;
+    QTimer::singleShot(0, [&] { closedAtOnce = form.close(); });
+    form.FlatButtonGoClick();
+    EXPECT_FALSE(closedAtOnce) << "the window waits for the file the run is on";
+    EXPECT_EQ(yes.Texts(), QStringList{QString::fromUtf8("Остановить обработку?")});
+    EXPECT_FALSE(form.isVisible()) << "and closes once the run has stopped";
+    EXPECT_LT(WholeOutputs(dir.Path() / "out"), 8);
 }
 
 TEST_F(MainWindow, LooksLikeADesktopProgram) {
