@@ -15,7 +15,7 @@ packages=(
   nlohmann-json3-dev
   libtiff-tools parallel
   libheif-examples libavif-bin webp libjxl-tools libraw-bin
-  desktop-file-utils
+  desktop-file-utils lintian
 )
 
 missing=()

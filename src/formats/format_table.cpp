@@ -150,6 +150,14 @@ std::vector<const TFormatDescriptor*> LogoFormats() {
     return out;
 }
 
+std::vector<std::string_view> SourceMimeTypes() {
+    std::vector<std::string_view> types;
+    for (const TFormatDescriptor* format : SourceFormats())
+        for (std::string_view type : format->MimeTypes)
+            if (std::find(types.begin(), types.end(), type) == types.end()) types.push_back(type);
+    return types;
+}
+
 std::vector<std::string_view> AllSourceExtensions() {
     std::vector<std::string_view> first, last;
     for (const TFormatDescriptor* format : SourceFormats()) {

@@ -50,6 +50,8 @@ std::vector<std::string_view> ExtensionsOf(const TFormatDescriptor& format);
 std::vector<const TFormatDescriptor*> SourceFormats();
 // The formats that read logos, in the logo dialog's order.
 std::vector<const TFormatDescriptor*> LogoFormats();
+// The media types of every source format, each once, in table order.
+std::vector<std::string_view> SourceMimeTypes();
 // Every source extension in the order of the source dialog's "all supported" filter.
 std::vector<std::string_view> AllSourceExtensions();
 

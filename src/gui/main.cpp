@@ -4,10 +4,14 @@
 #include <QIcon>
 #include <QTextStream>
 
+#include <cstdio>
+#include <cstring>
+
 #include "engine/settings_file.h"
 #include "gui/help_window.h"
 #include "gui/main_window.h"
 #include "gui/russian_translations.h"
+#include "gui/source_paths.h"
 
 namespace {
 
@@ -25,16 +29,40 @@ int SelfTest(pictorand::TFormGl& window) {
     return !help.isEmpty() && closed && QFileInfo::exists(settings) ? 0 : 1;
 }
 
+// --help and --version are answered before Qt looks for a display.
+bool AnswerWithoutWindow(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("pictorand %s\n", std::string(pictorand::ApplicationTitle).c_str());
+            return true;
+        }
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::printf("Usage: pictorand [FILE|FOLDER]...\n"
+                        "Opens the Pictorand window; the files given, and the pictures in the folders\n"
+                        "given, become its sources.\n"
+                        "  --help       show this and exit\n"
+                        "  --version    show the version and exit\n"
+                        "The command line on the same engine is pictorand-cli.\n");
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    if (AnswerWithoutWindow(argc, argv)) return 0;
     QApplication application(argc, argv);
     // The application name gives the windows' WM_CLASS and matches the desktop entry.
     application.setApplicationName("pictorand");
     application.setDesktopFileName("pictorand");
     pictorand::InstallRussianTranslations(application);
     pictorand::TFormGl formGl;
-    if (application.arguments().contains("--self-test")) return SelfTest(formGl);
+    const QStringList arguments = application.arguments().mid(1);
+    if (arguments.contains("--self-test")) return SelfTest(formGl);
+    // The files a file manager opens with the program, or a command line names.
+    if (const QStringList sources = pictorand::PicturesAmong(arguments); !sources.isEmpty()) formGl.SetSources(sources);
     formGl.show();
     return application.exec();
 }

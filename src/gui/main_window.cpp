@@ -7,6 +7,10 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -40,6 +44,7 @@
 #include "gui/dialogs/form_size.h"
 #include "gui/help_window.h"
 #include "gui/extras_menu.h"
+#include "gui/source_paths.h"
 #include "gui/widgets/file_filters.h"
 #include "gui/widgets/flat_button.h"
 #include "gui/widgets/ui_font.h"
@@ -81,6 +86,7 @@ TFormGl::TFormGl(QWidget* parent)
     escape->setObjectName("EscapeStops");
     connect(escape, &QShortcut::activated, this, [this] { AskToStop(); });
     setWindowFlags(windowFlags() & ~Qt::WindowMaximizeButtonHint);
+    setAcceptDrops(true);
 }
 
 TFormGl::~TFormGl() = default;
@@ -299,6 +305,33 @@ void TFormGl::showEvent(QShowEvent* event) {
         setGeometry(centred);
     }
     ReadFromFileSettings();
+}
+
+namespace {
+
+QStringList LocalPaths(const QMimeData* data) {
+    QStringList paths;
+    if (data && data->hasUrls())
+        for (const QUrl& url : data->urls())
+            if (url.isLocalFile()) paths << url.toLocalFile();
+    return paths;
+}
+
+}  // namespace
+
+void TFormGl::dragEnterEvent(QDragEnterEvent* event) {
+    if (!running_ && !LocalPaths(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TFormGl::dropEvent(QDropEvent* event) {
+    if (running_) return;
+    const QStringList pictures = PicturesAmong(LocalPaths(event->mimeData()));
+    if (pictures.isEmpty()) {
+        host_.ShowMessage(Say(TText::NothingToProcess), {});
+        return;
+    }
+    SetSources(pictures);
+    event->acceptProposedAction();
 }
 
 void TFormGl::closeEvent(QCloseEvent* event) {

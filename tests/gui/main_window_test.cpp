@@ -10,6 +10,9 @@
 #include <QFileSystemModel>
 #include <QScreen>
 #include <QShortcut>
+#include <QMimeData>
+#include <QUrl>
+#include <QDropEvent>
 #include <QTextBrowser>
 #include <QLineEdit>
 #include <QMenu>
@@ -26,6 +29,7 @@
 #include "gui/help_window.h"
 #include "gui/extras_menu.h"
 #include "gui/russian_translations.h"
+#include "gui/source_paths.h"
 #include "graphics/bitmap.h"
 #include "temp_dir.h"
 #include "gui/widgets/shell_tree_view.h"
@@ -286,6 +290,50 @@ TEST_F(MainWindow, ClosingDuringARunAsksThenStopsItAndCloses) {
     EXPECT_EQ(yes.Texts(), QStringList{QString::fromUtf8("Остановить обработку?")});
     EXPECT_FALSE(form.isVisible()) << "and closes once the run has stopped";
     EXPECT_LT(WholeOutputs(dir.Path() / "out"), 8);
+}
+
+// A folder and a file dropped on the window become the sources: the folder's pictures
+// (not its other files, not its subfolders) and the file.
+TEST_F(MainWindow, DroppedFilesAndFoldersBecomeTheSources) {
+    testing::TTempDir dir;
+    std::filesystem::create_directories(dir.Path() / "album" / "deeper");
+    auto picture = [](const std::filesystem::path& path) {
+        TBitmap bitmap;
+        bitmap.SetPixelFormat(TPixelFormat::pf24bit);
+        bitmap.SetSize(4, 4);
+        bitmap.SaveToFile(path.string());
+    };
+    picture(dir.Path() / "album" / "b.bmp");
+    picture(dir.Path() / "album" / "a.BMP");
+    picture(dir.Path() / "album" / "deeper" / "c.bmp");
+    picture(dir.Path() / "single.bmp");
+    testing::WriteFileBytes((dir.Path() / "album" / "notes.txt").string(), {'h', 'i'});
+    const QStringList expected = {QString::fromStdString((dir.Path() / "album" / "a.BMP").string()),
+                                  QString::fromStdString((dir.Path() / "album" / "b.bmp").string()),
+                                  QString::fromStdString((dir.Path() / "single.bmp").string())};
+    EXPECT_EQ(PicturesAmong({QString::fromStdString((dir.Path() / "album").string()), QString::fromStdString((dir.Path() / "single.bmp").string()),
+                             QString::fromStdString((dir.Path() / "missing.bmp").string())}),
+              expected);
+
+    TFormGl form;
+    std::filesystem::create_directories(dir.Path() / "out");
+    form.findChild<QRadioButton*>("RadioButtonFBMP")->setChecked(true);
+    form.FormOutFolder()->Tree()->SelectPath(QString::fromStdString((dir.Path() / "out").string()));
+    form.FormOutFolder()->BitBtnSelectPolClick();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString((dir.Path() / "album").string())),
+                  QUrl::fromLocalFile(QString::fromStdString((dir.Path() / "single.bmp").string()))});
+    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&form, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&form, &drop);
+    EXPECT_EQ(form.findChild<QLineEdit*>("EditInput")->text(), QString::fromStdString((dir.Path() / "album").string()));
+    form.FlatButtonGoClick();
+    std::vector<std::string> written;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path() / "out")) written.push_back(entry.path().filename().string());
+    std::sort(written.begin(), written.end());
+    EXPECT_EQ(written, (std::vector<std::string>{"a_thumb.bmp", "b_thumb.bmp", "single_thumb.bmp"}));
 }
 
 TEST_F(MainWindow, LooksLikeADesktopProgram) {

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# An installed copy: `cmake --install` puts the programs, desktop entry, icons, help and
-# manual page where a desktop looks for them; the desktop entry validates; the manual
-# page names every option of --help; the programs work from a read-only prefix; and
-# `cpack -G DEB` makes a package that depends on the Qt, libjpeg, zlib and lcms2 packages.
+# An installed copy: `cmake --install` puts the programs, desktop entry, icons, help,
+# compressed manual pages, copyright and changelog where a desktop and dpkg look for them;
+# the desktop entry validates and offers the program for the formats it reads; the manual
+# page names every option of --help; the window answers --help and --version without a
+# display; the programs work from a read-only prefix; and `cpack -G DEB` makes a package
+# that depends on the Qt, libjpeg, zlib and lcms2 packages and that lintian passes.
 # Usage: install_layout_test.sh BUILD_DIR
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -14,7 +16,8 @@ fail() { echo "FAIL: $*"; exit 1; }
 cmake --install "$build" --prefix "$prefix" > /dev/null
 for file in bin/pictorand bin/pictorand-cli share/applications/pictorand.desktop \
             share/icons/hicolor/scalable/apps/pictorand.svg share/pictorand/help/index.html \
-            share/man/man1/pictorand-cli.1; do
+            share/man/man1/pictorand-cli.1.gz share/man/man1/pictorand.1.gz \
+            share/doc/pictorand/copyright share/doc/pictorand/changelog.gz; do
   [ -f "$prefix/$file" ] || fail "$file is not installed"
 done
 for size in 16 32 48 64 128 256; do
@@ -35,8 +38,18 @@ cli=$prefix/bin/pictorand-cli
 options=$("$cli" --help | grep -oE -- '--[a-z][a-z-]+' | sort -u)
 [ -n "$options" ] || fail "--help lists no options"
 for option in $options; do
-  grep -qF -- "$(printf '%s' "$option" | sed 's/-/\\-/g')" "$prefix/share/man/man1/pictorand-cli.1" || fail "the manual page lacks $option"
+  zgrep -qF -- "$(printf '%s' "$option" | sed 's/-/\\-/g')" "$prefix/share/man/man1/pictorand-cli.1.gz" || fail "the manual page lacks $option"
 done
+
+desktop=$prefix/share/applications/pictorand.desktop
+grep -q '^Exec=pictorand %F$' "$desktop" || fail "the desktop entry does not pass files"
+for type in image/jpeg image/png image/tiff image/heif image/x-canon-cr2; do
+  grep -q "^MimeType=.*$type;" "$desktop" || fail "the desktop entry does not offer the program for $type"
+done
+
+# --help and --version need no display.
+(unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM; "$prefix/bin/pictorand" --version) | grep -q "Pictorand v" || fail "pictorand --version needs a display"
+(unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM; "$prefix/bin/pictorand" --help) | grep -q "Usage: pictorand" || fail "pictorand --help needs a display"
 
 # From a read-only prefix with a fresh home: the command line converts, and the window
 # starts, finds its help in the prefix and keeps its settings in the home.
@@ -66,4 +79,10 @@ contents=$(dpkg-deb -c "$deb")
 for file in ./usr/bin/pictorand ./usr/bin/pictorand-cli ./usr/share/applications/pictorand.desktop ./usr/share/pictorand/help/index.html; do
   grep -qF " $file" <<< "$contents" || fail "the package lacks $file"
 done
-echo "installed layout, desktop entry, manual page, read-only prefix and package: all good"
+if command -v lintian > /dev/null; then
+  # Root may run lintian here: the package is only read.
+  lintian --fail-on error,warning --allow-root "$deb" || fail "lintian finds errors or warnings in the package"
+else
+  echo "lintian is not installed; the package is not checked by it"
+fi
+echo "installed layout, desktop entry, manual pages, read-only prefix and package: all good"

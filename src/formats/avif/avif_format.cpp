@@ -24,6 +24,7 @@ constexpr int DefaultSpeed = 7;
 constexpr int FullChromaQuality = 90;
 
 constexpr TFileExtension Extensions[] = {{"avif"}};
+constexpr std::string_view MimeTypes[] = {"image/avif"};
 constexpr std::uint8_t Avif[] = {'f', 't', 'y', 'p', 'a', 'v', 'i', 'f'};
 constexpr std::uint8_t Avis[] = {'f', 't', 'y', 'p', 'a', 'v', 'i', 's'};
 constexpr TSignature Signatures[] = {{4, {Avif, sizeof Avif}}, {4, {Avis, sizeof Avis}}};
@@ -108,6 +109,7 @@ const TFormatDescriptor AvifFormat{
     .Title = "AVIF",
     .Extensions = Extensions,
     .Signatures = Signatures,
+    .MimeTypes = MimeTypes,
     .Probe = ProbeHeif,
     .Decode = Decode,
     .OrientsItself = true,

@@ -7,6 +7,7 @@ namespace pictorand {
 namespace {
 
 constexpr TFileExtension Extensions[] = {{"bmp"}};
+constexpr std::string_view MimeTypes[] = {"image/bmp", "image/x-bmp", "image/x-ms-bmp"};
 constexpr std::uint8_t Mark[] = {'B', 'M'};
 constexpr TSignature Signatures[] = {{0, {Mark, sizeof Mark}}};
 
@@ -37,6 +38,7 @@ const TFormatDescriptor BmpFormat{
     .Title = "BMP",
     .Extensions = Extensions,
     .Signatures = Signatures,
+    .MimeTypes = MimeTypes,
     .Probe = Probe,
     .Decode = Decode,
     .Encode = Encode,

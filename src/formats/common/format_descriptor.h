@@ -131,6 +131,8 @@ struct TFormatDescriptor {
     std::string_view Title;
     std::span<const TFileExtension> Extensions;
     std::span<const TSignature> Signatures;
+    // The media types of the files a reader takes, for the desktop's "open with".
+    std::span<const std::string_view> MimeTypes;
 
     // Reading; null for a format that is only written. A failure raises the reader's
     // exception with its message.

@@ -8,6 +8,7 @@ namespace pictorand {
 namespace {
 
 constexpr TFileExtension Extensions[] = {{"gif"}};
+constexpr std::string_view MimeTypes[] = {"image/gif"};
 constexpr std::uint8_t Gif87[] = {'G', 'I', 'F', '8', '7', 'a'};
 constexpr std::uint8_t Gif89[] = {'G', 'I', 'F', '8', '9', 'a'};
 constexpr TSignature Signatures[] = {{0, {Gif87, sizeof Gif87}}, {0, {Gif89, sizeof Gif89}}};
@@ -24,6 +25,7 @@ const TFormatDescriptor GifFormat{
     .Title = "GIF",
     .Extensions = Extensions,
     .Signatures = Signatures,
+    .MimeTypes = MimeTypes,
     .Probe = Probe,
     .Decode = DecodeWithReader<TGIFImage>,
     .Encode = EncodeAssigned<TGIFImage>,

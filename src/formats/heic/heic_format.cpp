@@ -7,6 +7,7 @@ namespace pictorand {
 namespace {
 
 constexpr TFileExtension Extensions[] = {{"heic"}, {"heif"}, {"hif"}};
+constexpr std::string_view MimeTypes[] = {"image/heif", "image/heic"};
 // The file-type box's major brands of still HEVC pictures and of the generic image
 // brands (mif1, msf1), which AVIF files may carry too; libheif reads both.
 constexpr std::uint8_t Heic[] = {'f', 't', 'y', 'p', 'h', 'e', 'i', 'c'};
@@ -28,6 +29,7 @@ const TFormatDescriptor HeicFormat{
     .Title = "HEIF",
     .Extensions = Extensions,
     .Signatures = Signatures,
+    .MimeTypes = MimeTypes,
     .Probe = ProbeHeif,
     .Decode = Decode,
     .OrientsItself = true,

@@ -9,6 +9,7 @@ namespace pictorand {
 namespace {
 
 constexpr TFileExtension Extensions[] = {{"jpg"}, {"jpeg"}, {"jpe", false, true}, {"jfif", false, true}, {"jif", false, true}};
+constexpr std::string_view MimeTypes[] = {"image/jpeg"};
 constexpr std::uint8_t Mark[] = {0xFF, 0xD8, 0xFF};
 constexpr TSignature Signatures[] = {{0, {Mark, sizeof Mark}}};
 
@@ -66,6 +67,7 @@ const TFormatDescriptor JpegFormat{
     .Title = "JPEG",
     .Extensions = Extensions,
     .Signatures = Signatures,
+    .MimeTypes = MimeTypes,
     .Probe = Probe,
     .Decode = Decode,
     .Shrink = TShrinkOnLoad::Approximate,

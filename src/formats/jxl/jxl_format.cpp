@@ -26,6 +26,7 @@ constexpr int DefaultEffort = 7;
 constexpr std::size_t LargestMetadataBox = 16 << 20;
 
 constexpr TFileExtension Extensions[] = {{"jxl"}};
+constexpr std::string_view MimeTypes[] = {"image/jxl"};
 // A bare code stream, and the container's first box.
 constexpr std::uint8_t CodeStream[] = {0xFF, 0x0A};
 constexpr std::uint8_t Container[] = {0, 0, 0, 0x0C, 'J', 'X', 'L', ' ', 0x0D, 0x0A, 0x87, 0x0A};
@@ -368,6 +369,7 @@ const TFormatDescriptor JxlFormat{
     .Title = "JPEG XL",
     .Extensions = Extensions,
     .Signatures = Signatures,
+    .MimeTypes = MimeTypes,
     .Probe = Probe,
     .Decode = Decode,
     .OrientsItself = true,

@@ -10,6 +10,7 @@ namespace {
 
 // PCX files carry no reliable signature: they are only ever read by their extension.
 constexpr TFileExtension Extensions[] = {{"pcx"}};
+constexpr std::string_view MimeTypes[] = {"image/vnd.zbrush.pcx", "image/x-pcx"};
 
 // Layout 4: three 8-bit planes, red, green and blue.
 void Encode(TStream& stream, const TBitmap& raster, const TWriteOptions&) { WritePcxStream(stream, raster, 4); }
@@ -20,6 +21,7 @@ const TFormatDescriptor PcxFormat{
     .Name = "pcx",
     .Title = "PCX",
     .Extensions = Extensions,
+    .MimeTypes = MimeTypes,
     .Probe = ProbeHeader<TPCXGraphic>,
     .Decode = DecodeWithReader<TPCXGraphic>,
     .Encode = Encode,

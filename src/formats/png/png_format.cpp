@@ -11,6 +11,7 @@ namespace pictorand {
 namespace {
 
 constexpr TFileExtension Extensions[] = {{"png"}};
+constexpr std::string_view MimeTypes[] = {"image/png"};
 constexpr std::uint8_t Mark[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 constexpr TSignature Signatures[] = {{0, {Mark, sizeof Mark}}};
 
@@ -39,6 +40,7 @@ const TFormatDescriptor PngFormat{
     .Title = "PNG",
     .Extensions = Extensions,
     .Signatures = Signatures,
+    .MimeTypes = MimeTypes,
     .Probe = Probe,
     .Decode = DecodeWithReader<TPNGGraphic>,
     .Encode = Encode,

@@ -9,6 +9,7 @@ namespace pictorand {
 namespace {
 
 constexpr TFileExtension Extensions[] = {{"psd"}, {"pdd", true}};
+constexpr std::string_view MimeTypes[] = {"image/vnd.adobe.photoshop", "image/x-psd"};
 constexpr std::uint8_t Mark[] = {'8', 'B', 'P', 'S'};
 constexpr TSignature Signatures[] = {{0, {Mark, sizeof Mark}}};
 
@@ -25,6 +26,7 @@ const TFormatDescriptor PsdFormat{
     .Title = "Photoshop",
     .Extensions = Extensions,
     .Signatures = Signatures,
+    .MimeTypes = MimeTypes,
     .Probe = Probe,
     .Decode = DecodeWithReader<TPSDGraphic>,
     .LogoOrder = 0,

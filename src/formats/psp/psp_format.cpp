@@ -18,6 +18,8 @@ const TFormatDescriptor PspFormat{
     .Title = "Paint Shop Pro",
     .Extensions = Extensions,
     .Signatures = Signatures,
+    // No media type is registered for Paint Shop Pro files; a file manager offers the
+    // program for them only through "open with another application".
     .Probe = ProbeHeader<TPSPGraphic>,
     .Decode = DecodeWithReader<TPSPGraphic>,
     .LogoOrder = 1,

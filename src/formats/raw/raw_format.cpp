@@ -18,6 +18,7 @@ namespace {
 constexpr std::string_view FormatName = "camera raw";
 
 constexpr TFileExtension Extensions[] = {{"dng"}, {"cr2"}, {"cr3"}, {"nef"}, {"arw"}, {"raf"}, {"orf"}, {"rw2"}, {"pef"}, {"srw"}};
+constexpr std::string_view MimeTypes[] = {"image/x-adobe-dng", "image/x-canon-cr2", "image/x-canon-cr3", "image/x-nikon-nef", "image/x-sony-arw", "image/x-fuji-raf", "image/x-olympus-orf", "image/x-panasonic-rw2", "image/x-pentax-pef", "image/x-samsung-srw"};
 // The raws with marks of their own; the others are TIFF structures, known by their names.
 constexpr std::uint8_t Cr2[] = {'I', 'I', 42, 0, 0x10, 0, 0, 0, 'C', 'R', 2, 0};
 constexpr std::uint8_t Cr3[] = {'f', 't', 'y', 'p', 'c', 'r', 'x', ' '};
@@ -122,6 +123,7 @@ const TFormatDescriptor RawFormat{
     .Title = "camera raw",
     .Extensions = Extensions,
     .Signatures = Signatures,
+    .MimeTypes = MimeTypes,
     .Probe = Probe,
     .Decode = Decode,
     .OrientsItself = true,

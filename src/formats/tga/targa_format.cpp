@@ -8,12 +8,14 @@ namespace pictorand {
 namespace {
 // Targa files carry no signature: they are only ever read by their extension.
 constexpr TFileExtension Extensions[] = {{"tga"}};
+constexpr std::string_view MimeTypes[] = {"image/x-tga", "image/x-targa"};
 }  // namespace
 
 const TFormatDescriptor TargaFormat{
     .Name = "tga",
     .Title = "Targa",
     .Extensions = Extensions,
+    .MimeTypes = MimeTypes,
     .Probe = ProbeHeader<TTargaGraphic>,
     .Decode = DecodeWithReader<TTargaGraphic>,
     .Encode = EncodeAssigned<TTargaGraphic>,

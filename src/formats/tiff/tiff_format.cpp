@@ -10,6 +10,7 @@ namespace pictorand {
 namespace {
 
 constexpr TFileExtension Extensions[] = {{"tif"}, {"tiff"}};
+constexpr std::string_view MimeTypes[] = {"image/tiff"};
 constexpr std::uint8_t Intel[] = {'I', 'I', 42, 0};
 constexpr std::uint8_t Motorola[] = {'M', 'M', 0, 42};
 constexpr TSignature Signatures[] = {{0, {Intel, sizeof Intel}}, {0, {Motorola, sizeof Motorola}}};
@@ -31,6 +32,7 @@ const TFormatDescriptor TiffFormat{
     .Title = "TIFF",
     .Extensions = Extensions,
     .Signatures = Signatures,
+    .MimeTypes = MimeTypes,
     .Probe = Probe,
     .Decode = DecodeWithReader<TTIFFGraphic>,
     .Encode = Encode,

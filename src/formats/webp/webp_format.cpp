@@ -25,6 +25,7 @@ constexpr int LargestSide = 16383;
 constexpr int DefaultMethod = 4;
 
 constexpr TFileExtension Extensions[] = {{"webp"}};
+constexpr std::string_view MimeTypes[] = {"image/webp"};
 // "RIFF", the size, then "WEBPVP8" followed by " ", "L" or "X".
 constexpr std::uint8_t Mark[] = {'W', 'E', 'B', 'P', 'V', 'P', '8'};
 constexpr TSignature Signatures[] = {{8, {Mark, sizeof Mark}}};
@@ -219,6 +220,7 @@ const TFormatDescriptor WebpFormat{
     .Title = "WebP",
     .Extensions = Extensions,
     .Signatures = Signatures,
+    .MimeTypes = MimeTypes,
     .Probe = Probe,
     .Decode = Decode,
     .Encode = Encode,

@@ -10,6 +10,7 @@ namespace pictorand {
 namespace {
 
 constexpr TFileExtension Extensions[] = {{"wmf"}};
+constexpr std::string_view MimeTypes[] = {"image/wmf", "image/x-wmf"};
 constexpr std::uint8_t Placeable[] = {0xD7, 0xCD, 0xC6, 0x9A};
 constexpr TSignature Signatures[] = {{0, {Placeable, sizeof Placeable}}};
 
@@ -41,6 +42,7 @@ const TFormatDescriptor WmfFormat{
     .Title = "WMF",
     .Extensions = Extensions,
     .Signatures = Signatures,
+    .MimeTypes = MimeTypes,
     .Probe = [](std::span<const std::uint8_t> file) { return ProbeByLoading<TMetafile>(file); },
     .Decode = Decode,
     .Shrink = TShrinkOnLoad::Redraw,

@@ -33,7 +33,7 @@ QString KeyRefusedMessage(TKeyRule rule) {
 }
 
 TKeyFilter::TKeyFilter(QLineEdit* edit, TKeyRule rule, std::function<void(std::string_view)> message)
-    : QObject(edit), edit_(edit), rule_(rule), message_(std::move(message)), accepted_(edit->text()) {
+    : QObject(edit), edit_(edit), rule_(rule), accepted_(edit->text()), message_(std::move(message)) {
     edit->installEventFilter(this);
     connect(edit, &QLineEdit::textChanged, this, [this](const QString& text) {
         if (Accepted(text)) accepted_ = text;
