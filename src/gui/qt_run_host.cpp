@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QString>
 
 namespace pictorand {
@@ -19,6 +20,25 @@ bool TQtRunHost::AskYesNo(TQuestion, std::string_view text) {
     QMessageBox box(QMessageBox::Question, FromUtf8(ApplicationTitle), FromUtf8(text),
                     QMessageBox::Yes | QMessageBox::No, owner_);
     return box.exec() == QMessageBox::Yes;
+}
+
+bool TQtRunHost::AskReplace(std::string_view path, std::string_view text) {
+    if (replaceAll_) return *replaceAll_;
+    auto tr = [](const char* source) { return QCoreApplication::translate("pictorand::TQtRunHost", source); };
+    QMessageBox box(QMessageBox::Question, FromUtf8(ApplicationTitle), FromUtf8(text) + "\n\n" + FromUtf8(path), QMessageBox::NoButton, owner_);
+    QPushButton* yes = box.addButton(tr("Да"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(tr("Нет"), QMessageBox::NoRole);
+    QPushButton* yesToAll = box.addButton(tr("Да для всех"), QMessageBox::YesRole);
+    QPushButton* noToAll = box.addButton(tr("Нет для всех"), QMessageBox::NoRole);
+    yes->setObjectName("ReplaceYes");
+    no->setObjectName("ReplaceNo");
+    yesToAll->setObjectName("ReplaceYesToAll");
+    noToAll->setObjectName("ReplaceNoToAll");
+    box.setDefaultButton(yes);
+    box.setEscapeButton(no);
+    box.exec();
+    if (box.clickedButton() == yesToAll || box.clickedButton() == noToAll) replaceAll_ = box.clickedButton() == yesToAll;
+    return box.clickedButton() == yes || box.clickedButton() == yesToAll;
 }
 
 void TQtRunHost::ShowError(std::string_view text) {

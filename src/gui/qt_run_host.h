@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 
 #include "engine/run_host.h"
 
@@ -21,15 +22,22 @@ public:
     void SetProgress(int percent) override { progress_(percent); }
     void ReportOutcome(const TFileOutcome& outcome) override;
     bool Cancelled() override { return stopRequested_; }
+    // The replace question names the file and offers «Да для всех» and «Нет для всех»,
+    // which answer the rest of the run's questions.
+    bool AskReplace(std::string_view path, std::string_view text) override;
 
     // The run stops before its next file; Rearm readies the host for another run.
     void RequestStop() { stopRequested_ = true; }
-    void Rearm() { stopRequested_ = false; }
+    void Rearm() {
+        stopRequested_ = false;
+        replaceAll_.reset();
+    }
 
 private:
     QWidget* owner_;
     std::function<void(int)> progress_;
     bool stopRequested_ = false;
+    std::optional<bool> replaceAll_;
 };
 
 }  // namespace pictorand

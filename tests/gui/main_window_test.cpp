@@ -336,6 +336,45 @@ TEST_F(MainWindow, DroppedFilesAndFoldersBecomeTheSources) {
     EXPECT_EQ(written, (std::vector<std::string>{"a_thumb.bmp", "b_thumb.bmp", "single_thumb.bmp"}));
 }
 
+// The replace question names the file; «Нет для всех» and «Да для всех» answer the rest
+// of the run, and the next run asks again.
+TEST_F(MainWindow, ReplaceQuestionNamesTheFileAndCanAnswerForAll) {
+    testing::TTempDir dir;
+    TFormGl form;
+    EightSources(dir, form);
+    form.FlatButtonGoClick();
+    auto stamp = [&dir] {
+        std::vector<std::filesystem::file_time_type> times;
+        for (int i = 0; i < 8; ++i) times.push_back(std::filesystem::last_write_time(dir.Path() / "out" / ("photo" + std::to_string(i) + "_thumb.bmp")));
+        return times;
+    };
+    const auto first = stamp();
+    auto runAnswering = [&form](const char* button) {
+        QStringList asked;
+        QTimer timer;
+        QObject::connect(&timer, &QTimer::timeout, [&asked, button] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                    asked << box->text();
+                    box->findChild<QPushButton*>(button)->click();
+                }
+        });
+        timer.start(5);
+        form.FlatButtonGoClick();
+        return asked;
+    };
+    const QStringList askedNo = runAnswering("ReplaceNoToAll");
+    ASSERT_EQ(askedNo.size(), 1);
+    EXPECT_TRUE(askedNo[0].startsWith(QString::fromUtf8("Файл существует! Заменить?")));
+    EXPECT_TRUE(askedNo[0].endsWith(QString::fromStdString((dir.Path() / "out" / "photo0_thumb.bmp").string()))) << askedNo[0].toStdString();
+    EXPECT_EQ(stamp(), first) << "nothing replaced";
+
+    std::filesystem::remove(dir.Path() / "out" / "photo3_thumb.bmp");
+    EXPECT_EQ(runAnswering("ReplaceYesToAll").size(), 1) << "the next run asks again, once";
+    const auto second = stamp();
+    for (int i = 0; i < 8; ++i) EXPECT_NE(second[static_cast<std::size_t>(i)], first[static_cast<std::size_t>(i)]) << i;
+}
+
 TEST_F(MainWindow, LooksLikeADesktopProgram) {
     TFormGl form;
     EXPECT_FALSE(form.windowIcon().isNull()) << "the window icon travels inside the program";
