@@ -44,6 +44,7 @@
 #include "gui/dialogs/form_size.h"
 #include "gui/help_window.h"
 #include "gui/extras_menu.h"
+#include "gui/run_summary_window.h"
 #include "gui/source_paths.h"
 #include "gui/widgets/file_filters.h"
 #include "gui/widgets/flat_button.h"
@@ -90,6 +91,8 @@ TFormGl::TFormGl(QWidget* parent)
 }
 
 TFormGl::~TFormGl() = default;
+
+TRunSummaryWindow* TFormGl::RunSummary() const { return runSummary_; }
 
 void TFormGl::BuildMenu() {
     auto add = [this](QMenu* menu, const char* itemTitle, QStyle::StandardPixmap icon, auto slot) {
@@ -217,9 +220,21 @@ void TFormGl::FlatButtonGoClick() {
         return;
     }
     std::vector<TSourceEntry> files;
+    QStringList names;
     // Sources are opened by their full paths; the process's folder is no business of the run.
-    for (const QString& path : sourceFiles_) files.push_back({.Path = QFileInfo(path).absoluteFilePath().toStdString()});
+    for (const QString& path : sourceFiles_) {
+        files.push_back({.Path = QFileInfo(path).absoluteFilePath().toStdString()});
+        names << QFileInfo(path).fileName();
+    }
+    if (runSummary_) runSummary_->close();
     ShowRunning(true);
+    std::vector<TFileOutcome> outcomes;
+    const auto startedAt = std::chrono::steady_clock::now();
+    host_.OnOutcome = [&](const TFileOutcome& outcome) {
+        outcomes.push_back(outcome);
+        ShowRunProgress(static_cast<int>(outcomes.size()), names, startedAt);
+    };
+    ShowRunProgress(0, names, startedAt);
     // The run works on the settings, logo and folder it started with: a dialog opened while
     // it runs changes the next run, never half of this one.
     const TFixedSettings started(settings_->Current());
@@ -229,9 +244,15 @@ void TFormGl::FlatButtonGoClick() {
     run.LogoFileName = [logo = formLogotip_->ChooserFileName().toStdString()] { return logo; };
     // Files are prepared ahead on every core; prompts and writes keep the list's order.
     run.ResizeImage(files, static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
+    host_.OnOutcome = nullptr;
     ShowRunning(false);
     timer1_->start();
-    if (closeAfterRun_) close();
+    if (closeAfterRun_) {
+        close();
+        return;
+    }
+    runSummary_ = new TRunSummaryWindow(outcomes, editOut_->text(), this);
+    runSummary_->show();
 }
 
 void TFormGl::ShowRunning(bool running) {
@@ -240,6 +261,23 @@ void TFormGl::ShowRunning(bool running) {
     for (QWidget* child : panel1_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         if (child != goButton_) child->setEnabled(!running);
     goButton_->setText(running ? tr("С  т  о  п") : tr("С  т  а  р  т"));
+    progressBar1_->setTextVisible(running);
+    if (!running) progressBar1_->setFormat("%p%");
+}
+
+void TFormGl::ShowRunProgress(int done, const QStringList& names, std::chrono::steady_clock::time_point started) {
+    const int total = static_cast<int>(names.size());
+    QString text = tr("%1 из %2").arg(done).arg(total);
+    if (done < total) text += " — " + names[done];
+    if (done > 0 && done < total) {
+        const double spent = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        const auto left = static_cast<long long>(spent / done * (total - done) + 0.5);
+        const QString time = left >= 3600 ? QString("%1:%2:%3").arg(left / 3600).arg(left / 60 % 60, 2, 10, QChar('0')).arg(left % 60, 2, 10, QChar('0'))
+                                          : QString("%1:%2").arg(left / 60).arg(left % 60, 2, 10, QChar('0'));
+        text += " — " + tr("осталось %1").arg(time);
+    }
+    // Percent signs in a name are no placeholders of the bar's format.
+    progressBar1_->setFormat(QString(text).replace('%', "%%"));
 }
 
 bool TFormGl::AskToStop() {

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
+#include <chrono>
 #include <memory>
 
 #include "gui/qt_run_host.h"
@@ -26,6 +28,7 @@ class TFormOutFolder;
 class TFormSize;
 class THelpWindow;
 class TExtrasMenu;
+class TRunSummaryWindow;
 
 class TFormGl : public QMainWindow {
     Q_OBJECT
@@ -47,6 +50,8 @@ public:
     TExtrasMenu* ExtrasMenu() const { return extrasMenu_; }
     // The help window, once "Помощь..." has opened it.
     THelpWindow* HelpWindow() const { return helpWindow_; }
+    // The summary of the last run, while it is open.
+    TRunSummaryWindow* RunSummary() const;
 
     // The chosen sources (full paths), as the source dialog leaves them.
     void SetSources(const QStringList& files);
@@ -74,6 +79,9 @@ private:
     void Timer1Timer();
     // The window during a run: the start button stops, the rest waits.
     void ShowRunning(bool running);
+    // «12 из 80 — name — осталось 0:42» on the progress bar: files done, the one being
+    // worked on and the time the rest should take at the pace so far.
+    void ShowRunProgress(int done, const QStringList& names, std::chrono::steady_clock::time_point started);
 
     TQtRunHost host_;
     TFormFormat* formFormat_;
@@ -85,6 +93,7 @@ private:
     std::unique_ptr<TDialogSettings> settings_;
     TExtrasMenu* extrasMenu_ = nullptr;
     THelpWindow* helpWindow_ = nullptr;
+    QPointer<TRunSummaryWindow> runSummary_;
     QStringList sourceFiles_;
     QString sourceFileName_;
 

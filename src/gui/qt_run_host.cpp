@@ -49,6 +49,7 @@ void TQtRunHost::ShowError(std::string_view text) {
 void TQtRunHost::ProcessMessages() { QCoreApplication::processEvents(); }
 
 void TQtRunHost::ReportOutcome(const TFileOutcome& outcome) {
+    if (OnOutcome) OnOutcome(outcome);
     // Only a file that lost its output name to another file of the same run needs
     // telling: every other outcome has shown its own message already.
     if (!outcome.NameTaken) return;

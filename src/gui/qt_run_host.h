@@ -28,6 +28,9 @@ public:
 
     // The run stops before its next file; Rearm readies the host for another run.
     void RequestStop() { stopRequested_ = true; }
+    // Told of each source's outcome, in list order, as the run goes.
+    std::function<void(const TFileOutcome&)> OnOutcome;
+
     void Rearm() {
         stopRequested_ = false;
         replaceAll_.reset();

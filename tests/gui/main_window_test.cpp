@@ -10,6 +10,9 @@
 #include <QFileSystemModel>
 #include <QScreen>
 #include <QShortcut>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QMimeData>
 #include <QUrl>
 #include <QDropEvent>
@@ -29,6 +32,7 @@
 #include "gui/help_window.h"
 #include "gui/extras_menu.h"
 #include "gui/russian_translations.h"
+#include "gui/run_summary_window.h"
 #include "gui/source_paths.h"
 #include "graphics/bitmap.h"
 #include "temp_dir.h"
@@ -373,6 +377,39 @@ TEST_F(MainWindow, ReplaceQuestionNamesTheFileAndCanAnswerForAll) {
     EXPECT_EQ(runAnswering("ReplaceYesToAll").size(), 1) << "the next run asks again, once";
     const auto second = stamp();
     for (int i = 0; i < 8; ++i) EXPECT_NE(second[static_cast<std::size_t>(i)], first[static_cast<std::size_t>(i)]) << i;
+}
+
+// The bar says how far the run is, which file it is on and how long the rest should take;
+// at the end a window counts the outcomes and lists what was not written, and why.
+TEST_F(MainWindow, ProgressSaysCountNameAndTimeLeftAndASummaryFollows) {
+    testing::TTempDir dir;
+    TFormGl form;
+    QStringList sources = EightSources(dir, form);
+    testing::WriteFileBytes(dir.File("broken.bmp"), {'B', 'M', 1, 2});
+    sources.insert(4, QString::fromStdString(dir.File("broken.bmp")));
+    form.SetSources(sources);
+    QStringList seen;
+    QTimer sampler;
+    auto* bar = form.findChild<QProgressBar*>("ProgressBar1");
+    QObject::connect(&sampler, &QTimer::timeout, [&] {
+        if (bar->isTextVisible() && !seen.contains(bar->format())) seen << bar->format();
+    });
+    sampler.start(0);
+    TBoxAnswerer yes(QMessageBox::Yes);  // go on after the broken file
+    form.FlatButtonGoClick();
+    ASSERT_FALSE(seen.isEmpty());
+    EXPECT_EQ(seen.first(), QString::fromUtf8("0 из 9 — photo0.bmp"));
+    bool withTime = false;
+    for (const QString& text : seen) withTime = withTime || QRegularExpression(QString::fromUtf8("^[1-8] из 9 — \\S+ — осталось \\d+:\\d\\d$")).match(text).hasMatch();
+    EXPECT_TRUE(withTime) << seen.join(" | ").toStdString();
+    EXPECT_FALSE(bar->isTextVisible()) << "the idle bar shows no text";
+
+    TRunSummaryWindow* summary = form.RunSummary();
+    ASSERT_NE(summary, nullptr);
+    EXPECT_TRUE(summary->isVisible());
+    EXPECT_EQ(summary->CountsLabel()->text(), QString::fromUtf8("Записано 8, пропущено 0, с ошибками 1"));
+    EXPECT_TRUE(summary->Problems()->toPlainText().startsWith(QString::fromUtf8("broken.bmp — "))) << summary->Problems()->toPlainText().toStdString();
+    EXPECT_NE(summary->findChild<QPushButton*>("SummaryOpenFolder"), nullptr);
 }
 
 TEST_F(MainWindow, LooksLikeADesktopProgram) {
