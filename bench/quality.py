@@ -1,0 +1,48 @@
+#!/usr/bin/env python3
+"""PSNR of scaled pictures against a Lanczos reduction of the full decode.
+
+Usage: quality.py SOURCE_DIR OUTPUT_DIR
+Each output (any name whose stem, up to its first dot or '_thumb', is a source's stem) is
+compared with the source decoded whole by Pillow and reduced with its Lanczos filter to
+the output's size. Prints the median and the worst PSNR in dB, over RGB.
+"""
+import math
+import os
+import statistics
+import sys
+
+from PIL import Image, ImageChops
+
+Image.MAX_IMAGE_PIXELS = None
+
+
+def psnr(a, b):
+    diff = ImageChops.difference(a.convert("RGB"), b.convert("RGB"))
+    total = count = 0
+    for channel in diff.split():
+        hist = channel.histogram()
+        total += sum(i * i * n for i, n in enumerate(hist))
+        count += sum(hist)
+    mse = total / count
+    return float("inf") if mse == 0 else 10 * math.log10(255 * 255 / mse)
+
+
+def main():
+    sources, outputs = sys.argv[1], sys.argv[2]
+    stems = {os.path.splitext(name)[0]: os.path.join(sources, name) for name in os.listdir(sources)}
+    values = []
+    for name in sorted(os.listdir(outputs)):
+        stem = name.split(".")[0].removesuffix("_thumb")
+        if stem not in stems:
+            continue
+        out = Image.open(os.path.join(outputs, name))
+        ref = Image.open(stems[stem]).convert("RGB").resize(out.size, Image.LANCZOS)
+        values.append(psnr(out, ref))
+    if not values:
+        print("- -")
+        return
+    print(f"{statistics.median(values):.1f} {min(values):.1f}")
+
+
+if __name__ == "__main__":
+    main()
