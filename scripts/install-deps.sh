@@ -6,7 +6,7 @@ packages=(
   ${PICTORAND_EXTRA_PACKAGES:-}
   cmake g++ make pkg-config
   qt6-base-dev
-  zlib1g-dev libjpeg62-turbo-dev liblcms2-dev
+  zlib1g-dev libjpeg62-turbo-dev liblcms2-dev libdeflate-dev
   libheif-dev libwebp-dev libavif-dev libjxl-dev libraw-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation

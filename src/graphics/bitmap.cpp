@@ -135,6 +135,18 @@ void TBitmap::FillRect(const TRect& rect, TColor color) {
         }
         return;
     }
+    // An indexed picture takes the palette entry nearest the colour, found once.
+    if (format_ == TPixelFormat::pf1bit || format_ == TPixelFormat::pf4bit || format_ == TPixelFormat::pf8bit) {
+        const int bits = BitsPerPixel(format_);
+        const std::uint8_t index = NearestPaletteIndex(palette_, color);
+        for (int y = top; y < bottom; ++y) {
+            std::uint8_t* row = ScanLine(y);
+            if (bits == 8) std::memset(row + left, index, static_cast<std::size_t>(right - left));
+            else
+                for (int x = left; x < right; ++x) WriteIndexPixel(row, x, bits, index);
+        }
+        return;
+    }
     for (int y = top; y < bottom; ++y)
         for (int x = left; x < right; ++x) SetPixel(x, y, color);
 }

@@ -1,4 +1,4 @@
-// PNG row filters and the choice among the allowed ones.
+// PNG row filters: undoing them on read, and the choice among the allowed ones on write.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +12,11 @@ enum class TPngFilter : std::uint8_t { None = 0, Sub = 1, Up = 2, Average = 3, P
 // A set of filters as bits 1 << filter type.
 using TFilterSet = std::uint8_t;
 constexpr TFilterSet FilterBit(TPngFilter filter) { return static_cast<TFilterSet>(1u << static_cast<int>(filter)); }
+
+// Undoes the filter of a row in place: row[0] is its filter type and row[1..size) its
+// bytes, previous the prior row undone (zeros for a pass's first row), bpp the bytes of
+// a whole pixel (at least one). An unknown filter type leaves the row as it is.
+void Unfilter(std::uint8_t* row, const std::uint8_t* previous, std::size_t size, std::size_t bpp);
 
 // Filters rows one after another, keeping the prior row.
 class TRowFilter {

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <string>
 
+#include "formats/png/png_filters.h"
+#include "formats/png/png_inflate.h"
 #include "formats/png/png_metadata.h"
 #include "graphics/indexed_alpha.h"
 #include "graphics/raster_limits.h"
@@ -42,31 +44,6 @@ constexpr struct {
     std::uint8_t mask;
 } Adam7[7] = {{0, 8, 0, 8, 0x80}, {4, 8, 0, 8, 0x08}, {0, 4, 4, 8, 0x88}, {2, 4, 0, 4, 0x22},
               {0, 2, 2, 4, 0xAA}, {1, 2, 0, 2, 0x55}, {0, 1, 1, 2, 0xFF}};
-
-std::uint8_t Paeth(int a, int b, int c) {
-    const int p = a + b - c;
-    const int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
-    if (pa <= pb && pa <= pc) return static_cast<std::uint8_t>(a);
-    if (pb <= pc) return static_cast<std::uint8_t>(b);
-    return static_cast<std::uint8_t>(c);
-}
-
-// Undoes the row filter in place; row[0] is the filter type.
-void Unfilter(std::uint8_t* row, const std::uint8_t* previous, std::size_t size, std::size_t bpp) {
-    const std::uint8_t type = row[0];
-    for (std::size_t i = 1; i < size; ++i) {
-        const int left = i > bpp ? row[i - bpp] : 0;
-        const int up = previous[i];
-        const int upperLeft = i > bpp ? previous[i - bpp] : 0;
-        switch (type) {
-            case 1: row[i] = static_cast<std::uint8_t>(row[i] + left); break;
-            case 2: row[i] = static_cast<std::uint8_t>(row[i] + up); break;
-            case 3: row[i] = static_cast<std::uint8_t>(row[i] + (left + up) / 2); break;
-            case 4: row[i] = static_cast<std::uint8_t>(row[i] + Paeth(left, up, upperLeft)); break;
-            default: return;
-        }
-    }
-}
 
 // The colour types of the header: the depths each allows and how its rows convert.
 struct TPngColorType {
@@ -357,7 +334,38 @@ void TPNGGraphic::ReadTransparency() {
     }
 }
 
+void TPNGGraphic::GatherImageData(TStream& stream) {
+    std::vector<std::uint8_t> all;
+    idatEnds_.clear();
+    while (current_.Type == IDAT) {
+        try {
+            const bool whole = ReadImageChunkData(stream);
+            all.insert(all.end(), data_.begin(), data_.end());
+            idatEnds_.push_back(all.size());
+            if (!whole) {
+                truncated_ = true;
+                current_ = {};
+                break;
+            }
+            ReadChunkHeader(stream);
+        } catch (const EReadError&) {
+            truncated_ = true;
+            current_ = {};
+            break;
+        }
+    }
+    data_ = std::move(all);
+    idatAt_ = 0;
+    idatConsumed_ = data_.empty();
+}
+
 bool TPNGGraphic::InflateRow(TStream& stream, std::uint8_t* row, std::size_t size) {
+    if (!inflated_.empty()) {
+        // Rows inflated whole add up to exactly the picture's filtered bytes.
+        std::memcpy(row, inflated_.data() + inflatedAt_, size);
+        inflatedAt_ += size;
+        return true;
+    }
     std::size_t filled = 0;
     while (filled < size) {
         if (idatConsumed_) {
@@ -386,9 +394,11 @@ bool TPNGGraphic::InflateRow(TStream& stream, std::uint8_t* row, std::size_t siz
         idatAt_ = static_cast<std::size_t>(source - data_.data());
         filled = static_cast<std::size_t>(dest - row);
         if (idatAt_ >= data_.size()) idatConsumed_ = true;
+        // Gathered chunks end inside data_: a stream may end where any of them ends.
+        const bool atChunkEnd = idatConsumed_ || std::binary_search(idatEnds_.begin(), idatEnds_.end(), idatAt_);
         const int result = decoder_->LastResult();
         if (result == Z_STREAM_END) {
-            if (filled < size || !idatConsumed_) Fail(reader_messages::ExtraData);
+            if (filled < size || !atChunkEnd) Fail(reader_messages::ExtraData);
             return true;
         }
         if (result != Z_OK) Fail(reader_messages::CompressionError);
@@ -418,6 +428,26 @@ void TPNGGraphic::DecodeImage(TStream& stream) {
     }
     const std::size_t rowSize = (static_cast<std::size_t>(width) * bitDepth_ + 7) / 8 * samples + 1;
     std::vector<std::uint8_t> current(rowSize, 0), previous(rowSize, 0);
+    // Pictures whose rows fit the bound are inflated in one call, the fastest way there
+    // is; the rows are the same bytes either way.
+    std::size_t filteredBytes = 0;
+    if (interlace_ == 0) {
+        filteredBytes = rowSize * height;
+    } else {
+        for (const auto& a : Adam7) {
+            if (static_cast<std::uint32_t>(a.columnStart) >= width || static_cast<std::uint32_t>(a.rowStart) >= height) continue;
+            const std::size_t passWidth = (width + static_cast<std::uint32_t>(a.columnStep - a.columnStart - 1)) / static_cast<std::uint32_t>(a.columnStep);
+            const std::size_t passRows = (height - static_cast<std::uint32_t>(a.rowStart) + static_cast<std::uint32_t>(a.rowStep) - 1) / static_cast<std::uint32_t>(a.rowStep);
+            filteredBytes += ((passWidth * bitDepth_ + 7) / 8 * samples + 1) * passRows;
+        }
+    }
+    inflated_.clear();
+    inflatedAt_ = 0;
+    idatEnds_.clear();
+    if (filteredBytes <= WholeInflateLimit) {
+        GatherImageData(stream);
+        if (auto whole = InflateWhole(data_, filteredBytes, idatEnds_)) inflated_ = std::move(*whole);
+    }
     progressRect_ = {0, 0, Width(), 1};
     bool more = true;
     // Rows read, and rows the picture has, counting every pass of an interlaced one.
@@ -467,6 +497,7 @@ void TPNGGraphic::DecodeImage(TStream& stream) {
         ReadChunkData(stream);
         ReadChunkHeader(stream);
     }
+    inflated_ = {};
     if (KeepAlpha) ApplyTransparency();
     Progress(TProgressStage::Ending, 100, {});
 }

@@ -44,12 +44,21 @@ private:
     void ApplyTransparency();
     // Fills row with inflated bytes; answers false when the image data ran out.
     bool InflateRow(TStream& stream, std::uint8_t* row, std::size_t size);
+    // Reads the image data chunks that follow into data_ as one, noting where each ended,
+    // as InflateRow would read them one by one (a file that ends inside them is cut
+    // short there); the chunk after them is the current one.
+    void GatherImageData(TStream& stream);
 
     std::uint8_t bitDepth_ = 0, colorType_ = 0, compression_ = 0, interlace_ = 0;
     TChunkHeader current_;
     std::vector<std::uint8_t> data_;
     std::unique_ptr<TLZ77Decoder> decoder_;
     std::size_t idatAt_ = 0;
+    // Where each gathered image data chunk ends in data_; empty when chunks are read one by one.
+    std::vector<std::size_t> idatEnds_;
+    // The rows inflated whole, and how far they have been handed out.
+    std::vector<std::uint8_t> inflated_;
+    std::size_t inflatedAt_ = 0;
     bool idatConsumed_ = true;
     bool truncated_ = false;
     bool imageSeen_ = false;

@@ -1,5 +1,7 @@
 #include "formats/png/png_metadata.h"
 
+#include <cmath>
+
 #include <algorithm>
 #include <cstring>
 #include <string_view>
@@ -49,6 +51,13 @@ std::optional<TChromaticities> PngChromaticities(std::span<const std::uint8_t> c
     }
     const double gamma = Be32(gama, 0) / 100000.0;
     if (values[1] <= 0 || values[3] <= 0 || values[5] <= 0 || values[7] <= 0 || gamma < 0.01 || gamma > 10) return std::nullopt;
+    // sRGB's own primaries and white with its nominal 1/2.2 describe sRGB (as ImageMagick
+    // and others write them for sRGB pictures): the pixels are sRGB already, as viewers
+    // show them.
+    constexpr double Srgb[8] = {0.3127, 0.3290, 0.64, 0.33, 0.30, 0.60, 0.15, 0.06};
+    bool srgb = std::abs(gamma - 0.45455) < 0.0005;
+    for (std::size_t k = 0; k < 8 && srgb; ++k) srgb = std::abs(values[k] - Srgb[k]) < 0.0011;
+    if (srgb) return std::nullopt;
     return TChromaticities{{values[0], values[1]}, {values[2], values[3]}, {values[4], values[5]}, {values[6], values[7]}, gamma};
 }
 
