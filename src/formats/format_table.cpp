@@ -126,7 +126,12 @@ std::vector<OutputFormat> OutputFormats() {
     return out;
 }
 
-std::string OutputExtension(OutputFormat format) { return "." + std::string(format->Name); }
+std::string OutputExtension(OutputFormat format) {
+    // Appended rather than concatenated: GCC 12 warns falsely about the optimised concatenation.
+    std::string extension = ".";
+    extension.append(format->Name);
+    return extension;
+}
 
 std::vector<std::string_view> ExtensionsOf(const TFormatDescriptor& format) {
     std::vector<std::string_view> out;
