@@ -192,7 +192,11 @@ void TFormGl::SpeedButtonInputClick() {
     }
 }
 
-void TFormGl::SpeedButtonOutClick() { formOutFolder_->exec(); }
+// The folder window opens where the field says the run will write, or at the home folder.
+void TFormGl::SpeedButtonOutClick() {
+    formOutFolder_->ShowAt(editOut_->text());
+    formOutFolder_->exec();
+}
 
 void TFormGl::N10Click() { formAbaut_->exec(); }
 

@@ -1,10 +1,13 @@
 // TFormOutFolder, "Выбор папки для вывода": the folder tree whose selection is the
-// output folder of every file written.
+// output folder of every file written, a field with the selected folder's path (a path
+// typed there and confirmed with Enter is selected) and «Создать папку».
 #pragma once
 
 #include <functional>
 
 #include "gui/dialogs/option_dialog.h"
+
+class QLineEdit;
 
 namespace pictorand {
 
@@ -24,9 +27,16 @@ public:
     std::function<void(const QString&)> OnSelect;
 
     void BitBtnSelectPolClick();
+    // Opens the window at the folder (the home folder when it is empty or gone).
+    void ShowAt(const QString& folder);
+    // Creates a folder of the given name inside the selected one and selects it; a
+    // failure is said, naming the folder. Answers whether it was created.
+    bool CreateFolder(const QString& name);
+    QLineEdit* PathField() const { return editPath_; }
 
 private:
     TShellTreeView* shellTreeViewPol_;
+    QLineEdit* editPath_;
 };
 
 }  // namespace pictorand

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -306,6 +308,35 @@ TEST_F(Dialogs, FolderTreeSelectionIsTheOutputFolder) {
     Find<QPushButton>(&folders, "BitBtnSelectClose")->click();
     EXPECT_EQ(confirmed, a) << "Закрыть leaves the confirmed folder";
     EXPECT_EQ(folders.SelectedFolder(), b) << "but the next run writes into the tree's selection";
+}
+
+// The window opens where the run writes (home when that is unset or gone), its path field
+// follows the tree and selects what is typed into it, and «Создать папку» makes one
+// folder inside the selected one.
+TEST_F(Dialogs, FolderWindowStartsAtTheOutputFolderAndCreatesFolders) {
+    testing::TTempDir dir;
+    std::filesystem::create_directories(dir.Path() / "a");
+    const QString root = QString::fromStdString(dir.Path().string());
+    const QString a = root + "/a";
+    TFormOutFolder folders(host_);
+    folders.ShowAt(a);
+    EXPECT_EQ(folders.SelectedFolder(), a);
+    EXPECT_EQ(folders.PathField()->text(), a);
+    folders.ShowAt("");
+    EXPECT_EQ(folders.SelectedFolder(), QDir::homePath());
+    folders.ShowAt(root + "/gone");
+    EXPECT_EQ(folders.SelectedFolder(), QDir::homePath());
+
+    folders.PathField()->setText(a);
+    Q_EMIT folders.PathField()->returnPressed();
+    EXPECT_EQ(folders.SelectedFolder(), a);
+    EXPECT_TRUE(folders.CreateFolder(QString::fromUtf8("новая")));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "a" / "новая"));
+    EXPECT_EQ(folders.SelectedFolder(), a + QString::fromUtf8("/новая"));
+    EXPECT_FALSE(folders.CreateFolder("x/../../y"));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "y"));
+    ASSERT_FALSE(host_.Messages.empty());
+    EXPECT_EQ(host_.Messages.back().rfind("Не удалось создать папку ", 0), 0u) << host_.Messages.back();
 }
 
 TEST_F(Dialogs, AboutLinksOpenMailAndSite) {
