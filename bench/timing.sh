@@ -18,8 +18,9 @@ install_peers() {
 build_cli() {
   cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DPICTORAND_BUILD_BENCH=ON -DPICTORAND_BUILD_TESTS=OFF \
     -DPICTORAND_BUILD_GUI=OFF >/dev/null
-  cmake --build build-bench -j "$(nproc)" --target pictorand-cli >/dev/null
+  cmake --build build-bench -j "$(nproc)" --target pictorand-cli inflate_floor >/dev/null
   cli=$PWD/build-bench/src/cli/pictorand-cli
+  inflate_floor=$PWD/build-bench/bench/inflate_floor
 }
 
 # Runs a shell command RUNS times; prints the median seconds and the largest peak RSS in MB.
@@ -35,20 +36,30 @@ measure() {
   printf '%s %s\n' "$(printf '%s\n' "${times[@]}" | sort -n | sed -n "$(( (RUNS + 1) / 2 ))p")" "$((peak / 1024))"
 }
 
-names=() seconds=() memory=()
-# run NAME COMMAND: measures the command and keeps a row; the first row is ours.
+names=() seconds=() memory=() quality=()
+# run NAME COMMAND [QUALITY_COMMAND SOURCES]: measures the command and keeps a row; the
+# first row is ours. With a quality command (one that writes PNGs into $work/out), it is
+# run once more and the row gets the median and worst PSNR of its outputs against a
+# Lanczos reduction of the whole decode of SOURCES (bench/quality.py).
 run() {
-  local s m
+  local s m q="- -"
   read -r s m < <(measure "$2")
-  names+=("$1") seconds+=("$s") memory+=("$m")
+  if [ -n "${3:-}" ]; then
+    rm -rf "$work/out" && mkdir -p "$work/out"
+    bash -c "$3" >/dev/null 2>&1
+    q=$(/usr/bin/python3 bench/quality.py "$4" "$work/out")
+  fi
+  names+=("$1") seconds+=("$s") memory+=("$m") quality+=("$q")
 }
 
-# Prints the rows with each time's ratio to the first row's.
+# Prints the rows with each time's ratio to the first row's, and the PSNR where measured;
+# then forgets them for the next table.
 print_table() {
-  printf '%-26s %10s %10s %14s\n' tool "median s" "peak MB" "time / ours"
+  printf '%-58s %9s %8s %11s %14s\n' tool "median s" "peak MB" "time / ours" "PSNR med/worst"
   local i
   for i in "${!names[@]}"; do
-    printf '%-26s %10s %10s %14s\n' "${names[$i]}" "${seconds[$i]}" "${memory[$i]}" \
-      "$(awk -v a="${seconds[$i]}" -v b="${seconds[0]}" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }')"
+    printf '%-58s %9s %8s %11s %14s\n' "${names[$i]}" "${seconds[$i]}" "${memory[$i]}" \
+      "$(awk -v a="${seconds[$i]}" -v b="${seconds[0]}" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }')" "${quality[$i]/ //}"
   done
+  names=() seconds=() memory=() quality=()
 }
