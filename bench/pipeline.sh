@@ -94,7 +94,7 @@ if [[ " $PARTS " == *" limit "* ]]; then
   # keeps twice the target's 800 pixels.
   floor=""
   for f in "$work"/photos/*.jpg; do
-    read -r w h < <(identify -format '%w %h' "$f")
+    read -r w h < <(identify -format '%w %h\n' "$f")
     side=$(( w > h ? w : h )) n=8
     while [ $n -gt 1 ] && [ $((side / n)) -lt 1600 ]; do n=$((n / 2)); done
     floor+="djpeg -scale 1/$n -outfile /dev/null $f; "

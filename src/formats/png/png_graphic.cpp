@@ -446,7 +446,10 @@ void TPNGGraphic::DecodeImage(TStream& stream) {
     idatEnds_.clear();
     if (filteredBytes <= WholeInflateLimit) {
         GatherImageData(stream);
-        if (auto whole = InflateWhole(data_, filteredBytes, idatEnds_)) inflated_ = std::move(*whole);
+        if (auto whole = InflateWhole(data_, filteredBytes, idatEnds_)) {
+            inflated_ = std::move(*whole);
+            std::vector<std::uint8_t>().swap(data_);  // the compressed data is done with
+        }
     }
     progressRect_ = {0, 0, Width(), 1};
     bool more = true;
