@@ -37,6 +37,8 @@
 #include "graphics/bitmap.h"
 #include "temp_dir.h"
 #include "gui/widgets/shell_tree_view.h"
+#include "gui/widgets/flat_button.h"
+#include <QKeyEvent>
 #include <QRadioButton>
 
 namespace pictorand {
@@ -426,6 +428,19 @@ TEST_F(MainWindow, LooksLikeADesktopProgram) {
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(button, &leave);
     EXPECT_TRUE(button->isFlat());
+    // And while it has the keyboard focus, where Enter presses it.
+    TFlatButton focused("OK", nullptr);
+    int pressed = 0;
+    QObject::connect(&focused, &QPushButton::clicked, [&pressed] { ++pressed; });
+    QFocusEvent focusIn(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(&focused, &focusIn);
+    EXPECT_FALSE(focused.isFlat()) << "the focused button shows it";
+    QKeyEvent enterKey(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(&focused, &enterKey);
+    EXPECT_EQ(pressed, 1);
+    QFocusEvent focusOut(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(&focused, &focusOut);
+    EXPECT_TRUE(focused.isFlat());
 
     // The window opens in the middle of the screen, and a dialog in the middle of the
     // window each time it is shown.

@@ -1,5 +1,7 @@
 #include "gui/widgets/flat_button.h"
 
+#include <QKeyEvent>
+
 namespace pictorand {
 
 TFlatButton::TFlatButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {
@@ -13,8 +15,26 @@ void TFlatButton::enterEvent(QEnterEvent* event) {
 }
 
 void TFlatButton::leaveEvent(QEvent* event) {
-    setFlat(true);
+    setFlat(!hasFocus());
     QPushButton::leaveEvent(event);
+}
+
+void TFlatButton::focusInEvent(QFocusEvent* event) {
+    setFlat(false);
+    QPushButton::focusInEvent(event);
+}
+
+void TFlatButton::focusOutEvent(QFocusEvent* event) {
+    setFlat(!underMouse());
+    QPushButton::focusOutEvent(event);
+}
+
+void TFlatButton::keyPressEvent(QKeyEvent* event) {
+    if (!event->isAutoRepeat() && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        click();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
 }
 
 }  // namespace pictorand

@@ -1,5 +1,6 @@
-// TFlatButton: a push button drawn flat that rises while the pointer is over it (and
-// sinks while pressed, as a raised button does), so it shows that it can be clicked.
+// TFlatButton: a push button drawn flat that rises while the pointer is over it or while
+// it has the keyboard focus (and sinks while pressed, as a raised button does), so it
+// shows that it can be clicked; Enter presses it as Space does.
 #pragma once
 
 #include <QPushButton>
@@ -15,6 +16,9 @@ public:
 protected:
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 }  // namespace pictorand
