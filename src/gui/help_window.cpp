@@ -1,5 +1,7 @@
 #include "gui/help_window.h"
 
+#include <QScreen>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QTextBrowser>
@@ -31,6 +33,14 @@ THelpWindow::THelpWindow(QWidget* parent) : QDialog(parent), browser_(new QTextB
 void THelpWindow::ShowFile(const QString& path) {
     browser_->setSource(QUrl::fromLocalFile(path));
     browser_->home();
+    // On a small or highly scaled screen the window keeps within what the screen shows.
+    if (const QScreen* place = screen()) {
+        const QRect room = place->availableGeometry();
+        resize(size().boundedTo(room.size() * 9 / 10));
+        QRect frame(QPoint(), size());
+        frame.moveCenter(room.center());
+        move(frame.topLeft());
+    }
     show();
     raise();
     activateWindow();

@@ -484,6 +484,8 @@ TEST_F(MainWindow, HelpIsFoundBesideTheProgramOrInTheSharedFolderAndShownInRussi
     THelpWindow help(&form);
     help.ShowFile(QStringLiteral(PICTORAND_HELP_FILE));
     EXPECT_EQ(help.Browser()->documentTitle(), QString::fromUtf8("Pictorand — справка"));
+    const QRect room = help.screen()->availableGeometry();
+    EXPECT_TRUE(room.contains(help.geometry())) << "the help keeps within a small screen: " << help.width() << "x" << help.height();
     const QString text = help.Browser()->toPlainText();
     for (QAction* item : form.ExtrasMenu()->Menu()->actions())
         if (!item->isSeparator()) {
