@@ -178,8 +178,8 @@ TRgb16ToBgr Rgb16ToSrgb(std::span<const std::uint8_t> profile) {
     if (profile.empty()) return {};
     const TProfile source(cmsOpenProfileFromMem(profile.data(), static_cast<cmsUInt32Number>(profile.size())));
     if (!source || cmsGetColorSpace(source.get()) != cmsSigRgbData) return {};
-    if (TRgb16ToBgr fast = MatrixShaperToSrgb(source.get())) return fast;
     const TProfile srgb(cmsCreate_sRGBProfile());
+    if (TRgb16ToBgr fast = MatrixShaperToSrgb(source.get(), srgb.get())) return fast;
     // Without its cache the transform may run on the threads one picture is decoded on;
     // unoptimised, it evaluates the profile's tables at full precision instead of through
     // a coarse grid of their values.

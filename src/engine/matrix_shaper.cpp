@@ -43,9 +43,6 @@ TMatrix Product(const TMatrix& a, const TMatrix& b) {
 struct TCurveFreer {
     void operator()(cmsToneCurve* curve) const { cmsFreeToneCurve(curve); }
 };
-struct TProfileCloser {
-    void operator()(void* profile) const { cmsCloseProfile(profile); }
-};
 
 // Linear light in steps of 1/65535 encoded to 8 bits; the deepest shadows move by a
 // twentieth of a level from one step to the next.
@@ -59,11 +56,10 @@ struct TTables {
 
 }  // namespace
 
-TRgb16ToBgr MatrixShaperToSrgb(cmsHPROFILE source) {
+TRgb16ToBgr MatrixShaperToSrgb(cmsHPROFILE source, cmsHPROFILE srgb) {
     if (!cmsIsMatrixShaper(source) || cmsIsTag(source, cmsSigAToB0Tag) || cmsIsTag(source, cmsSigDToB0Tag)) return {};
-    const std::unique_ptr<void, TProfileCloser> srgb(cmsCreate_sRGBProfile());
     TMatrix toXyz, fromXyz, srgbToXyz;
-    if (!Colorants(source, toXyz) || !Colorants(srgb.get(), srgbToXyz) || !Inverted(srgbToXyz, fromXyz)) return {};
+    if (!Colorants(source, toXyz) || !Colorants(srgb, srgbToXyz) || !Inverted(srgbToXyz, fromXyz)) return {};
     auto tables = std::make_shared<TTables>();
     const TMatrix matrix = Product(fromXyz, toXyz);
     std::copy(matrix.begin(), matrix.end(), tables->Matrix.begin());
@@ -75,7 +71,7 @@ TRgb16ToBgr MatrixShaperToSrgb(cmsHPROFILE source) {
         tables->Linear[c].resize(65536);
         for (int v = 0; v < 65536; ++v) tables->Linear[c][v] = cmsEvalToneCurveFloat(curve, static_cast<cmsFloat32Number>(v / 65535.0));
     }
-    const auto* srgbCurve = static_cast<const cmsToneCurve*>(cmsReadTag(srgb.get(), cmsSigGreenTRCTag));
+    const auto* srgbCurve = static_cast<const cmsToneCurve*>(cmsReadTag(srgb, cmsSigGreenTRCTag));
     if (!srgbCurve) return {};
     const std::unique_ptr<cmsToneCurve, TCurveFreer> encode(cmsReverseToneCurve(srgbCurve));
     if (!encode) return {};

@@ -288,8 +288,7 @@ bool TFormGl::AskToStop() {
     if (!running_) return false;
     if (host_.Cancelled()) return true;
     if (!host_.AskYesNo(TQuestion::StopRun, tr("Остановить обработку?").toStdString())) return false;
-    // The answer may come after the last file.
-    if (running_) host_.RequestStop();
+    host_.RequestStop();
     return true;
 }
 
