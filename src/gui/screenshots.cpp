@@ -1,6 +1,6 @@
 // pictorand-screenshots FOLDER: draws the main window, every dialog, the "Дополнительно"
-// menu, a prompt and the source file dialog into PNG files in FOLDER, as the README shows
-// them. Run by scripts/screenshots.sh under a virtual X server; not installed.
+// menu, a prompt, the source file dialog and a run's summary into PNG files in FOLDER, as
+// the README shows them. Run by scripts/screenshots.sh under a virtual X server; not installed.
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -22,6 +22,7 @@
 #include "gui/help_window.h"
 #include "gui/main_window.h"
 #include "gui/extras_menu.h"
+#include "gui/run_summary_window.h"
 #include "gui/russian_translations.h"
 #include "gui/widgets/file_filters.h"
 
@@ -81,6 +82,15 @@ int main(int argc, char* argv[]) {
     files.setNameFilters(pictorand::SourceFileFilters());
     saved &= Save(files, folder, "source-files");
     files.hide();
+
+    // The summary of a run of three photos, one of which could not be read.
+    std::vector<pictorand::TFileOutcome> outcomes(3);
+    outcomes[0] = {.Source = "/home/user/photos/IMG_0101.jpg", .Kind = pictorand::TOutcome::Written};
+    outcomes[1] = {.Source = "/home/user/photos/IMG_0102.jpg", .Kind = pictorand::TOutcome::Failed, .Error = "the file ends early: JPEG data ends before the first row"};
+    outcomes[2] = {.Source = "/home/user/photos/IMG_0103.jpg", .Kind = pictorand::TOutcome::Written};
+    pictorand::TRunSummaryWindow summary(outcomes, QDir::homePath(), &window);
+    saved &= Save(summary, folder, "run-summary");
+    summary.hide();
 
     const QString help = pictorand::FindHelpFile(QCoreApplication::applicationDirPath());
     if (!help.isEmpty()) {
