@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <type_traits>
 
 #include <zlib.h>
 
@@ -44,6 +45,18 @@ constexpr struct {
     std::uint8_t mask;
 } Adam7[7] = {{0, 8, 0, 8, 0x80}, {4, 8, 0, 8, 0x08}, {0, 4, 4, 8, 0x88}, {2, 4, 0, 4, 0x22},
               {0, 2, 2, 4, 0xAA}, {1, 2, 0, 2, 0x55}, {0, 1, 1, 2, 0xFF}};
+using TAdam7Pass = std::remove_cvref_t<decltype(Adam7[0])>;
+
+// The pixels of a pass's rows and the rows of a pass, in a picture of the given size:
+// zero for a pass the picture is too small to have.
+std::size_t PassWidth(const TAdam7Pass& a, std::uint32_t width) {
+    const auto start = static_cast<std::uint32_t>(a.columnStart), step = static_cast<std::uint32_t>(a.columnStep);
+    return width > start ? (width - start + step - 1) / step : 0;
+}
+std::size_t PassRows(const TAdam7Pass& a, std::uint32_t height) {
+    const auto start = static_cast<std::uint32_t>(a.rowStart), step = static_cast<std::uint32_t>(a.rowStep);
+    return height > start ? (height - start + step - 1) / step : 0;
+}
 
 // The colour types of the header: the depths each allows and how its rows convert.
 struct TPngColorType {
@@ -426,21 +439,26 @@ void TPNGGraphic::DecodeImage(TStream& stream) {
         SetTransparentColor(*transparent_);
         SetTransparent(true);
     }
-    const std::size_t rowSize = (static_cast<std::size_t>(width) * bitDepth_ + 7) / 8 * samples + 1;
+    // A stored row of so many pixels: its filter byte and its samples.
+    const auto filteredRow = [&](std::size_t pixels) { return (pixels * bitDepth_ + 7) / 8 * samples + 1; };
+    const std::size_t rowSize = filteredRow(width);
     std::vector<std::uint8_t> current(rowSize, 0), previous(rowSize, 0);
-    // Pictures whose rows fit the bound are inflated in one call, the fastest way there
-    // is; the rows are the same bytes either way.
+    // Rows the picture has, counting every pass of an interlaced one, and their bytes.
+    std::uint64_t rowsStored = 0;
     std::size_t filteredBytes = 0;
     if (interlace_ == 0) {
+        rowsStored = height;
         filteredBytes = rowSize * height;
     } else {
         for (const auto& a : Adam7) {
-            if (static_cast<std::uint32_t>(a.columnStart) >= width || static_cast<std::uint32_t>(a.rowStart) >= height) continue;
-            const std::size_t passWidth = (width + static_cast<std::uint32_t>(a.columnStep - a.columnStart - 1)) / static_cast<std::uint32_t>(a.columnStep);
-            const std::size_t passRows = (height - static_cast<std::uint32_t>(a.rowStart) + static_cast<std::uint32_t>(a.rowStep) - 1) / static_cast<std::uint32_t>(a.rowStep);
-            filteredBytes += ((passWidth * bitDepth_ + 7) / 8 * samples + 1) * passRows;
+            const std::size_t passWidth = PassWidth(a, width), passRows = PassRows(a, height);
+            if (passWidth == 0) continue;
+            rowsStored += passRows;
+            filteredBytes += filteredRow(passWidth) * passRows;
         }
     }
+    // Pictures whose rows fit the bound are inflated in one call, the fastest way there
+    // is; the rows are the same bytes either way.
     inflated_.clear();
     inflatedAt_ = 0;
     idatEnds_.clear();
@@ -453,10 +471,8 @@ void TPNGGraphic::DecodeImage(TStream& stream) {
     }
     progressRect_ = {0, 0, Width(), 1};
     bool more = true;
-    // Rows read, and rows the picture has, counting every pass of an interlaced one.
-    std::uint64_t rowsRead = 0, rowsStored = 0;
+    std::uint64_t rowsRead = 0;
     if (interlace_ == 0) {
-        rowsStored = height;
         for (std::uint32_t y = 0; y < height && more; ++y) {
             more = InflateRow(stream, current.data(), rowSize);
             if (!more) break;
@@ -468,15 +484,11 @@ void TPNGGraphic::DecodeImage(TStream& stream) {
             std::swap(current, previous);
         }
     } else {
-        for (const auto& a : Adam7) {
-            if (static_cast<std::uint32_t>(a.columnStart) < width && static_cast<std::uint32_t>(a.rowStart) < height)
-                rowsStored += (height - static_cast<std::uint32_t>(a.rowStart) + static_cast<std::uint32_t>(a.rowStep) - 1) / static_cast<std::uint32_t>(a.rowStep);
-        }
         for (int pass = 0; pass < 7 && more; ++pass) {
             const auto& a = Adam7[pass];
-            if (static_cast<std::uint32_t>(a.columnStart) >= width) continue;
-            const std::size_t passWidth = (width + static_cast<std::uint32_t>(a.columnStep - a.columnStart - 1)) / static_cast<std::uint32_t>(a.columnStep);
-            const std::size_t passRow = (passWidth * bitDepth_ + 7) / 8 * samples + 1;
+            const std::size_t passWidth = PassWidth(a, width);
+            if (passWidth == 0) continue;
+            const std::size_t passRow = filteredRow(passWidth);
             std::fill(previous.begin(), previous.end(), 0);
             for (std::uint32_t y = static_cast<std::uint32_t>(a.rowStart); y < height; y += static_cast<std::uint32_t>(a.rowStep)) {
                 more = InflateRow(stream, current.data(), passRow);
