@@ -374,6 +374,10 @@ void TColorManager::ConvertRgb(std::span<const std::uint8_t* const> sources, std
     const bool gather = Rgb16ToBgr && sourceBits_ == 16;
     std::vector<std::uint16_t> wide;
     std::vector<std::uint8_t*> targets;
+    if (gather) {
+        wide.reserve(3 * count);
+        targets.reserve(count);
+    }
     for (std::size_t i = 0; i < count; ++i, target += targetStep) {
         if (!walker.Next()) continue;
         if (gather) {
