@@ -55,16 +55,17 @@ struct TLocation {
 
 }  // namespace
 
-std::optional<std::pair<std::uint32_t, std::uint32_t>> HeifGridCanvas(std::span<const std::uint8_t> file) {
+THeifGrid HeifGridCanvas(std::span<const std::uint8_t> file) {
+    THeifGrid grid;
     try {
         const std::vector<TBox> top = Boxes(file);
         const TBox* meta = Find(top, "meta");
-        if (!meta || meta->Body.size() < 4) return std::nullopt;
+        if (!meta || meta->Body.size() < 4) return grid;
         const std::vector<TBox> boxes = Boxes(meta->Body.subspan(4));
         const TBox* pitm = Find(boxes, "pitm");
         const TBox* iinf = Find(boxes, "iinf");
         const TBox* iloc = Find(boxes, "iloc");
-        if (!pitm || !iinf || !iloc) return std::nullopt;
+        if (!pitm || !iinf) return grid;
 
         TReader primaryIn(pitm->Body);
         const std::uint8_t pitmVersion = primaryIn.ReadU8();
@@ -75,7 +76,6 @@ std::optional<std::pair<std::uint32_t, std::uint32_t>> HeifGridCanvas(std::span<
         TReader infoIn(iinf->Body);
         const std::uint8_t iinfVersion = infoIn.ReadU8();
         infoIn.Skip(3 + (iinfVersion == 0 ? 2 : 4));
-        bool isGrid = false;
         for (const TBox& infe : Boxes(iinf->Body.subspan(infoIn.Position()))) {
             if (infe.Type != "infe") continue;
             TReader in(infe.Body);
@@ -85,9 +85,9 @@ std::optional<std::pair<std::uint32_t, std::uint32_t>> HeifGridCanvas(std::span<
             const std::uint32_t id = version == 2 ? in.ReadU16BE() : in.ReadU32BE();
             in.Skip(2);
             const auto type = in.ReadBytes(4);
-            if (id == primary) isGrid = std::string_view(reinterpret_cast<const char*>(type.data()), 4) == "grid";
+            if (id == primary) grid.PrimaryIsGrid = std::string_view(reinterpret_cast<const char*>(type.data()), 4) == "grid";
         }
-        if (!isGrid) return std::nullopt;
+        if (!grid.PrimaryIsGrid || !iloc) return grid;
 
         // Where its data is: the first extent is enough for the few bytes of a grid.
         TReader in(iloc->Body);
@@ -111,24 +111,24 @@ std::optional<std::pair<std::uint32_t, std::uint32_t>> HeifGridCanvas(std::span<
             }
             if (id == primary && extents > 0) location = here;
         }
-        if (!location || location->Method > 1) return std::nullopt;
+        if (!location || location->Method > 1) return grid;
         std::span<const std::uint8_t> source = file;
         if (location->Method == 1) {
             const TBox* idat = Find(boxes, "idat");
-            if (!idat) return std::nullopt;
+            if (!idat) return grid;
             source = idat->Body;
         }
-        if (location->Offset > source.size()) return std::nullopt;
-        TReader grid(source.subspan(static_cast<std::size_t>(location->Offset)));
-        grid.Skip(1);
-        const bool wide = (grid.ReadU8() & 1) != 0;
-        grid.Skip(2);
-        const std::uint32_t width = wide ? grid.ReadU32BE() : grid.ReadU16BE();
-        const std::uint32_t height = wide ? grid.ReadU32BE() : grid.ReadU16BE();
-        return std::pair{width, height};
+        if (location->Offset > source.size()) return grid;
+        TReader box(source.subspan(static_cast<std::size_t>(location->Offset)));
+        box.Skip(1);
+        const bool wide = (box.ReadU8() & 1) != 0;
+        box.Skip(2);
+        const std::uint32_t width = wide ? box.ReadU32BE() : box.ReadU16BE();
+        const std::uint32_t height = wide ? box.ReadU32BE() : box.ReadU16BE();
+        grid.Canvas = std::pair{width, height};
     } catch (const EReadError&) {
-        return std::nullopt;
     }
+    return grid;
 }
 
 }  // namespace pictorand

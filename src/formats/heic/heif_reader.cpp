@@ -136,8 +136,12 @@ TDecodedImage DecodeHeif(std::span<const std::uint8_t> file, const TDecodeReques
     const int storedWidth = heif_image_handle_get_ispe_width(handle), storedHeight = heif_image_handle_get_ispe_height(handle);
     const int storedSide = std::max({raster.Width(), raster.Height(), storedWidth, storedHeight});
     heif_context_set_maximum_image_size_limit(primary.Context.get(), std::min(storedSide + CodedMargin, static_cast<int>(MaxRasterSide)));
-    // A grid's canvas is built at the size its grid item claims, which must be the picture's.
-    if (const auto canvas = HeifGridCanvas(file);
+    // A grid's canvas is built at the size its grid item claims, which must be the picture's;
+    // a grid whose box cannot be read here is refused rather than left to libheif to size.
+    const THeifGrid grid = HeifGridCanvas(file);
+    if (grid.PrimaryIsGrid && !grid.Canvas)
+        throw EInvalidGraphic(ReaderMessage(reader_messages::InvalidFormat, title) + " its grid's size cannot be read");
+    if (const auto& canvas = grid.Canvas;
         canvas && (std::int64_t{canvas->first} > std::int64_t{storedWidth} + CodedMargin || std::int64_t{canvas->second} > std::int64_t{storedHeight} + CodedMargin))
         throw EInvalidGraphic(ReaderMessage(reader_messages::InvalidFormat, title) + " its grid claims a canvas of " + std::to_string(canvas->first) + " × " +
                               std::to_string(canvas->second) + ", larger than the picture");

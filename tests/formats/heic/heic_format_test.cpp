@@ -132,8 +132,9 @@ TEST(HeicFormat, CodePointsAndAssociatedAlphaAreHandedOver) {
 }
 
 // A grid picture (phones store theirs as tiles) reads whole; a grid whose canvas claims more
-// than the picture is refused before the decoder builds it (a file the fuzzer found asked
-// libheif for 4 GB).
+// than the picture, or whose size this reader cannot find (an iloc with 7-byte indices that
+// libheif reads anyway), is refused before the decoder builds it (the fuzzer found both
+// asking libheif for 4 GB).
 TEST(HeicFormat, GridsAreReadAndAGridClaimingMoreIsRefused) {
     PICTORAND_REQUIRE_TOOL("avifenc", "libavif-bin");
     testing::TTempDir dir;
@@ -142,11 +143,21 @@ TEST(HeicFormat, GridsAreReadAndAGridClaimingMoreIsRefused) {
     testing::WritePng(dir.File("in.png"), picture);
     ASSERT_TRUE(RunTool("avifenc -l -s 10 --grid 2x2 " + Quoted(dir.File("in.png")) + " " + Quoted(dir.File("grid.avif"))));
     const auto bytes = testing::ReadFileBytes(dir.File("grid.avif"));
-    EXPECT_EQ(HeifGridCanvas(bytes), (std::pair<std::uint32_t, std::uint32_t>{256, 128}));
+    EXPECT_TRUE(HeifGridCanvas(bytes).PrimaryIsGrid);
+    EXPECT_EQ(HeifGridCanvas(bytes).Canvas, (std::pair<std::uint32_t, std::uint32_t>{256, 128}));
     EXPECT_EQ(LargestDifference(DecodeFile(AvifFormat, dir.File("grid.avif")), picture), 0);
-    const auto bomb = testing::ReadFileBytes(std::string(PICTORAND_SOURCE_DIR) + "/fuzz/regressions/heif/oom-7e84e628c948f4b90fc5f69d622000477b15af7b");
-    EXPECT_EQ(HeifGridCanvas(bomb), (std::pair<std::uint32_t, std::uint32_t>{64487, 65519}));
+    const std::string regressions = std::string(PICTORAND_SOURCE_DIR) + "/fuzz/regressions/heif/";
+    const auto bomb = testing::ReadFileBytes(regressions + "oom-7e84e628c948f4b90fc5f69d622000477b15af7b");
+    EXPECT_EQ(HeifGridCanvas(bomb).Canvas, (std::pair<std::uint32_t, std::uint32_t>{64487, 65519}));
     EXPECT_THROW(HeicFormat.Decode(bomb, {}), EInvalidGraphic);
+    const auto unreadable = testing::ReadFileBytes(regressions + "oom-18c3ef2625938ba26c5dfb01dabc58ad912ef115");
+    EXPECT_TRUE(HeifGridCanvas(unreadable).PrimaryIsGrid);
+    EXPECT_FALSE(HeifGridCanvas(unreadable).Canvas);
+    EXPECT_THROW(HeicFormat.Decode(unreadable, {}), EInvalidGraphic);
+    // A picture that is no grid is not taken for one.
+    testing::WritePng(dir.File("single.png"), picture);
+    ASSERT_TRUE(RunTool("avifenc -l -s 10 " + Quoted(dir.File("single.png")) + " " + Quoted(dir.File("single.avif"))));
+    EXPECT_FALSE(HeifGridCanvas(testing::ReadFileBytes(dir.File("single.avif"))).PrimaryIsGrid);
 }
 
 // Damaged files and pictures beyond the cap fail with the reader's exception.
