@@ -13,6 +13,7 @@
 
 #include "cli/cli_options.h"
 #include "cli/cli_sources.h"
+#include "engine/source_folders.h"
 #include "cli/report_path.h"
 #include "cli/stop_signals.h"
 #include "cli/terminal_host.h"

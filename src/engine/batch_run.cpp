@@ -286,6 +286,14 @@ TPreparedFile TBatchRun::Prepare(const TSourceEntry& entry, TRunHost& host, cons
     return file;
 }
 
+TPreparedFile TBatchRun::Preview(const TSourceEntry& entry) const {
+    TRecordingHost quiet;
+    TPreparedFile file = Prepare(entry, quiet);
+    const ConversionSettings settings = settings_.Current();
+    if (file.Target && settings.Format) file.Encoded = EncodeAhead(*settings.Format, file, settings);
+    return file;
+}
+
 void TBatchRun::Report(TFileOutcome outcome, TRunSummary& summary) {
     switch (outcome.Kind) {
         case TOutcome::Written: ++summary.Written; break;

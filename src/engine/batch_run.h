@@ -65,6 +65,12 @@ public:
     // threads instead.
     TRunSummary ResizeImage(const std::vector<TSourceEntry>& entries, int jobs = 1);
 
+    // What the run would make of one source, written nowhere and asking nothing: the
+    // target picture with its size, the reason when a stage fails, and, when the run
+    // encodes, the bytes it would write. Safe on another thread while the settings it was
+    // given and the logo function stay unchanged.
+    TPreparedFile Preview(const TSourceEntry& entry) const;
+
     // The running number the next file would get.
     std::int32_t RunningNumber() const { return runningNumber_; }
 

@@ -249,6 +249,47 @@ TEST_F(BatchRun, LogoIsStampedIntoTheChosenCorner) {
     EXPECT_TRUE(host_.Questions.empty());
 }
 
+// The window's preview: the picture at the size the run makes it, with the logo, and the
+// very bytes the run writes, yet nothing written and nothing asked; a failing stage gives
+// its reason.
+TEST_F(BatchRun, APreviewIsWhatTheRunWritesWithoutWritingOrAsking) {
+    settings_.Settings().Format = OutputFormatNamed("jpg");
+    settings_.Settings().Naming = NamingMode::KeepName;
+    settings_.Settings().Size = SizeMode::FitPixels;
+    settings_.Settings().MaxSideText = "40";
+    settings_.Settings().LogoEnabled = true;
+    settings_.Settings().LogoPosition = LogoCorner::TopLeft;
+    testing::PhotoLike(120, 80).SaveToFile(dir_.File("photo.bmp"));
+    TBitmap logo;
+    logo.SetPixelFormat(TPixelFormat::pf24bit);
+    logo.SetSize(6, 4);
+    logo.Fill(RGBColor(0, 0, 255));
+    logo.SaveToFile(dir_.File("logo.bmp"));
+    TBatchRun run(host_, settings_);
+    run.OutputFolder = [this] { return out_.string(); };
+    run.LogoFileName = [this] { return dir_.File("logo.bmp"); };
+    const TPreparedFile preview = run.Preview({.Path = dir_.File("photo.bmp")});
+    ASSERT_EQ(preview.Failure, TFileFailure::None) << preview.Error;
+    EXPECT_EQ(preview.Width, 120);
+    EXPECT_EQ(preview.OutputWidth, 40);
+    EXPECT_EQ(preview.OutputHeight, 27);
+    ASSERT_TRUE(preview.Target);
+    EXPECT_EQ(preview.Target->Width(), 40);
+    ASSERT_TRUE(preview.Encoded);
+    EXPECT_TRUE(Outputs().empty()) << "a preview writes nothing";
+    EXPECT_TRUE(host_.Messages.empty() && host_.Questions.empty());
+
+    run.ResizeImage({dir_.File("photo.bmp")});
+    EXPECT_EQ(testing::ReadFileBytes(out_ / "photo.jpg"), preview.Encoded->Bytes);
+
+    run.LogoFileName = [this] { return dir_.File("missing.bmp"); };
+    const TPreparedFile failed = run.Preview({.Path = dir_.File("photo.bmp")});
+    EXPECT_EQ(failed.Failure, TFileFailure::Logo);
+    EXPECT_FALSE(failed.Error.empty());
+    EXPECT_EQ(run.Preview({.Path = Bad("bad.bmp")}).Failure, TFileFailure::Load);
+    EXPECT_TRUE(host_.Messages.empty()) << "a failing preview says nothing either";
+}
+
 TEST_F(BatchRun, ColonsAndBackslashesAreOrdinaryCharactersOfNames) {
     settings_.Settings().Naming = NamingMode::AddThumb;
     const TRunSummary summary = Run({Good("12:30 shot.bmp"), Good("13:30 shot.bmp"), Good("a\\b.bmp")});
