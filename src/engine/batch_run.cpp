@@ -22,24 +22,13 @@
 #include "engine/photo_stage.h"
 #include "engine/source_loader.h"
 #include "graphics/exceptions.h"
+#include "engine/recording_host.h"
 #include "graphics/folder_handle.h"
 #include "graphics/stream.h"
 
 namespace pictorand {
 
 namespace {
-
-// The host of a file prepared ahead of its turn: its messages wait until the turn comes.
-class TRecordingHost : public TRunHost {
-public:
-    std::vector<std::pair<std::string, std::string>> Messages;
-
-    void ShowMessage(std::string_view text, std::string_view detail) override { Messages.emplace_back(text, detail); }
-    bool AskYesNo(TQuestion, std::string_view) override { return true; }
-    void ShowError(std::string_view text) override { Messages.emplace_back(text, ""); }
-    void ProcessMessages() override {}
-    void SetProgress(int) override {}
-};
 
 // A file prepared ahead, with the messages it left for its turn.
 struct TAheadFile {

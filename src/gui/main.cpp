@@ -11,7 +11,6 @@
 #include "gui/help_window.h"
 #include "gui/main_window.h"
 #include "gui/russian_translations.h"
-#include "gui/source_paths.h"
 
 namespace {
 
@@ -62,7 +61,7 @@ int main(int argc, char* argv[]) {
     const QStringList arguments = application.arguments().mid(1);
     if (arguments.contains("--self-test")) return SelfTest(formGl);
     // The files a file manager opens with the program, or a command line names.
-    if (const QStringList sources = pictorand::PicturesAmong(arguments); !sources.isEmpty()) formGl.SetSources(sources);
+    if (!arguments.isEmpty()) formGl.SetSources(arguments);
     formGl.show();
     return application.exec();
 }

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -44,7 +45,9 @@
 #include "gui/dialogs/form_size.h"
 #include "gui/help_window.h"
 #include "gui/extras_menu.h"
+#include "gui/preview_panel.h"
 #include "gui/run_summary_window.h"
+#include "gui/source_list.h"
 #include "gui/source_paths.h"
 #include "gui/widgets/file_filters.h"
 #include "gui/widgets/flat_button.h"
@@ -76,6 +79,12 @@ TFormGl::TFormGl(QWidget* parent)
     formLogotip_ = new TFormLogotip(host_, this);
     settings_ = std::make_unique<TDialogSettings>(*formFormat_, *formName_, *formSize_, *formLogotip_);
     formOutFolder_->OnSelect = [this](const QString& folder) { editOut_->setText(folder); };
+    // The preview follows a change of the sources or settings once it has settled.
+    previewTimer_ = new QTimer(this);
+    previewTimer_->setObjectName("PreviewTimer");
+    previewTimer_->setSingleShot(true);
+    previewTimer_->setInterval(150);
+    connect(previewTimer_, &QTimer::timeout, this, &TFormGl::RefreshPreview);
     BuildMenu();
     BuildPanel();
     timer1_ = new QTimer(this);
@@ -102,11 +111,14 @@ void TFormGl::BuildMenu() {
     };
     auto menu = [this](const char* title) { return menuBar()->addMenu(tr(title)); };
     add(menu(QT_TR_NOOP("Файл")), QT_TR_NOOP("Выход из программы"), QStyle::SP_DialogCloseButton, [this] { N6Click(); })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    add(menu(QT_TR_NOOP("Формат")), QT_TR_NOOP("Формат файла вывода..."), QStyle::SP_FileDialogDetailedView, [this] { formFormat_->exec(); });
-    add(menu(QT_TR_NOOP("Имя")), QT_TR_NOOP("Имя файла вывода..."), QStyle::SP_FileIcon, [this] { formName_->exec(); });
-    add(menu(QT_TR_NOOP("Размер")), QT_TR_NOOP("Размер изображения..."), QStyle::SP_TitleBarMaxButton, [this] { formSize_->exec(); });
-    add(menu(QT_TR_NOOP("Логотип")), QT_TR_NOOP("Наложение логотипа..."), QStyle::SP_FileDialogContentsView, [this] { formLogotip_->exec(); });
-    extrasMenu_ = new TExtrasMenu(*menuBar(), *this, [this](const TExtraOptions& options) { settings_->SetExtras(options); });
+    add(menu(QT_TR_NOOP("Формат")), QT_TR_NOOP("Формат файла вывода..."), QStyle::SP_FileDialogDetailedView, [this] { formFormat_->exec(); SettingsChanged(); });
+    add(menu(QT_TR_NOOP("Имя")), QT_TR_NOOP("Имя файла вывода..."), QStyle::SP_FileIcon, [this] { formName_->exec(); SettingsChanged(); });
+    add(menu(QT_TR_NOOP("Размер")), QT_TR_NOOP("Размер изображения..."), QStyle::SP_TitleBarMaxButton, [this] { formSize_->exec(); SettingsChanged(); });
+    add(menu(QT_TR_NOOP("Логотип")), QT_TR_NOOP("Наложение логотипа..."), QStyle::SP_FileDialogContentsView, [this] { formLogotip_->exec(); SettingsChanged(); });
+    extrasMenu_ = new TExtrasMenu(*menuBar(), *this, [this](const TExtraOptions& options) {
+        settings_->SetExtras(options);
+        SettingsChanged();
+    });
     QMenu* help = menu(QT_TR_NOOP("Помощь"));
     add(help, QT_TR_NOOP("Помощь..."), QStyle::SP_DialogHelpButton, [this] { N12Click(); })->setShortcut(QKeySequence(Qt::Key_F1));
     help->addSeparator();
@@ -139,7 +151,12 @@ void TFormGl::BuildPanel() {
         row->addWidget(browse);
         return group;
     };
-    grid->addWidget(folderGroup(QT_TR_NOOP("Папка/Файл источник"), "EditInput", "SpeedButtonInput", editInput_, &TFormGl::SpeedButtonInputClick), 0, 0);
+    QGroupBox* sourceGroup = folderGroup(QT_TR_NOOP("Папка/Файл источник"), "EditInput", "SpeedButtonInput", editInput_, &TFormGl::SpeedButtonInputClick);
+    subfolders_ = new QCheckBox(tr("Включая подпапки"), sourceGroup);
+    subfolders_->setObjectName("CheckBoxSubfolders");
+    sourceGroup->layout()->addWidget(subfolders_);
+    connect(subfolders_, &QCheckBox::toggled, this, [this] { SetSources(sourcePaths_); });
+    grid->addWidget(sourceGroup, 0, 0);
     grid->addWidget(folderGroup(QT_TR_NOOP("Папка получатель"), "EditOut", "SpeedButtonOut", editOut_, &TFormGl::SpeedButtonOutClick), 1, 0);
 
     auto* buttons = new QVBoxLayout();
@@ -152,14 +169,27 @@ void TFormGl::BuildPanel() {
         buttons->addWidget(b);
         return b;
     };
-    button("FlatButtonFormat", QT_TR_NOOP("Формат файла"), [this] { formFormat_->exec(); });
-    button("FlatButtonName", QT_TR_NOOP("Имя файла"), [this] { formName_->exec(); });
-    button("FlatButtonSize", QT_TR_NOOP("Размер изобр."), [this] { formSize_->exec(); });
-    button("FlatButtonLogotip", QT_TR_NOOP("Логотип"), [this] { formLogotip_->exec(); });
+    button("FlatButtonFormat", QT_TR_NOOP("Формат файла"), [this] { formFormat_->exec(); SettingsChanged(); });
+    button("FlatButtonName", QT_TR_NOOP("Имя файла"), [this] { formName_->exec(); SettingsChanged(); });
+    button("FlatButtonSize", QT_TR_NOOP("Размер изобр."), [this] { formSize_->exec(); SettingsChanged(); });
+    button("FlatButtonLogotip", QT_TR_NOOP("Логотип"), [this] { formLogotip_->exec(); SettingsChanged(); });
     goButton_ = button("FlatButtonGo", QT_TR_NOOP("С  т  а  р  т"), [this] { FlatButtonGoClick(); });
     grid->addLayout(buttons, 0, 1, 2, 1);
     grid->setColumnStretch(0, 1);
-    outer->addWidget(panel1_, 1);
+    panel1_->setFixedHeight(160);
+    outer->addWidget(panel1_);
+
+    // The sources of the next run beside the first (or selected) as it will be written.
+    auto* sources = new QHBoxLayout();
+    sources->setContentsMargins(6, 0, 6, 6);
+    sourceList_ = new TSourceList(central);
+    sourceList_->PhotoSettings = [this] { return settings_->Current(); };
+    preview_ = new TPreviewPanel(central);
+    sources->addWidget(sourceList_, 1);
+    sources->addWidget(preview_);
+    outer->addLayout(sources, 1);
+    connect(sourceList_, &TSourceList::CurrentChanged, this, &TFormGl::SettingsChanged);
+    connect(sourceList_, &TSourceList::EntriesChanged, this, &TFormGl::ShowSourceFolder);
 
     progressBar1_ = new QProgressBar(central);
     progressBar1_->setObjectName("ProgressBar1");
@@ -169,22 +199,31 @@ void TFormGl::BuildPanel() {
     progressBar1_->setTextVisible(false);
     outer->addWidget(progressBar1_);
     setCentralWidget(central);
-    setFixedSize(506, 177 + menuBar()->sizeHint().height());
+    setMinimumSize(560, 460 + menuBar()->sizeHint().height());
+    resize(minimumSize());
 }
 
-void TFormGl::SetSources(const QStringList& files) {
-    sourceFiles_ = files;
-    if (!files.isEmpty()) sourceFileName_ = files.front();
-    QString folder = sourceFileName_.isEmpty() ? QString() : QFileInfo(sourceFileName_).absolutePath();
+void TFormGl::SetSources(const QStringList& paths) {
+    sourcePaths_ = paths;
+    sourceList_->SetEntries(SourcesAmong(paths, subfolders_->isChecked(), editOut_->text()));
+    ShowSourceFolder();
+}
+
+void TFormGl::ShowSourceFolder() {
+    const auto& entries = sourceList_->Entries();
+    const QString folder = entries.empty() ? QString() : QFileInfo(QString::fromStdString(entries.front().Path)).absolutePath();
     editInput_->setText(QDir::toNativeSeparators(folder));
 }
+
+void TFormGl::SettingsChanged() { previewTimer_->start(); }
+
+void TFormGl::RefreshPreview() { preview_->Show(sourceList_->Current(), settings_->Current(), formLogotip_->ChooserFileName().toStdString()); }
 
 void TFormGl::SpeedButtonInputClick() {
     QFileDialog dialog(this, tr("Выберите файл или файлы для обработки"));
     dialog.setObjectName("OpenDialog1");
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setNameFilters(SourceFileFilters());
-    sourceFiles_.clear();
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
         SetSources(dialog.selectedFiles());
     } else {
@@ -219,17 +258,14 @@ void TFormGl::FlatButtonGoClick() {
         host_.RequestStop();
         return;
     }
-    if (sourceFiles_.isEmpty() || !QFileInfo::exists(sourceFileName_) || editOut_->text().isEmpty()) {
+    // Sources are opened by their full paths; the process's folder is no business of the run.
+    const std::vector<TSourceEntry> files = sourceList_->Entries();
+    if (files.empty() || !QFileInfo::exists(QString::fromStdString(files.front().Path)) || editOut_->text().isEmpty()) {
         host_.ShowMessage(Say(TText::NothingToProcess), {});
         return;
     }
-    std::vector<TSourceEntry> files;
     QStringList names;
-    // Sources are opened by their full paths; the process's folder is no business of the run.
-    for (const QString& path : sourceFiles_) {
-        files.push_back({.Path = QFileInfo(path).absoluteFilePath().toStdString()});
-        names << QFileInfo(path).fileName();
-    }
+    for (const TSourceEntry& file : files) names << QFileInfo(QString::fromStdString(file.Path)).fileName();
     if (runSummary_) runSummary_->close();
     ShowRunning(true);
     std::vector<TFileOutcome> outcomes;
@@ -264,6 +300,7 @@ void TFormGl::ShowRunning(bool running) {
     host_.Rearm();
     for (QWidget* child : panel1_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         if (child != goButton_) child->setEnabled(!running);
+    sourceList_->setEnabled(!running);
     goButton_->setText(running ? tr("С  т  о  п") : tr("С  т  а  р  т"));
     progressBar1_->setTextVisible(running);
     if (!running) progressBar1_->setFormat("%p%");
@@ -318,6 +355,7 @@ void TFormGl::ReadFromFileSettings() {
     }
     extrasMenu_->Show(extras);
     settings_->Show(settings, extras);
+    SettingsChanged();
 }
 
 // A settings file that cannot be written is said, naming it; the other is written all the
@@ -366,12 +404,12 @@ void TFormGl::dragEnterEvent(QDragEnterEvent* event) {
 
 void TFormGl::dropEvent(QDropEvent* event) {
     if (running_) return;
-    const QStringList pictures = PicturesAmong(LocalPaths(event->mimeData()));
-    if (pictures.isEmpty()) {
+    const QStringList paths = LocalPaths(event->mimeData());
+    if (SourcesAmong(paths, subfolders_->isChecked(), editOut_->text()).empty()) {
         host_.ShowMessage(Say(TText::NothingToProcess), {});
         return;
     }
-    SetSources(pictures);
+    SetSources(paths);
     event->acceptProposedAction();
 }
 

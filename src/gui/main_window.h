@@ -1,5 +1,6 @@
 // TFormGl: the program's main window with its menu, the source and output fields, the
-// option buttons, the start button and the progress bar. It creates the six option
+// option buttons, the start button, the list of sources beside a preview, and the progress
+// bar. It creates the six option
 // dialogs at start-up; their controls hold the settings.
 #pragma once
 
@@ -12,6 +13,7 @@
 #include "gui/qt_run_host.h"
 #include "gui/dialogs/dialog_settings.h"
 
+class QCheckBox;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -29,6 +31,8 @@ class TFormSize;
 class THelpWindow;
 class TExtrasMenu;
 class TRunSummaryWindow;
+class TSourceList;
+class TPreviewPanel;
 
 class TFormGl : public QMainWindow {
     Q_OBJECT
@@ -53,8 +57,11 @@ public:
     // The summary of the last run, while it is open.
     TRunSummaryWindow* RunSummary() const;
 
-    // The chosen sources (full paths), as the source dialog leaves them.
-    void SetSources(const QStringList& files);
+    // The sources the paths stand for (files, and folders walked as «Включая подпапки»
+    // says) become the list's.
+    void SetSources(const QStringList& paths);
+    TSourceList* SourceList() const { return sourceList_; }
+    TPreviewPanel* Preview() const { return preview_; }
 
     void FlatButtonGoClick();
     void SpeedButtonInputClick();
@@ -77,6 +84,11 @@ private:
     void BuildMenu();
     void BuildPanel();
     void Timer1Timer();
+    // The sources or settings changed: the preview follows shortly.
+    void SettingsChanged();
+    void RefreshPreview();
+    // The source field names the folder of the first source.
+    void ShowSourceFolder();
     // The window during a run: the start button stops, the rest waits.
     void ShowRunning(bool running);
     // «12 из 80 — name — осталось 0:42» on the progress bar: files done, the one being
@@ -94,12 +106,16 @@ private:
     TExtrasMenu* extrasMenu_ = nullptr;
     THelpWindow* helpWindow_ = nullptr;
     QPointer<TRunSummaryWindow> runSummary_;
-    QStringList sourceFiles_;
-    QString sourceFileName_;
+    // The paths the sources were given by, walked again when «Включая подпапки» changes.
+    QStringList sourcePaths_;
 
     QWidget* panel1_ = nullptr;
     QLineEdit* editInput_ = nullptr;
     QLineEdit* editOut_ = nullptr;
+    QCheckBox* subfolders_ = nullptr;
+    TSourceList* sourceList_ = nullptr;
+    TPreviewPanel* preview_ = nullptr;
+    QTimer* previewTimer_ = nullptr;
     QProgressBar* progressBar1_ = nullptr;
     QPushButton* goButton_ = nullptr;
     QTimer* timer1_ = nullptr;

@@ -1,25 +1,23 @@
 #include "gui/source_paths.h"
 
-#include <QDir>
 #include <QFileInfo>
 
-#include "formats/format_table.h"
+#include "engine/source_folders.h"
 
 namespace pictorand {
 
-QStringList PicturesAmong(const QStringList& paths) {
-    QStringList pictures;
+std::vector<TSourceEntry> SourcesAmong(const QStringList& paths, bool subfolders, const QString& outputFolder) {
+    std::vector<TSourceEntry> sources;
     for (const QString& path : paths) {
         const QFileInfo info(path);
         if (info.isFile()) {
-            pictures << info.absoluteFilePath();
+            sources.push_back({.Path = info.absoluteFilePath().toStdString()});
         } else if (info.isDir()) {
-            const QFileInfoList inside = QDir(path).entryInfoList(QDir::Files | QDir::Readable, QDir::Name);
-            for (const QFileInfo& file : inside)
-                if (FindReadableFormat(("." + file.suffix()).toStdString())) pictures << file.absoluteFilePath();
+            for (TSourceEntry& entry : ExpandSources({info.absoluteFilePath().toStdString()}, subfolders, outputFolder.toStdString()))
+                if (!entry.Ignored) sources.push_back(std::move(entry));
         }
     }
-    return pictures;
+    return sources;
 }
 
 }  // namespace pictorand

@@ -10,7 +10,9 @@
 #include <QFileSystemModel>
 #include <QScreen>
 #include <QShortcut>
+#include <QCheckBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QMimeData>
@@ -33,7 +35,10 @@
 #include "gui/extras_menu.h"
 #include "gui/russian_translations.h"
 #include "gui/run_summary_window.h"
+#include "gui/preview_panel.h"
+#include "gui/source_list.h"
 #include "gui/source_paths.h"
+#include "test_images.h"
 #include "graphics/bitmap.h"
 #include "temp_dir.h"
 #include "gui/widgets/shell_tree_view.h"
@@ -299,7 +304,7 @@ TEST_F(MainWindow, ClosingDuringARunAsksThenStopsItAndCloses) {
 }
 
 // A folder and a file dropped on the window become the sources: the folder's pictures
-// (not its other files, not its subfolders) and the file.
+// (not its other files, not its subfolders unless «Включая подпапки» is ticked) and the file.
 TEST_F(MainWindow, DroppedFilesAndFoldersBecomeTheSources) {
     testing::TTempDir dir;
     std::filesystem::create_directories(dir.Path() / "album" / "deeper");
@@ -314,12 +319,17 @@ TEST_F(MainWindow, DroppedFilesAndFoldersBecomeTheSources) {
     picture(dir.Path() / "album" / "deeper" / "c.bmp");
     picture(dir.Path() / "single.bmp");
     testing::WriteFileBytes((dir.Path() / "album" / "notes.txt").string(), {'h', 'i'});
-    const QStringList expected = {QString::fromStdString((dir.Path() / "album" / "a.BMP").string()),
-                                  QString::fromStdString((dir.Path() / "album" / "b.bmp").string()),
-                                  QString::fromStdString((dir.Path() / "single.bmp").string())};
-    EXPECT_EQ(PicturesAmong({QString::fromStdString((dir.Path() / "album").string()), QString::fromStdString((dir.Path() / "single.bmp").string()),
-                             QString::fromStdString((dir.Path() / "missing.bmp").string())}),
-              expected);
+    const QStringList given = {QString::fromStdString((dir.Path() / "album").string()), QString::fromStdString((dir.Path() / "single.bmp").string()),
+                               QString::fromStdString((dir.Path() / "missing.bmp").string())};
+    auto paths = [&dir](const std::vector<TSourceEntry>& entries) {
+        std::vector<std::string> found;
+        for (const TSourceEntry& entry : entries)
+            found.push_back(entry.Subfolder + ":" + std::filesystem::path(entry.Path).lexically_relative(dir.Path()).string());
+        return found;
+    };
+    EXPECT_EQ(paths(SourcesAmong(given, false, {})), (std::vector<std::string>{":album/a.BMP", ":album/b.bmp", ":single.bmp"}));
+    EXPECT_EQ(paths(SourcesAmong(given, true, {})),
+              (std::vector<std::string>{":album/a.BMP", ":album/b.bmp", "deeper:album/deeper/c.bmp", ":single.bmp"}));
 
     TFormGl form;
     std::filesystem::create_directories(dir.Path() / "out");
@@ -340,6 +350,87 @@ TEST_F(MainWindow, DroppedFilesAndFoldersBecomeTheSources) {
     for (const auto& entry : std::filesystem::directory_iterator(dir.Path() / "out")) written.push_back(entry.path().filename().string());
     std::sort(written.begin(), written.end());
     EXPECT_EQ(written, (std::vector<std::string>{"a_thumb.bmp", "b_thumb.bmp", "single_thumb.bmp"}));
+}
+
+// Lets the window's events run until the condition holds or ten seconds pass.
+bool WaitUntil(const std::function<bool()>& condition) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!condition() && std::chrono::steady_clock::now() < deadline) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return condition();
+}
+
+// The list shows how many sources there are with a small picture of each; «Убрать» and
+// «Очистить» take sources out of the next run; «Включая подпапки» walks the folders given
+// again and the run mirrors their subfolders.
+TEST_F(MainWindow, TheSourceListCountsDrawsRemovesAndDescends) {
+    testing::TTempDir dir;
+    std::filesystem::create_directories(dir.Path() / "album" / "deeper");
+    std::filesystem::create_directories(dir.Path() / "out");
+    for (const char* name : {"album/a.bmp", "album/b.bmp", "album/deeper/c.bmp"}) testing::PhotoLike(96, 64).SaveToFile(dir.File(name));
+    TFormGl form;
+    form.findChild<QRadioButton*>("RadioButtonFBMP")->setChecked(true);
+    form.FormOutFolder()->Tree()->SelectPath(QString::fromStdString((dir.Path() / "out").string()));
+    form.FormOutFolder()->BitBtnSelectPolClick();
+    form.SetSources({QString::fromStdString((dir.Path() / "album").string())});
+    auto* list = form.findChild<QListWidget*>("SourceList");
+    auto* count = form.findChild<QLabel*>("SourceCount");
+    ASSERT_TRUE(list && count);
+    EXPECT_EQ(count->text(), QString::fromUtf8("Файлов: 2"));
+    ASSERT_TRUE(WaitUntil([&] { return !form.SourceList()->DrawingThumbnails(); }));
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->item(0)->text(), "a.bmp");
+    EXPECT_EQ(list->item(0)->icon().availableSizes(), QList<QSize>{QSize(48, 32)}) << "the picture fitted into 48 pixels";
+
+    form.findChild<QCheckBox*>("CheckBoxSubfolders")->setChecked(true);
+    EXPECT_EQ(count->text(), QString::fromUtf8("Файлов: 3"));
+    EXPECT_EQ(list->item(2)->text(), "deeper/c.bmp");
+    list->setCurrentRow(1);
+    form.findChild<QPushButton*>("SourceRemove")->click();
+    EXPECT_EQ(count->text(), QString::fromUtf8("Файлов: 2"));
+    form.FlatButtonGoClick();
+    EXPECT_TRUE(std::filesystem::exists(dir.Path() / "out" / "a_thumb.bmp"));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "out" / "b_thumb.bmp")) << "removed from the list";
+    EXPECT_TRUE(std::filesystem::exists(dir.Path() / "out" / "deeper" / "c_thumb.bmp")) << "the subfolder mirrored";
+    if (auto* summary = form.RunSummary()) summary->close();
+
+    form.findChild<QPushButton*>("SourceClear")->click();
+    EXPECT_EQ(list->count(), 0);
+    EXPECT_TRUE(form.findChild<QLineEdit*>("EditInput")->text().isEmpty());
+    TBoxAnswerer ok(QMessageBox::Ok);
+    form.FlatButtonGoClick();
+    EXPECT_EQ(ok.Texts(), QStringList{QString::fromUtf8("Нет изображений для обработки или не выбрана папка-получатель!")});
+}
+
+// The preview shows the current source as the run will write it: its size and the size of
+// the file, which is the size of the file the run then writes; a source that cannot be
+// read shows the reason.
+TEST_F(MainWindow, ThePreviewTellsTheSizesTheRunWrites) {
+    testing::TTempDir dir;
+    std::filesystem::create_directories(dir.Path() / "out");
+    testing::PhotoLike(400, 300).SaveToFile(dir.File("photo.bmp"));
+    testing::WriteFileBytes(dir.File("broken.bmp"), {'B', 'M', 0, 0});
+    TFormGl form;
+    form.findChild<QRadioButton*>("RadioButtonFJPG")->setChecked(true);
+    form.FormOutFolder()->Tree()->SelectPath(QString::fromStdString((dir.Path() / "out").string()));
+    form.FormOutFolder()->BitBtnSelectPolClick();
+    form.SetSources({QString::fromStdString(dir.File("photo.bmp")), QString::fromStdString(dir.File("broken.bmp"))});
+    auto* caption = form.findChild<QLabel*>("PreviewCaption");
+    auto* picture = form.findChild<QLabel*>("PreviewPicture");
+    ASSERT_TRUE(caption && picture);
+    const QRegularExpression sizes(QString::fromUtf8("^100 × 75 пикс., файл около (\\d+) КБ$"));
+    ASSERT_TRUE(WaitUntil([&] { return sizes.match(caption->text()).hasMatch(); })) << caption->text().toStdString();
+    EXPECT_EQ(picture->pixmap().size(), QSize(100, 75)) << "shown as large as it is written";
+    const int kilobytes = sizes.match(caption->text()).captured(1).toInt();
+
+    form.SourceList()->findChild<QListWidget*>("SourceList")->setCurrentRow(1);
+    ASSERT_TRUE(WaitUntil([&] { return !form.Preview()->Preparing() && caption->text() != QString::fromUtf8("Готовится…") && !sizes.match(caption->text()).hasMatch(); }));
+    EXPECT_FALSE(caption->text().isEmpty());
+    EXPECT_TRUE(picture->pixmap().isNull());
+
+    const TBoxAnswerer goOn(QMessageBox::Yes);
+    form.FlatButtonGoClick();
+    const auto written = std::filesystem::file_size(dir.Path() / "out" / "photo_thumb.jpg");
+    EXPECT_EQ(static_cast<int>((written + 512) / 1024), kilobytes);
 }
 
 // The replace question names the file; «Нет для всех» and «Да для всех» answer the rest
