@@ -6,7 +6,10 @@
 #include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
+#include <QLinearGradient>
 #include <QMessageBox>
+#include <QPainter>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <QThread>
 
@@ -22,7 +25,9 @@
 #include "gui/help_window.h"
 #include "gui/main_window.h"
 #include "gui/extras_menu.h"
+#include "gui/preview_panel.h"
 #include "gui/run_summary_window.h"
+#include "gui/source_list.h"
 #include "gui/russian_translations.h"
 #include "gui/widgets/file_filters.h"
 
@@ -41,6 +46,31 @@ bool Save(QWidget& widget, const QString& folder, const QString& name) {
     return saved;
 }
 
+// Landscapes to show in the source list: a sky, a sun and two hills in each one's colours.
+QStringList SamplePhotos(const QString& folder) {
+    const QColor skies[] = {QColor(90, 150, 220), QColor(240, 150, 90), QColor(60, 70, 140), QColor(150, 200, 230), QColor(200, 110, 150)};
+    QStringList paths;
+    for (int i = 0; i < 5; ++i) {
+        QImage photo(i % 2 ? 900 : 1200, i % 2 ? 1200 : 800, QImage::Format_RGB32);
+        QPainter paint(&photo);
+        QLinearGradient sky(0, 0, 0, photo.height());
+        sky.setColorAt(0, skies[i].darker(130));
+        sky.setColorAt(1, skies[i].lighter(150));
+        paint.fillRect(photo.rect(), sky);
+        paint.setPen(Qt::NoPen);
+        paint.setBrush(QColor(255, 230, 120));
+        paint.drawEllipse(QPoint(photo.width() * (2 + i) / 8, photo.height() / 4), photo.width() / 12, photo.width() / 12);
+        paint.setBrush(QColor(60 + 20 * i, 120, 60));
+        paint.drawEllipse(QPoint(photo.width() / 4, photo.height()), photo.width() * 2 / 3, photo.height() / 3);
+        paint.setBrush(QColor(40, 90 + 15 * i, 50));
+        paint.drawEllipse(QPoint(photo.width(), photo.height()), photo.width() * 2 / 3, photo.height() / 2);
+        paint.end();
+        paths << QDir(folder).filePath(QString("IMG_%1.jpg").arg(2041 + i));
+        photo.save(paths.back(), "JPEG", 90);
+    }
+    return paths;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -55,6 +85,15 @@ int main(int argc, char* argv[]) {
     pictorand::InstallRussianTranslations(application);
 
     pictorand::TFormGl window;
+    // The main window with five photos chosen: the list draws them small, the preview the
+    // first as it will be written.
+    const QTemporaryDir photos;
+    window.show();
+    window.SetSources(SamplePhotos(photos.path()));
+    for (int round = 0; round < 400 && (window.SourceList()->DrawingThumbnails() || window.Preview()->Preparing()); ++round) {
+        QApplication::processEvents();
+        QThread::msleep(25);
+    }
     bool saved = Save(window, folder, "main-window");
     const std::pair<QWidget*, const char*> dialogs[] = {
         {window.FormFormat(), "format"},   {window.FormName(), "name"},

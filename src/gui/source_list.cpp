@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QStyle>
@@ -123,7 +124,12 @@ void TSourceList::DrawThumbnails() {
             QListWidgetItem* line = list_->item(index.row());
             if (!line) return;
             if (file.Target) {
-                line->setIcon(QIcon(QPixmap::fromImage(ToQImage(*file.Target))));
+                // Centred on a square, so that every name starts at the same place.
+                QPixmap square(ThumbnailSide, ThumbnailSide);
+                square.fill(Qt::transparent);
+                const QImage picture = ToQImage(*file.Target);
+                QPainter(&square).drawImage((ThumbnailSide - picture.width()) / 2, (ThumbnailSide - picture.height()) / 2, picture);
+                line->setIcon(QIcon(square));
                 line->setToolTip(line->toolTip() + "\n" + tr("%1 × %2 пикс.").arg(file.Width).arg(file.Height));
             } else {
                 line->setIcon(style()->standardIcon(QStyle::SP_MessageBoxWarning));

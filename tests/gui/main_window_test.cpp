@@ -379,7 +379,11 @@ TEST_F(MainWindow, TheSourceListCountsDrawsRemovesAndDescends) {
     ASSERT_TRUE(WaitUntil([&] { return !form.SourceList()->DrawingThumbnails(); }));
     ASSERT_EQ(list->count(), 2);
     EXPECT_EQ(list->item(0)->text(), "a.bmp");
-    EXPECT_EQ(list->item(0)->icon().availableSizes(), QList<QSize>{QSize(48, 32)}) << "the picture fitted into 48 pixels";
+    EXPECT_EQ(list->item(0)->icon().availableSizes(), QList<QSize>{QSize(48, 48)});
+    const QImage drawn = list->item(0)->icon().pixmap(48, 48).toImage();
+    EXPECT_EQ(drawn.pixelColor(24, 4).alpha(), 0) << "a 96 x 64 picture fitted into 48 x 32, centred";
+    EXPECT_EQ(drawn.pixelColor(24, 24).alpha(), 255);
+    EXPECT_TRUE(list->item(0)->toolTip().contains(QString::fromUtf8("96 × 64")));
 
     form.findChild<QCheckBox*>("CheckBoxSubfolders")->setChecked(true);
     EXPECT_EQ(count->text(), QString::fromUtf8("Файлов: 3"));
