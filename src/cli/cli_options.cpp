@@ -9,6 +9,7 @@
 #include "engine/option_table.h"
 #include "engine/text_catalogue.h"
 #include "engine/extra_options_file.h"
+#include "engine/preset_file.h"
 #include "engine/settings_file.h"
 #include "formats/format_table.h"
 #include "graphics/exceptions.h"
@@ -99,7 +100,8 @@ std::string CliUsage() {
            "      --logo FILE         stamp this logo into every picture\n"
            "                          (" + LogoExtensionList() + ")\n"
            "      --logo-corner C     top-left|top-right|bottom-left|bottom-right (default bottom-left)\n"
-           "      --settings FILE     start from the values of a settings file (Setting.dat)\n"
+           "      --settings FILE     start from the values of a settings file (Setting.dat) or a\n"
+           "                          saved set of settings (.pictorand)\n"
            "      --files-from FILE   read source paths from FILE, one a line (- for standard input)\n"
            "      --null              the --files-from list is separated by NUL bytes instead\n"
            "      --report FILE       one JSON line per source to FILE (- for standard output)\n"
@@ -291,18 +293,24 @@ void CheckEncodeOptions(const ConversionSettings& s, const TExtraOptions& extras
 
 TCliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     TCliOptions options;
-    // The settings file comes first so that every other option overrides it.
+    ConversionSettings& s = options.Settings;
+    TExtraOptions extras = RecommendedOptions();
+    std::optional<TEncodeOptions> storedCoding;
+    // The settings file comes first so that every other option overrides it; a saved set
+    // of settings carries the photo options and a format the record has no button for.
     for (std::size_t i = 0; i + 1 < arguments.size(); ++i) {
         if (arguments[i] != "--settings") continue;
         try {
-            if (!ReadSettingsFile(arguments[i + 1], options.Settings))
-                throw TUsageError(Say(TText::SettingsNotFound, {arguments[i + 1]}));
+            if (!ReadSettingsFile(arguments[i + 1], s)) throw TUsageError(Say(TText::SettingsNotFound, {arguments[i + 1]}));
+            if (const auto stored = ReadPresetOptions(arguments[i + 1])) {
+                extras = *stored;
+                storedCoding = stored->Encode;
+                if (const auto format = FindOutputFormat(stored->OutputFormat)) s.Format = *format;
+            }
         } catch (const Exception& error) {
             throw TUsageError(Say(TText::SettingsUnreadable, {arguments[i + 1], error.what()}));
         }
     }
-    ConversionSettings& s = options.Settings;
-    TExtraOptions extras = RecommendedOptions();
     bool exact = false;
     std::optional<std::string> quality;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -369,6 +377,13 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     }
     if (exact && s.Format && !(*s.Format)->Classic) throw TUsageError(Say(TText::ExactNeedsClassic, {(*s.Format)->Name}));
     if (quality) ApplyQuality(s, extras, *quality);
+    // A saved set's coding is for its own format: what another format chosen here cannot
+    // do is left out, as the flags are refused.
+    if (storedCoding && s.Format) {
+        const TFormatDescriptor& format = s.Format->Descriptor();
+        if (extras.Encode.Lossless == storedCoding->Lossless && !format.Lossless) extras.Encode.Lossless = false;
+        if (extras.Encode.Effort == storedCoding->Effort && !format.TakesEffort) extras.Encode.Effort = 0;
+    }
     CheckEncodeOptions(s, extras);
     if (exact) extras = ClassicOptions();
     s.Photo = extras.Photo;

@@ -45,14 +45,18 @@ bool ParseColourText(const std::string& text, TColor& colour) {
 }
 
 TExtraOptions ReadExtraOptionsFile(const std::string& path) {
-    TExtraOptions options = RecommendedOptions();
     std::error_code missing;
-    if (!std::filesystem::exists(path, missing)) return options;
+    if (!std::filesystem::exists(path, missing)) return RecommendedOptions();
     std::ifstream in(path);
     if (!in) throw EInOutError(Say(TText::OptionsFileUnreadable, {path, std::strerror(errno)}));
     std::stringstream text;
     text << in.rdbuf();
-    const nlohmann::json json = nlohmann::json::parse(text.str(), nullptr, false);
+    return ParseExtraOptions(text.str(), path);
+}
+
+TExtraOptions ParseExtraOptions(std::string_view text, const std::string& path) {
+    TExtraOptions options = RecommendedOptions();
+    const nlohmann::json json = nlohmann::json::parse(text, nullptr, false);
     if (!json.is_object()) throw EInOutError(Say(TText::OptionsFileNoObject, {path}));
     for (const TOptionRow& row : OptionTable()) {
         const auto it = json.find(row.Key);
@@ -68,7 +72,7 @@ TExtraOptions ReadExtraOptionsFile(const std::string& path) {
     return options;
 }
 
-void WriteExtraOptionsFile(const std::string& path, const TExtraOptions& options) {
+std::string ExtraOptionsText(const TExtraOptions& options) {
     nlohmann::ordered_json json;
     for (const TOptionRow& row : OptionTable()) {
         if (row.Switch) json[std::string(row.Key)] = SwitchValue(row, options);
@@ -76,8 +80,12 @@ void WriteExtraOptionsFile(const std::string& path, const TExtraOptions& options
         if (row.Number && NumberValue(row, options) != 0) json[std::string(row.Key)] = NumberValue(row, options);
     }
     if (!options.OutputFormat.empty()) json[std::string(OutputFormatKey)] = options.OutputFormat;
+    return json.dump(2) + "\n";
+}
+
+void WriteExtraOptionsFile(const std::string& path, const TExtraOptions& options) {
     std::ofstream out(path, std::ios::trunc);
-    out << json.dump(2) << "\n";
+    out << ExtraOptionsText(options);
     if (!out) throw EInOutError(Say(TText::OptionsFileUnwritable, {path}));
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "engine/option_table.h"
 
@@ -17,6 +18,11 @@ std::string PhotoOptionsFilePath();
 TExtraOptions ReadExtraOptionsFile(const std::string& path);
 // Raises EInOutError when the file cannot be written.
 void WriteExtraOptionsFile(const std::string& path, const TExtraOptions& options);
+// The options a text of such a file holds, the recommended values for what it lacks;
+// raises EInOutError naming the path when the text is not such an object.
+TExtraOptions ParseExtraOptions(std::string_view text, const std::string& path);
+// The text of such a file.
+std::string ExtraOptionsText(const TExtraOptions& options);
 
 // "#RRGGBB" for a colour, and the colour of such a text (nothing for any other text).
 std::string ColourText(TColor colour);

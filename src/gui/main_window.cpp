@@ -36,6 +36,7 @@
 #include "engine/text_catalogue.h"
 #include "engine/batch_run.h"
 #include "engine/extra_options_file.h"
+#include "engine/preset_file.h"
 #include "engine/settings_file.h"
 #include "gui/dialogs/form_abaut.h"
 #include "gui/dialogs/form_format.h"
@@ -110,7 +111,11 @@ void TFormGl::BuildMenu() {
         return action;
     };
     auto menu = [this](const char* title) { return menuBar()->addMenu(tr(title)); };
-    add(menu(QT_TR_NOOP("Файл")), QT_TR_NOOP("Выход из программы"), QStyle::SP_DialogCloseButton, [this] { N6Click(); })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    QMenu* file = menu(QT_TR_NOOP("Файл"));
+    add(file, QT_TR_NOOP("Сохранить набор настроек..."), QStyle::SP_DialogSaveButton, [this] { AskToSavePreset(); })->setObjectName("ActionSavePreset");
+    add(file, QT_TR_NOOP("Загрузить набор..."), QStyle::SP_DialogOpenButton, [this] { AskToLoadPreset(); })->setObjectName("ActionLoadPreset");
+    file->addSeparator();
+    add(file, QT_TR_NOOP("Выход из программы"), QStyle::SP_DialogCloseButton, [this] { N6Click(); })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     add(menu(QT_TR_NOOP("Формат")), QT_TR_NOOP("Формат файла вывода..."), QStyle::SP_FileDialogDetailedView, [this] { formFormat_->exec(); SettingsChanged(); });
     add(menu(QT_TR_NOOP("Имя")), QT_TR_NOOP("Имя файла вывода..."), QStyle::SP_FileIcon, [this] { formName_->exec(); SettingsChanged(); });
     add(menu(QT_TR_NOOP("Размер")), QT_TR_NOOP("Размер изображения..."), QStyle::SP_TitleBarMaxButton, [this] { formSize_->exec(); SettingsChanged(); });
@@ -371,6 +376,51 @@ void TFormGl::WriteToFileSettings() {
     const std::string record = SettingsFilePath(), extras = PhotoOptionsFilePath();
     save(record, [&] { WriteSettingsFile(record, settings_->Record()); });
     save(extras, [&] { WriteExtraOptionsFile(extras, settings_->Extras()); });
+}
+
+namespace {
+
+QString PresetFilter() { return TFormGl::tr("Наборы настроек (*%1)").arg(QString::fromUtf8(PresetExtension.data(), static_cast<qsizetype>(PresetExtension.size()))); }
+
+}  // namespace
+
+void TFormGl::AskToSavePreset() {
+    QString path = QFileDialog::getSaveFileName(this, tr("Сохранить набор настроек"), QDir::homePath(), PresetFilter());
+    if (path.isEmpty()) return;
+    if (!path.endsWith(QString::fromUtf8(PresetExtension.data()), Qt::CaseInsensitive)) path += QString::fromUtf8(PresetExtension.data());
+    SavePreset(path);
+}
+
+void TFormGl::AskToLoadPreset() {
+    const QString path = QFileDialog::getOpenFileName(this, tr("Загрузить набор настроек"), QDir::homePath(), PresetFilter());
+    if (!path.isEmpty()) LoadPreset(path);
+}
+
+bool TFormGl::SavePreset(const QString& path) {
+    try {
+        WritePresetFile(path.toStdString(), settings_->Record(), settings_->Extras());
+        return true;
+    } catch (const Exception& error) {
+        host_.ShowMessage(tr("Не удалось сохранить набор настроек в файл %1: %2").arg(path, QString::fromUtf8(error.what())).toStdString(), {});
+        return false;
+    }
+}
+
+// A plain settings file (Setting.dat) loads as well: the menu's options then stay as they are.
+bool TFormGl::LoadPreset(const QString& path) {
+    ConversionSettings settings = settings_->Current();
+    TExtraOptions extras = settings_->Extras();
+    try {
+        if (!ReadSettingsFile(path.toStdString(), settings)) throw EInOutError(Say(TText::SettingsNotFound, {path.toStdString()}));
+        if (const auto stored = ReadPresetOptions(path.toStdString())) extras = *stored;
+    } catch (const Exception& error) {
+        host_.ShowMessage(tr("Не удалось загрузить набор настроек из файла %1: %2").arg(path, QString::fromUtf8(error.what())).toStdString(), {});
+        return false;
+    }
+    extrasMenu_->Show(extras);
+    settings_->Show(settings, extras);
+    SettingsChanged();
+    return true;
 }
 
 void TFormGl::showEvent(QShowEvent* event) {

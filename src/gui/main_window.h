@@ -63,6 +63,11 @@ public:
     TSourceList* SourceList() const { return sourceList_; }
     TPreviewPanel* Preview() const { return preview_; }
 
+    // A set of settings under a name of the user's: the dialogs' settings and the menu's
+    // options; a failure is said naming the file.
+    bool SavePreset(const QString& path);
+    bool LoadPreset(const QString& path);
+
     void FlatButtonGoClick();
     void SpeedButtonInputClick();
     void SpeedButtonOutClick();
@@ -83,6 +88,8 @@ protected:
 private:
     void BuildMenu();
     void BuildPanel();
+    void AskToSavePreset();
+    void AskToLoadPreset();
     void Timer1Timer();
     // The sources or settings changed: the preview follows shortly.
     void SettingsChanged();

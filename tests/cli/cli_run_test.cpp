@@ -8,6 +8,7 @@
 #include <map>
 #include <sstream>
 
+#include "engine/preset_file.h"
 #include "graphics/bitmap.h"
 #include "formats/wmf/metafile.h"
 #include "formats/gif/gif_image.h"
@@ -17,6 +18,7 @@
 #include "formats/source_metadata_reader.h"
 #include "graphics/stream.h"
 #include "cli_runner.h"
+#include "reference_tools.h"
 #include "temp_dir.h"
 #include "test_images.h"
 #include "test_profiles.h"
@@ -53,6 +55,27 @@ TEST(CliRun, ConvertsBitmapsAndMetafiles) {
     EXPECT_EQ(a.GetPixel(5, 3), RGBColor(0, 90, 180));
     EXPECT_EQ(b.Width(), 6);
     EXPECT_EQ(b.GetPixel(0, 0), RGBColor(0, 90, 180));
+}
+
+// A set of settings the window saved starts the command line: its record, its format
+// beyond the record's buttons and its options, which the command line's own flags override.
+TEST(CliRun, ASavedSetOfSettingsIsReadByTheSettingsOption) {
+    testing::TTempDir dir;
+    Picture().SaveToFile(dir.File("a.bmp"));
+    ConversionSettings record;
+    record.Naming = NamingMode::KeepName;
+    record.Size = SizeMode::NoResize;
+    TExtraOptions options = RecommendedOptions();
+    options.OutputFormat = "webp";
+    options.Encode.Lossless = true;
+    WritePresetFile(dir.File("web.pictorand"), record, options);
+    const TCliResult result = RunCli(dir, "--output-dir out --settings web.pictorand a.bmp");
+    ASSERT_EQ(result.status, 0) << result.errors;
+    const TBitmap written = testing::DecodeFile(*FindReadableFormat(".webp"), dir.File("out/a.webp"));
+    EXPECT_EQ(written.Width(), 6);
+    EXPECT_EQ(written.GetPixel(5, 3), RGBColor(0, 90, 180)) << "lossless, as the set says";
+    EXPECT_EQ(RunCli(dir, "--output-dir out2 --settings web.pictorand --format png a.bmp").status, 0);
+    EXPECT_TRUE(std::filesystem::exists(dir.Path() / "out2" / "a.png"));
 }
 
 TEST(CliRun, UnreadableFileGivesTheLoadMessageAndStatusOne) {

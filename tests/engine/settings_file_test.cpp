@@ -4,6 +4,7 @@
 
 #include <random>
 
+#include "engine/preset_file.h"
 #include "graphics/cp1251.h"
 #include "graphics/exceptions.h"
 #include "temp_dir.h"
@@ -197,6 +198,38 @@ TEST(SettingsFile, WriteThenReadAndKeepTheTail) {
     ConversionSettings back;
     EXPECT_TRUE(ReadSettingsFile(path, back));
     EXPECT_EQ(back.Format, OutputFormatNamed("tif"));
+}
+
+// A saved set of settings is a settings record that any reader of records reads, with the
+// options after it; a plain record has none, and bytes after a record that are no object
+// are not taken for options.
+TEST(SettingsFile, ASavedSetIsARecordFollowedByTheOptions) {
+    testing::TTempDir dir;
+    const std::string path = dir.File("portraits.pictorand");
+    ConversionSettings record;
+    record.SetFormatButton(OutputFormatNamed("png"), true);
+    record.MaxSideText = "640";
+    TExtraOptions options = RecommendedOptions();
+    options.Photo.AutoOrient = !options.Photo.AutoOrient;
+    options.Encode.Quality = 77;
+    options.OutputFormat = "webp";
+    WritePresetFile(path, record, options);
+    ConversionSettings back;
+    ASSERT_TRUE(ReadSettingsFile(path, back));
+    EXPECT_EQ(back.Format, OutputFormatNamed("png"));
+    EXPECT_EQ(back.MaxSideText, "640");
+    EXPECT_EQ(ReadPresetOptions(path), options);
+
+    WriteSettingsFile(dir.File("Setting.dat"), record);
+    EXPECT_EQ(ReadPresetOptions(dir.File("Setting.dat")), std::nullopt);
+    std::vector<std::uint8_t> tail(200, 0xAB);
+    testing::WriteFileBytes(dir.File("tail.dat"), tail);
+    EXPECT_EQ(ReadPresetOptions(dir.File("tail.dat")), std::nullopt);
+    auto damaged = testing::ReadFileBytes(path);
+    damaged.resize(SettingsRecordSize + 10);
+    testing::WriteFileBytes(dir.File("damaged.pictorand"), damaged);
+    EXPECT_THROW(ReadPresetOptions(dir.File("damaged.pictorand")), EInOutError);
+    EXPECT_THROW(WritePresetFile(dir.File("missing/x.pictorand"), record, options), EInOutError);
 }
 
 TEST(SettingsFile, MissingFileKeepsTheDefaults) {

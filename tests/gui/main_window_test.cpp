@@ -352,6 +352,38 @@ TEST_F(MainWindow, DroppedFilesAndFoldersBecomeTheSources) {
     EXPECT_EQ(written, (std::vector<std::string>{"a_thumb.bmp", "b_thumb.bmp", "single_thumb.bmp"}));
 }
 
+// «Сохранить набор настроек...» keeps the dialogs' settings and the menu's options under a
+// name; «Загрузить набор...» brings them back, a format beyond the classic buttons too; a
+// file that cannot be read is said and changes nothing.
+TEST_F(MainWindow, SetsOfSettingsAreSavedAndLoaded) {
+    testing::TTempDir dir;
+    TFormGl form;
+    auto* webp = form.findChild<QRadioButton*>("RadioButtonFWEBP");
+    auto* bmp = form.findChild<QRadioButton*>("RadioButtonFBMP");
+    ASSERT_TRUE(webp && bmp);
+    webp->setChecked(true);
+    TExtraOptions options = RecommendedOptions();
+    options.Photo.KeepMetadata = !RecommendedOptions().Photo.KeepMetadata;
+    form.ExtrasMenu()->Show(options);
+    ASSERT_TRUE(form.SavePreset(QString::fromStdString(dir.File("web.pictorand"))));
+    EXPECT_NE(form.findChild<QAction*>("ActionSavePreset"), nullptr);
+    EXPECT_NE(form.findChild<QAction*>("ActionLoadPreset"), nullptr);
+
+    bmp->setChecked(true);
+    form.ExtrasMenu()->Show(RecommendedOptions());
+    ASSERT_TRUE(form.LoadPreset(QString::fromStdString(dir.File("web.pictorand"))));
+    EXPECT_TRUE(webp->isChecked());
+    EXPECT_EQ(form.Settings().Current().Format, OutputFormatNamed("webp"));
+    EXPECT_EQ(form.Settings().Current().Photo.KeepMetadata, options.Photo.KeepMetadata);
+
+    TBoxAnswerer ok(QMessageBox::Ok);
+    testing::WriteFileBytes(dir.File("short.pictorand"), {1, 2, 3});
+    EXPECT_FALSE(form.LoadPreset(QString::fromStdString(dir.File("short.pictorand"))));
+    ASSERT_EQ(ok.Texts().size(), 1);
+    EXPECT_TRUE(ok.Texts().front().startsWith(QString::fromUtf8("Не удалось загрузить набор настроек из файла")));
+    EXPECT_TRUE(webp->isChecked());
+}
+
 // Lets the window's events run until the condition holds or ten seconds pass.
 bool WaitUntil(const std::function<bool()>& condition) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
