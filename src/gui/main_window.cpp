@@ -212,6 +212,13 @@ void TFormGl::SetSources(const QStringList& paths) {
     sourcePaths_ = paths;
     sourceList_->SetEntries(SourcesAmong(paths, subfolders_->isChecked(), editOut_->text()));
     ShowSourceFolder();
+    if (!editInput_->text().isEmpty()) TRecentFolders::Remember(recent_.Sources, QDir::fromNativeSeparators(editInput_->text()).toStdString());
+}
+
+void TFormGl::ShowRecentFolders() {
+    QStringList outputs;
+    for (const std::string& folder : recent_.Outputs) outputs << QString::fromStdString(folder);
+    formOutFolder_->ShowRecent(outputs);
 }
 
 void TFormGl::ShowSourceFolder() {
@@ -229,6 +236,13 @@ void TFormGl::SpeedButtonInputClick() {
     dialog.setObjectName("OpenDialog1");
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setNameFilters(SourceFileFilters());
+    // The dialog opens where sources were last picked, with the other recent folders at hand.
+    QStringList history;
+    for (const std::string& folder : recent_.Sources) history << QString::fromStdString(folder);
+    if (!history.isEmpty()) {
+        dialog.setDirectory(history.front());
+        dialog.setHistory(history);
+    }
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
         SetSources(dialog.selectedFiles());
     } else {
@@ -272,6 +286,8 @@ void TFormGl::FlatButtonGoClick() {
     QStringList names;
     for (const TSourceEntry& file : files) names << QFileInfo(QString::fromStdString(file.Path)).fileName();
     if (runSummary_) runSummary_->close();
+    TRecentFolders::Remember(recent_.Outputs, QDir::fromNativeSeparators(editOut_->text()).toStdString());
+    ShowRecentFolders();
     ShowRunning(true);
     std::vector<TFileOutcome> outcomes;
     const auto startedAt = std::chrono::steady_clock::now();
@@ -361,6 +377,15 @@ void TFormGl::ReadFromFileSettings() {
     extrasMenu_->Show(extras);
     settings_->Show(settings, extras);
     SettingsChanged();
+    // Folders picked in this window before it was shown (its command line's) stay newest.
+    const TRecentFolders stored = ReadRecentFolders(RecentFoldersFilePath());
+    const auto merge = [](std::vector<std::string>& newer, const std::vector<std::string>& older) {
+        for (const std::string& folder : older)
+            if (newer.size() < TRecentFolders::Kept && std::find(newer.begin(), newer.end(), folder) == newer.end()) newer.push_back(folder);
+    };
+    merge(recent_.Sources, stored.Sources);
+    merge(recent_.Outputs, stored.Outputs);
+    ShowRecentFolders();
 }
 
 // A settings file that cannot be written is said, naming it; the other is written all the
@@ -376,6 +401,8 @@ void TFormGl::WriteToFileSettings() {
     const std::string record = SettingsFilePath(), extras = PhotoOptionsFilePath();
     save(record, [&] { WriteSettingsFile(record, settings_->Record()); });
     save(extras, [&] { WriteExtraOptionsFile(extras, settings_->Extras()); });
+    const std::string recent = RecentFoldersFilePath();
+    save(recent, [&] { WriteRecentFolders(recent, recent_); });
 }
 
 namespace {

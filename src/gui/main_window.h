@@ -10,6 +10,7 @@
 #include <chrono>
 #include <memory>
 
+#include "engine/recent_folders.h"
 #include "gui/qt_run_host.h"
 #include "gui/dialogs/dialog_settings.h"
 
@@ -96,6 +97,7 @@ private:
     void RefreshPreview();
     // The source field names the folder of the first source.
     void ShowSourceFolder();
+    void ShowRecentFolders();
     // The window during a run: the start button stops, the rest waits.
     void ShowRunning(bool running);
     // «12 из 80 — name — осталось 0:42» on the progress bar: files done, the one being
@@ -115,6 +117,7 @@ private:
     QPointer<TRunSummaryWindow> runSummary_;
     // The paths the sources were given by, walked again when «Включая подпапки» changes.
     QStringList sourcePaths_;
+    TRecentFolders recent_;
 
     QWidget* panel1_ = nullptr;
     QLineEdit* editInput_ = nullptr;

@@ -5,6 +5,7 @@
 #include <random>
 
 #include "engine/preset_file.h"
+#include "engine/recent_folders.h"
 #include "graphics/cp1251.h"
 #include "graphics/exceptions.h"
 #include "temp_dir.h"
@@ -230,6 +231,25 @@ TEST(SettingsFile, ASavedSetIsARecordFollowedByTheOptions) {
     testing::WriteFileBytes(dir.File("damaged.pictorand"), damaged);
     EXPECT_THROW(ReadPresetOptions(dir.File("damaged.pictorand")), EInOutError);
     EXPECT_THROW(WritePresetFile(dir.File("missing/x.pictorand"), record, options), EInOutError);
+}
+
+// The recent folders: newest first, each once, eight at most; a damaged file is an empty
+// list, never a failure.
+TEST(SettingsFile, RecentFoldersKeepTheNewestEightOnce) {
+    testing::TTempDir dir;
+    TRecentFolders folders;
+    for (int i = 0; i < 10; ++i) TRecentFolders::Remember(folders.Outputs, "/photos/" + std::to_string(i));
+    TRecentFolders::Remember(folders.Outputs, "/photos/5");
+    TRecentFolders::Remember(folders.Sources, "/cards/DCIM");
+    ASSERT_EQ(folders.Outputs.size(), 8u);
+    EXPECT_EQ(folders.Outputs[0], "/photos/5");
+    EXPECT_EQ(folders.Outputs[1], "/photos/9");
+    EXPECT_EQ(folders.Outputs[7], "/photos/2") << "moving one up drops none";
+    WriteRecentFolders(dir.File("RecentFolders.json"), folders);
+    EXPECT_EQ(ReadRecentFolders(dir.File("RecentFolders.json")), folders);
+    testing::WriteFileBytes(dir.File("damaged.json"), {'[', '1'});
+    EXPECT_EQ(ReadRecentFolders(dir.File("damaged.json")), TRecentFolders{});
+    EXPECT_EQ(ReadRecentFolders(dir.File("missing.json")), TRecentFolders{});
 }
 
 TEST(SettingsFile, MissingFileKeepsTheDefaults) {

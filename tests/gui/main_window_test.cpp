@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -28,6 +29,7 @@
 #include <QTimer>
 
 #include "engine/extra_options_file.h"
+#include "engine/recent_folders.h"
 #include "engine/settings_file.h"
 #include "gui/dialogs/form_format.h"
 #include "gui/dialogs/form_out_folder.h"
@@ -382,6 +384,42 @@ TEST_F(MainWindow, SetsOfSettingsAreSavedAndLoaded) {
     ASSERT_EQ(ok.Texts().size(), 1);
     EXPECT_TRUE(ok.Texts().front().startsWith(QString::fromUtf8("Не удалось загрузить набор настроек из файла")));
     EXPECT_TRUE(webp->isChecked());
+}
+
+// The folders sources were picked from and written into are remembered across starts: the
+// output folder window offers the recent ones, newest first, and choosing one selects it.
+TEST_F(MainWindow, RecentFoldersAreRememberedAcrossStarts) {
+    testing::TTempDir dir;
+    const std::string file = RecentFoldersFilePath();
+    std::filesystem::remove(file);
+    std::filesystem::create_directories(dir.Path() / "album");
+    for (const char* folder : {"first", "second"}) std::filesystem::create_directories(dir.Path() / folder);
+    testing::PhotoLike(8, 8).SaveToFile(dir.File("album/a.bmp"));
+    {
+        TFormGl form;
+        form.findChild<QRadioButton*>("RadioButtonFBMP")->setChecked(true);
+        form.SetSources({QString::fromStdString(dir.File("album/a.bmp"))});
+        TBoxAnswerer yes(QMessageBox::Yes);
+        for (const char* folder : {"first", "second"}) {
+            form.FormOutFolder()->Tree()->SelectPath(QString::fromStdString((dir.Path() / folder).string()));
+            form.FormOutFolder()->BitBtnSelectPolClick();
+            form.FlatButtonGoClick();
+        }
+        form.WriteToFileSettings();
+    }
+    const TRecentFolders stored = ReadRecentFolders(file);
+    ASSERT_EQ(stored.Outputs.size(), 2u);
+    EXPECT_EQ(stored.Outputs[0], (dir.Path() / "second").string());
+    EXPECT_EQ(stored.Sources, std::vector<std::string>{(dir.Path() / "album").string()});
+
+    TFormGl again;
+    again.ReadFromFileSettings();
+    QComboBox* recent = again.FormOutFolder()->RecentList();
+    ASSERT_EQ(recent->count(), 3) << "a heading and two folders";
+    EXPECT_EQ(recent->itemData(2).toString().toStdString(), (dir.Path() / "first").string());
+    emit recent->activated(2);
+    EXPECT_EQ(again.FormOutFolder()->SelectedFolder().toStdString(), (dir.Path() / "first").string());
+    std::filesystem::remove(file);
 }
 
 // Lets the window's events run until the condition holds or ten seconds pass.

@@ -1,5 +1,6 @@
 #include "gui/dialogs/form_out_folder.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -20,6 +21,15 @@ TFormOutFolder::TFormOutFolder(TRunHost& host, QWidget* parent)
     editPath_->setObjectName("EditPath");
     editPath_->setFixedWidth(320);
     layout->addWidget(editPath_);
+    recent_ = new QComboBox(this);
+    recent_->setObjectName("ComboRecent");
+    recent_->setFixedWidth(320);
+    layout->addWidget(recent_);
+    ShowRecent({});
+    connect(recent_, &QComboBox::activated, this, [this](int index) {
+        const QString folder = recent_->itemData(index).toString();
+        if (!folder.isEmpty() && QFileInfo(folder).isDir()) shellTreeViewPol_->SelectPath(folder);
+    });
     shellTreeViewPol_ = new TShellTreeView(this);
     shellTreeViewPol_->setObjectName("ShellTreeViewPol");
     shellTreeViewPol_->setFixedSize(320, 360);
@@ -51,6 +61,13 @@ TFormOutFolder::TFormOutFolder(TRunHost& host, QWidget* parent)
     buttons->addWidget(close);
     layout->addLayout(buttons);
     FixSize();
+}
+
+void TFormOutFolder::ShowRecent(const QStringList& folders) {
+    recent_->clear();
+    recent_->addItem(tr("Недавние папки"));
+    for (const QString& folder : folders) recent_->addItem(QDir::toNativeSeparators(folder), folder);
+    recent_->setEnabled(!folders.isEmpty());
 }
 
 QString TFormOutFolder::SelectedFolder() const { return shellTreeViewPol_->SelectedPath(); }

@@ -1,12 +1,14 @@
 // TFormOutFolder, "Выбор папки для вывода": the folder tree whose selection is the
 // output folder of every file written, a field with the selected folder's path (a path
-// typed there and confirmed with Enter is selected) and «Создать папку».
+// typed there and confirmed with Enter is selected), the folders written into lately and
+// «Создать папку».
 #pragma once
 
 #include <functional>
 
 #include "gui/dialogs/option_dialog.h"
 
+class QComboBox;
 class QLineEdit;
 
 namespace pictorand {
@@ -33,10 +35,14 @@ public:
     // failure is said, naming the folder. Answers whether it was created.
     bool CreateFolder(const QString& name);
     QLineEdit* PathField() const { return editPath_; }
+    // The folders written into lately, newest first; choosing one selects it in the tree.
+    void ShowRecent(const QStringList& folders);
+    QComboBox* RecentList() const { return recent_; }
 
 private:
     TShellTreeView* shellTreeViewPol_;
     QLineEdit* editPath_;
+    QComboBox* recent_;
 };
 
 }  // namespace pictorand
