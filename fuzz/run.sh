@@ -15,7 +15,7 @@ declare -A seeds=(
   [metadata]="exiftool pillow/jpeg pngsuite kimageformats/psd"
   [heif]="" [webp]="" [jxl]="" [raw]="libtiff"
 )
-declare -A dictionaries=([bmp]=bmp [png]=png [gif]=gif [jpeg]=jpeg [tiff]=tiff [psd]=psd [psp]=psp [wmf]=wmf [roundtrip]=png)
+declare -A dictionaries=([bmp]=bmp [png]=png [gif]=gif [jpeg]=jpeg [tiff]=tiff [psd]=psd [psp]=psp [wmf]=wmf [settings]=settings [roundtrip]=png)
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=("${!seeds[@]}")
 mkdir -p build-fuzz/logs

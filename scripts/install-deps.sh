@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation
   python3 python3-pil time
-  qt6-translations-l10n
+  qt6-translations-l10n qt6-l10n-tools qt6-tools-dev
   nlohmann-json3-dev
   libtiff-tools parallel
   libheif-examples libavif-bin webp libjxl-tools libraw-bin

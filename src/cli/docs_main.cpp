@@ -1,6 +1,6 @@
 // pictorand-docs: writes the manual page or the help page from its template and the
 // option table, or the desktop entry from its template and the format table, at build
-// time:  pictorand-docs man|help|desktop TEMPLATE OUTPUT
+// time:  pictorand-docs man|help|help-en|desktop TEMPLATE OUTPUT
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -24,7 +24,7 @@ std::string DesktopEntry(std::string text) {
 
 int main(int argc, char* argv[]) {
     if (argc != 4) {
-        std::cerr << "usage: pictorand-docs man|help|desktop TEMPLATE OUTPUT\n";
+        std::cerr << "usage: pictorand-docs man|help|help-en|desktop TEMPLATE OUTPUT\n";
         return 2;
     }
     const std::string kind = argv[1];
@@ -36,6 +36,8 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     std::ofstream out(argv[3]);
-    out << (kind == "man" ? pictorand::ManualPage(text.str()) : kind == "desktop" ? DesktopEntry(text.str()) : pictorand::HelpPage(text.str()));
+    out << (kind == "man"       ? pictorand::ManualPage(text.str())
+            : kind == "desktop" ? DesktopEntry(text.str())
+            : pictorand::HelpPage(text.str(), kind == "help-en" ? pictorand::TLanguage::English : pictorand::TLanguage::Russian));
     return out ? 0 : 1;
 }

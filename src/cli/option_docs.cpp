@@ -38,12 +38,13 @@ std::string ManualOptions(TOptionGroup group) {
     return text;
 }
 
-std::string MenuItems() {
+std::string MenuItems(TLanguage language) {
+    const bool english = language == TLanguage::English;
     std::string text;
     for (const TOptionRow& row : OptionTable()) {
         if (row.Menu.empty()) continue;
-        text += "<li><b>" + std::string(row.Menu) + "</b> — " + std::string(row.MenuHelp);
-        if (row.Switch) text += row.Recommended ? " Включено." : " Выключено.";
+        text += "<li><b>" + std::string(english ? row.MenuEnglish : row.Menu) + "</b> — " + std::string(english ? row.MenuHelpEnglish : row.MenuHelp);
+        if (row.Switch) text += english ? (row.Recommended ? " On by default." : " Off by default.") : row.Recommended ? " Включено." : " Выключено.";
         text += "</li>\n";
     }
     return text;
@@ -64,6 +65,6 @@ std::string ManualPage(const std::string& manualTemplate) {
     return Replaced(bounds, "@OPTIONS:writing@", ManualOptions(TOptionGroup::Writing));
 }
 
-std::string HelpPage(const std::string& helpTemplate) { return Replaced(helpTemplate, "@MENU_ITEMS@", MenuItems()); }
+std::string HelpPage(const std::string& helpTemplate, TLanguage language) { return Replaced(helpTemplate, "@MENU_ITEMS@", MenuItems(language)); }
 
 }  // namespace pictorand

@@ -4,12 +4,15 @@
 
 #include <string>
 
+#include "engine/text_catalogue.h"
+
 namespace pictorand {
 
 // The template with "@OPTIONS:photo@" and "@OPTIONS:scaling@" lines replaced by the
 // options of those groups in troff.
 std::string ManualPage(const std::string& manualTemplate);
-// The template with an "@MENU_ITEMS@" line replaced by one HTML list item per menu item.
-std::string HelpPage(const std::string& helpTemplate);
+// The template with an "@MENU_ITEMS@" line replaced by one HTML list item per menu item,
+// in the help's language.
+std::string HelpPage(const std::string& helpTemplate, TLanguage language = TLanguage::Russian);
 
 }  // namespace pictorand

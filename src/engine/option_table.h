@@ -46,7 +46,9 @@ struct TOptionRow {
     std::string_view Argument;  // the name --help gives a flag's value ("G", "C")
     std::string_view Help;      // --help and the manual page; "\n" breaks its lines
     std::string_view Menu;      // the menu item's caption, a Russian source text
+    std::string_view MenuEnglish;  // the caption of the English interface
     std::string_view MenuHelp;  // what the help window says of the item, in Russian
+    std::string_view MenuHelpEnglish;  // and in the English help
     TOptionGroup Group = TOptionGroup::Photo;
     // Items of one section stand together; sections are parted by separators.
     int MenuSection = 0;

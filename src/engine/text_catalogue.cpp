@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 
 namespace pictorand {
 
@@ -10,19 +11,21 @@ namespace {
 struct TEntry {
     TText Id;
     std::string_view Text;
+    // The window's texts in English; the others are English already.
+    std::string_view English = {};
 };
 
 constexpr TEntry Catalogue[] = {
-    {TText::ContinueProcessing, "Продолжить обработку других файлов?"},
+    {TText::ContinueProcessing, "Продолжить обработку других файлов?", "Go on with the other files?"},
     // The carriage return alone is the classic prompt's line break.
-    {TText::ResizeFailedContinue, "Ошибка изменения размера файла %1! \rПродолжить обработку других файлов?"},
-    {TText::CannotLoadFile, "Невозможно загрузить файл %1!"},
-    {TText::CannotLoadLogo, "Невозможно загрузить файл логотипа!"},
-    {TText::FileExistsReplace, "Файл существует! Заменить?"},
-    {TText::NothingToProcess, "Нет изображений для обработки или не выбрана папка-получатель!"},
-    {TText::HelpFileNotFound, "Файл справки не найден!"},
-    {TText::CannotWriteFile, "Невозможно записать файл %1!"},
-    {TText::NameTextLeavesFolder, "Текст «%1» в имени файла вывел бы файлы за пределы папки-получателя: в нём не может быть «/» и «..»!"},
+    {TText::ResizeFailedContinue, "Ошибка изменения размера файла %1! \rПродолжить обработку других файлов?", "The size of %1 could not be changed! \rGo on with the other files?"},
+    {TText::CannotLoadFile, "Невозможно загрузить файл %1!", "Cannot load the file %1!"},
+    {TText::CannotLoadLogo, "Невозможно загрузить файл логотипа!", "Cannot load the logo file!"},
+    {TText::FileExistsReplace, "Файл существует! Заменить?", "The file exists! Replace it?"},
+    {TText::NothingToProcess, "Нет изображений для обработки или не выбрана папка-получатель!", "There are no pictures to convert, or no output folder is chosen!"},
+    {TText::HelpFileNotFound, "Файл справки не найден!", "The help file is not found!"},
+    {TText::CannotWriteFile, "Невозможно записать файл %1!", "Cannot write the file %1!"},
+    {TText::NameTextLeavesFolder, "Текст «%1» в имени файла вывел бы файлы за пределы папки-получателя: в нём не может быть «/» и «..»!", "The text “%1” in the file name would put files outside the output folder: it may hold neither “/” nor “..”!"},
 
     {TText::OutputKept, "the output exists and was kept"},
     {TText::NameTaken, "another source of this run already wrote this output"},
@@ -85,18 +88,25 @@ constexpr TEntry Catalogue[] = {
 
 // The table indexed by the identifiers, checked when it is built.
 constexpr auto Indexed = [] {
-    std::array<std::string_view, std::size(Catalogue)> texts{};
+    std::array<TEntry, std::size(Catalogue)> texts{};
     for (std::size_t i = 0; i < std::size(Catalogue); ++i) {
         if (static_cast<std::size_t>(Catalogue[i].Id) != i) throw "the catalogue lists its texts in the order of TText";
-        texts[i] = Catalogue[i].Text;
+        texts[i] = Catalogue[i];
     }
     return texts;
 }();
 
+std::atomic<TLanguage> ChosenLanguage = TLanguage::Russian;
+
 }  // namespace
 
+void SetLanguage(TLanguage language) { ChosenLanguage = language; }
+
+TLanguage Language() { return ChosenLanguage; }
+
 std::string Say(TText text, std::initializer_list<std::string_view> arguments) {
-    const std::string_view pattern = Indexed[static_cast<std::size_t>(text)];
+    const TEntry& entry = Indexed[static_cast<std::size_t>(text)];
+    const std::string_view pattern = ChosenLanguage == TLanguage::English && !entry.English.empty() ? entry.English : entry.Text;
     std::string out;
     out.reserve(pattern.size() + 32);
     for (std::size_t i = 0; i < pattern.size(); ++i) {

@@ -81,7 +81,13 @@ enum class TText : std::uint8_t {
     ReportNotOurs,
 };
 
-// The text with %1, %2, ... replaced by the arguments in order.
+// The language of the window's texts; the texts that are not the window's are English in both.
+enum class TLanguage : std::uint8_t { Russian, English };
+// Chosen once, before any run starts; Russian until then.
+void SetLanguage(TLanguage language);
+TLanguage Language();
+
+// The text with %1, %2, ... replaced by the arguments in order, in the chosen language.
 std::string Say(TText text, std::initializer_list<std::string_view> arguments = {});
 
 // "a" or "an" and the name: "a PSB", "an OpenEXR", "an SVG" (short initialisms are

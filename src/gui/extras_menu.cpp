@@ -5,6 +5,8 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include "engine/text_catalogue.h"
+
 namespace pictorand {
 
 TExtrasMenu::TExtrasMenu(QMenuBar& bar, QWidget& dialogParent, std::function<void(const TExtraOptions&)> changed)
@@ -15,7 +17,7 @@ TExtrasMenu::TExtrasMenu(QMenuBar& bar, QWidget& dialogParent, std::function<voi
         if (row.Menu.empty()) continue;
         if (row.MenuSection != section) menu_->addSeparator();
         section = row.MenuSection;
-        QAction* action = menu_->addAction(tr(row.Menu.data()));
+        QAction* action = menu_->addAction(QString::fromUtf8(Language() == TLanguage::English ? row.MenuEnglish.data() : row.Menu.data()));
         items_.emplace_back(&row, action);
         if (row.Colour) {
             connect(action, &QAction::triggered, this, [this, &row] { ChooseColour(row); });

@@ -1,21 +1,27 @@
 #include "gui/help_window.h"
 
-#include <QScreen>
-
 #include <QDir>
 #include <QFileInfo>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include "engine/text_catalogue.h"
 
 namespace pictorand {
 
 QString FindHelpFile(const QString& executableFolder) {
     const QDir folder(executableFolder);
-    for (const QString& relative : {QStringLiteral("help/index.html"), QStringLiteral("../share/pictorand/help/index.html")}) {
-        const QFileInfo file(folder.filePath(relative));
-        if (file.isFile()) return file.canonicalFilePath();
-    }
+    // The page of the interface's language, else the Russian one.
+    QStringList names;
+    if (Language() == TLanguage::English) names << QStringLiteral("index.en.html");
+    names << QStringLiteral("index.html");
+    for (const QString& name : names)
+        for (const QString& place : {QStringLiteral("help/"), QStringLiteral("../share/pictorand/help/")}) {
+            const QFileInfo file(folder.filePath(place + name));
+            if (file.isFile()) return file.canonicalFilePath();
+        }
     return {};
 }
 

@@ -1,5 +1,6 @@
 // Start-up of the Pictorand GUI.
 #include <QApplication>
+#include <QLocale>
 #include <QFileInfo>
 #include <QIcon>
 #include <QTextStream>
@@ -10,7 +11,8 @@
 #include "engine/settings_file.h"
 #include "gui/help_window.h"
 #include "gui/main_window.h"
-#include "gui/russian_translations.h"
+#include "engine/window_memory.h"
+#include "gui/interface_language.h"
 
 namespace {
 
@@ -56,7 +58,9 @@ int main(int argc, char* argv[]) {
     // The application name gives the windows' WM_CLASS and matches the desktop entry.
     application.setApplicationName("pictorand");
     application.setDesktopFileName("pictorand");
-    pictorand::InstallRussianTranslations(application);
+    // The language chosen in the menu, else the system's where there is a translation.
+    const std::string stored = pictorand::ReadWindowMemory(pictorand::WindowMemoryFilePath()).Language;
+    pictorand::InstallInterfaceLanguage(application, pictorand::ChooseLanguage(stored, QLocale::system().name()));
     pictorand::TFormGl formGl;
     const QStringList arguments = application.arguments().mid(1);
     if (arguments.contains("--self-test")) return SelfTest(formGl);

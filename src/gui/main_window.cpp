@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <thread>
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -45,6 +46,7 @@
 #include "gui/dialogs/form_out_folder.h"
 #include "gui/dialogs/form_size.h"
 #include "gui/help_window.h"
+#include "gui/interface_language.h"
 #include "gui/extras_menu.h"
 #include "gui/preview_panel.h"
 #include "gui/run_summary_window.h"
@@ -114,6 +116,18 @@ void TFormGl::BuildMenu() {
     QMenu* file = menu(QT_TR_NOOP("Файл"));
     add(file, QT_TR_NOOP("Сохранить набор настроек..."), QStyle::SP_DialogSaveButton, [this] { AskToSavePreset(); })->setObjectName("ActionSavePreset");
     add(file, QT_TR_NOOP("Загрузить набор..."), QStyle::SP_DialogOpenButton, [this] { AskToLoadPreset(); })->setObjectName("ActionLoadPreset");
+    // Each language named in its own words, whatever the interface speaks now.
+    QMenu* languages = file->addMenu(tr("Язык интерфейса"));
+    languages->setObjectName("MenuLanguage");
+    auto* group = new QActionGroup(languages);
+    for (const auto& [language, name] : {std::pair{TLanguage::Russian, "Русский"}, std::pair{TLanguage::English, "English"}}) {
+        QAction* item = languages->addAction(QString::fromUtf8(name));
+        item->setObjectName(QString::fromStdString("ActionLanguage_" + LanguageCode(language)));
+        item->setCheckable(true);
+        item->setChecked(language == Language());
+        group->addAction(item);
+        connect(item, &QAction::triggered, this, [this, language = language] { SwitchLanguage(language); });
+    }
     file->addSeparator();
     add(file, QT_TR_NOOP("Выход из программы"), QStyle::SP_DialogCloseButton, [this] { N6Click(); })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     add(menu(QT_TR_NOOP("Формат")), QT_TR_NOOP("Формат файла вывода..."), QStyle::SP_FileDialogDetailedView, [this] { formFormat_->exec(); SettingsChanged(); });
@@ -212,12 +226,12 @@ void TFormGl::SetSources(const QStringList& paths) {
     sourcePaths_ = paths;
     sourceList_->SetEntries(SourcesAmong(paths, subfolders_->isChecked(), editOut_->text()));
     ShowSourceFolder();
-    if (!editInput_->text().isEmpty()) TRecentFolders::Remember(recent_.Sources, QDir::fromNativeSeparators(editInput_->text()).toStdString());
+    if (!editInput_->text().isEmpty()) TWindowMemory::Remember(memory_.Sources, QDir::fromNativeSeparators(editInput_->text()).toStdString());
 }
 
 void TFormGl::ShowRecentFolders() {
     QStringList outputs;
-    for (const std::string& folder : recent_.Outputs) outputs << QString::fromStdString(folder);
+    for (const std::string& folder : memory_.Outputs) outputs << QString::fromStdString(folder);
     formOutFolder_->ShowRecent(outputs);
 }
 
@@ -238,7 +252,7 @@ void TFormGl::SpeedButtonInputClick() {
     dialog.setNameFilters(SourceFileFilters());
     // The dialog opens where sources were last picked, with the other recent folders at hand.
     QStringList history;
-    for (const std::string& folder : recent_.Sources) history << QString::fromStdString(folder);
+    for (const std::string& folder : memory_.Sources) history << QString::fromStdString(folder);
     if (!history.isEmpty()) {
         dialog.setDirectory(history.front());
         dialog.setHistory(history);
@@ -286,7 +300,7 @@ void TFormGl::FlatButtonGoClick() {
     QStringList names;
     for (const TSourceEntry& file : files) names << QFileInfo(QString::fromStdString(file.Path)).fileName();
     if (runSummary_) runSummary_->close();
-    TRecentFolders::Remember(recent_.Outputs, QDir::fromNativeSeparators(editOut_->text()).toStdString());
+    TWindowMemory::Remember(memory_.Outputs, QDir::fromNativeSeparators(editOut_->text()).toStdString());
     ShowRecentFolders();
     ShowRunning(true);
     std::vector<TFileOutcome> outcomes;
@@ -378,13 +392,14 @@ void TFormGl::ReadFromFileSettings() {
     settings_->Show(settings, extras);
     SettingsChanged();
     // Folders picked in this window before it was shown (its command line's) stay newest.
-    const TRecentFolders stored = ReadRecentFolders(RecentFoldersFilePath());
+    const TWindowMemory stored = ReadWindowMemory(WindowMemoryFilePath());
     const auto merge = [](std::vector<std::string>& newer, const std::vector<std::string>& older) {
         for (const std::string& folder : older)
-            if (newer.size() < TRecentFolders::Kept && std::find(newer.begin(), newer.end(), folder) == newer.end()) newer.push_back(folder);
+            if (newer.size() < TWindowMemory::Kept && std::find(newer.begin(), newer.end(), folder) == newer.end()) newer.push_back(folder);
     };
-    merge(recent_.Sources, stored.Sources);
-    merge(recent_.Outputs, stored.Outputs);
+    merge(memory_.Sources, stored.Sources);
+    merge(memory_.Outputs, stored.Outputs);
+    if (memory_.Language.empty()) memory_.Language = stored.Language;
     ShowRecentFolders();
 }
 
@@ -401,8 +416,8 @@ void TFormGl::WriteToFileSettings() {
     const std::string record = SettingsFilePath(), extras = PhotoOptionsFilePath();
     save(record, [&] { WriteSettingsFile(record, settings_->Record()); });
     save(extras, [&] { WriteExtraOptionsFile(extras, settings_->Extras()); });
-    const std::string recent = RecentFoldersFilePath();
-    save(recent, [&] { WriteRecentFolders(recent, recent_); });
+    const std::string recent = WindowMemoryFilePath();
+    save(recent, [&] { WriteWindowMemory(recent, memory_); });
 }
 
 namespace {
@@ -410,6 +425,13 @@ namespace {
 QString PresetFilter() { return TFormGl::tr("Наборы настроек (*%1)").arg(QString::fromUtf8(PresetExtension.data(), static_cast<qsizetype>(PresetExtension.size()))); }
 
 }  // namespace
+
+void TFormGl::SwitchLanguage(TLanguage language) {
+    const std::string code = LanguageCode(language);
+    if (memory_.Language == code || (memory_.Language.empty() && language == Language())) return;
+    memory_.Language = code;
+    host_.ShowMessage(tr("Язык интерфейса изменится при следующем запуске программы.").toStdString(), {});
+}
 
 void TFormGl::AskToSavePreset() {
     QString path = QFileDialog::getSaveFileName(this, tr("Сохранить набор настроек"), QDir::homePath(), PresetFilter());

@@ -10,7 +10,8 @@
 #include <chrono>
 #include <memory>
 
-#include "engine/recent_folders.h"
+#include "engine/text_catalogue.h"
+#include "engine/window_memory.h"
 #include "gui/qt_run_host.h"
 #include "gui/dialogs/dialog_settings.h"
 
@@ -90,6 +91,8 @@ private:
     void BuildMenu();
     void BuildPanel();
     void AskToSavePreset();
+    // The language menu's choice, kept for the next start.
+    void SwitchLanguage(TLanguage language);
     void AskToLoadPreset();
     void Timer1Timer();
     // The sources or settings changed: the preview follows shortly.
@@ -117,7 +120,7 @@ private:
     QPointer<TRunSummaryWindow> runSummary_;
     // The paths the sources were given by, walked again when «Включая подпапки» changes.
     QStringList sourcePaths_;
-    TRecentFolders recent_;
+    TWindowMemory memory_;
 
     QWidget* panel1_ = nullptr;
     QLineEdit* editInput_ = nullptr;

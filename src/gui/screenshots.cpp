@@ -1,6 +1,6 @@
-// pictorand-screenshots FOLDER: draws the main window, every dialog, the "Дополнительно"
-// menu, a prompt, the source file dialog and a run's summary into PNG files in FOLDER, as
-// the README shows them. Run by scripts/screenshots.sh under a virtual X server; not installed.
+// pictorand-screenshots FOLDER: draws the main window with sources chosen, every dialog, the
+// "Дополнительно" menu, a prompt, the source file dialog, a run's summary, the help and the
+// English main window into PNG files in FOLDER, as the README shows them. Run by scripts/screenshots.sh under a virtual X server; not installed.
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -28,7 +28,7 @@
 #include "gui/preview_panel.h"
 #include "gui/run_summary_window.h"
 #include "gui/source_list.h"
-#include "gui/russian_translations.h"
+#include "gui/interface_language.h"
 #include "gui/widgets/file_filters.h"
 
 namespace {
@@ -44,6 +44,17 @@ bool Save(QWidget& widget, const QString& folder, const QString& name) {
     const bool saved = widget.grab().save(QDir(folder).filePath(name + ".png"));
     QTextStream(stdout) << (saved ? "saved " : "could not save ") << name << ".png\n";
     return saved;
+}
+
+// The window with the sources chosen, once their small pictures and the preview are drawn.
+bool SaveWithSources(pictorand::TFormGl& window, const QStringList& sources, const QString& folder, const QString& name) {
+    window.show();
+    window.SetSources(sources);
+    for (int round = 0; round < 400 && (window.SourceList()->DrawingThumbnails() || window.Preview()->Preparing()); ++round) {
+        QApplication::processEvents();
+        QThread::msleep(25);
+    }
+    return Save(window, folder, name);
 }
 
 // Landscapes to show in the source list: a sky, a sun and two hills in each one's colours.
@@ -82,19 +93,14 @@ int main(int argc, char* argv[]) {
     }
     const QString folder = application.arguments().at(1);
     QDir().mkpath(folder);
-    pictorand::InstallRussianTranslations(application);
+    pictorand::InstallInterfaceLanguage(application, pictorand::TLanguage::Russian);
 
     pictorand::TFormGl window;
     // The main window with five photos chosen: the list draws them small, the preview the
     // first as it will be written.
     const QTemporaryDir photos;
-    window.show();
-    window.SetSources(SamplePhotos(photos.path()));
-    for (int round = 0; round < 400 && (window.SourceList()->DrawingThumbnails() || window.Preview()->Preparing()); ++round) {
-        QApplication::processEvents();
-        QThread::msleep(25);
-    }
-    bool saved = Save(window, folder, "main-window");
+    const QStringList samples = SamplePhotos(photos.path());
+    bool saved = SaveWithSources(window, samples, folder, "main-window");
     const std::pair<QWidget*, const char*> dialogs[] = {
         {window.FormFormat(), "format"},   {window.FormName(), "name"},
         {window.FormSize(), "size"},       {window.FormLogotip(), "logo"},
@@ -137,5 +143,11 @@ int main(int argc, char* argv[]) {
         helpWindow.ShowFile(help);
         saved &= Save(helpWindow, folder, "help");
     }
+
+    // The English interface, as an English locale or the language menu gives it.
+    window.hide();
+    pictorand::InstallInterfaceLanguage(application, pictorand::TLanguage::English);
+    pictorand::TFormGl english;
+    saved &= SaveWithSources(english, samples, folder, "main-window-en");
     return saved ? 0 : 1;
 }

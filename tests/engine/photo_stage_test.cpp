@@ -424,6 +424,8 @@ TEST(PhotoStage, TheOptionTableDescribesEveryOptionOnce) {
         EXPECT_TRUE(row.Flag.starts_with("--")) << row.Key;
         EXPECT_FALSE(row.Help.empty()) << row.Key;
         EXPECT_EQ(row.Menu.empty(), row.Group == TOptionGroup::Writing) << row.Key << ": the menu holds photo, scaling and bounds options";
+        EXPECT_EQ(row.MenuEnglish.empty(), row.Menu.empty()) << row.Key << ": the English interface names every item";
+        EXPECT_EQ(row.MenuHelpEnglish.empty(), row.MenuHelp.empty()) << row.Key << ": the English help tells of every item";
         if (row.Number) {
             EXPECT_LT(row.Low, row.High) << row.Key;
         }

@@ -5,7 +5,7 @@
 #include <random>
 
 #include "engine/preset_file.h"
-#include "engine/recent_folders.h"
+#include "engine/window_memory.h"
 #include "graphics/cp1251.h"
 #include "graphics/exceptions.h"
 #include "temp_dir.h"
@@ -237,19 +237,19 @@ TEST(SettingsFile, ASavedSetIsARecordFollowedByTheOptions) {
 // list, never a failure.
 TEST(SettingsFile, RecentFoldersKeepTheNewestEightOnce) {
     testing::TTempDir dir;
-    TRecentFolders folders;
-    for (int i = 0; i < 10; ++i) TRecentFolders::Remember(folders.Outputs, "/photos/" + std::to_string(i));
-    TRecentFolders::Remember(folders.Outputs, "/photos/5");
-    TRecentFolders::Remember(folders.Sources, "/cards/DCIM");
+    TWindowMemory folders;
+    for (int i = 0; i < 10; ++i) TWindowMemory::Remember(folders.Outputs, "/photos/" + std::to_string(i));
+    TWindowMemory::Remember(folders.Outputs, "/photos/5");
+    TWindowMemory::Remember(folders.Sources, "/cards/DCIM");
     ASSERT_EQ(folders.Outputs.size(), 8u);
     EXPECT_EQ(folders.Outputs[0], "/photos/5");
     EXPECT_EQ(folders.Outputs[1], "/photos/9");
     EXPECT_EQ(folders.Outputs[7], "/photos/2") << "moving one up drops none";
-    WriteRecentFolders(dir.File("RecentFolders.json"), folders);
-    EXPECT_EQ(ReadRecentFolders(dir.File("RecentFolders.json")), folders);
+    WriteWindowMemory(dir.File("Window.json"), folders);
+    EXPECT_EQ(ReadWindowMemory(dir.File("Window.json")), folders);
     testing::WriteFileBytes(dir.File("damaged.json"), {'[', '1'});
-    EXPECT_EQ(ReadRecentFolders(dir.File("damaged.json")), TRecentFolders{});
-    EXPECT_EQ(ReadRecentFolders(dir.File("missing.json")), TRecentFolders{});
+    EXPECT_EQ(ReadWindowMemory(dir.File("damaged.json")), TWindowMemory{});
+    EXPECT_EQ(ReadWindowMemory(dir.File("missing.json")), TWindowMemory{});
 }
 
 TEST(SettingsFile, MissingFileKeepsTheDefaults) {

@@ -11,6 +11,9 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QCheckBox>
+#include <QGroupBox>
+#include <QTranslator>
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
@@ -29,13 +32,18 @@
 #include <QTimer>
 
 #include "engine/extra_options_file.h"
-#include "engine/recent_folders.h"
+#include "engine/window_memory.h"
 #include "engine/settings_file.h"
+#include "engine/text_catalogue.h"
+#include "gui/dialogs/form_abaut.h"
 #include "gui/dialogs/form_format.h"
+#include "gui/dialogs/form_logotip.h"
+#include "gui/dialogs/form_name.h"
+#include "gui/dialogs/form_size.h"
 #include "gui/dialogs/form_out_folder.h"
 #include "gui/help_window.h"
 #include "gui/extras_menu.h"
-#include "gui/russian_translations.h"
+#include "gui/interface_language.h"
 #include "gui/run_summary_window.h"
 #include "gui/preview_panel.h"
 #include "gui/source_list.h"
@@ -390,7 +398,7 @@ TEST_F(MainWindow, SetsOfSettingsAreSavedAndLoaded) {
 // output folder window offers the recent ones, newest first, and choosing one selects it.
 TEST_F(MainWindow, RecentFoldersAreRememberedAcrossStarts) {
     testing::TTempDir dir;
-    const std::string file = RecentFoldersFilePath();
+    const std::string file = WindowMemoryFilePath();
     std::filesystem::remove(file);
     std::filesystem::create_directories(dir.Path() / "album");
     for (const char* folder : {"first", "second"}) std::filesystem::create_directories(dir.Path() / folder);
@@ -407,7 +415,7 @@ TEST_F(MainWindow, RecentFoldersAreRememberedAcrossStarts) {
         }
         form.WriteToFileSettings();
     }
-    const TRecentFolders stored = ReadRecentFolders(file);
+    const TWindowMemory stored = ReadWindowMemory(file);
     ASSERT_EQ(stored.Outputs.size(), 2u);
     EXPECT_EQ(stored.Outputs[0], (dir.Path() / "second").string());
     EXPECT_EQ(stored.Sources, std::vector<std::string>{(dir.Path() / "album").string()});
@@ -419,6 +427,76 @@ TEST_F(MainWindow, RecentFoldersAreRememberedAcrossStarts) {
     EXPECT_EQ(recent->itemData(2).toString().toStdString(), (dir.Path() / "first").string());
     emit recent->activated(2);
     EXPECT_EQ(again.FormOutFolder()->SelectedFolder().toStdString(), (dir.Path() / "first").string());
+    std::filesystem::remove(file);
+}
+
+// Every text a window shows: its title, labels, buttons, group boxes, list items and menus.
+QStringList ShownTexts(QWidget& window) {
+    QStringList texts{window.windowTitle()};
+    for (const QLabel* label : window.findChildren<QLabel*>()) texts << label->text();
+    for (const QAbstractButton* button : window.findChildren<QAbstractButton*>()) texts << button->text();
+    for (const QGroupBox* box : window.findChildren<QGroupBox*>()) texts << box->title();
+    for (const QComboBox* list : window.findChildren<QComboBox*>())
+        for (int i = 0; i < list->count(); ++i) texts << list->itemText(i);
+    for (const QAction* action : window.findChildren<QAction*>()) texts << action->text();
+    return texts;
+}
+
+// The language: stored from the menu, else English for an English locale and Russian for
+// any other, Russian's included.
+TEST_F(MainWindow, TheLanguageIsTheMenusChoiceElseTheLocalesWhereItHasATranslation) {
+    EXPECT_EQ(ChooseLanguage("", "ru_RU"), TLanguage::Russian);
+    EXPECT_EQ(ChooseLanguage("", "en_GB"), TLanguage::English);
+    EXPECT_EQ(ChooseLanguage("", "en_US"), TLanguage::English);
+    EXPECT_EQ(ChooseLanguage("", "de_DE"), TLanguage::Russian) << "no German translation";
+    EXPECT_EQ(ChooseLanguage("", "C"), TLanguage::Russian);
+    EXPECT_EQ(ChooseLanguage("ru", "en_US"), TLanguage::Russian);
+    EXPECT_EQ(ChooseLanguage("en", "ru_RU"), TLanguage::English);
+}
+
+// In English, nothing the main window, its menus and its dialogs show is left in Russian
+// but the name of the Russian language itself; the engine's messages and the help follow.
+TEST_F(MainWindow, TheEnglishInterfaceLeavesNoRussianText) {
+    QTranslator* english = InstallInterfaceLanguage(*QCoreApplication::instance(), TLanguage::English);
+    ASSERT_NE(english, nullptr) << "the English translation is built into the program";
+    {
+        TFormGl form;
+        QStringList texts = ShownTexts(form);
+        const std::vector<QWidget*> dialogs = {form.FormFormat(), form.FormName(), form.FormSize(), form.FormLogotip(), form.FormOutFolder(), form.FormAbaut()};
+        for (QWidget* dialog : dialogs) texts << ShownTexts(*dialog);
+        const QRegularExpression cyrillic(QString::fromUtf8("[А-Яа-яЁё]"));
+        QStringList russian;
+        for (const QString& text : texts)
+            if (text.contains(cyrillic) && text != QString::fromUtf8("Русский")) russian << text;
+        EXPECT_TRUE(russian.isEmpty()) << russian.join(" | ").toStdString();
+        EXPECT_EQ(form.findChild<QPushButton*>("FlatButtonGo")->text(), "S  t  a  r  t");
+        EXPECT_TRUE(texts.contains("Keep metadata")) << "the Extras menu's items";
+        EXPECT_EQ(Say(TText::NothingToProcess), "There are no pictures to convert, or no output folder is chosen!");
+        const QString help = FindHelpFile(QFileInfo(QString::fromUtf8(PICTORAND_HELP_FILE)).absolutePath() + "/..");
+        EXPECT_TRUE(help.endsWith("index.en.html")) << help.toStdString();
+    }
+    QCoreApplication::removeTranslator(english);
+    delete english;
+    SetLanguage(TLanguage::Russian);
+    EXPECT_EQ(Say(TText::NothingToProcess), "Нет изображений для обработки или не выбрана папка-получатель!");
+}
+
+// «Файл → Язык интерфейса» keeps the choice for the next start and says when it applies.
+TEST_F(MainWindow, TheLanguageChosenInTheMenuIsKeptForTheNextStart) {
+    const std::string file = WindowMemoryFilePath();
+    std::filesystem::remove(file);
+    {
+        TFormGl form;
+        auto* english = form.findChild<QAction*>("ActionLanguage_en");
+        auto* russian = form.findChild<QAction*>("ActionLanguage_ru");
+        ASSERT_TRUE(english && russian);
+        EXPECT_TRUE(russian->isChecked());
+        TBoxAnswerer ok(QMessageBox::Ok);
+        english->trigger();
+        EXPECT_EQ(ok.Texts(), QStringList{QString::fromUtf8("Язык интерфейса изменится при следующем запуске программы.")});
+        form.WriteToFileSettings();
+    }
+    EXPECT_EQ(ReadWindowMemory(file).Language, "en");
     std::filesystem::remove(file);
 }
 
@@ -668,7 +746,7 @@ TEST_F(MainWindow, QuitAndHelpHaveTheirKeysAndQtSpeaksRussian) {
     EXPECT_TRUE(shortcuts.contains(QString::fromUtf8("Выход из программы=Ctrl+Q"))) << shortcuts.join(", ").toStdString();
     EXPECT_TRUE(shortcuts.contains(QString::fromUtf8("Помощь...=F1"))) << shortcuts.join(", ").toStdString();
     // Qt's own captions, such as the Yes of every prompt, come in Russian.
-    if (!InstallRussianTranslations(*QCoreApplication::instance())) GTEST_SKIP() << "Qt's Russian translations (qt6-translations-l10n) are not installed";
+    if (!InstallInterfaceLanguage(*QCoreApplication::instance(), TLanguage::Russian)) GTEST_SKIP() << "Qt's Russian translations (qt6-translations-l10n) are not installed";
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), QString::fromUtf8("&Да"));
 }
 
