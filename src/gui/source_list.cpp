@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
@@ -65,6 +66,7 @@ TSourceList::TSourceList(QWidget* parent) : QWidget(parent) {
         emit EntriesChanged();
     });
     connect(list_, &QListWidget::currentRowChanged, this, [this] { emit CurrentChanged(); });
+    list_->installEventFilter(this);
     ShowCount();
 }
 
@@ -81,6 +83,14 @@ void TSourceList::SetEntries(std::vector<TSourceEntry> entries) {
     ShowCount();
     DrawThumbnails();
     emit CurrentChanged();
+}
+
+bool TSourceList::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == list_ && event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+        RemoveSelected();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 std::optional<TSourceEntry> TSourceList::Current() const {

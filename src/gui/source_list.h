@@ -43,6 +43,10 @@ signals:
     // Another source is current.
     void CurrentChanged();
 
+protected:
+    // Delete in the list is «Убрать».
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void RemoveSelected();
     void ShowCount();

@@ -14,6 +14,8 @@
 #include <QGroupBox>
 #include <QTranslator>
 #include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QSet>
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
@@ -498,6 +500,38 @@ TEST_F(MainWindow, TheLanguageChosenInTheMenuIsKeptForTheNextStart) {
     }
     EXPECT_EQ(ReadWindowMemory(file).Language, "en");
     std::filesystem::remove(file);
+}
+
+// Without a mouse: every control of the main window and of each dialog is reached by Tab,
+// and Delete takes the selected sources out of the list.
+TEST_F(MainWindow, EveryControlIsReachedByTheKeyboard) {
+    TFormGl form;
+    const std::vector<QWidget*> windows = {&form, form.FormFormat(), form.FormName(), form.FormSize(), form.FormLogotip(), form.FormOutFolder(), form.FormAbaut()};
+    for (QWidget* window : windows) {
+        window->show();
+        QSet<QWidget*> chain;
+        for (QWidget* w = window->nextInFocusChain(); w && w != window; w = w->nextInFocusChain())
+            if (w->focusPolicy() & Qt::TabFocus) chain.insert(w);
+        QStringList unreachable;
+        for (QWidget* control : window->findChildren<QWidget*>()) {
+            const bool interactive = qobject_cast<QAbstractButton*>(control) || qobject_cast<QComboBox*>(control) ||
+                                     qobject_cast<QLineEdit*>(control) || qobject_cast<QAbstractItemView*>(control);
+            if (interactive && control->isVisibleTo(window) && control->isEnabled() && !chain.contains(control))
+                unreachable << control->objectName() + " (" + control->metaObject()->className() + ")";
+        }
+        EXPECT_TRUE(unreachable.isEmpty()) << window->objectName().toStdString() << ": " << unreachable.join(", ").toStdString();
+        window->hide();
+    }
+
+    testing::TTempDir dir;
+    for (const char* name : {"a.bmp", "b.bmp"}) testing::PhotoLike(8, 8).SaveToFile(dir.File(name));
+    form.SetSources({QString::fromStdString(dir.File("a.bmp")), QString::fromStdString(dir.File("b.bmp"))});
+    auto* list = form.findChild<QListWidget*>("SourceList");
+    list->setCurrentRow(0);
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+    QApplication::sendEvent(list, &press);
+    ASSERT_EQ(list->count(), 1);
+    EXPECT_EQ(list->item(0)->text(), "b.bmp");
 }
 
 // Lets the window's events run until the condition holds or ten seconds pass.
