@@ -9,6 +9,8 @@
 #include <QLinearGradient>
 #include <QMessageBox>
 #include <QPainter>
+#include <QProgressBar>
+#include <QTimer>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QThread>
@@ -58,11 +60,12 @@ bool SaveWithSources(pictorand::TFormGl& window, const QStringList& sources, con
 }
 
 // Landscapes to show in the source list: a sky, a sun and two hills in each one's colours.
-QStringList SamplePhotos(const QString& folder) {
+QStringList SamplePhotos(const QString& folder, int count = 5, int longSide = 1200) {
     const QColor skies[] = {QColor(90, 150, 220), QColor(240, 150, 90), QColor(60, 70, 140), QColor(150, 200, 230), QColor(200, 110, 150)};
     QStringList paths;
-    for (int i = 0; i < 5; ++i) {
-        QImage photo(i % 2 ? 900 : 1200, i % 2 ? 1200 : 800, QImage::Format_RGB32);
+    for (int n = 0; n < count; ++n) {
+        const int i = n % 5;
+        QImage photo(i % 2 ? longSide * 3 / 4 : longSide, i % 2 ? longSide : longSide * 2 / 3, QImage::Format_RGB32);
         QPainter paint(&photo);
         QLinearGradient sky(0, 0, 0, photo.height());
         sky.setColorAt(0, skies[i].darker(130));
@@ -76,7 +79,7 @@ QStringList SamplePhotos(const QString& folder) {
         paint.setBrush(QColor(40, 90 + 15 * i, 50));
         paint.drawEllipse(QPoint(photo.width(), photo.height()), photo.width() * 2 / 3, photo.height() / 2);
         paint.end();
-        paths << QDir(folder).filePath(QString("IMG_%1.jpg").arg(2041 + i));
+        paths << QDir(folder).filePath(QString("IMG_%1.jpg").arg(2041 + n));
         photo.save(paths.back(), "JPEG", 90);
     }
     return paths;
@@ -109,6 +112,33 @@ int main(int argc, char* argv[]) {
     for (const auto& [dialog, name] : dialogs) {
         saved &= Save(*dialog, folder, name);
         dialog->hide();
+    }
+
+    // A run under way: the bar tells how many files are done, the one being written and the
+    // time left; drawn once a few files are done, from within the run's own event pump.
+    {
+        const QTemporaryDir many;
+        const QTemporaryDir written;
+        window.SetSources(SamplePhotos(many.path(), 60, 3000));
+        window.FormOutFolder()->ShowAt(written.path());
+        window.FormOutFolder()->BitBtnSelectPolClick();
+        auto* bar = window.findChild<QProgressBar*>("ProgressBar1");
+        QTimer watch;
+        bool drawn = false;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (drawn || !bar->text().contains(pictorand::TFormGl::tr("осталось %1").section(' ', 0, 0))) return;
+            if (bar->text().section(' ', 0, 0).toInt() < 12) return;
+            drawn = true;
+            const bool ok = window.grab().save(QDir(folder).filePath("progress.png"));
+            QTextStream(stdout) << (ok ? "saved " : "could not save ") << "progress.png\n";
+            saved &= ok;
+        });
+        watch.start(10);
+        window.FlatButtonGoClick();
+        watch.stop();
+        saved &= drawn;
+        if (auto* summary = window.RunSummary()) summary->close();
+        window.SetSources(samples);
     }
 
     QMenu* extras = window.ExtrasMenu()->Menu();
