@@ -135,7 +135,10 @@ void TFormGl::BuildMenu() {
     add(menu(QT_TR_NOOP("Размер")), QT_TR_NOOP("Размер изображения..."), QStyle::SP_TitleBarMaxButton, [this] { formSize_->exec(); SettingsChanged(); });
     add(menu(QT_TR_NOOP("Логотип")), QT_TR_NOOP("Наложение логотипа..."), QStyle::SP_FileDialogContentsView, [this] { formLogotip_->exec(); SettingsChanged(); });
     extrasMenu_ = new TExtrasMenu(*menuBar(), *this, [this](const TExtraOptions& options) {
+        const TPhotoOptions before = settings_->Current().Photo;
         settings_->SetExtras(options);
+        // The small pictures are turned and coloured as the photo options say.
+        if (sourceList_ && settings_->Current().Photo != before) sourceList_->RedrawThumbnails();
         SettingsChanged();
     });
     QMenu* help = menu(QT_TR_NOOP("Помощь"));

@@ -101,6 +101,11 @@ std::optional<TSourceEntry> TSourceList::Current() const {
 
 bool TSourceList::DrawingThumbnails() const { return thumbnails_->Busy(); }
 
+void TSourceList::RedrawThumbnails() {
+    thumbnails_->Cancel();
+    DrawThumbnails();
+}
+
 void TSourceList::RemoveSelected() {
     std::vector<int> rows;
     for (const QListWidgetItem* item : list_->selectedItems()) rows.push_back(list_->row(item));

@@ -34,6 +34,8 @@ public:
     const std::vector<TSourceEntry>& Entries() const { return entries_; }
     // The selected source, else the first; nothing when the list is empty.
     std::optional<TSourceEntry> Current() const;
+    // Draws the small pictures again, as the photo options now say.
+    void RedrawThumbnails();
     // Whether small pictures are still being drawn.
     bool DrawingThumbnails() const;
 

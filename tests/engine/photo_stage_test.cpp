@@ -24,6 +24,7 @@
 #include "formats/format_table.h"
 #include "formats/source_metadata_reader.h"
 #include "graphics/stream.h"
+#include "marked_jpeg.h"
 #include "png_builder.h"
 #include "scripted_host.h"
 #include "temp_dir.h"
@@ -33,28 +34,8 @@
 namespace pictorand {
 namespace {
 
-// A minimal little-endian EXIF block: IFD0 with the orientation and the camera make.
-std::vector<std::uint8_t> ExifBlock(int orientation) {
-    std::vector<std::uint8_t> b = {'I', 'I', 42, 0, 8, 0, 0, 0, 2, 0};
-    auto u16 = [&b](int v) { b.insert(b.end(), {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)}); };
-    auto u32 = [&](int v) { u16(v & 0xFFFF); u16(v >> 16); };
-    u16(0x010F), u16(2), u32(4), b.insert(b.end(), {'A', 'c', 'm', 0});  // Make, ASCII "Acm"
-    u16(0x0112), u16(3), u32(1), u16(orientation), u16(0);              // Orientation, SHORT
-    u32(0);                                                             // no next directory
-    return b;
-}
-
-// A 32 x 16 picture, grey but for a red 8 x 8 block in its top-left corner, as a JPEG
-// file carrying an orientation.
-std::vector<std::uint8_t> MarkedJpeg(int orientation) {
-    TBitmap picture = testing::Solid(32, 16, RGBColor(128, 128, 128));
-    picture.FillRect({0, 0, 8, 8}, RGBColor(255, 0, 0));
-    TMemoryStream encoded;
-    OutputFormatNamed("jpg")->Encode(encoded, picture, {95});
-    TSourceMetadata metadata;
-    metadata.Exif = ExifBlock(orientation);
-    return JpegWithMetadata(encoded.Bytes(), metadata);
-}
+using testing::ExifBlock;
+using testing::MarkedJpeg;
 
 bool Reddish(TColor c) { return (c & 255) > 200 && (c >> 8 & 255) < 60 && (c >> 16 & 255) < 60; }
 

@@ -50,6 +50,7 @@
 #include "gui/preview_panel.h"
 #include "gui/source_list.h"
 #include "gui/source_paths.h"
+#include "marked_jpeg.h"
 #include "test_images.h"
 #include "graphics/bitmap.h"
 #include "temp_dir.h"
@@ -566,6 +567,18 @@ TEST_F(MainWindow, TheSourceListCountsDrawsRemovesAndDescends) {
     EXPECT_EQ(drawn.pixelColor(24, 4).alpha(), 0) << "a 96 x 64 picture fitted into 48 x 32, centred";
     EXPECT_EQ(drawn.pixelColor(24, 24).alpha(), 255);
     EXPECT_TRUE(list->item(0)->toolTip().contains(QString::fromUtf8("96 × 64")));
+
+    // A photo that stands on its side is drawn turned, and drawn again as stored once the
+    // menu no longer turns photos.
+    testing::WriteFileBytes(dir.File("album/upright.jpg"), testing::MarkedJpeg(6));
+    form.SetSources({QString::fromStdString((dir.Path() / "album").string())});
+    ASSERT_TRUE(WaitUntil([&] { return !form.SourceList()->DrawingThumbnails(); }));
+    auto standing = [&] { return list->item(2)->icon().pixmap(48, 48).toImage().pixelColor(24, 4).alpha() == 255; };
+    EXPECT_TRUE(standing()) << "turned by its EXIF: 24 x 48";
+    form.ExtrasMenu()->Action("auto_orient")->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return !form.SourceList()->DrawingThumbnails(); }));
+    EXPECT_FALSE(standing()) << "as stored: 48 x 24";
+    std::filesystem::remove(dir.File("album/upright.jpg"));
 
     form.findChild<QCheckBox*>("CheckBoxSubfolders")->setChecked(true);
     EXPECT_EQ(count->text(), QString::fromUtf8("Файлов: 3"));
