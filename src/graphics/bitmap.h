@@ -49,6 +49,9 @@ public:
     // Converts the pixels to the new format (through the palette for indexed sources,
     // to the nearest palette entry for indexed targets).
     void SetPixelFormat(TPixelFormat format);
+    // Row y as SetPixelFormat(pf24bit) would make it, written to out (3 bytes a pixel),
+    // without converting the raster.
+    void RowAs24Bit(int y, std::uint8_t* out) const;
 
     const TPalette& Palette() const { return palette_; }
     // At most 256 entries are kept.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <random>
 
 #include "graphics/exceptions.h"
@@ -78,16 +80,35 @@ TEST(ResampleBitmap, FailuresLeaveTheDestinationUntouched) {
     EXPECT_THROW(ResampleBitmap(source, zero, &BoxKernel, 0.5f), EInvalidGraphicOperation);
 }
 
-TEST(ResampleBitmap, SourcesOfOtherFormatsBecome24Bit) {
-    TBitmap source;
-    source.SetPixelFormat(TPixelFormat::pf8bit);
-    source.SetPalette({TRGBQuad::From(RGBColor(10, 20, 30))});
-    source.SetSize(4, 4);
-    TBitmap dest;
-    dest.SetSize(2, 2);
-    ResampleBitmap(source, dest, &TriangleKernel, 1.0f);
-    EXPECT_EQ(source.PixelFormat(), TPixelFormat::pf24bit);
-    EXPECT_EQ(dest.GetPixel(1, 1), RGBColor(10, 20, 30));
+// A source of another format is read a row at a time as its 24-bit conversion would give
+// it (a 400-megapixel bilevel scan is never widened whole): the output is the one of the
+// converted source, for every format, indexes beyond the palette included, and the source
+// keeps its own format.
+TEST(ResampleBitmap, SourcesOfOtherFormatsScaleAsTheir24BitConversion) {
+    std::mt19937 random(7);
+    for (const TPixelFormat format : {TPixelFormat::pf1bit, TPixelFormat::pf4bit, TPixelFormat::pf8bit, TPixelFormat::pf15bit,
+                                      TPixelFormat::pf16bit, TPixelFormat::pf32bit}) {
+        TBitmap source;
+        source.SetPixelFormat(format);
+        if (format == TPixelFormat::pf8bit) source.SetPalette({TRGBQuad::From(RGBColor(10, 20, 30)), TRGBQuad::From(RGBColor(200, 100, 50))});
+        source.SetSize(37, 300);
+        for (int y = 0; y < source.Height(); ++y) {
+            std::uint8_t* row = source.ScanLine(y);
+            for (std::size_t x = 0; x < source.RowStride(); ++x) row[x] = static_cast<std::uint8_t>(random());
+        }
+        TBitmap converted = source;
+        converted.SetPixelFormat(TPixelFormat::pf24bit);
+        for (int y = 0; y < source.Height(); ++y)
+            for (int x = 0; x < source.Width(); ++x) ASSERT_EQ(converted.GetPixel(x, y), source.GetPixel(x, y)) << static_cast<int>(format);
+        TBitmap fromRows, fromConverted;
+        fromRows.SetSize(11, 90);
+        fromConverted.SetSize(11, 90);
+        ResampleBitmap(source, fromRows, &Lanczos3Kernel, 3.0f, TSamplingGrid::Corners, 2);
+        ResampleBitmap(converted, fromConverted, &Lanczos3Kernel, 3.0f);
+        EXPECT_EQ(source.PixelFormat(), format);
+        for (int y = 0; y < 90; ++y)
+            ASSERT_EQ(std::memcmp(fromRows.ScanLine(y), fromConverted.ScanLine(y), 33), 0) << "format " << static_cast<int>(format) << ", row " << y;
+    }
 }
 
 TBitmap RandomImage(std::mt19937& random, int width, int height) {
