@@ -1,5 +1,8 @@
 #include "formats/png/png_graphic.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <initializer_list>
 #include <type_traits>
@@ -372,11 +375,27 @@ void TPNGGraphic::GatherImageData(TStream& stream) {
     idatConsumed_ = data_.empty();
 }
 
+// The pages of a large inflated picture whose rows have been taken go back to the system
+// as the raster fills, so the two are never whole at once: a 5120 x 2880 render peaks at
+// one copy of its pixels, not two. The bytes are never read again.
+void TPNGGraphic::ReleaseTakenRows() {
+    constexpr std::size_t LargeFrom = std::size_t{16} << 20, Step = std::size_t{1} << 20;
+    if (inflated_.size() < LargeFrom || inflatedAt_ - inflatedReleased_ < Step) return;
+    const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+    const auto base = reinterpret_cast<std::uintptr_t>(inflated_.data());
+    const std::uintptr_t from = (base + inflatedReleased_ + page - 1) / page * page;
+    const std::uintptr_t to = (base + inflatedAt_) / page * page;
+    if (to <= from) return;
+    madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
+    inflatedReleased_ = to - base;
+}
+
 bool TPNGGraphic::InflateRow(TStream& stream, std::uint8_t* row, std::size_t size) {
     if (!inflated_.empty()) {
         // Rows inflated whole add up to exactly the picture's filtered bytes.
         std::memcpy(row, inflated_.data() + inflatedAt_, size);
         inflatedAt_ += size;
+        ReleaseTakenRows();
         return true;
     }
     std::size_t filled = 0;
@@ -430,7 +449,11 @@ void TPNGGraphic::DecodeImage(TStream& stream) {
                                          height, MaxRasterBytes);
     CheckDataCanFill(filtered.value_or(MaxRasterBytes), stream.Size() - stream.Position(), expansion::Deflate, Png);
     SetSize(static_cast<int>(width), static_cast<int>(height));
-    Fill(background_);
+    // Rows stored whole in turn are written whole, and only the rows the data never reaches
+    // get the background, afterwards: the raster's memory is taken a row at a time, as the
+    // inflated rows give theirs back. An interlaced picture's passes leave gaps, so it
+    // starts from the background.
+    if (interlace_ != 0) Fill(background_);
     // Where alpha is kept, tRNS becomes alpha by the stored samples; otherwise the key
     // is the picture's transparent colour, as it always was.
     const bool keyToMask = KeepAlpha && !keySamples_.empty();
@@ -461,6 +484,7 @@ void TPNGGraphic::DecodeImage(TStream& stream) {
     // is; the rows are the same bytes either way.
     inflated_.clear();
     inflatedAt_ = 0;
+    inflatedReleased_ = 0;
     idatEnds_.clear();
     if (filteredBytes <= WholeInflateLimit) {
         GatherImageData(stream);
@@ -506,6 +530,7 @@ void TPNGGraphic::DecodeImage(TStream& stream) {
         }
     }
     // What the data held is shown; the rest keeps the background, and the user is told.
+    if (interlace_ == 0 && rowsRead < height) FillRect({0, static_cast<int>(rowsRead), static_cast<int>(width), static_cast<int>(height)}, background_);
     if (rowsRead < rowsStored) Warnings.push_back(ReaderMessage(reader_messages::EndsEarlyRows, std::to_string(rowsRead), std::to_string(rowsStored)));
     // Any further image data is read and discarded.
     while (!truncated_ && current_.Type == IDAT) {

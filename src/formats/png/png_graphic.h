@@ -44,6 +44,7 @@ private:
     void ApplyTransparency();
     // Fills row with inflated bytes; answers false when the image data ran out.
     bool InflateRow(TStream& stream, std::uint8_t* row, std::size_t size);
+    void ReleaseTakenRows();
     // Reads the image data chunks that follow into data_ as one, noting where each ended,
     // as InflateRow would read them one by one (a file that ends inside them is cut
     // short there); the chunk after them is the current one.
@@ -59,6 +60,8 @@ private:
     // The rows inflated whole, and how far they have been handed out.
     std::vector<std::uint8_t> inflated_;
     std::size_t inflatedAt_ = 0;
+    // Where the memory of the rows already taken was last given back.
+    std::size_t inflatedReleased_ = 0;
     bool idatConsumed_ = true;
     bool truncated_ = false;
     bool imageSeen_ = false;
