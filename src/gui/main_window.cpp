@@ -225,18 +225,26 @@ void TFormGl::BuildPanel() {
     resize(minimumSize());
 }
 
-void TFormGl::SetSources(const QStringList& paths) {
+void TFormGl::SetSources(const QStringList& paths) { UseSources(paths, SourcesAmong(paths, subfolders_->isChecked(), editOut_->text())); }
+
+void TFormGl::UseSources(const QStringList& paths, std::vector<TSourceEntry> sources) {
     sourcePaths_ = paths;
-    sourceList_->SetEntries(SourcesAmong(paths, subfolders_->isChecked(), editOut_->text()));
+    sourceList_->SetEntries(std::move(sources));
     ShowSourceFolder();
     if (!editInput_->text().isEmpty()) TWindowMemory::Remember(memory_.Sources, QDir::fromNativeSeparators(editInput_->text()).toStdString());
 }
 
-void TFormGl::ShowRecentFolders() {
-    QStringList outputs;
-    for (const std::string& folder : memory_.Outputs) outputs << QString::fromStdString(folder);
-    formOutFolder_->ShowRecent(outputs);
+namespace {
+
+QStringList QtFolders(const std::vector<std::string>& folders) {
+    QStringList list;
+    for (const std::string& folder : folders) list << QString::fromStdString(folder);
+    return list;
 }
+
+}  // namespace
+
+void TFormGl::ShowRecentFolders() { formOutFolder_->ShowRecent(QtFolders(memory_.Outputs)); }
 
 void TFormGl::ShowSourceFolder() {
     const auto& entries = sourceList_->Entries();
@@ -254,8 +262,7 @@ void TFormGl::SpeedButtonInputClick() {
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setNameFilters(SourceFileFilters());
     // The dialog opens where sources were last picked, with the other recent folders at hand.
-    QStringList history;
-    for (const std::string& folder : memory_.Sources) history << QString::fromStdString(folder);
+    const QStringList history = QtFolders(memory_.Sources);
     if (!history.isEmpty()) {
         dialog.setDirectory(history.front());
         dialog.setHistory(history);
@@ -506,12 +513,14 @@ void TFormGl::dragEnterEvent(QDragEnterEvent* event) {
 
 void TFormGl::dropEvent(QDropEvent* event) {
     if (running_) return;
+    // The folders are walked once: for the check and for the list.
     const QStringList paths = LocalPaths(event->mimeData());
-    if (SourcesAmong(paths, subfolders_->isChecked(), editOut_->text()).empty()) {
+    std::vector<TSourceEntry> sources = SourcesAmong(paths, subfolders_->isChecked(), editOut_->text());
+    if (sources.empty()) {
         host_.ShowMessage(Say(TText::NothingToProcess), {});
         return;
     }
-    SetSources(paths);
+    UseSources(paths, std::move(sources));
     event->acceptProposedAction();
 }
 

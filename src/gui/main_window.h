@@ -9,7 +9,9 @@
 #include <QStringList>
 #include <chrono>
 #include <memory>
+#include <vector>
 
+#include "engine/prepared_file.h"
 #include "engine/text_catalogue.h"
 #include "engine/window_memory.h"
 #include "gui/qt_run_host.h"
@@ -100,6 +102,8 @@ private:
     void RefreshPreview();
     // The source field names the folder of the first source.
     void ShowSourceFolder();
+    // The sources the paths were found to stand for become the list's.
+    void UseSources(const QStringList& paths, std::vector<TSourceEntry> sources);
     void ShowRecentFolders();
     // The window during a run: the start button stops, the rest waits.
     void ShowRunning(bool running);
