@@ -25,6 +25,7 @@
 #include "engine/recording_host.h"
 #include "graphics/folder_handle.h"
 #include "graphics/stream.h"
+#include "graphics/zeroed_buffer.h"
 
 namespace pictorand {
 
@@ -414,6 +415,7 @@ void TBatchRun::RunInOrder(const std::vector<TSourceEntry>& list, TRunSummary& s
     try {
         for (const TSourceEntry& entry : list) {
             if (StopRequested(summary)) break;
+            GiveBackFreedMemory();
             TPreparedFile file = Prepare(entry, host_);
             if (!Finish(file, count - summary.Processed, summary)) {
                 summary.Ended = summary.Processed < count;
@@ -498,6 +500,7 @@ void TBatchRun::RunAhead(const std::vector<TSourceEntry>& list, int jobs, TRunSu
     try {
         for (int i = 0; i < count; ++i) {
             if (StopRequested(summary)) break;
+            GiveBackFreedMemory();
             std::unique_ptr<TAheadFile> item;
             {
                 // The host's events go on while the file is prepared: a window stays alive.

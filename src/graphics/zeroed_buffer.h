@@ -14,6 +14,10 @@ namespace pictorand {
 void* AllocateZeroed(std::size_t bytes);
 void FreeZeroed(void* memory, std::size_t bytes);
 
+// Hands the free pages the allocator keeps back to the system. Called between files, so
+// what one picture freed does not stay resident while the next one is decoded.
+void GiveBackFreedMemory();
+
 template <class T>
 struct TZeroedAllocator {
     using value_type = T;
