@@ -102,8 +102,10 @@ if [[ " $PARTS " == *" limit "* ]]; then
   one="$cli --jobs 1 --output-dir $work/out --size pixels:800 --filter lanczos3 --naming keep --overwrite always"
   photos=$work/photos
   for mode in "" "--sampling centre" "--shrink-on-load" "--shrink-on-load --sampling centre"; do
+    fast_row=${#names[@]}
     run "photographs: pictorand ${mode:-(classic grid)}" "$one $mode --format jpg --quality 85 $photos" "$one $mode --format png $photos" "$photos"
   done
+  vips_row=${#names[@]}
   run "photographs: vipsthumbnail" "VIPS_CONCURRENCY=1 vipsthumbnail -s 800 -o $work/out/%s.jpg[Q=85] $photos/*.jpg" \
     "VIPS_CONCURRENCY=1 vipsthumbnail -s 800 -o $work/out/%s.png $photos/*.jpg" "$photos"
   run "photographs: ImageMagick" "mogrify -limit thread 1 $im -quality 85 -format jpg $photos/*.jpg" \
@@ -119,4 +121,6 @@ if [[ " $PARTS " == *" limit "* ]]; then
   run "PNG screens and renders: inflate alone (floor)" "$inflate_floor $screens/*.png"
   printf '\nOne core against the decoder alone, %d runs each\n' "$RUNS"
   print_table
+  printf 'photographs, --shrink-on-load --sampling centre against vipsthumbnail: %s\n' \
+    "$(/usr/bin/python3 bench/quality.py --compare "$work/psnr-$fast_row" "$work/psnr-$vips_row")"
 fi

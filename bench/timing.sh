@@ -40,14 +40,15 @@ names=() seconds=() memory=() quality=()
 # run NAME COMMAND [QUALITY_COMMAND SOURCES]: measures the command and keeps a row; the
 # first row is ours. With a quality command (one that writes PNGs into $work/out), it is
 # run once more and the row gets the median and worst PSNR of its outputs against a
-# Lanczos reduction of the whole decode of SOURCES (bench/quality.py).
+# Lanczos reduction of the whole decode of SOURCES (bench/quality.py); each file's PSNR is
+# kept in $work/psnr-ROW, ROW counting the table's rows from 0.
 run() {
   local s m q="- -"
   read -r s m < <(measure "$2")
   if [ -n "${3:-}" ]; then
     rm -rf "$work/out" && mkdir -p "$work/out"
     bash -c "$3" >/dev/null 2>&1
-    q=$(/usr/bin/python3 bench/quality.py "$4" "$work/out")
+    q=$(/usr/bin/python3 bench/quality.py "$4" "$work/out" "$work/psnr-${#names[@]}")
   fi
   names+=("$1") seconds+=("$s") memory+=("$m") quality+=("$q")
 }
