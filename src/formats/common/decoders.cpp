@@ -26,28 +26,46 @@ void TTargaRLEDecoder::Decode(const std::uint8_t*& source, std::uint8_t*& dest, 
     const std::uint8_t* end = source + packedSize;
     std::uint8_t* out = dest;
     std::size_t remaining = unpackedSize;
-    while (remaining > 0 && in < end) {
-        const std::uint8_t packet = *in++;
-        const std::size_t n = (packet & 0x7F) + 1u;
-        const std::size_t take = std::min(n, remaining);
-        if (packet & 0x80) {
-            if (static_cast<std::size_t>(end - in) < width) break;
-            for (std::size_t i = 0; i < take; ++i, out += width) std::memcpy(out, in, width);
-            in += width;
-        } else {
-            const std::size_t available = static_cast<std::size_t>(end - in) / width;
-            const std::size_t copied = std::min(take, available);
-            std::memcpy(out, in, copied * width);
-            out += copied * width;
-            in += std::min(n, available) * width;
-            if (copied < take) {
-                remaining -= copied;
-                break;
+    while (remaining > 0) {
+        if (left_ == 0) {
+            if (ended_ || in == end) break;
+            const std::uint8_t packet = *in++;
+            const std::size_t n = (packet & 0x7F) + 1u;
+            const auto available = static_cast<std::size_t>(end - in);
+            repeat_ = (packet & 0x80) != 0;
+            if (repeat_) {
+                if (available < width) {
+                    ended_ = true;
+                    break;
+                }
+                std::memcpy(value_, in, width);
+                in += width;
+                left_ = n;
+            } else {
+                // A literal packet cut short by the data's end is the last one read.
+                left_ = std::min(n, available / width);
+                ended_ = left_ < n;
+                if (left_ == 0) break;
             }
         }
+        const std::size_t take = std::min(left_, remaining);
+        if (repeat_) {
+            for (std::size_t i = 0; i < take; ++i, out += width) std::memcpy(out, value_, width);
+        } else {
+            std::memcpy(out, in, take * width);
+            out += take * width;
+            in += take * width;
+        }
+        left_ -= take;
         remaining -= take;
     }
     source = in;
+    dest = out;
+}
+
+void TTargaRLEDecoder::DecodeInit() {
+    repeat_ = ended_ = false;
+    left_ = 0;
 }
 
 std::size_t TTargaRLEDecoder::Encode(const std::uint8_t* source, std::uint8_t* dest, std::size_t count) {

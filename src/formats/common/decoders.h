@@ -25,16 +25,24 @@ public:
 // Bytes of one Targa pixel of the given depth (8, 15, 16, 24, 32).
 std::size_t TargaBytesPerPixel(int depth);
 
-// Targa run-length packets; the unpacked size counts pixels. Decode moves the source
-// past the last packet used.
+// Targa run-length packets; the unpacked size counts pixels. Decode moves the source past
+// the bytes used and the destination past the pixels written. A packet may run on from one
+// row into the next: what it has left is given by the next call (DecodeInit forgets it),
+// so a picture is unpacked a row at a time. Decoding ends at the first packet the data
+// cannot hold.
 class TTargaRLEDecoder : public TDecoder {
 public:
     explicit TTargaRLEDecoder(int colorDepth) : depth_(colorDepth) {}
     void Decode(const std::uint8_t*& source, std::uint8_t*& dest, std::size_t packedSize, std::size_t unpackedSize) override;
+    void DecodeInit() override;
     std::size_t Encode(const std::uint8_t* source, std::uint8_t* dest, std::size_t count) override;
 
 private:
     int depth_;
+    std::uint8_t value_[4] = {};  // the pixel of a run packet that runs on
+    bool repeat_ = false;         // whether the packet that runs on is a run
+    std::size_t left_ = 0;        // pixels the packet that runs on still gives
+    bool ended_ = false;
 };
 
 class TPackbitsRLEDecoder : public TDecoder {

@@ -169,16 +169,11 @@ void TTargaGraphic::LoadFromStream(TStream& stream) {
     Progress(TProgressStage::Starting, 0, reader_messages::Transfering);
     const bool rle = h.ImageType >= 9 && h.ImageType <= 11;
     const bool raw = h.ImageType >= 1 && h.ImageType <= 3;
-    // Run-length packets may run on from one row into the next, so the whole picture is
-    // decoded at once (its size is justified by the data above) and then taken row by row.
-    std::vector<std::uint8_t> decoded;
-    if (rle) {
-        const TByteBuffer packed = stream.ReadRemaining(static_cast<std::size_t>(MaxRasterBytes));
-        decoded.assign(rowSize * static_cast<std::size_t>(h.Height), 0);
-        const std::uint8_t* source = packed.data();
-        std::uint8_t* dest = decoded.data();
-        TTargaRLEDecoder(h.PixelSize).Decode(source, dest, packed.size(), static_cast<std::size_t>(h.Width) * h.Height);
-    }
+    // Run-length rows are unpacked one at a time from the packed data, never the whole
+    // picture at once; a packet running on into the next row is carried by the decoder.
+    const TByteBuffer packed = rle ? stream.ReadRemaining(static_cast<std::size_t>(MaxRasterBytes)) : TByteBuffer();
+    const std::uint8_t* packedAt = packed.data();
+    TTargaRLEDecoder packets(h.PixelSize);
     const bool rightToLeft = (h.Descriptor & 0x10) != 0;
     const std::size_t pixelBytes = TargaBytesPerPixel(h.PixelSize);
     std::vector<std::uint8_t> greyRow(greyAlpha ? rowSize : 0);
@@ -189,7 +184,10 @@ void TTargaGraphic::LoadFromStream(TStream& stream) {
         if (raw) {
             stream.ReadBuffer(row, rowSize);
         } else {
-            std::memcpy(row, decoded.data() + static_cast<std::size_t>(i) * rowSize, rowSize);
+            std::uint8_t* end = row;
+            packets.Decode(packedAt, end, static_cast<std::size_t>(packed.data() + packed.size() - packedAt), h.Width);
+            // Pixels the data never reaches are 0.
+            std::memset(end, 0, static_cast<std::size_t>(row + rowSize - end));
         }
         // Pixels stored right to left are turned round to the raster's order.
         if (rightToLeft && h.Width > 1) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <string>
 #include <vector>
 
 namespace pictorand {
@@ -15,6 +16,7 @@ std::vector<std::uint8_t> Unpack(TDecoder& decoder, std::vector<std::uint8_t> pa
     std::vector<std::uint8_t> out(unpacked + 8, 0xEE);
     const std::uint8_t* source = packed.data();
     std::uint8_t* dest = out.data();
+    decoder.DecodeInit();
     decoder.Decode(source, dest, packed.size(), unpacked);
     if (consumed) *consumed = static_cast<std::size_t>(source - packed.data());
     EXPECT_EQ(out[unpacked], 0xEE) << "nothing written past the unpacked size";
@@ -34,9 +36,26 @@ TEST(Decoders, TargaRunLengthBothWays) {
     std::size_t consumed = 0;
     EXPECT_EQ(Unpack(codec, {0x82, 'A', 0x01, 'B', 'C', 0x00, 'D', 0x99}, 6, &consumed), (std::vector<std::uint8_t>(row, row + 6)));
     EXPECT_EQ(consumed, 7u) << "the source stops after the last packet used";
-    EXPECT_EQ(Unpack(codec, {0xFF, 'Q'}, 4), (std::vector<std::uint8_t>(4, 'Q'))) << "runs are cut at the row end";
+    EXPECT_EQ(Unpack(codec, {0xFF, 'Q'}, 4), (std::vector<std::uint8_t>(4, 'Q'))) << "a run stops at the row end";
     const std::vector<std::uint8_t> cut = {'a', 'b', 0xEE, 0xEE, 0xEE, 0xEE};
     EXPECT_EQ(Unpack(codec, {0x05, 'a', 'b'}, 6), cut) << "a literal packet is cut at the packed end";
+}
+
+TEST(Decoders, TargaPacketsRunOnIntoTheNextRow) {
+    // A run of 3 and a literal of 4 over rows of 2 pixels, then a literal the data cuts short.
+    const std::vector<std::uint8_t> packed = {0x82, 'A', 0x03, 'B', 'C', 'D', 'E', 0x02, 'F'};
+    TTargaRLEDecoder codec(8);
+    codec.DecodeInit();
+    const std::uint8_t* source = packed.data();
+    std::string rows;
+    for (int row = 0; row < 5; ++row) {
+        std::uint8_t out[2] = {'.', '.'};
+        std::uint8_t* dest = out;
+        codec.Decode(source, dest, static_cast<std::size_t>(packed.data() + packed.size() - source), 2);
+        rows += std::string(out, dest) + '|';
+    }
+    EXPECT_EQ(rows, "AA|AB|CD|EF||") << "after the cut literal nothing more is read";
+    EXPECT_EQ(source, packed.data() + packed.size());
 }
 
 TEST(Decoders, PackBitsPcxAndPaintShopPro) {
