@@ -1,6 +1,8 @@
 // Decoding one GIF frame's LZW data into a palette raster.
 #include "formats/gif/gif_image.h"
 
+#include <algorithm>
+
 #include "formats/common/graphic_ex.h"
 #include "formats/gif/gif_lzw.h"
 #include "graphics/pixel_access.h"
@@ -30,27 +32,30 @@ void TGIFImage::DecodeFrame(TGIFFrame& frame) const {
     bitmap->SetPalette(std::move(palette));
     bitmap->SetSize(item.Width, item.Height);
 
-    std::vector<std::uint8_t> indexes(static_cast<std::size_t>(pixels), 0);
-    const TGifDecodeResult decoded = DecodeGifLzw(item.Encoded, indexes);
-    if (decoded.Corrupted) frame.Corrupted = true;
-    // Rows the data did not reach keep index 0; the user is told.
-    if (decoded.Written < indexes.size() && item.Width > 0) {
-        Warnings.push_back(ReaderMessage(decoded.RanOut ? reader_messages::EndsEarlyRows : reader_messages::BreaksOffRows,
-                                         std::to_string(decoded.Written / static_cast<std::size_t>(item.Width)), std::to_string(item.Height)));
-    }
+    // The data is decoded a row at a time straight into the raster; pixels it does not
+    // reach keep index 0, and the user is told.
+    TGifLzwDecoder decoder(item.Encoded);
+    std::vector<std::uint8_t> indexes(static_cast<std::size_t>(item.Width));
     const std::uint32_t mask = (1u << item.Bits) - 1;
+    auto storeRow = [&](int y) {
+        const std::size_t reached = decoder.Decode(indexes);
+        std::fill(indexes.begin() + static_cast<std::ptrdiff_t>(reached), indexes.end(), std::uint8_t{0});
+        std::uint8_t* row = bitmap->ScanLine(y);
+        for (int x = 0; x < item.Width; ++x) WriteIndexPixel(row, x, bits, indexes[static_cast<std::size_t>(x)] & mask);
+    };
     // Interlaced frames store rows 0, 8, 16, ..., then 4, 12, ..., then 2, 6, ..., then 1, 3, ...
     constexpr int Passes[4][2] = {{0, 8}, {4, 8}, {2, 4}, {1, 2}};
-    std::size_t at = 0;
-    auto storeRow = [&](int y) {
-        std::uint8_t* row = bitmap->ScanLine(y);
-        for (int x = 0; x < item.Width; ++x) WriteIndexPixel(row, x, bits, indexes[at++] & mask);
-    };
     if (frame.Interlaced) {
         for (const auto& pass : Passes)
             for (int y = pass[0]; y < item.Height; y += pass[1]) storeRow(y);
     } else {
         for (int y = 0; y < item.Height; ++y) storeRow(y);
+    }
+    const TGifDecodeResult decoded = decoder.Result();
+    if (decoded.Corrupted) frame.Corrupted = true;
+    if (decoded.Written < static_cast<std::size_t>(pixels) && item.Width > 0) {
+        Warnings.push_back(ReaderMessage(decoded.RanOut ? reader_messages::EndsEarlyRows : reader_messages::BreaksOffRows,
+                                         std::to_string(decoded.Written / static_cast<std::size_t>(item.Width)), std::to_string(item.Height)));
     }
     frame.Bitmap = std::move(bitmap);
 }

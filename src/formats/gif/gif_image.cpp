@@ -15,7 +15,7 @@ using namespace gif;
 TGIFFrame::TGIFFrame(const TGIFFrame& other)
     : Item(other.Item), Bitmap(other.Bitmap ? std::make_unique<TBitmap>(*other.Bitmap) : nullptr), Extensions(other.Extensions),
       Left(other.Left), Top(other.Top), Interlaced(other.Interlaced), Corrupted(other.Corrupted), HasLocalTable(other.HasLocalTable),
-      TransparentColor(other.TransparentColor), TransparentIndex(other.TransparentIndex), DelayMs(other.DelayMs), Disposal(other.Disposal) {}
+      TransparentColor(other.TransparentColor), TransparentIndex(other.TransparentIndex), DelayMs(other.DelayMs), Disposal(other.Disposal), FromData(other.FromData) {}
 
 TGIFFrame& TGIFFrame::operator=(const TGIFFrame& other) {
     if (this != &other) *this = TGIFFrame(other);
@@ -80,21 +80,38 @@ void TGIFImage::AssignTo(TGraphic& dest) const {
     TGIFFrame& frame = const_cast<TGIFFrame&>(frames_[static_cast<std::size_t>(FrameIndex)]);
     DecodeFrame(frame);
     bitmap->Assign(*frame.Bitmap);
+    MarkTransparency(frame, *bitmap);
+}
+
+void TGIFImage::ReleaseTo(TBitmap& dest) {
+    // A frame made from a raster has no data to decode it from again, so it is copied.
+    if (FrameIndex < 0 || static_cast<std::size_t>(FrameIndex) >= frames_.size() || !frames_[static_cast<std::size_t>(FrameIndex)].FromData) {
+        TGraphic::ReleaseTo(dest);
+        return;
+    }
+    TGIFFrame& frame = frames_[static_cast<std::size_t>(FrameIndex)];
+    DecodeFrame(frame);
+    frame.Bitmap->ReleaseTo(dest);
+    frame.Bitmap.reset();
+    MarkTransparency(frame, dest);
+}
+
+void TGIFImage::MarkTransparency(const TGIFFrame& frame, TBitmap& bitmap) const {
     // Where alpha is kept, transparency follows the index: another entry of the same colour
     // stays opaque.
-    if (KeepAlpha && frame.TransparentIndex && IsIndexed(bitmap->PixelFormat())) {
+    if (KeepAlpha && frame.TransparentIndex && IsIndexed(bitmap.PixelFormat())) {
         std::vector<std::uint8_t> alphaOfIndex(static_cast<std::size_t>(*frame.TransparentIndex) + 1, 255);
         alphaOfIndex.back() = 0;
-        AlphaFromIndexes(*bitmap, alphaOfIndex);
+        AlphaFromIndexes(bitmap, alphaOfIndex);
         return;
     }
     if (frame.TransparentColor) {
-        const TPalette& palette = bitmap->Palette();
-        const TColor shown = IsIndexed(bitmap->PixelFormat()) && !palette.empty()
+        const TPalette& palette = bitmap.Palette();
+        const TColor shown = IsIndexed(bitmap.PixelFormat()) && !palette.empty()
                                  ? palette[NearestPaletteIndex(palette, *frame.TransparentColor)].Color()
                                  : *frame.TransparentColor;
-        bitmap->SetTransparentColor(shown);
-        bitmap->SetTransparent(true);
+        bitmap.SetTransparentColor(shown);
+        bitmap.SetTransparent(true);
     }
 }
 

@@ -66,6 +66,8 @@ struct TGIFFrame {
     std::optional<int> TransparentIndex;  // the palette entry TransparentColor came from
     int DelayMs = 0;
     int Disposal = 0;
+    // Read from a file, so its pixels can be decoded again from Item's data.
+    bool FromData = false;
 };
 
 class TGIFImage : public TGraphic {
@@ -84,6 +86,9 @@ public:
     void SaveToStream(TStream& stream) override;
     void Assign(const TGraphic& source) override;
     void AssignTo(TGraphic& dest) const override;
+    // Hands the current frame's pixels over without copying them; the frame is decoded
+    // again if it is asked for later.
+    void ReleaseTo(TBitmap& dest) override;
 
     const std::vector<TGIFFrame>& Frames() const { return frames_; }
     const TGIFData& Data() const { return data_.Data(); }
@@ -102,6 +107,7 @@ private:
     void Reset();
     void Parse(std::span<const std::uint8_t> bytes);
     void DecodeFrame(TGIFFrame& frame) const;
+    void MarkTransparency(const TGIFFrame& frame, TBitmap& bitmap) const;
     void EncodeFrame(TGIFFrame& frame);
     void UpdateScreenSize();
 

@@ -126,118 +126,132 @@ std::vector<std::uint8_t> EncodeGifLzw(std::span<const std::uint8_t> pixels, int
     return out;
 }
 
-TGifDecodeResult DecodeGifLzw(std::span<const std::uint8_t> data, std::span<std::uint8_t> output) {
-    TGifDecodeResult result;
+TGifLzwDecoder::TGifLzwDecoder(std::span<const std::uint8_t> data)
+    : data_(data), prefix_(TableSize, 0), suffix_(TableSize, 0) {
+    stack_.reserve(TableSize + 1);
     if (data.empty()) {
-        result.Corrupted = true;
-        return result;
+        corrupted_ = stopped_ = true;
+        minimum_ = 2;
+    } else {
+        minimum_ = data[0];
     }
-    int minimum = data[0];
     // Sizes above 8 are legal: the codes simply start wider, up to the 12-bit ceiling.
-    if (minimum < 2 || minimum > MaxCodeBits - 1) {
-        result.Corrupted = true;
-        minimum = std::clamp(minimum, 2, MaxCodeBits - 1);
+    if (minimum_ < 2 || minimum_ > MaxCodeBits - 1) {
+        corrupted_ = true;
+        minimum_ = std::clamp(minimum_, 2, MaxCodeBits - 1);
     }
-    // Code reader over the sub-blocks; it stops at the terminator or the end of data.
-    std::size_t at = 1, blockLeft = 0;
-    std::uint32_t accumulator = 0;
-    int bits = 0;
-    bool ended = false;
-    auto readByte = [&](std::uint8_t& byte) {
-        while (blockLeft == 0) {
-            if (at >= data.size() || data[at] == 0) return false;
-            blockLeft = data[at++];
-        }
-        if (at >= data.size()) return false;
-        byte = data[at++];
-        --blockLeft;
-        return true;
-    };
-    auto readCode = [&](int size, int& code) {
-        while (bits < size) {
-            std::uint8_t byte;
-            if (!readByte(byte)) {
-                ended = true;
+    clear_ = 1 << minimum_;
+    end_ = clear_ + 1;
+    codeSize_ = minimum_ + 1;
+    next_ = clear_ + 2;
+    for (int i = 0; i < clear_; ++i) suffix_[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
+}
+
+// Reads a code from the sub-blocks; false at the terminator or the end of the data.
+bool TGifLzwDecoder::ReadCode(int size, int& code) {
+    while (bits_ < size) {
+        while (blockLeft_ == 0) {
+            if (at_ >= data_.size() || data_[at_] == 0) {
+                ranOut_ = true;
                 return false;
             }
-            accumulator |= static_cast<std::uint32_t>(byte) << bits;
-            bits += 8;
+            blockLeft_ = data_[at_++];
         }
-        code = static_cast<int>(accumulator & ((1u << size) - 1));
-        accumulator >>= size;
-        bits -= size;
-        return true;
-    };
+        if (at_ >= data_.size()) {
+            ranOut_ = true;
+            return false;
+        }
+        accumulator_ |= static_cast<std::uint32_t>(data_[at_++]) << bits_;
+        --blockLeft_;
+        bits_ += 8;
+    }
+    code = static_cast<int>(accumulator_ & ((1u << size) - 1));
+    accumulator_ >>= size;
+    bits_ -= size;
+    return true;
+}
 
-    std::vector<std::uint16_t> prefix(TableSize, 0);
-    std::vector<std::uint8_t> suffix(TableSize, 0);
-    std::vector<std::uint8_t> stack;
-    stack.reserve(TableSize + 1);
-    const int clear = 1 << minimum, end = clear + 1;
-    for (int i = 0; i < clear; ++i) suffix[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
-    int codeSize = minimum + 1, next = clear + 2, previous = -1;
-    std::uint8_t firstPixel = 0;
-    std::size_t written = 0;
-
+// Reads codes up to the next one that gives pixels and leaves them on the stack; false
+// when the data stops (its end, the end code or a fault).
+bool TGifLzwDecoder::NextString() {
     int code;
-    while (written < output.size() && readCode(codeSize, code)) {
-        if (code == clear) {
-            codeSize = minimum + 1;
-            next = clear + 2;
-            previous = -1;
+    for (;;) {
+        if (!ReadCode(codeSize_, code)) return false;
+        if (code == clear_) {
+            codeSize_ = minimum_ + 1;
+            next_ = clear_ + 2;
+            previous_ = -1;
             continue;
         }
-        if (code == end) break;
-        if (previous < 0) {
-            if (code > clear || code > MaxPixel) {  // the first code after a clear must be a pixel
-                result.Corrupted = true;
-                break;
+        if (code == end_) return false;
+        if (previous_ < 0) {
+            if (code > clear_ || code > MaxPixel) {  // the first code after a clear must be a pixel
+                corrupted_ = true;
+                return false;
             }
-            output[written++] = static_cast<std::uint8_t>(code);
-            previous = code;
-            firstPixel = static_cast<std::uint8_t>(code);
-            continue;
+            stack_.push_back(static_cast<std::uint8_t>(code));
+            previous_ = code;
+            firstPixel_ = static_cast<std::uint8_t>(code);
+            return true;
         }
-        int current = code;
-        stack.clear();
-        if (code >= next) {
-            if (code > next) {
-                result.Corrupted = true;
-                break;
-            }
-            stack.push_back(firstPixel);
-            current = previous;
+        break;
+    }
+    int current = code;
+    if (code >= next_) {
+        if (code > next_) {
+            corrupted_ = true;
+            return false;
         }
-        while (current > clear) {
-            if (stack.size() > TableSize) {
-                result.Corrupted = true;
-                return result;
-            }
-            stack.push_back(suffix[static_cast<std::size_t>(current)]);
-            current = prefix[static_cast<std::size_t>(current)];
+        stack_.push_back(firstPixel_);
+        current = previous_;
+    }
+    while (current > clear_) {
+        if (stack_.size() > TableSize) {
+            corrupted_ = true;
+            stack_.clear();
+            return false;
         }
-        if (current > MaxPixel) {  // a root code wider than a pixel index
-            result.Corrupted = true;
+        stack_.push_back(suffix_[static_cast<std::size_t>(current)]);
+        current = prefix_[static_cast<std::size_t>(current)];
+    }
+    if (current > MaxPixel) {  // a root code wider than a pixel index
+        corrupted_ = true;
+        stack_.clear();
+        return false;
+    }
+    firstPixel_ = static_cast<std::uint8_t>(current);
+    stack_.push_back(firstPixel_);
+    if (next_ < TableSize) {
+        prefix_[static_cast<std::size_t>(next_)] = static_cast<std::uint16_t>(previous_);
+        suffix_[static_cast<std::size_t>(next_)] = firstPixel_;
+        ++next_;
+        if (next_ >= (1 << codeSize_) && codeSize_ < MaxCodeBits) ++codeSize_;
+    }
+    previous_ = code;
+    return true;
+}
+
+std::size_t TGifLzwDecoder::Decode(std::span<std::uint8_t> output) {
+    std::size_t written = 0;
+    while (written < output.size()) {
+        if (stack_.empty() && (stopped_ || !NextString())) {
+            stopped_ = true;
             break;
         }
-        firstPixel = static_cast<std::uint8_t>(current);
-        stack.push_back(firstPixel);
-        while (!stack.empty() && written < output.size()) {
-            output[written++] = stack.back();
-            stack.pop_back();
+        while (!stack_.empty() && written < output.size()) {
+            output[written++] = stack_.back();
+            stack_.pop_back();
         }
-        if (next < TableSize) {
-            prefix[static_cast<std::size_t>(next)] = static_cast<std::uint16_t>(previous);
-            suffix[static_cast<std::size_t>(next)] = firstPixel;
-            ++next;
-            if (next >= (1 << codeSize) && codeSize < MaxCodeBits) ++codeSize;
-        }
-        previous = code;
     }
-    if (ended && written < output.size()) result.Corrupted = true;
-    result.Written = written;
-    result.RanOut = ended;
-    return result;
+    if (ranOut_ && written < output.size()) corrupted_ = true;
+    written_ += written;
+    return written;
+}
+
+TGifDecodeResult DecodeGifLzw(std::span<const std::uint8_t> data, std::span<std::uint8_t> output) {
+    TGifLzwDecoder decoder(data);
+    decoder.Decode(output);
+    return decoder.Result();
 }
 
 }  // namespace pictorand

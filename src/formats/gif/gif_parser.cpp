@@ -117,6 +117,7 @@ void TGIFImage::Parse(std::span<const std::uint8_t> bytes) {
         if (next == ImageSeparator) {
             in.Skip(1);
             TGIFFrame frame;
+            frame.FromData = true;
             TGIFItem& item = *frame.Item;
             if (data.Global.Count > 0) item.Bits = Log2(data.Global.Count);
             frame.Extensions = std::move(collected);

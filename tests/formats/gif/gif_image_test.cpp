@@ -92,6 +92,30 @@ TEST(GifImage, LzwRestartsAtCode4094AndRoundTrips) {
     }
 }
 
+// Frames are decoded a row at a time: pieces of any size give the pixels, the count and the
+// faults of one whole decode, for whole and for cut data.
+TEST(GifImage, LzwDecodedInPiecesIsTheWholeDecode) {
+    std::mt19937 random(11);
+    std::vector<std::uint8_t> pixels(20000);
+    for (auto& p : pixels) p = static_cast<std::uint8_t>(random() % 5 == 0 ? random() & 15 : 3);
+    const auto encoded = EncodeGifLzw(pixels, 4);
+    for (const std::size_t cut : {encoded.size(), encoded.size() / 2}) {
+        const std::span<const std::uint8_t> data(encoded.data(), cut);
+        std::vector<std::uint8_t> whole(pixels.size(), 0), pieces(pixels.size(), 0);
+        const TGifDecodeResult expected = DecodeGifLzw(data, whole);
+        TGifLzwDecoder decoder(data);
+        for (std::size_t at = 0; at < pieces.size(); at += 37)
+            decoder.Decode(std::span(pieces).subspan(at, std::min<std::size_t>(37, pieces.size() - at)));
+        const TGifDecodeResult got = decoder.Result();
+        EXPECT_EQ(pieces, whole) << cut;
+        EXPECT_EQ(got.Written, expected.Written) << cut;
+        EXPECT_EQ(got.Corrupted, expected.Corrupted) << cut;
+        EXPECT_EQ(got.RanOut, expected.RanOut) << cut;
+        if (cut == encoded.size()) EXPECT_EQ(pieces, pixels);
+        else EXPECT_LT(got.Written, pixels.size());
+    }
+}
+
 TEST(GifImage, DamagedDataNeverReadsPastItsEnd) {
     const auto bytes = testing::SaveThrough<TGIFImage>(testing::PhotoLike(64, 64));
     for (std::size_t cut : {std::size_t{20}, bytes.size() / 2, bytes.size() - 3}) {
@@ -167,6 +191,15 @@ TEST(GifImage, TransparencyFollowsTheIndex) {
     ASSERT_TRUE(picture.HasAlpha());
     const std::uint8_t* p = picture.ScanLine(0);
     EXPECT_EQ((std::vector<int>{p[3], p[7], p[11]}), (std::vector<int>{0, 255, 255}));
+    // Handing the frame over without a copy gives the same picture, and the frame is still
+    // there afterwards.
+    auto row = [](const TBitmap& b) { return b.HasAlpha() ? std::vector<int>(b.ScanLine(0), b.ScanLine(0) + 12) : std::vector<int>(); };
+    TBitmap released;
+    read.ReleaseTo(released);
+    EXPECT_EQ(row(released), row(picture));
+    TBitmap again;
+    again.Assign(read);
+    EXPECT_EQ(row(again), row(picture));
 }
 
 TEST(GifImage, IndependentDecodersAgree) {
