@@ -1,4 +1,5 @@
-// ResampleBitmap: separable two-pass scaling of a raster with a filter kernel.
+// ResampleBitmap: separable two-pass scaling of a raster with a filter kernel, the whole
+// raster given to a TRowResampler as one band.
 #pragma once
 
 #include "graphics/bitmap.h"
@@ -10,7 +11,8 @@
 namespace pictorand {
 
 // Scales source into destination, whose width and height the caller has set. The
-// source becomes 24 bits per pixel in place; so does the destination. Raises
+// destination becomes 24 bits per pixel; a source of another format is read as its
+// 24-bit conversion. Raises
 // EInvalidGraphicOperation "Source bitmap too small" for an empty source, EZeroDivide
 // for a destination extent of 1 from a larger source, and EInvalidGraphicOperation for
 // an empty destination; in each case before the destination is written. The rows of each

@@ -1,4 +1,5 @@
 #include "resample/resample_bitmap.h"
+#include "resample/row_resampler.h"
 
 #include <gtest/gtest.h>
 
@@ -128,6 +129,42 @@ bool SamePixels(const TBitmap& a, const TBitmap& b) {
     for (int y = 0; y < a.Height(); ++y)
         if (!std::equal(a.ScanLine(y), a.ScanLine(y) + 3 * a.Width(), b.ScanLine(y))) return false;
     return true;
+}
+
+// A picture given a band of rows at a time, as a decoder streams it, in 24 bits or in
+// another format, on one thread or two, scales to the bytes of the whole picture at once;
+// bands out of order, or rows missing at the end, are refused.
+TEST(ResampleBitmap, ABandAtATimeIsTheWholePictureAtOnce) {
+    std::mt19937 random(5);
+    TBitmap wide = RandomImage(random, 53, 301);
+    TBitmap grey = wide;
+    grey.SetPixelFormat(TPixelFormat::pf8bit);
+    const TResamplePasses passes = BestPasses();
+    for (TBitmap* source : {&wide, &grey}) {
+        TBitmap whole;
+        whole.SetSize(17, 40);
+        ResampleBitmap(*source, whole, &Lanczos3Kernel, 3.0f, passes, TSamplingGrid::Centres, 1);
+        for (const int bandRows : {1, 7, 64, 301})
+            for (const int threads : {1, 2}) {
+                TRowResampler resampler(53, 301, 17, 40, &Lanczos3Kernel, 3.0f, passes, TSamplingGrid::Centres, threads);
+                for (int first = 0; first < 301; first += bandRows) {
+                    const int count = std::min(bandRows, 301 - first);
+                    TBitmap band = *source;
+                    band.SetSize(53, bandRows);  // rows beyond count stay as they are: unused
+                    for (int r = 0; r < count; ++r) std::memcpy(band.ScanLine(r), source->ScanLine(first + r), source->RowStride());
+                    resampler.Take(band, first, count);
+                }
+                TBitmap banded;
+                resampler.Finish(banded);
+                EXPECT_TRUE(SamePixels(banded, whole)) << "bands of " << bandRows << ", threads " << threads;
+            }
+    }
+    TRowResampler resampler(53, 301, 17, 40, &Lanczos3Kernel, 3.0f, passes);
+    EXPECT_THROW(resampler.Take(wide, 1, 10), EInvalidGraphicOperation) << "the first band starts at the top";
+    resampler.Take(wide, 0, 10);
+    EXPECT_THROW(resampler.Take(wide, 0, 10), EInvalidGraphicOperation) << "a band again";
+    TBitmap early;
+    EXPECT_THROW(resampler.Finish(early), EInvalidGraphicOperation) << "rows missing";
 }
 
 // The optimised passes, in every build this processor runs, against the step-by-step oracle.
