@@ -102,6 +102,16 @@ TLoadWishes LoadWishes(const ConversionSettings& settings, int threads, std::int
             };
         };
     }
+    // A picture that is only to be scaled (no logo, not turned, no profile to convert
+    // through) may be scaled as its rows are decoded, and never held whole.
+    if (!StampsLogo(settings)) {
+        wishes.ScaleRows = [&settings, threads](const TImageInfo& info) -> std::unique_ptr<TRowResampler> {
+            const bool turns = settings.Photo.AutoOrient && info.Metadata.Orientation >= 2 && info.Metadata.Orientation <= 8;
+            const bool converts = settings.Photo.ConvertToSrgb && !SourceProfile(info.Metadata).empty();
+            if (turns || converts) return nullptr;
+            return PlannedRowScaling(settings, info.Width, info.Height, threads);
+        };
+    }
     // A logo is stamped at its own size on the source, so a source with a logo is never
     // decoded smaller.
     if ((settings.Resample.ShrinkOnLoad || settings.Resample.DrawAtOutputSize) && !StampsLogo(settings)) {
@@ -234,12 +244,15 @@ TPreparedFile TBatchRun::Prepare(const TSourceEntry& entry, TRunHost& host, cons
         file.Metadata = std::move(loaded.Info.Metadata);
         file.TurnedByReader = loaded.Format && loaded.Format->OrientsItself;
         file.Warnings = std::move(loaded.Warnings);
-        // Pixels a reader has converted already are not converted again.
-        TPhotoOptions photoOptions = settings.Photo;
-        if (readerConverted) photoOptions.ConvertToSrgb = false;
-        TPhotoResult photo = AdjustPhoto(*source, file.Metadata, photoOptions, settings.Format);
-        file.ProfileConverted = photo.ProfileConverted || readerConverted;
-        file.Warnings.insert(file.Warnings.end(), photo.Warnings.begin(), photo.Warnings.end());
+        // A picture scaled as it was decoded is one the photo stage had nothing to do to.
+        if (!loaded.Scaled) {
+            // Pixels a reader has converted already are not converted again.
+            TPhotoOptions photoOptions = settings.Photo;
+            if (readerConverted) photoOptions.ConvertToSrgb = false;
+            TPhotoResult photo = AdjustPhoto(*source, file.Metadata, photoOptions, settings.Format);
+            file.ProfileConverted = photo.ProfileConverted || readerConverted;
+            file.Warnings.insert(file.Warnings.end(), photo.Warnings.begin(), photo.Warnings.end());
+        }
         file.Width = nominal ? nominal->first : source->Width();
         file.Height = nominal ? nominal->second : source->Height();
     } else {
@@ -254,7 +267,8 @@ TPreparedFile TBatchRun::Prepare(const TSourceEntry& entry, TRunHost& host, cons
         }
     }
     if (file.Failure == TFileFailure::None) {
-        TStageRaster target = MakeOutputRaster(*source, settingsSource, host, nominal, pictureThreads_);
+        TStageRaster target = loaded.Scaled ? TakeScaledRaster(std::move(source), host)
+                                            : MakeOutputRaster(*source, settingsSource, host, nominal, pictureThreads_);
         file.Target = std::move(target.Raster);
         if (file.Target) {
             file.OutputWidth = file.Target->Width();

@@ -11,6 +11,7 @@
 #include "resample/resample_alpha.h"
 #include "resample/resample_bitmap.h"
 #include "resample/resample_linear.h"
+#include "resample/row_resampler.h"
 
 namespace pictorand {
 
@@ -71,6 +72,28 @@ std::optional<std::pair<int, int>> PlannedTargetSize(const ConversionSettings& s
     if (settings.WritesIcons()) return IconSize(width, height);
     if (settings.Size == SizeMode::NoResize) return std::nullopt;
     return CheckSizeFiles(settings, width, height);
+}
+
+std::unique_ptr<TRowResampler> PlannedRowScaling(const ConversionSettings& settings, int width, int height, int threads) {
+    if (settings.Resample.LinearLight) return nullptr;
+    try {
+        const auto target = PlannedTargetSize(settings, width, height);
+        if (!target) return nullptr;
+        const FilterTableEntry& filter = ChosenFilter(settings);
+        const TSamplingGrid grid = settings.Resample.CentreGrid ? TSamplingGrid::Centres : TSamplingGrid::Corners;
+        static const TResamplePasses passes = BestPasses();
+        return std::make_unique<TRowResampler>(width, height, target->first, target->second, filter.Kernel, filter.Support, passes, grid,
+                                               threads);
+    } catch (const std::exception&) {
+        // The output stage meets the same failure and says it.
+        return nullptr;
+    }
+}
+
+TStageRaster TakeScaledRaster(std::unique_ptr<TBitmap> scaled, TRunHost& host) {
+    host.ProcessMessages();
+    host.ProcessMessages();
+    return {std::move(scaled), std::string(), std::nullopt};
 }
 
 TStageRaster MakeOutputRaster(TBitmap& source, const TSettingsSource& settingsSource, TRunHost& host,

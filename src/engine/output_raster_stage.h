@@ -11,6 +11,7 @@
 #include "engine/prepared_file.h"
 #include "engine/run_host.h"
 #include "graphics/bitmap.h"
+#include "resample/row_resampler.h"
 
 namespace pictorand {
 
@@ -34,6 +35,16 @@ std::pair<int, int> IconSize(int width, int height);
 // threads, with the same bytes for any number.
 TStageRaster MakeOutputRaster(TBitmap& source, const TSettingsSource& settings, TRunHost& host,
                               std::optional<std::pair<int, int>> nominalSize = std::nullopt, int threads = 1);
+
+// The scaling MakeOutputRaster would give a source of width x height without alpha,
+// ready to take its rows as they are decoded, when scaling is all it would do to it (a
+// size rule that scales, in the stored colours); nothing otherwise, or when the size or
+// the filter fails, which MakeOutputRaster then says.
+std::unique_ptr<TRowResampler> PlannedRowScaling(const ConversionSettings& settings, int width, int height, int threads = 1);
+
+// The target raster of a source scaled as it was decoded: the raster itself. The host's
+// event pump runs twice, as for MakeOutputRaster.
+TStageRaster TakeScaledRaster(std::unique_ptr<TBitmap> scaled, TRunHost& host);
 
 // The size the target will have for a source of width x height, when it is scaled at
 // all (not for NoResize, whose target is the source itself).

@@ -18,6 +18,7 @@ std::unique_ptr<TBitmap> ReadAs(const TFormatDescriptor& format, std::span<const
     loaded.Format = &format;
     loaded.Info = format.Probe(file);
     loaded.NominalSize.reset();
+    loaded.Scaled = false;
     const std::int64_t pixels = std::int64_t{loaded.Info.Width} * loaded.Info.Height;
     if (pixels > wishes.MaxPixels) {
         throw EOutOfMemory(Say(TText::TooManyPixels, {std::to_string(loaded.Info.Width), std::to_string(loaded.Info.Height),
@@ -39,9 +40,19 @@ std::unique_ptr<TBitmap> ReadAs(const TFormatDescriptor& format, std::span<const
         }
     }
     if (wishes.BeforeDecode) wishes.BeforeDecode(EstimatedBytes(info, file.size()));
-    TDecodedImage decoded = format.Decode(file, request);
+    std::unique_ptr<TRowResampler> scaling;
+    if (format.DecodeRows && wishes.ScaleRows && request.ShrinkDenominator == 1) scaling = wishes.ScaleRows(info);
+    TDecodedImage decoded = scaling ? format.DecodeRows(file, request, TRowSink([&scaling](TBitmap& band, int first, int count) {
+                                          scaling->Take(band, first, count);
+                                      }))
+                                    : format.Decode(file, request);
     loaded.Warnings = std::move(decoded.Warnings);
-    return std::make_unique<TBitmap>(std::move(decoded.Raster));
+    if (!decoded.Streamed) return std::make_unique<TBitmap>(std::move(decoded.Raster));
+    auto target = std::make_unique<TBitmap>();
+    scaling->Finish(*target);
+    loaded.Scaled = true;
+    loaded.NominalSize = std::pair{scaling->SourceWidth(), scaling->SourceHeight()};
+    return target;
 }
 
 }  // namespace

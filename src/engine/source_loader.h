@@ -13,6 +13,7 @@
 #include "engine/run_host.h"
 #include "formats/common/format_descriptor.h"
 #include "graphics/bitmap.h"
+#include "resample/row_resampler.h"
 
 namespace pictorand {
 
@@ -36,6 +37,10 @@ struct TLoadWishes {
     // For a format that shrinks on load in the given way, the smallest size the picture
     // the probe found may be decoded at (nothing when it is to be decoded whole).
     std::function<std::optional<std::pair<int, int>>(const TImageInfo& info, TShrinkOnLoad kind)> ShrinkTo;
+    // For a format that can give a large picture a band of rows at a time, the scaling
+    // its rows may go through as they are decoded, when the output stage would do nothing
+    // to the picture the probe found but scale it; nothing when it is to be held whole.
+    std::function<std::unique_ptr<TRowResampler>(const TImageInfo& info)> ScaleRows;
     // Called once the probe has found the picture and before it is decoded, with the
     // memory its decoding and scaling may take; it may wait until there is room for that.
     std::function<void(std::int64_t bytes)> BeforeDecode;
@@ -44,8 +49,11 @@ struct TLoadWishes {
 struct TLoadedSource {
     std::unique_ptr<TBitmap> Raster;
     std::string Error;
-    // The whole picture's size, when the raster was decoded at a reduced size.
+    // The whole picture's size, when the raster was decoded at a reduced size or scaled.
     std::optional<std::pair<int, int>> NominalSize;
+    // The raster is the output: the rows went through ScaleRows' scaling as they were
+    // decoded, and the picture was never held whole.
+    bool Scaled = false;
     // The format the file was read as, and what its probe found.
     const TFormatDescriptor* Format = nullptr;
     TImageInfo Info;

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <tuple>
+
 #include "graphics/exceptions.h"
 #include "scripted_host.h"
 
@@ -96,6 +99,39 @@ TEST_F(OutputRaster, FailuresGiveNoTarget) {
     ConversionSettings damaged = Rule(SizeMode::FitPixels, "10");
     damaged.Filter = 7;  // no such row
     EXPECT_EQ(Run(damaged, Source(TPixelFormat::pf24bit, 30, 20)), nullptr);
+}
+
+// A picture is scaled as its rows arrive only where the stage would only scale it, and
+// then to the stage's very bytes; where the stage copies, works in linear light or fails,
+// nothing is planned, and the stage says the failure itself.
+TEST_F(OutputRaster, RowScalingIsPlannedWhereScalingIsAllTheStageDoes) {
+    ConversionSettings s = Rule(SizeMode::FitPixels, "8");
+    s.Resample.CentreGrid = true;
+    TBitmap source = Source(TPixelFormat::pf24bit, 16, 12);
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 48; ++x) source.ScanLine(y)[x] = static_cast<std::uint8_t>(x * 5 + y * 17);
+    for (const bool icon : {false, true}) {
+        if (icon) s.Format = OutputFormatNamed("ico");
+        const auto planned = PlannedRowScaling(s, 16, 12, 2);
+        ASSERT_NE(planned, nullptr) << icon;
+        planned->Take(source, 0, 12);
+        TBitmap scaled;
+        planned->Finish(scaled);
+        const auto staged = Run(s, source);
+        ASSERT_EQ(scaled.Width(), staged->Width());
+        ASSERT_EQ(scaled.Height(), staged->Height());
+        for (int y = 0; y < scaled.Height(); ++y) EXPECT_EQ(std::memcmp(scaled.ScanLine(y), staged->ScanLine(y), 3 * scaled.Width()), 0) << icon;
+    }
+    ConversionSettings copy = Rule(SizeMode::NoResize, "8");
+    EXPECT_EQ(PlannedRowScaling(copy, 16, 12), nullptr);
+    ConversionSettings linear = Rule(SizeMode::FitPixels, "8");
+    linear.Resample.LinearLight = true;
+    EXPECT_EQ(PlannedRowScaling(linear, 16, 12), nullptr);
+    ConversionSettings damaged = Rule(SizeMode::FitPixels, "10");
+    damaged.Filter = 7;
+    EXPECT_EQ(PlannedRowScaling(damaged, 30, 20), nullptr);
+    for (const auto& [text, w, h] : {std::tuple{"512", 1024, 1}, {"1", 30, 20}, {"x", 30, 20}, {"0", 30, 20}})
+        EXPECT_EQ(PlannedRowScaling(Rule(SizeMode::FitPixels, text), w, h), nullptr) << text;
 }
 
 }  // namespace

@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "engine/file_names.h"
 #include "formats/jpeg/jpeg_image.h"
 #include "formats/png/png_object.h"
 #include "formats/wmf/metafile.h"
+#include "graphics/file_stream.h"
+#include "resample/resample_bitmap.h"
 #include "png_builder.h"
 #include "scripted_host.h"
 #include "temp_dir.h"
@@ -152,6 +156,34 @@ TEST_F(Loader, AJpegIsDecodedSmallerWhenTheTargetAllowsAndNamesItsWholeSize) {
     EXPECT_EQ(loaded.NominalSize, (std::pair{160, 96}));
     wishes.ShrinkTo = [](const TImageInfo&, TShrinkOnLoad) { return std::optional<std::pair<int, int>>{}; };
     EXPECT_EQ(LoadStage("p.jpg", wishes).Raster->Width(), 160) << "not scaled: whole";
+}
+
+// A picture whose reader can give it a band of rows at a time is scaled as it is decoded
+// when the run asks for the scaling: the raster is the scaled picture, with the bytes of
+// scaling the whole decode, and the whole picture's size is named.
+TEST_F(Loader, ALargePngIsScaledAsItsRowsAreDecoded) {
+    const std::vector<std::uint8_t> file = testing::PngTooLargeToInflateWhole();
+    {
+        TFileStream out(dir_.File("large.png"), TFileMode::Create);
+        out.WriteBuffer(file.data(), file.size());
+    }
+    TLoadWishes wishes;
+    wishes.ScaleRows = [](const TImageInfo& info) {
+        return std::make_unique<TRowResampler>(info.Width, info.Height, 800, 540, &Lanczos3Kernel, 3.0f, BestPasses());
+    };
+    const TLoadedSource scaled = LoadStage("large.png", wishes);
+    ASSERT_NE(scaled.Raster, nullptr) << scaled.Error;
+    EXPECT_TRUE(scaled.Scaled);
+    EXPECT_EQ(scaled.NominalSize, (std::pair{20000, 13500}));
+    TLoadedSource whole = LoadStage("large.png");
+    EXPECT_FALSE(whole.Scaled);
+    ASSERT_EQ(whole.Raster->Height(), 13500);
+    TBitmap expected;
+    expected.SetSize(800, 540);
+    ResampleBitmap(*whole.Raster, expected, &Lanczos3Kernel, 3.0f);
+    ASSERT_EQ(scaled.Raster->Width(), 800);
+    ASSERT_EQ(scaled.Raster->Height(), 540);
+    for (int y = 0; y < 540; ++y) ASSERT_EQ(std::memcmp(scaled.Raster->ScanLine(y), expected.ScanLine(y), 3 * 800), 0) << "row " << y;
 }
 
 }  // namespace

@@ -64,4 +64,29 @@ private:
     std::vector<std::uint8_t> bytes_ = std::vector<std::uint8_t>(std::begin(kSignature), std::end(kSignature));
 };
 
+// A grey picture whose stored rows (filter byte and samples) take more than the bound
+// of inflating whole: 20000 x 13500, level 1, rows deflated one by one.
+inline std::vector<std::uint8_t> PngTooLargeToInflateWhole() {
+    constexpr std::uint32_t Width = 20000, Height = 13500;
+    std::vector<std::uint8_t> packed;
+    z_stream z{};
+    deflateInit(&z, 1);
+    std::vector<std::uint8_t> row(Width + 1), out(1 << 20);
+    for (std::uint32_t y = 0; y < Height; ++y) {
+        row[0] = static_cast<std::uint8_t>(y % 5);  // every filter in turn
+        for (std::uint32_t x = 0; x < Width; ++x) row[1 + x] = static_cast<std::uint8_t>((x / 97 + y / 13 + (x * y) % 7) & 255);
+        z.next_in = row.data();
+        z.avail_in = static_cast<uInt>(row.size());
+        const int flush = y + 1 == Height ? Z_FINISH : Z_NO_FLUSH;
+        do {
+            z.next_out = out.data();
+            z.avail_out = static_cast<uInt>(out.size());
+            deflate(&z, flush);
+            packed.insert(packed.end(), out.data(), out.data() + (out.size() - z.avail_out));
+        } while (z.avail_out == 0);
+    }
+    deflateEnd(&z);
+    return TPngBuilder().Header(Width, Height, 8, 0).Chunk("IDAT", packed).End().Build();
+}
+
 }  // namespace pictorand::testing

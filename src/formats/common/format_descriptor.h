@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -69,7 +70,13 @@ struct TDecodedImage {
     TBitmap Raster;
     // Things a user should know although the picture was read (a file cut short).
     std::vector<std::string> Warnings;
+    // The rows went to a row sink a band at a time, and Raster holds none of them.
+    bool Streamed = false;
 };
+
+// Takes a picture's rows from the top: rows first .. first + count - 1 of the picture as
+// rows 0 .. count - 1 of band, which is the picture's width in the picture's pixel format.
+using TRowSink = std::function<void(TBitmap& band, int first, int count)>;
 
 // What a writer takes besides the raster.
 struct TWriteOptions {
@@ -89,6 +96,7 @@ struct TWriteOptions {
 
 using TProbe = TImageInfo (*)(std::span<const std::uint8_t> file);
 using TDecode = TDecodedImage (*)(std::span<const std::uint8_t> file, const TDecodeRequest& request);
+using TDecodeRows = TDecodedImage (*)(std::span<const std::uint8_t> file, const TDecodeRequest& request, const TRowSink& rows);
 using TEncode = void (*)(TStream& stream, const TBitmap& raster, const TWriteOptions& options);
 
 // What a format's files can hold, as written by this program.
@@ -138,6 +146,9 @@ struct TFormatDescriptor {
     // exception with its message.
     TProbe Probe = nullptr;
     TDecode Decode = nullptr;
+    // The same for a picture too large to hold whole, when the reader can give it a band
+    // of rows at a time to rows (and says so); otherwise the same as Decode.
+    TDecodeRows DecodeRows = nullptr;
     // The decoder turns the picture by its orientation itself; it is not turned again.
     bool OrientsItself = false;
     TShrinkOnLoad Shrink = TShrinkOnLoad::None;

@@ -50,10 +50,10 @@ TImageInfo ProbeByLoading(std::span<const std::uint8_t> file, void (*more)(const
     return info;
 }
 
+// Decodes the file with the reader given, set up by the request.
 template <class TReader>
-TDecodedImage DecodeWithReader(std::span<const std::uint8_t> file, const TDecodeRequest& request) {
+TDecodedImage DecodeThrough(TReader& reader, std::span<const std::uint8_t> file, const TDecodeRequest& request) {
     const TRasterCap cap(request.MaxPixels);
-    TReader reader;
     if constexpr (std::is_base_of_v<TGraphicExGraphic, TReader>) {
         reader.KeepAlpha = request.KeepAlpha;
         reader.ProfileConverts = request.ProfileConverts;
@@ -72,6 +72,24 @@ TDecodedImage DecodeWithReader(std::span<const std::uint8_t> file, const TDecode
     image.Warnings = std::move(image.Raster.Warnings);
     image.Warnings.insert(image.Warnings.end(), reader.Warnings.begin(), reader.Warnings.end());
     image.Raster.Warnings.clear();
+    return image;
+}
+
+template <class TReader>
+TDecodedImage DecodeWithReader(std::span<const std::uint8_t> file, const TDecodeRequest& request) {
+    TReader reader;
+    return DecodeThrough(reader, file, request);
+}
+
+// The same through a reader that can give its rows to a sink (RowsTo) and says whether it
+// did (Streamed).
+template <class TReader>
+TDecodedImage DecodeRowsWithReader(std::span<const std::uint8_t> file, const TDecodeRequest& request, const TRowSink& rows) {
+    TReader reader;
+    reader.RowsTo = &rows;
+    TDecodedImage image = DecodeThrough(reader, file, request);
+    image.Streamed = reader.Streamed();
+    if (image.Streamed) image.Raster = TBitmap();
     return image;
 }
 

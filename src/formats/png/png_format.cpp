@@ -43,6 +43,7 @@ const TFormatDescriptor PngFormat{
     .MimeTypes = MimeTypes,
     .Probe = Probe,
     .Decode = DecodeWithReader<TPNGGraphic>,
+    .DecodeRows = DecodeRowsWithReader<TPNGGraphic>,
     .Encode = Encode,
     .Carries = {.Alpha = true, .Icc = true, .Exif = true},
     .Classic = true,

@@ -22,6 +22,9 @@ namespace pictorand {
 
 namespace {
 
+// Rows of a band handed to the row sink.
+constexpr std::uint32_t StreamedBandRows = 256;
+
 constexpr std::uint8_t Signature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
 constexpr std::string_view Png = "PNG";
 constexpr std::string_view CriticalChunk = "Cannot load PNG image. Unexpected but critical chunk detected.";
@@ -448,24 +451,9 @@ void TPNGGraphic::DecodeImage(TStream& stream) {
     const auto filtered = CheckedProduct(static_cast<std::int64_t>((static_cast<std::size_t>(width) * bitDepth_ + 7) / 8 * samples + 1),
                                          height, MaxRasterBytes);
     CheckDataCanFill(filtered.value_or(MaxRasterBytes), stream.Size() - stream.Position(), expansion::Deflate, Png);
-    SetSize(static_cast<int>(width), static_cast<int>(height));
-    // Rows stored whole in turn are written whole, and only the rows the data never reaches
-    // get the background, afterwards: the raster's memory is taken a row at a time, as the
-    // inflated rows give theirs back. An interlaced picture's passes leave gaps, so it
-    // starts from the background.
-    if (interlace_ != 0) Fill(background_);
-    // Where alpha is kept, tRNS becomes alpha by the stored samples; otherwise the key
-    // is the picture's transparent colour, as it always was.
-    const bool keyToMask = KeepAlpha && !keySamples_.empty();
-    if (keyToMask) keyMask_.assign(static_cast<std::size_t>(width) * height, 255);
-    else if (transparent_) {
-        SetTransparentColor(*transparent_);
-        SetTransparent(true);
-    }
     // A stored row of so many pixels: its filter byte and its samples.
     const auto filteredRow = [&](std::size_t pixels) { return (pixels * bitDepth_ + 7) / 8 * samples + 1; };
     const std::size_t rowSize = filteredRow(width);
-    std::vector<std::uint8_t> current(rowSize, 0), previous(rowSize, 0);
     // Rows the picture has, counting every pass of an interlaced one, and their bytes.
     std::uint64_t rowsStored = 0;
     std::size_t filteredBytes = 0;
@@ -480,6 +468,26 @@ void TPNGGraphic::DecodeImage(TStream& stream) {
             filteredBytes += filteredRow(passWidth) * passRows;
         }
     }
+    // A picture too large to inflate whole, stored row by row and with no transparency,
+    // goes to the row sink, when there is one, a band at a time: only a band is held.
+    streamed_ = RowsTo && interlace_ == 0 && filteredBytes > WholeInflateLimit && bitDepth_ <= 8 &&
+                (colorType_ == 0 || colorType_ == 2 || colorType_ == 3) && !transparent_ && paletteAlpha_.empty() && keySamples_.empty();
+    const std::uint32_t bandRows = streamed_ ? std::min(height, StreamedBandRows) : height;
+    SetSize(static_cast<int>(width), static_cast<int>(bandRows));
+    // Rows stored whole in turn are written whole, and only the rows the data never reaches
+    // get the background, afterwards: the raster's memory is taken a row at a time, as the
+    // inflated rows give theirs back. An interlaced picture's passes leave gaps, so it
+    // starts from the background.
+    if (interlace_ != 0) Fill(background_);
+    // Where alpha is kept, tRNS becomes alpha by the stored samples; otherwise the key
+    // is the picture's transparent colour, as it always was.
+    const bool keyToMask = KeepAlpha && !keySamples_.empty();
+    if (keyToMask) keyMask_.assign(static_cast<std::size_t>(width) * height, 255);
+    else if (transparent_) {
+        SetTransparentColor(*transparent_);
+        SetTransparent(true);
+    }
+    std::vector<std::uint8_t> current(rowSize, 0), previous(rowSize, 0);
     // Pictures whose rows fit the bound are inflated in one call, the fastest way there
     // is; the rows are the same bytes either way.
     inflated_.clear();
@@ -503,8 +511,9 @@ void TPNGGraphic::DecodeImage(TStream& stream) {
             ++rowsRead;
             Unfilter(current.data(), previous.data(), rowSize, sourceBpp_);
             if (keyToMask) MaskKeyedPixels(current.data() + 1, y, 0, 1, width);
-            colorManager_.ConvertRow(current.data() + 1, ScanLine(static_cast<int>(y)), width, 0xFF);
-            ReportRow(static_cast<int>(y));
+            colorManager_.ConvertRow(current.data() + 1, ScanLine(static_cast<int>(y % bandRows)), width, 0xFF);
+            if (!streamed_) ReportRow(static_cast<int>(y));
+            else if ((y + 1) % bandRows == 0) (*RowsTo)(*this, static_cast<int>(y + 1 - bandRows), static_cast<int>(bandRows));
             std::swap(current, previous);
         }
     } else {
@@ -530,7 +539,18 @@ void TPNGGraphic::DecodeImage(TStream& stream) {
         }
     }
     // What the data held is shown; the rest keeps the background, and the user is told.
-    if (interlace_ == 0 && rowsRead < height) FillRect({0, static_cast<int>(rowsRead), static_cast<int>(width), static_cast<int>(height)}, background_);
+    if (streamed_) {
+        // The band's last rows, and bands of background for the rows never reached.
+        auto first = static_cast<std::uint32_t>(rowsRead / bandRows * bandRows);
+        auto inBand = static_cast<std::uint32_t>(rowsRead - first);
+        for (; first < height; first += bandRows, inBand = 0) {
+            const std::uint32_t count = std::min(bandRows, height - first);
+            if (inBand < count) FillRect({0, static_cast<int>(inBand), static_cast<int>(width), static_cast<int>(count)}, background_);
+            (*RowsTo)(*this, static_cast<int>(first), static_cast<int>(count));
+        }
+    } else if (interlace_ == 0 && rowsRead < height) {
+        FillRect({0, static_cast<int>(rowsRead), static_cast<int>(width), static_cast<int>(height)}, background_);
+    }
     if (rowsRead < rowsStored) Warnings.push_back(ReaderMessage(reader_messages::EndsEarlyRows, std::to_string(rowsRead), std::to_string(rowsStored)));
     // Any further image data is read and discarded.
     while (!truncated_ && current_.Type == IDAT) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "formats/common/decoders.h"
+#include "formats/common/format_descriptor.h"
 #include "formats/common/graphic_ex.h"
 
 namespace pictorand {
@@ -17,6 +18,11 @@ public:
     bool ReadImageProperties(TStream& stream, int imageIndex) override;
     void LoadFromStream(TStream& stream) override;
     void SaveToStream(TStream& stream) override { TBitmap::SaveToStream(stream); }
+
+    // Where the rows of a picture too large to inflate whole go, a band at a time, when it
+    // is stored row by row and has no transparency; the raster then holds one band.
+    const TRowSink* RowsTo = nullptr;
+    bool Streamed() const { return streamed_; }
 
 private:
     struct TChunkHeader {
@@ -65,6 +71,7 @@ private:
     bool idatConsumed_ = true;
     bool truncated_ = false;
     bool imageSeen_ = false;
+    bool streamed_ = false;
     std::size_t sourceBpp_ = 1;
     TPalette palette_;
     bool described_ = false;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
 #include <zlib.h>
 
@@ -12,6 +13,7 @@
 #include "independent_decoder.h"
 #include "png_builder.h"
 #include "temp_dir.h"
+#include "formats/png/png_format.h"
 #include "formats/png/png_object.h"
 
 namespace pictorand {
@@ -113,6 +115,39 @@ TEST(PngGraphic, FilesCutShortKeepEveryRowTheyHold) {
     auto trailing = TPngBuilder().Header(32, 32, 8, 0).ImageData(rows).Chunk("tEXt", std::vector<std::uint8_t>(40, 'a')).Build();
     trailing.resize(trailing.size() - 20);
     EXPECT_EQ(LoadPng(trailing).GetPixel(5, 31), RGBColor(248, 248, 248));
+}
+
+// Such a picture goes to a row sink a band at a time, rows in order, the same rows as a
+// whole decode, also when the file is cut short (the rows never reached are background);
+// a picture small enough to inflate whole is decoded whole as ever.
+TEST(PngGraphic, APictureTooLargeToInflateWholeIsGivenABandAtATime) {
+    const std::vector<std::uint8_t> file = testing::PngTooLargeToInflateWhole();
+    for (const std::size_t length : {file.size(), file.size() / 2}) {
+        const std::span<const std::uint8_t> bytes(file.data(), length);
+        const TDecodedImage whole = PngFormat.Decode(bytes, {});
+        ASSERT_EQ(whole.Raster.Height(), 13500);
+        int next = 0, largestBand = 0;
+        bool same = true;
+        const TDecodedImage streamed = PngFormat.DecodeRows(bytes, {}, [&](TBitmap& band, int first, int count) {
+            same = same && first == next && band.Width() == whole.Raster.Width() && band.PixelFormat() == whole.Raster.PixelFormat();
+            for (int r = 0; r < count && same; ++r)
+                same = std::memcmp(band.ScanLine(r), whole.Raster.ScanLine(first + r), whole.Raster.RowStride()) == 0;
+            next = first + count;
+            largestBand = std::max(largestBand, band.Height());
+        });
+        EXPECT_TRUE(streamed.Streamed);
+        EXPECT_TRUE(same) << length;
+        EXPECT_EQ(next, 13500) << length;
+        EXPECT_LE(largestBand, 256);
+        EXPECT_EQ(streamed.Warnings, whole.Warnings);
+        EXPECT_EQ(whole.Warnings.empty(), length == file.size());
+    }
+    std::vector<std::uint8_t> small;
+    for (int y = 0; y < 4; ++y) small.insert(small.end(), {0, 1, 2, 3, 4});
+    const auto smallFile = testing::TPngBuilder().Header(4, 4, 8, 0).ImageData(small).End().Build();
+    const TDecodedImage decoded = PngFormat.DecodeRows(smallFile, {}, [](TBitmap&, int, int) { FAIL() << "no rows expected"; });
+    EXPECT_FALSE(decoded.Streamed);
+    EXPECT_EQ(decoded.Raster.Height(), 4);
 }
 
 // Pillow applies no gamma; the reader does, with main gamma = file gamma, display 2.2.
