@@ -468,9 +468,10 @@ void TPNGGraphic::DecodeImage(TStream& stream) {
             filteredBytes += filteredRow(passWidth) * passRows;
         }
     }
-    // A picture too large to inflate whole, stored row by row and with no transparency,
-    // goes to the row sink, when there is one, a band at a time: only a band is held.
-    streamed_ = RowsTo && interlace_ == 0 && filteredBytes > WholeInflateLimit && bitDepth_ <= 8 &&
+    // A picture too large to inflate whole (or past the bound set), stored row by row and
+    // with no transparency, goes to the row sink, when there is one, a band at a time:
+    // only a band is held.
+    streamed_ = RowsTo && interlace_ == 0 && filteredBytes > StreamFrom && bitDepth_ <= 8 &&
                 (colorType_ == 0 || colorType_ == 2 || colorType_ == 3) && !transparent_ && paletteAlpha_.empty() && keySamples_.empty();
     const std::uint32_t bandRows = streamed_ ? std::min(height, StreamedBandRows) : height;
     SetSize(static_cast<int>(width), static_cast<int>(bandRows));
@@ -494,7 +495,7 @@ void TPNGGraphic::DecodeImage(TStream& stream) {
     inflatedAt_ = 0;
     inflatedReleased_ = 0;
     idatEnds_.clear();
-    if (filteredBytes <= WholeInflateLimit) {
+    if (!streamed_ && filteredBytes <= WholeInflateLimit) {
         GatherImageData(stream);
         if (auto whole = InflateWhole(data_, filteredBytes, idatEnds_)) {
             inflated_ = std::move(*whole);

@@ -8,6 +8,7 @@
 #include "formats/common/decoders.h"
 #include "formats/common/format_descriptor.h"
 #include "formats/common/graphic_ex.h"
+#include "formats/png/png_inflate.h"
 
 namespace pictorand {
 
@@ -19,9 +20,11 @@ public:
     void LoadFromStream(TStream& stream) override;
     void SaveToStream(TStream& stream) override { TBitmap::SaveToStream(stream); }
 
-    // Where the rows of a picture too large to inflate whole go, a band at a time, when it
-    // is stored row by row and has no transparency; the raster then holds one band.
+    // Where the rows of a picture whose stored rows take more than StreamFrom bytes (by
+    // default those too large to inflate whole) go, a band at a time, when it is stored
+    // row by row and has no transparency; the raster then holds one band.
     const TRowSink* RowsTo = nullptr;
+    std::size_t StreamFrom = WholeInflateLimit;
     bool Streamed() const { return streamed_; }
 
 private:
