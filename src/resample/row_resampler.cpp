@@ -33,9 +33,14 @@ TRowResampler::TRowResampler(int sourceWidth, int sourceHeight, int destWidth, i
 }
 
 void TRowResampler::Take(TBitmap& band, int first, int count) {
-    if (first != taken_ || count < 0 || count > band.Height() || count > sourceHeight_ - first || band.Width() != sourceWidth_)
-        throw EInvalidGraphicOperation("Rows out of order for scaling");
+    if (first < 0 || count < 0 || count > band.Height() || count > sourceHeight_ - first || band.Width() != sourceWidth_)
+        throw EInvalidGraphicOperation("Rows outside the picture for scaling");
     if (count == 0) return;
+    if (taken_.empty()) taken_.assign(static_cast<std::size_t>(sourceHeight_), false);
+    const auto from = taken_.begin() + first, to = from + count;
+    if (std::find(from, to, true) != to) throw EInvalidGraphicOperation("Rows given twice for scaling");
+    std::fill(from, to, true);
+    takenCount_ += count;
     if (work_.Empty()) {
         work_.SetPixelFormat(TPixelFormat::pf24bit);
         work_.SetSize(destWidth_, sourceHeight_);
@@ -60,11 +65,10 @@ void TRowResampler::Take(TBitmap& band, int first, int count) {
             passes_.Horizontal({converted.data(), rowBytes, sourceWidth_, chunk}, RowsOf(work, first + at, chunk), lists, block.data());
         }
     });
-    taken_ += count;
 }
 
 void TRowResampler::Finish(TBitmap& destination) {
-    if (taken_ != sourceHeight_) throw EInvalidGraphicOperation("Rows missing for scaling");
+    if (takenCount_ != sourceHeight_) throw EInvalidGraphicOperation("Rows missing for scaling");
     destination.Clear();
     destination.SetPixelFormat(TPixelFormat::pf24bit);
     destination.SetSize(destWidth_, destHeight_);

@@ -1,5 +1,6 @@
-// TRowResampler: the two-pass scaling of a picture that arrives a band of rows at a time
-// from the top. Each band's horizontal pass is done as it comes, so of the source only
+// TRowResampler: the two-pass scaling of a picture that arrives a band of rows at a time,
+// from the top or from the bottom. Each band's horizontal pass is done as it comes, so of
+// the source only
 // the output's width of every row is held; the vertical pass follows the last row. The
 // bytes are those of scaling the whole picture at once, for any banding and any number of
 // threads.
@@ -7,6 +8,7 @@
 
 #include <memory>
 #include <utility>
+#include <vector>
 
 #include "graphics/bitmap.h"
 #include "resample/filter_kernels.h"
@@ -30,7 +32,7 @@ public:
 
     // The source's rows first .. first + count - 1, counted from the top, as rows 0 ..
     // count - 1 of band, in any pixel format (read as its 24-bit conversion). Bands come
-    // in order, each starting where the last ended.
+    // in any order, each row once.
     void Take(TBitmap& band, int first, int count);
     // The vertical pass into destination, which becomes 24 bits of the destination's
     // size; every source row must have been taken.
@@ -42,7 +44,9 @@ private:
     std::pair<std::shared_ptr<const TWeightLists>, std::shared_ptr<const TWeightLists>> lists_;
     // The horizontal pass's output: the destination's width, the source's height.
     TBitmap work_;
-    int taken_ = 0;
+    // Which rows have come, and how many.
+    std::vector<bool> taken_;
+    int takenCount_ = 0;
 };
 
 }  // namespace pictorand

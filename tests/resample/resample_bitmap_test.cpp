@@ -131,9 +131,9 @@ bool SamePixels(const TBitmap& a, const TBitmap& b) {
     return true;
 }
 
-// A picture given a band of rows at a time, as a decoder streams it, in 24 bits or in
-// another format, on one thread or two, scales to the bytes of the whole picture at once;
-// bands out of order, or rows missing at the end, are refused.
+// A picture given a band of rows at a time, as a decoder streams it, from the top or from
+// the bottom, in 24 bits or in another format, on one thread or two, scales to the bytes of
+// the whole picture at once; rows given twice, or missing at the end, are refused.
 TEST(ResampleBitmap, ABandAtATimeIsTheWholePictureAtOnce) {
     std::mt19937 random(5);
     TBitmap wide = RandomImage(random, 53, 301);
@@ -147,8 +147,10 @@ TEST(ResampleBitmap, ABandAtATimeIsTheWholePictureAtOnce) {
         for (const int bandRows : {1, 7, 64, 301})
             for (const int threads : {1, 2}) {
                 TRowResampler resampler(53, 301, 17, 40, &Lanczos3Kernel, 3.0f, passes, TSamplingGrid::Centres, threads);
-                for (int first = 0; first < 301; first += bandRows) {
-                    const int count = std::min(bandRows, 301 - first);
+                const bool upwards = threads == 2;
+                for (int at = 0; at < 301; at += bandRows) {
+                    const int count = std::min(bandRows, 301 - at);
+                    const int first = upwards ? 301 - at - count : at;
                     TBitmap band = *source;
                     band.SetSize(53, bandRows);  // rows beyond count stay as they are: unused
                     for (int r = 0; r < count; ++r) std::memcpy(band.ScanLine(r), source->ScanLine(first + r), source->RowStride());
@@ -160,9 +162,9 @@ TEST(ResampleBitmap, ABandAtATimeIsTheWholePictureAtOnce) {
             }
     }
     TRowResampler resampler(53, 301, 17, 40, &Lanczos3Kernel, 3.0f, passes);
-    EXPECT_THROW(resampler.Take(wide, 1, 10), EInvalidGraphicOperation) << "the first band starts at the top";
+    EXPECT_THROW(resampler.Take(wide, 295, 10), EInvalidGraphicOperation) << "rows below the picture";
     resampler.Take(wide, 0, 10);
-    EXPECT_THROW(resampler.Take(wide, 0, 10), EInvalidGraphicOperation) << "a band again";
+    EXPECT_THROW(resampler.Take(wide, 5, 10), EInvalidGraphicOperation) << "rows again";
     TBitmap early;
     EXPECT_THROW(resampler.Finish(early), EInvalidGraphicOperation) << "rows missing";
 }
