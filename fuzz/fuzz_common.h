@@ -2,6 +2,7 @@
 // batch run does, with every failure the reader may raise swallowed.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -60,6 +61,40 @@ inline TBitmap DecodeAs(const TFormatDescriptor& format, const std::uint8_t* dat
     } catch (const std::bad_alloc&) {
     }
     return {};
+}
+
+// Loads data with a fresh T whose rows go to a row sink a band at a time, as for a picture
+// too large to hold whole (configure may lower the reader's bound). The sink traps on a
+// band outside the picture or a row given twice, reads each band's last pixel and stops
+// the load once the fuzzers' raster bound is passed; a streamed picture must have given
+// height(image) rows.
+template <class T, class TConfigure, class THeight>
+void LoadBandByBand(const std::uint8_t* data, std::size_t size, TConfigure configure, THeight height) {
+    std::vector<char> seen;
+    std::int64_t pixels = 0;
+    const TRowSink sink = [&](TBitmap& band, int first, int count) {
+        if (first < 0 || count < 1 || count > band.Height()) __builtin_trap();
+        if (seen.size() < static_cast<std::size_t>(first + count)) seen.resize(static_cast<std::size_t>(first + count), 0);
+        for (int r = first; r < first + count; ++r) {
+            if (seen[static_cast<std::size_t>(r)]) __builtin_trap();
+            seen[static_cast<std::size_t>(r)] = 1;
+        }
+        (void)band.GetPixel(band.Width() - 1, count - 1);
+        pixels += std::int64_t{count} * band.Width();
+        if (pixels > SmallRasters) throw EInvalidGraphic("past the fuzzers' bound");
+    };
+    const TRasterCap cap(SmallRasters);
+    try {
+        TMemoryStream stream(std::vector<std::uint8_t>(data, data + size));
+        T image;
+        image.RowsTo = &sink;
+        configure(image);
+        image.LoadFromStream(stream);
+        if (image.Streamed() && seen.size() != static_cast<std::size_t>(height(image))) __builtin_trap();
+        if (image.Streamed() && std::find(seen.begin(), seen.end(), 0) != seen.end()) __builtin_trap();
+    } catch (const Exception&) {
+    } catch (const std::bad_alloc&) {
+    }
 }
 
 }  // namespace pictorand::fuzz

@@ -13,9 +13,19 @@ constexpr std::uint8_t Gif87[] = {'G', 'I', 'F', '8', '7', 'a'};
 constexpr std::uint8_t Gif89[] = {'G', 'I', 'F', '8', '9', 'a'};
 constexpr TSignature Signatures[] = {{0, {Gif87, sizeof Gif87}}, {0, {Gif89, sizeof Gif89}}};
 
-// Loading keeps the frames' compressed data; no pixels are decoded.
+// The frames are read, not decoded.
 TImageInfo Probe(std::span<const std::uint8_t> file) {
-    return ProbeByLoading<TGIFImage>(file, [](const TGIFImage& gif, TImageInfo& info) { info.Frames = static_cast<int>(gif.Frames().size()); });
+    TImageInfo info;
+    try {
+        TGIFImage gif;
+        TSpanStream stream(file);
+        gif.ReadFrames(stream);
+        info.Width = gif.Width();
+        info.Height = gif.Height();
+        info.Frames = static_cast<int>(gif.Frames().size());
+    } catch (const std::exception&) {
+    }
+    return info;
 }
 
 }  // namespace
@@ -28,6 +38,7 @@ const TFormatDescriptor GifFormat{
     .MimeTypes = MimeTypes,
     .Probe = Probe,
     .Decode = DecodeWithReader<TGIFImage>,
+    .DecodeRows = DecodeRowsWithReader<TGIFImage>,
     .Encode = EncodeAssigned<TGIFImage>,
     .Classic = true,
     .Dialog = {"GIF", "RadioButtonFGIF", 1, 0},

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "formats/common/graphic_ex.h"
+#include "formats/common/row_bands.h"
 #include "formats/gif/gif_lzw.h"
 #include "graphics/pixel_access.h"
 #include "graphics/raster_limits.h"
@@ -16,6 +17,19 @@ using namespace gif;
 
 void TGIFImage::DecodeFrame(TGIFFrame& frame) const {
     if (frame.Bitmap) return;
+    auto bitmap = std::make_unique<TBitmap>();
+    DecodeFrameRows(frame, *bitmap, nullptr);
+    frame.Bitmap = std::move(bitmap);
+}
+
+void TGIFImage::StreamFrame(TGIFFrame& frame) {
+    TBitmap band;
+    TRowBands bands(band, *RowsTo, frame.Item->Height, true);
+    DecodeFrameRows(frame, band, &bands);
+    streamed_ = true;
+}
+
+void TGIFImage::DecodeFrameRows(TGIFFrame& frame, TBitmap& bitmap, TRowBands* bands) const {
     const TGIFItem& item = *frame.Item;
     int bits;
     if (item.Bits == 1) bits = 1;
@@ -25,12 +39,11 @@ void TGIFImage::DecodeFrame(TGIFFrame& frame) const {
 
     const std::int64_t pixels = std::int64_t{item.Width} * item.Height;
     if (pixels > (static_cast<std::int64_t>(item.Encoded.size()) + 16) * MaxPixelsPerDataByte) Fail(TooLargeForData);
-    auto bitmap = std::make_unique<TBitmap>();
-    bitmap->SetPixelFormat(bits == 1 ? TPixelFormat::pf1bit : bits == 4 ? TPixelFormat::pf4bit : TPixelFormat::pf8bit);
+    bitmap.SetPixelFormat(bits == 1 ? TPixelFormat::pf1bit : bits == 4 ? TPixelFormat::pf4bit : TPixelFormat::pf8bit);
     TPalette palette(std::size_t{1} << bits, TRGBQuad{FillerGrey, FillerGrey, FillerGrey, 0});
     for (int i = 0; i < item.Table.Count && i < static_cast<int>(palette.size()); ++i) palette[static_cast<std::size_t>(i)] = item.Table.Colors[static_cast<std::size_t>(i)];
-    bitmap->SetPalette(std::move(palette));
-    bitmap->SetSize(item.Width, item.Height);
+    bitmap.SetPalette(std::move(palette));
+    bitmap.SetSize(item.Width, bands ? TRowBands::RowsFor(item.Height) : item.Height);
 
     // The data is decoded a row at a time straight into the raster; pixels it does not
     // reach keep index 0, and the user is told.
@@ -40,8 +53,9 @@ void TGIFImage::DecodeFrame(TGIFFrame& frame) const {
     auto storeRow = [&](int y) {
         const std::size_t reached = decoder.Decode(indexes);
         std::fill(indexes.begin() + static_cast<std::ptrdiff_t>(reached), indexes.end(), std::uint8_t{0});
-        std::uint8_t* row = bitmap->ScanLine(y);
+        std::uint8_t* row = bands ? bands->Row(y) : bitmap.ScanLine(y);
         for (int x = 0; x < item.Width; ++x) WriteIndexPixel(row, x, bits, indexes[static_cast<std::size_t>(x)] & mask);
+        if (bands) bands->Done(y);
     };
     // Interlaced frames store rows 0, 8, 16, ..., then 4, 12, ..., then 2, 6, ..., then 1, 3, ...
     constexpr int Passes[4][2] = {{0, 8}, {4, 8}, {2, 4}, {1, 2}};
@@ -57,7 +71,6 @@ void TGIFImage::DecodeFrame(TGIFFrame& frame) const {
         Warnings.push_back(ReaderMessage(decoded.RanOut ? reader_messages::EndsEarlyRows : reader_messages::BreaksOffRows,
                                          std::to_string(decoded.Written / static_cast<std::size_t>(item.Width)), std::to_string(item.Height)));
     }
-    frame.Bitmap = std::move(bitmap);
 }
 
 }  // namespace pictorand

@@ -49,17 +49,24 @@ void TGIFImage::Reset() {
     Looping = false;
     RepeatCount = 1;
     corrupted_ = false;
+    streamed_ = false;
 }
 
-void TGIFImage::LoadFromStream(TStream& stream) {
+void TGIFImage::ReadFrames(TStream& stream) {
     Reset();
     const TByteBuffer bytes = stream.ReadRemaining(MaxGifBytes);
     if (bytes.empty()) return;
     Parse(bytes);
+    if (!frames_.empty()) FrameIndex = 0;
+}
+
+void TGIFImage::LoadFromStream(TStream& stream) {
+    ReadFrames(stream);
     if (frames_.empty()) return;
-    FrameIndex = 0;
     try {
-        DecodeFrame(frames_.front());
+        TGIFFrame& first = frames_.front();
+        if (RowsTo && !first.Interlaced && !first.TransparentColor) StreamFrame(first);
+        else DecodeFrame(first);
     } catch (...) {
         frames_.erase(frames_.begin());
         FrameIndex = frames_.empty() ? -1 : 0;
@@ -84,6 +91,10 @@ void TGIFImage::AssignTo(TGraphic& dest) const {
 }
 
 void TGIFImage::ReleaseTo(TBitmap& dest) {
+    if (streamed_) {
+        dest.Assign(TBitmap());
+        return;
+    }
     // A frame made from a raster has no data to decode it from again, so it is copied.
     if (FrameIndex < 0 || static_cast<std::size_t>(FrameIndex) >= frames_.size() || !frames_[static_cast<std::size_t>(FrameIndex)].FromData) {
         TGraphic::ReleaseTo(dest);

@@ -9,11 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "formats/common/format_descriptor.h"
 #include "graphics/bitmap.h"
 #include "graphics/graphic.h"
 #include "graphics/shared_image.h"
 
 namespace pictorand {
+
+class TRowBands;
 
 struct TGifColorTable {
     int Count = 0;
@@ -82,6 +85,9 @@ public:
     void SetWidth(int width);
     void SetHeight(int height);
 
+    // Reads the frames' data and sizes, decoding no pixels.
+    void ReadFrames(TStream& stream);
+    // Reads the frames and decodes the first.
     void LoadFromStream(TStream& stream) override;
     void SaveToStream(TStream& stream) override;
     void Assign(const TGraphic& source) override;
@@ -89,6 +95,10 @@ public:
     // Hands the current frame's pixels over without copying them; the frame is decoded
     // again if it is asked for later.
     void ReleaseTo(TBitmap& dest) override;
+    // Where the first frame's rows go, a band at a time, when it is stored row by row and
+    // has no transparent colour; that frame is then not held, and nothing is handed over.
+    const TRowSink* RowsTo = nullptr;
+    bool Streamed() const { return streamed_; }
 
     const std::vector<TGIFFrame>& Frames() const { return frames_; }
     const TGIFData& Data() const { return data_.Data(); }
@@ -107,6 +117,9 @@ private:
     void Reset();
     void Parse(std::span<const std::uint8_t> bytes);
     void DecodeFrame(TGIFFrame& frame) const;
+    void StreamFrame(TGIFFrame& frame);
+    // Decodes the frame's rows into bitmap, or through bands into their band.
+    void DecodeFrameRows(TGIFFrame& frame, TBitmap& bitmap, TRowBands* bands) const;
     void MarkTransparency(const TGIFFrame& frame, TBitmap& bitmap) const;
     void EncodeFrame(TGIFFrame& frame);
     void UpdateScreenSize();
@@ -114,6 +127,7 @@ private:
     TSharedImage<TGIFData> data_;
     std::vector<TGIFFrame> frames_;
     bool corrupted_ = false;
+    bool streamed_ = false;
 };
 
 }  // namespace pictorand

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <optional>
 #include <type_traits>
 
 #include <zlib.h>
@@ -12,6 +13,7 @@
 #include <cstring>
 #include <string>
 
+#include "formats/common/row_bands.h"
 #include "formats/png/png_filters.h"
 #include "formats/png/png_inflate.h"
 #include "formats/png/png_metadata.h"
@@ -21,9 +23,6 @@
 namespace pictorand {
 
 namespace {
-
-// Rows of a band handed to the row sink.
-constexpr std::uint32_t StreamedBandRows = 256;
 
 constexpr std::uint8_t Signature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
 constexpr std::string_view Png = "PNG";
@@ -473,8 +472,9 @@ void TPNGGraphic::DecodeImage(TStream& stream) {
     // only a band is held.
     streamed_ = RowsTo && interlace_ == 0 && filteredBytes > StreamFrom && bitDepth_ <= 8 &&
                 (colorType_ == 0 || colorType_ == 2 || colorType_ == 3) && !transparent_ && paletteAlpha_.empty() && keySamples_.empty();
-    const std::uint32_t bandRows = streamed_ ? std::min(height, StreamedBandRows) : height;
-    SetSize(static_cast<int>(width), static_cast<int>(bandRows));
+    std::optional<TRowBands> bands;
+    if (streamed_) bands.emplace(*this, *RowsTo, static_cast<int>(height), true);
+    SetSize(static_cast<int>(width), streamed_ ? TRowBands::RowsFor(static_cast<int>(height)) : static_cast<int>(height));
     // Rows stored whole in turn are written whole, and only the rows the data never reaches
     // get the background, afterwards: the raster's memory is taken a row at a time, as the
     // inflated rows give theirs back. An interlaced picture's passes leave gaps, so it
@@ -512,9 +512,9 @@ void TPNGGraphic::DecodeImage(TStream& stream) {
             ++rowsRead;
             Unfilter(current.data(), previous.data(), rowSize, sourceBpp_);
             if (keyToMask) MaskKeyedPixels(current.data() + 1, y, 0, 1, width);
-            colorManager_.ConvertRow(current.data() + 1, ScanLine(static_cast<int>(y % bandRows)), width, 0xFF);
-            if (!streamed_) ReportRow(static_cast<int>(y));
-            else if ((y + 1) % bandRows == 0) (*RowsTo)(*this, static_cast<int>(y + 1 - bandRows), static_cast<int>(bandRows));
+            colorManager_.ConvertRow(current.data() + 1, bands ? bands->Row(static_cast<int>(y)) : ScanLine(static_cast<int>(y)), width, 0xFF);
+            if (bands) bands->Done(static_cast<int>(y));
+            else ReportRow(static_cast<int>(y));
             std::swap(current, previous);
         }
     } else {
@@ -540,14 +540,11 @@ void TPNGGraphic::DecodeImage(TStream& stream) {
         }
     }
     // What the data held is shown; the rest keeps the background, and the user is told.
-    if (streamed_) {
-        // The band's last rows, and bands of background for the rows never reached.
-        auto first = static_cast<std::uint32_t>(rowsRead / bandRows * bandRows);
-        auto inBand = static_cast<std::uint32_t>(rowsRead - first);
-        for (; first < height; first += bandRows, inBand = 0) {
-            const std::uint32_t count = std::min(bandRows, height - first);
-            if (inBand < count) FillRect({0, static_cast<int>(inBand), static_cast<int>(width), static_cast<int>(count)}, background_);
-            (*RowsTo)(*this, static_cast<int>(first), static_cast<int>(count));
+    if (bands) {
+        for (auto y = static_cast<int>(rowsRead); y < static_cast<int>(height); ++y) {
+            const int row = bands->BandRow(y);
+            FillRect({0, row, static_cast<int>(width), row + 1}, background_);
+            bands->Done(y);
         }
     } else if (interlace_ == 0 && rowsRead < height) {
         FillRect({0, static_cast<int>(rowsRead), static_cast<int>(width), static_cast<int>(height)}, background_);

@@ -18,6 +18,7 @@ const TFormatDescriptor TargaFormat{
     .MimeTypes = MimeTypes,
     .Probe = ProbeHeader<TTargaGraphic>,
     .Decode = DecodeWithReader<TTargaGraphic>,
+    .DecodeRows = DecodeRowsWithReader<TTargaGraphic>,
     .Encode = EncodeAssigned<TTargaGraphic>,
     .Carries = {.Alpha = true},
     .Classic = true,

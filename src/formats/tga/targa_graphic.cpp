@@ -4,12 +4,14 @@
 #include <cstring>
 
 #include <array>
+#include <optional>
 #include <vector>
 
 #include "graphics/byte_reader.h"
 #include "graphics/byte_writer.h"
 #include "graphics/raster_limits.h"
 #include "formats/common/decoders.h"
+#include "formats/common/row_bands.h"
 
 namespace pictorand {
 
@@ -163,12 +165,20 @@ void TTargaGraphic::LoadFromStream(TStream& stream) {
         throw EReadError(std::string(runtime_texts::ReadError));
     }
     CheckDataCanFill(static_cast<std::int64_t>(rowSize) * h.Height, stream.Size() - stream.Position(), expansion::RunLength, "TGA");
-    SetSize(h.Width, h.Height);
+    const bool rle = h.ImageType >= 9 && h.ImageType <= 11;
+    const bool raw = h.ImageType >= 1 && h.ImageType <= 3;
+    // 16-bit colour pixels with one attribute bit carry it as alpha, when alpha is wanted
+    // and some pixel sets it (files that leave it clear everywhere are opaque).
+    const bool attributeAlpha = KeepAlpha && h.PixelSize == 16 && p.ColorScheme == TColorScheme::Rgb && (h.Descriptor & 0x0F) == 1;
+    // A picture without alpha whose rows all come from the data may go to the row sink a
+    // band at a time.
+    streamed_ = RowsTo && (rle || raw) && rowSize > 0 && !HasAlpha() && !Transparent() && !attributeAlpha;
+    std::optional<TRowBands> bands;
+    if (streamed_) bands.emplace(*this, *RowsTo, h.Height, topDown);
+    SetSize(h.Width, streamed_ ? TRowBands::RowsFor(h.Height) : h.Height);
     progressRect_ = {0, 0, Width(), 1};
     Progress(TProgressStage::Ending, 0, {});
     Progress(TProgressStage::Starting, 0, reader_messages::Transfering);
-    const bool rle = h.ImageType >= 9 && h.ImageType <= 11;
-    const bool raw = h.ImageType >= 1 && h.ImageType <= 3;
     // Run-length rows are unpacked one at a time from the packed data, never the whole
     // picture at once; a packet running on into the next row is carried by the decoder.
     const TByteBuffer packed = rle ? stream.ReadRemaining(static_cast<std::size_t>(MaxRasterBytes)) : TByteBuffer();
@@ -178,8 +188,8 @@ void TTargaGraphic::LoadFromStream(TStream& stream) {
     const std::size_t pixelBytes = TargaBytesPerPixel(h.PixelSize);
     std::vector<std::uint8_t> greyRow(greyAlpha ? rowSize : 0);
     // A picture of no width has no pixels to read.
-    for (int i = 0; i < Height() && (rle || raw) && rowSize > 0; ++i) {
-        std::uint8_t* bitmapRow = ScanLine(topDown ? i : Height() - 1 - i);
+    for (int i = 0; i < h.Height && (rle || raw) && rowSize > 0; ++i) {
+        std::uint8_t* bitmapRow = bands ? bands->Row(i) : ScanLine(topDown ? i : Height() - 1 - i);
         std::uint8_t* row = greyAlpha ? greyRow.data() : bitmapRow;
         if (raw) {
             stream.ReadBuffer(row, rowSize);
@@ -196,11 +206,10 @@ void TTargaGraphic::LoadFromStream(TStream& stream) {
             }
         }
         if (greyAlpha) colorManager_.ConvertRow(greyRow.data(), bitmapRow, h.Width, 0xFF);
-        ReportRow(i);
+        if (bands) bands->Done(i);
+        else ReportRow(i);
     }
-    // 16-bit colour pixels with one attribute bit carry it as alpha, when alpha is wanted
-    // and some pixel sets it (files that leave it clear everywhere are opaque).
-    if (KeepAlpha && h.PixelSize == 16 && p.ColorScheme == TColorScheme::Rgb && (h.Descriptor & 0x0F) == 1) AttributeBitToAlpha();
+    if (attributeAlpha) AttributeBitToAlpha();
     Progress(TProgressStage::Ending, 100, {});
 }
 

@@ -2,6 +2,7 @@
 // compressed.
 #pragma once
 
+#include "formats/common/format_descriptor.h"
 #include "formats/common/graphic_ex.h"
 
 namespace pictorand {
@@ -16,10 +17,16 @@ public:
     void SaveToStream(TStream& stream) override;
 
     bool Compressed = true;
+    // Where the rows of a picture without alpha go, a band at a time, when there is a sink;
+    // the raster then holds one band.
+    const TRowSink* RowsTo = nullptr;
+    bool Streamed() const { return streamed_; }
 
 private:
     // Makes the 15-bit raster 32-bit with the pixels' top bit as their alpha.
     void AttributeBitToAlpha();
+
+    bool streamed_ = false;
 };
 
 }  // namespace pictorand
