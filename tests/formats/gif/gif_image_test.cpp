@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <iterator>
+#include <fstream>
+#include <filesystem>
 
 #include "corpus.h"
 #include "graphic_round_trip.h"
@@ -200,6 +203,30 @@ TEST(GifImage, TransparencyFollowsTheIndex) {
     TBitmap again;
     again.Assign(read);
     EXPECT_EQ(row(again), row(picture));
+}
+
+// A first frame stored row by row without a transparent colour is given a band of rows
+// at a time; an interlaced or transparent one is decoded whole.
+TEST(GifImage, RowsAreGivenABandAtATime) {
+    const auto plain = testing::SaveThrough<TGIFImage>(testing::PhotoLike(41, 700));
+    EXPECT_TRUE(testing::BandsAreTheWholePicture<TGIFImage>(plain));
+    TBitmap keyed = FewColours(6, 300);
+    keyed.SetTransparent(true);
+    keyed.SetTransparentColor(clWhite);
+    EXPECT_FALSE(testing::BandsAreTheWholePicture<TGIFImage>(testing::SaveThrough<TGIFImage>(keyed)));
+    PICTORAND_REQUIRE_CORPUS(folder, "gif-test-suite");
+    int whole = 0, streamed = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        if (entry.path().extension() != ".gif") continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        try {
+            (testing::BandsAreTheWholePicture<TGIFImage>(bytes) ? streamed : whole)++;
+        } catch (const Exception&) {
+        }
+    }
+    EXPECT_GT(streamed, 0);
+    EXPECT_GT(whole, 0);
 }
 
 TEST(GifImage, IndependentDecodersAgree) {

@@ -222,6 +222,24 @@ TEST(TargaGraphic, RunsMayCrossRowsAndRowsMayRunRightToLeft) {
     EXPECT_EQ(mirrored.GetPixel(0, 1), RGBColor(0, 0, 255));
 }
 
+// A picture without alpha is given a band of rows at a time, stored from the bottom or
+// from the top, packed or not, its runs crossing rows and bands; one with alpha is not.
+TEST(TargaGraphic, RowsAreGivenABandAtATime) {
+    for (const bool compressed : {true, false})
+        for (const TPixelFormat format : {TPixelFormat::pf24bit, TPixelFormat::pf8bit}) {
+            TBitmap picture = testing::PhotoLike(37, 600);
+            picture.SetPixelFormat(format);
+            auto file = testing::SaveThrough<TTargaGraphic>(picture, [&](TTargaGraphic& tga) { tga.Compressed = compressed; });
+            EXPECT_TRUE(testing::BandsAreTheWholePicture<TTargaGraphic>(file)) << compressed;
+            file[17] ^= 0x20;  // the other origin
+            EXPECT_TRUE(testing::BandsAreTheWholePicture<TTargaGraphic>(file)) << compressed << " flipped";
+        }
+    TBitmap alpha = testing::PhotoLike(5, 300);
+    alpha.SetPixelFormat(TPixelFormat::pf32bit);
+    alpha.SetHasAlpha(true);
+    EXPECT_FALSE(testing::BandsAreTheWholePicture<TTargaGraphic>(testing::SaveThrough<TTargaGraphic>(alpha)));
+}
+
 TEST(TargaGraphic, IndependentDecoderReadsWhatWeWrite) {
     PICTORAND_REQUIRE_PILLOW();
     testing::TTempDir dir;
