@@ -192,9 +192,9 @@ bool DecodeAlphaRows(std::span<const std::uint8_t> data, const TBmpHeader& h, TB
     return anyAlpha;
 }
 
-void DecodeRows(std::span<const std::uint8_t> data, const TBmpHeader& h, TBitmap& bitmap, bool topDown) {
+// Rows as stored, into the bitmap or, through bands, into the band the bitmap then holds.
+void DecodeRows(std::span<const std::uint8_t> data, const TBmpHeader& h, TBitmap& bitmap, bool topDown, int height, TRowBands* bands) {
     const int width = bitmap.Width();
-    const int height = bitmap.Height();
     const std::size_t fileStride = BytesPerRow(static_cast<std::size_t>(width), h.bitCount);
     const TPixelFormat format = bitmap.PixelFormat();
     const bool viaMasks = (h.bitCount == 16 || h.bitCount == 32) && format == TPixelFormat::pf24bit;
@@ -202,8 +202,7 @@ void DecodeRows(std::span<const std::uint8_t> data, const TBmpHeader& h, TBitmap
     const TMaskChannel red(masks[0]), green(masks[1]), blue(masks[2]);
     for (int fileRow = 0; fileRow < height; ++fileRow) {
         const std::uint8_t* in = data.data() + static_cast<std::size_t>(fileRow) * fileStride;
-        const int y = topDown ? fileRow : height - 1 - fileRow;
-        std::uint8_t* out = bitmap.ScanLine(y);
+        std::uint8_t* out = bands ? bands->Row(fileRow) : bitmap.ScanLine(topDown ? fileRow : height - 1 - fileRow);
         if (h.bitCount == 2) {
             for (int x = 0; x < width; ++x) WriteIndexPixel(out, x, 4, in[x >> 2] >> (6 - 2 * (x & 3)) & 3);
         } else if (viaMasks) {
@@ -216,6 +215,7 @@ void DecodeRows(std::span<const std::uint8_t> data, const TBmpHeader& h, TBitmap
         } else {
             std::memcpy(out, in, std::min(fileStride, bitmap.RowStride()));
         }
+        if (bands) bands->Done(fileRow);
     }
 }
 
@@ -262,7 +262,7 @@ TBmpSize ProbeBmp(std::span<const std::uint8_t> file) {
     return {static_cast<int>(layout.Width), static_cast<int>(layout.Height), layout.Header.bitCount, HasAlphaMask(layout.Header)};
 }
 
-TBitmap DecodeBmp(std::span<const std::uint8_t> file, bool keepAlpha) {
+TBitmap DecodeBmp(std::span<const std::uint8_t> file, bool keepAlpha, const TRowSink* rowsTo) {
     TBmpReader in(file, std::string(runtime_texts::InvalidBitmap));
     const TBmpLayout layout = ReadLayout(in);
     const TBmpHeader& h = layout.Header;
@@ -302,14 +302,21 @@ TBitmap DecodeBmp(std::span<const std::uint8_t> file, bool keepAlpha) {
 
     TBitmap bitmap;
     bitmap.SetPixelFormat(format);
-    bitmap.SetSize(static_cast<int>(width), static_cast<int>(height));
+    // Rows stored as they are, without alpha, may go to the sink a band at a time.
+    const bool streamed = rowsTo && !rle && !alpha;
+    bitmap.SetSize(static_cast<int>(width), static_cast<int>(streamed ? TRowBands::RowsFor(static_cast<int>(height)) : height));
     if (IsIndexed(format)) bitmap.SetPalette(std::move(palette));
+    if (streamed) {
+        TRowBands bands(bitmap, *rowsTo, static_cast<int>(height), topDown);
+        DecodeRows(data, h, bitmap, topDown, static_cast<int>(height), &bands);
+        return TBitmap();
+    }
     if (rle) {
         DecodeRle(data, bitmap, h.compression == BI_RLE4);
     } else if (alpha) {
         bitmap.SetHasAlpha(DecodeAlphaRows(data, h, bitmap, topDown));
     } else {
-        DecodeRows(data, h, bitmap, topDown);
+        DecodeRows(data, h, bitmap, topDown, static_cast<int>(height), nullptr);
     }
     return bitmap;
 }

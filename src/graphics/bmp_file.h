@@ -5,6 +5,7 @@
 #include <span>
 
 #include "graphics/bitmap.h"
+#include "graphics/row_bands.h"
 #include "graphics/stream.h"
 
 namespace pictorand {
@@ -21,7 +22,9 @@ TBmpSize ProbeBmp(std::span<const std::uint8_t> file);
 // RLE8, bit fields and top-down rows. Anything malformed raises EInvalidGraphic.
 // With keepAlpha, bit fields with an alpha mask give 32 bits with that alpha (none
 // when every pixel's alpha is zero, as files that leave the field unused have it).
-TBitmap DecodeBmp(std::span<const std::uint8_t> file, bool keepAlpha = false);
+// With rowsTo, a picture stored uncompressed and without alpha kept gives its rows there a
+// band at a time instead, and the bitmap answered is empty.
+TBitmap DecodeBmp(std::span<const std::uint8_t> file, bool keepAlpha = false, const TRowSink* rowsTo = nullptr);
 
 // Reads the rest of the stream as one BMP file.
 TBitmap ReadBmpStream(TStream& stream);

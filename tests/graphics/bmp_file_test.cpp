@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <cstring>
 #include <map>
 
@@ -227,6 +229,45 @@ TEST(BmpSuite, EveryGoodFileLoadsAndEncodingsAgree) {
     EXPECT_EQ(loaded.at("rgb16.bmp").PixelFormat(), TPixelFormat::pf15bit);
     EXPECT_EQ(loaded.at("rgb16-565.bmp").PixelFormat(), TPixelFormat::pf16bit);
     EXPECT_EQ(loaded.at("rgb24.bmp").GetPixel(0, 0), loaded.at("rgb32bf.bmp").GetPixel(0, 0));
+}
+
+// Rows a decode gives a band at a time, against the whole decode's; false when the decode
+// did not give them so.
+bool BandsAreTheWholeDecode(const std::vector<std::uint8_t>& file, const std::string& name) {
+    const TBitmap whole = DecodeBmp(file);
+    std::vector<int> given(static_cast<std::size_t>(whole.Height()), 0);
+    const TRowSink sink = [&](TBitmap& band, int first, int count) {
+        ASSERT_TRUE(first >= 0 && first + count <= whole.Height()) << name;
+        ASSERT_EQ(band.PixelFormat(), whole.PixelFormat()) << name;
+        for (int r = 0; r < count; ++r) {
+            ++given[static_cast<std::size_t>(first + r)];
+            for (int x = 0; x < whole.Width(); ++x) ASSERT_EQ(band.GetPixel(x, r), whole.GetPixel(x, first + r)) << name << " row " << first + r;
+        }
+    };
+    if (!DecodeBmp(file, false, &sink).Empty()) return false;
+    EXPECT_EQ(std::count(given.begin(), given.end(), 1), whole.Height()) << name << ": every row once";
+    return true;
+}
+
+// Pictures stored as they are give their rows a band at a time, from the bottom or from the
+// top, in every depth; run-length ones are decoded whole.
+TEST(BmpRead, StoredRowsAreGivenABandAtATime) {
+    TBitmap tall = Pattern(TPixelFormat::pf24bit, 7, 600);
+    for (int y = 0; y < 600; ++y) tall.SetPixel(y % 7, y, RGBColor(static_cast<std::uint8_t>(y), 0, static_cast<std::uint8_t>(y / 3)));
+    std::vector<std::uint8_t> file = Encode(tall);
+    EXPECT_TRUE(BandsAreTheWholeDecode(file, "bottom-up"));
+    const std::uint32_t height = U32(file, 22);
+    const std::uint32_t flipped = ~height + 1;  // a negative height: stored from the top
+    for (int k = 0; k < 4; ++k) file[22 + static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(flipped >> (8 * k));
+    EXPECT_TRUE(BandsAreTheWholeDecode(file, "top-down"));
+    PICTORAND_REQUIRE_CORPUS(folder, "bmpsuite/g");
+    int whole = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        TFileStream in(entry.path().string(), TFileMode::OpenRead);
+        const TByteBuffer bytes = in.ReadRemaining(1 << 24);
+        whole += !BandsAreTheWholeDecode(std::vector<std::uint8_t>(bytes.begin(), bytes.end()), entry.path().filename().string());
+    }
+    EXPECT_EQ(whole, 2) << "the run-length files, pal4rle and pal8rle";
 }
 
 // bmpsuite's questionable alpha files: one picture in three encodings of 32 bits,

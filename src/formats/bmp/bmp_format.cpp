@@ -29,6 +29,13 @@ TDecodedImage Decode(std::span<const std::uint8_t> file, const TDecodeRequest& r
     return {DecodeBmp(file, request.KeepAlpha), {}};
 }
 
+TDecodedImage DecodeRows(std::span<const std::uint8_t> file, const TDecodeRequest& request, const TRowSink& rows) {
+    const TRasterCap cap(request.MaxPixels);
+    TDecodedImage image{DecodeBmp(file, request.KeepAlpha, &rows), {}};
+    image.Streamed = image.Raster.Empty();
+    return image;
+}
+
 void Encode(TStream& stream, const TBitmap& raster, const TWriteOptions&) { WriteBmpStream(raster, stream); }
 
 }  // namespace
@@ -41,6 +48,7 @@ const TFormatDescriptor BmpFormat{
     .MimeTypes = MimeTypes,
     .Probe = Probe,
     .Decode = Decode,
+    .DecodeRows = DecodeRows,
     .Encode = Encode,
     .Classic = true,
     .Dialog = {"BMP", "RadioButtonFBMP", 0, 0},

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -15,6 +14,7 @@
 #include "formats/common/source_metadata.h"
 #include "graphics/bitmap.h"
 #include "graphics/raster_limits.h"
+#include "graphics/row_bands.h"
 #include "graphics/stream.h"
 
 namespace pictorand {
@@ -74,9 +74,6 @@ struct TDecodedImage {
     bool Streamed = false;
 };
 
-// Takes a picture's rows from the top: rows first .. first + count - 1 of the picture as
-// rows 0 .. count - 1 of band, which is the picture's width in the picture's pixel format.
-using TRowSink = std::function<void(TBitmap& band, int first, int count)>;
 
 // What a writer takes besides the raster.
 struct TWriteOptions {

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "formats/common/graphic_ex.h"
-#include "formats/common/row_bands.h"
+#include "graphics/row_bands.h"
 #include "formats/gif/gif_lzw.h"
 #include "graphics/pixel_access.h"
 #include "graphics/raster_limits.h"

@@ -13,7 +13,7 @@
 #include <cstring>
 #include <string>
 
-#include "formats/common/row_bands.h"
+#include "graphics/row_bands.h"
 #include "formats/png/png_filters.h"
 #include "formats/png/png_inflate.h"
 #include "formats/png/png_metadata.h"

@@ -11,7 +11,7 @@
 #include "graphics/byte_writer.h"
 #include "graphics/raster_limits.h"
 #include "formats/common/decoders.h"
-#include "formats/common/row_bands.h"
+#include "graphics/row_bands.h"
 
 namespace pictorand {
 

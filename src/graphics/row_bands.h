@@ -1,15 +1,20 @@
-// TRowBands: a picture's rows, decoded in turn from the top or from the bottom, handed to
-// a row sink a band at a time. The reader's raster holds one band (BandRows rows, fewer
+// Row sinks, which take a picture a band of rows at a time, and TRowBands: a picture's
+// rows, decoded in turn from the top or from the bottom, handed to a row sink a band at a
+// time. The reader's raster holds one band (BandRows rows, fewer
 // for a short picture); the reader decodes each row into Row(i) and calls Done(i) after.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 
-#include "formats/common/format_descriptor.h"
 #include "graphics/bitmap.h"
 
 namespace pictorand {
+
+// Takes a picture's rows from the top: rows first .. first + count - 1 of the picture as
+// rows 0 .. count - 1 of band, which is the picture's width in the picture's pixel format.
+using TRowSink = std::function<void(TBitmap& band, int first, int count)>;
 
 class TRowBands {
 public:
