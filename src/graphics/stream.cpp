@@ -71,6 +71,10 @@ void TMemoryStream::SetSize(std::int64_t size) {
     position_ = std::min(position_, data_.size());
 }
 
+std::optional<std::span<const std::uint8_t>> TMemoryStream::HeldFromPosition() {
+    return std::span<const std::uint8_t>(data_).subspan(std::min(position_, data_.size()));
+}
+
 std::size_t TSpanStream::Read(void* buffer, std::size_t count) {
     if (position_ >= bytes_.size()) return 0;
     const std::size_t n = std::min(count, bytes_.size() - position_);
@@ -90,5 +94,18 @@ std::int64_t TSpanStream::Seek(std::int64_t offset, TSeekOrigin origin) {
 }
 
 void TSpanStream::SetSize(std::int64_t) { throw EWriteError(std::string(runtime_texts::WriteError)); }
+
+std::optional<std::span<const std::uint8_t>> TSpanStream::HeldFromPosition() { return bytes_.subspan(std::min(position_, bytes_.size())); }
+
+TStreamBytes::TStreamBytes(TStream& stream, std::size_t limit) {
+    if (const auto held = stream.HeldFromPosition()) {
+        if (held->size() > limit) throw EReadError(std::string(runtime_texts::ImageTooLarge));
+        view_ = *held;
+        stream.Seek(0, TSeekOrigin::End);
+        return;
+    }
+    copy_ = stream.ReadRemaining(limit);
+    view_ = copy_;
+}
 
 }  // namespace pictorand

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -35,6 +36,9 @@ public:
 
     // Everything from the current position to the end, refusing more than limit bytes.
     TByteBuffer ReadRemaining(std::size_t limit);
+    // The bytes from the current position to the end where the stream holds them in
+    // memory, valid while the stream's bytes are; nothing for a stream that does not.
+    virtual std::optional<std::span<const std::uint8_t>> HeldFromPosition() { return std::nullopt; }
     // Copies count bytes from source at its position into this stream.
     void CopyFrom(TStream& source, std::int64_t count);
 };
@@ -48,6 +52,7 @@ public:
     std::size_t Write(const void* buffer, std::size_t count) override;
     std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
     void SetSize(std::int64_t size) override;
+    std::optional<std::span<const std::uint8_t>> HeldFromPosition() override;
 
     const std::vector<std::uint8_t>& Bytes() const { return data_; }
     std::vector<std::uint8_t> TakeBytes() { position_ = 0; return std::move(data_); }
@@ -67,10 +72,34 @@ public:
     std::size_t Write(const void* buffer, std::size_t count) override;
     std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
     void SetSize(std::int64_t size) override;
+    std::optional<std::span<const std::uint8_t>> HeldFromPosition() override;
 
 private:
     std::span<const std::uint8_t> bytes_;
     std::size_t position_ = 0;
+};
+
+// A stream's bytes from its position to the end, read once: a view of them where the
+// stream holds them in memory (valid while the stream's bytes are), a copy where it does
+// not. The stream is left at its end either way.
+class TStreamBytes {
+public:
+    TStreamBytes() = default;
+    // Refuses more than limit bytes, as ReadRemaining does.
+    TStreamBytes(TStream& stream, std::size_t limit);
+    TStreamBytes(TStreamBytes&&) = default;
+    TStreamBytes& operator=(TStreamBytes&&) = default;
+    TStreamBytes(const TStreamBytes&) = delete;
+    TStreamBytes& operator=(const TStreamBytes&) = delete;
+
+    std::span<const std::uint8_t> Span() const { return view_; }
+    const std::uint8_t* data() const { return view_.data(); }
+    std::size_t size() const { return view_.size(); }
+    std::uint8_t operator[](std::size_t at) const { return view_[at]; }
+
+private:
+    TByteBuffer copy_;
+    std::span<const std::uint8_t> view_;
 };
 
 }  // namespace pictorand

@@ -35,6 +35,7 @@ const TFormatDescriptor TiffFormat{
     .MimeTypes = MimeTypes,
     .Probe = Probe,
     .Decode = DecodeWithReader<TTIFFGraphic>,
+    .DecodeRows = DecodeRowsWithReader<TTIFFGraphic>,
     .Encode = Encode,
     .Carries = {.Alpha = true, .Icc = true},
     .Classic = true,

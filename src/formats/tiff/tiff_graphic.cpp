@@ -111,7 +111,7 @@ double TTIFFGraphic::ReadReal(std::uint16_t tagNumber, double fallback) const {
 
 bool TTIFFGraphic::ReadImageProperties(TStream& stream, int imageIndex) {
     TGraphicExGraphic::ReadImageProperties(stream, imageIndex);
-    file_ = stream.ReadRemaining(MaxTiffBytes);
+    file_ = TStreamBytes(stream, MaxTiffBytes);
     return ParseProperties(imageIndex);
 }
 
@@ -234,6 +234,7 @@ void TTIFFGraphic::LoadFromStream(TStream& stream) {
     Progress(TProgressStage::Starting, 0, reader_messages::Transfering);
     progressRect_ = {0, 0, Width(), 1};
     ReadChunks(layout, decoder.get());
+    file_ = TStreamBytes();
     Progress(TProgressStage::Ending, 100, {});
 }
 
@@ -305,7 +306,9 @@ void TTIFFGraphic::SetUpColors() {
     MarkConvertedAlpha();
     cm.CheckLayout(PixelFormat());
     if (PixelFormat() == TPixelFormat::pfCustom) throw EInvalidGraphic(ReaderMessage(reader_messages::InvalidColorFormat, FormatName));
-    SetSize(static_cast<int>(p.Width), static_cast<int>(p.Height));
+    streamed_ = RowsTo && !HasAlpha();
+    const int height = static_cast<int>(p.Height);
+    SetSize(static_cast<int>(p.Width), streamed_ ? TRowBands::RowsFor(height) : height);
 
     // Palette and YCbCr parameters.
     if (target == TColorScheme::Indexed) {
@@ -393,12 +396,15 @@ TTIFFGraphic::TChunkLayout TTIFFGraphic::ChunkLayout() const {
 }
 
 // One strip or tile: its data through the bit order, the decoder and the predictor into
-// chunk_, rows rows of layout.LineBytes. False when the file has no data for it.
-bool TTIFFGraphic::DecodeChunk(const TChunkLayout& layout, std::size_t index, std::size_t rows, TDecoder* decoder) {
+// chunk_, rows rows of layout.LineBytes from its row firstRow (which only uncompressed
+// strips stored row by row may start past 0). False when the file has no data for it.
+bool TTIFFGraphic::DecodeChunk(const TChunkLayout& layout, std::size_t index, std::size_t firstRow, std::size_t rows, TDecoder* decoder) {
     const TImageProperties& p = properties_;
     const std::vector<double>& offsets = chunkOffsets_;
     if (index >= offsets.size()) return false;
-    const auto offset = ClampedInteger<std::size_t>(offsets[index]);
+    const auto start = ClampedInteger<std::size_t>(offsets[index]);
+    if (start >= file_.size()) return false;
+    const std::size_t offset = start + std::min(firstRow * layout.LineBytes, file_.size() - start);
     if (offset >= file_.size()) return false;
     const std::size_t available = file_.size() - offset;
     const std::size_t count = index < chunkCounts_.size() ? std::min(ClampedInteger<std::size_t>(chunkCounts_[index]), available) : available;
@@ -444,25 +450,47 @@ bool TTIFFGraphic::DecodeChunk(const TChunkLayout& layout, std::size_t index, st
 }
 
 // Every strip or tile, band by band: a band is one row of tiles (or one strip) across
-// the picture, in every plane, put together into whole rows and converted.
+// the picture, in every plane, put together into whole rows and converted. Uncompressed
+// strips of one plane are read and converted a piece at a time, compressed ones of one
+// plane straight from the decoded strip.
 void TTIFFGraphic::ReadChunks(const TChunkLayout& layout, TDecoder* decoder) {
     const TImageProperties& p = properties_;
     chunkOffsets_ = ReadValues(layout.Tiled ? tag::TileOffsets : tag::StripOffsets);
     chunkCounts_ = ReadValues(layout.Tiled ? tag::TileByteCounts : tag::StripByteCounts);
     if (chunkOffsets_.empty()) InvalidFormat();
+    std::optional<TRowBands> bands;
+    if (streamed_) bands.emplace(*this, *RowsTo, static_cast<int>(p.Height), true);
     const std::size_t bytesPerLine = p.BytesPerLine;
     const std::size_t chunksPerPlane = static_cast<std::size_t>(layout.Across) * layout.Bands;
     const std::size_t sampleBytes = p.BitsPerSample == 16 ? 2 : 1;
+    const bool wholeRows = !layout.Tiled && layout.Planes == 1;
+    const std::size_t pieceRows = wholeRows && !decoder && !layout.YCbCrBlocks ? TRowBands::BandRows : layout.Length;
+    // Bits past a row's last pixel are converted as 0, as they are when put together.
+    const auto spareBits = static_cast<unsigned>(layout.LineBytes * 8 - static_cast<std::size_t>(p.Width) * layout.SampleBits);
+    const auto lastByteMask = static_cast<std::uint8_t>(0xFF << spareBits);
     std::vector<std::uint8_t> band;
     for (std::uint32_t b = 0; b < layout.Bands && static_cast<std::size_t>(b) * layout.Across < chunkOffsets_.size(); ++b) {
         const std::uint32_t top = b * layout.Length;
         const std::size_t bandRows = std::min(layout.Length, p.Height - top);
+        if (wholeRows) {
+            for (std::size_t first = 0; first < bandRows; first += pieceRows) {
+                const std::size_t rows = std::min(pieceRows, bandRows - first);
+                // Rows the file has no data for are 0.
+                if (!DecodeChunk(layout, b, first, rows, decoder)) chunk_.assign(rows * layout.LineBytes, 0);
+                for (std::size_t r = 0; r < rows; ++r) {
+                    std::uint8_t* line = chunk_.data() + r * layout.LineBytes;
+                    line[layout.LineBytes - 1] &= lastByteMask;
+                    ConvertRow(line, static_cast<int>(top + first + r), bands ? &*bands : nullptr);
+                }
+            }
+            continue;
+        }
         // Tiles are whole at the picture's edges; the last strip holds only what remains.
         const std::size_t chunkRows = layout.Tiled ? layout.Length : bandRows;
         band.assign(bandRows * bytesPerLine, 0);
         for (std::uint32_t plane = 0; plane < layout.Planes; ++plane) {
             for (std::uint32_t t = 0; t < layout.Across; ++t) {
-                if (!DecodeChunk(layout, plane * chunksPerPlane + static_cast<std::size_t>(b) * layout.Across + t, chunkRows, decoder)) continue;
+                if (!DecodeChunk(layout, plane * chunksPerPlane + static_cast<std::size_t>(b) * layout.Across + t, 0, chunkRows, decoder)) continue;
                 const std::size_t left = static_cast<std::size_t>(t) * layout.Width;
                 const std::size_t columns = std::min<std::size_t>(layout.Width, p.Width - left);
                 for (std::size_t r = 0; r < bandRows; ++r) {
@@ -476,18 +504,22 @@ void TTIFFGraphic::ReadChunks(const TChunkLayout& layout, TDecoder* decoder) {
                 }
             }
         }
-        for (std::size_t r = 0; r < bandRows; ++r) {
-            const int row = static_cast<int>(top + r);
-            std::uint8_t* line = band.data() + r * bytesPerLine;
-            // Premultiplied grey is made straight before the alpha is passed over.
-            const bool greyAlpha = p.ColorScheme == TColorScheme::Gray && p.SamplesPerPixel == 2 && p.BitsPerSample == 8;
-            if (associatedAlpha_ && greyAlpha) Unpremultiply(line, p.Width, 1);
-            colorManager_.ConvertRow(line, ScanLine(row), p.Width, 0xFF);
-            // Colour pixels are made straight once they are BGRA; grey ones already are.
-            if (associatedAlpha_ && !greyAlpha && PixelFormat() == TPixelFormat::pf32bit) Unpremultiply(ScanLine(row), p.Width, 3);
-            ReportRow(row);
-        }
+        for (std::size_t r = 0; r < bandRows; ++r) ConvertRow(band.data() + r * bytesPerLine, static_cast<int>(top + r), bands ? &*bands : nullptr);
     }
+}
+
+// One stored row, whole across the picture, into the raster's row (or the band's).
+void TTIFFGraphic::ConvertRow(std::uint8_t* line, int row, TRowBands* bands) {
+    const TImageProperties& p = properties_;
+    // Premultiplied grey is made straight before the alpha is passed over.
+    const bool greyAlpha = p.ColorScheme == TColorScheme::Gray && p.SamplesPerPixel == 2 && p.BitsPerSample == 8;
+    if (associatedAlpha_ && greyAlpha) Unpremultiply(line, p.Width, 1);
+    std::uint8_t* pixels = bands ? bands->Row(row) : ScanLine(row);
+    colorManager_.ConvertRow(line, pixels, p.Width, 0xFF);
+    // Colour pixels are made straight once they are BGRA; grey ones already are.
+    if (associatedAlpha_ && !greyAlpha && PixelFormat() == TPixelFormat::pf32bit) Unpremultiply(pixels, p.Width, 3);
+    if (bands) bands->Done(row);
+    else ReportRow(row);
 }
 
 }  // namespace pictorand

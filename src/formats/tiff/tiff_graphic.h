@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "graphics/row_bands.h"
+#include "graphics/stream.h"
 #include "graphics/zeroed_buffer.h"
 #include "formats/common/decoders.h"
 #include "formats/common/graphic_ex.h"
@@ -25,6 +27,10 @@ public:
 
     // Receives the JPEG decoder's warnings.
     std::function<void(std::string_view)> OnWarning;
+    // When set, a picture without alpha goes to this sink a band of rows at a time and
+    // the raster keeps only one band; Streamed() tells whether it did.
+    const TRowSink* RowsTo = nullptr;
+    bool Streamed() const { return streamed_; }
 
 private:
 
@@ -44,16 +50,18 @@ private:
     void SetUpColors();
     TChunkLayout ChunkLayout() const;
     std::unique_ptr<TDecoder> CreateDecoder(std::uint32_t width);
-    bool DecodeChunk(const TChunkLayout& layout, std::size_t index, std::size_t rows, TDecoder* decoder);
+    bool DecodeChunk(const TChunkLayout& layout, std::size_t index, std::size_t firstRow, std::size_t rows, TDecoder* decoder);
     void ReadChunks(const TChunkLayout& layout, TDecoder* decoder);
+    void ConvertRow(std::uint8_t* line, int row, TRowBands* bands);
     const TTiffEntry* Find(std::uint16_t tag) const { return directory_ ? directory_->Find(tag) : nullptr; }
     std::uint32_t ReadInteger(std::uint16_t tag, std::uint32_t fallback) const;
     double ReadReal(std::uint16_t tag, double fallback) const;
     std::vector<double> ReadValues(std::uint16_t tag) const;
-    TTiffStructure Structure() const { return TTiffStructure(file_); }
+    TTiffStructure Structure() const { return TTiffStructure(file_.Span()); }
     bool BigEndian() const { return (properties_.Options & image_options::BigEndian) != 0; }
 
-    TByteBuffer file_;
+    TStreamBytes file_;
+    bool streamed_ = false;
     std::optional<TTiffDirectory> directory_;
     bool associatedAlpha_ = false;
     bool signedSamples_ = false;

@@ -11,6 +11,7 @@
 #include "corpus.h"
 #include "formats/tiff/tiff_graphic.h"
 #include "formats/tiff/tiff_writer.h"
+#include "graphic_round_trip.h"
 #include "independent_decoder.h"
 #include "temp_dir.h"
 #include "test_images.h"
@@ -94,6 +95,50 @@ TEST(TiffLayouts, BilevelRewritesReadAsTheUncompressedPicture) {
                                    {"-t -w 64 -l 32 -c g4", INFINITY},
                                    {"-t -w 16 -l 16", INFINITY},
                                });
+}
+
+// Strips, tiles and planes, compressed or not, go to a row sink a band at a time as the
+// same rows the whole picture has; a picture with alpha is decoded whole.
+TEST(TiffLayouts, RowsAreGivenABandAtATime) {
+    PICTORAND_REQUIRE_TIFFCP();
+    testing::TTempDir dir;
+    // Taller than a band, and than a piece of an uncompressed strip, with partial tiles.
+    WriteTiffFile(dir.File("rgb.tif"), testing::PhotoLike(97, 601));
+    TBitmap bilevel;
+    bilevel.SetPixelFormat(TPixelFormat::pf1bit);
+    bilevel.SetSize(97, 601);
+    for (int y = 0; y < bilevel.Height(); ++y) {
+        for (int x = 0; x < (bilevel.Width() + 7) / 8; ++x) bilevel.ScanLine(y)[x] = static_cast<std::uint8_t>((x * 37 + y * y) % 251);
+    }
+    WriteTiffFile(dir.File("bilevel.tif"), bilevel);
+    const std::pair<const char*, const char*> rewrites[] = {
+        {"-r 601", "rgb.tif"},        {"-r 7", "rgb.tif"},           {"-c lzw:2 -r 300", "rgb.tif"},
+        {"-c packbits", "rgb.tif"},   {"-t -w 32 -l 48", "rgb.tif"}, {"-p separate -r 100", "rgb.tif"},
+        {"-r 601", "bilevel.tif"},    {"-c g4 -r 601", "bilevel.tif"}, {"-c g3 -r 20", "bilevel.tif"},
+        {"-f lsb2msb -r 601", "bilevel.tif"},
+    };
+    for (const auto& [option, source] : rewrites) {
+        const std::string file = dir.File("rows.tif");
+        ASSERT_TRUE(::pictorand::Run("tiffcp " + std::string(option) + " '" + dir.File(source) + "' '" + file + "'")) << option;
+        EXPECT_TRUE(testing::BandsAreTheWholePicture<TTIFFGraphic>(testing::ReadFileBytes(file))) << option << " " << source;
+    }
+    // An uncompressed strip that runs past the end of the file: its one strip is moved to
+    // start 200 rows before the end, and the rows past the end are 0 either way.
+    std::vector<std::uint8_t> cut = testing::ReadFileBytes(dir.File("rgb.tif"));
+    auto u32 = [&](std::size_t at) { return std::uint32_t{cut[at]} | std::uint32_t{cut[at + 1]} << 8 | std::uint32_t{cut[at + 2]} << 16 | std::uint32_t{cut[at + 3]} << 24; };
+    const std::uint32_t ifd = u32(4);
+    for (std::size_t entry = ifd + 2; entry < ifd + 2 + 12 * (cut[ifd] | cut[ifd + 1] << 8); entry += 12) {
+        if ((cut[entry] | cut[entry + 1] << 8) != 273) continue;
+        const auto start = static_cast<std::uint32_t>(cut.size() - 97 * 3 * 200);
+        for (int i = 0; i < 4; ++i) cut[entry + 8 + i] = static_cast<std::uint8_t>(start >> (8 * i));
+    }
+    EXPECT_TRUE(testing::BandsAreTheWholePicture<TTIFFGraphic>(cut));
+
+    TBitmap withAlpha = testing::PhotoLike(5, 300);
+    withAlpha.SetPixelFormat(TPixelFormat::pf32bit);
+    withAlpha.SetHasAlpha(true);
+    WriteTiffFile(dir.File("alpha.tif"), withAlpha);
+    EXPECT_FALSE(testing::BandsAreTheWholePicture<TTIFFGraphic>(testing::ReadFileBytes(dir.File("alpha.tif"))));
 }
 
 // Grey with an extra alpha sample reads as grey, and as grey colours with their alpha when
