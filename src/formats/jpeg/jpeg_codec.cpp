@@ -1,6 +1,7 @@
 #include "formats/jpeg/jpeg_codec.h"
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 #include <memory>
 #include <string>
@@ -185,38 +186,56 @@ void Configure(jpeg_decompress_struct& info, const TJpegDecodeParameters& p) {
     jpeg_calc_output_dimensions(&info);
 }
 
-// Where decoded rows go: the raster's first row and the signed step between rows, and for
-// four-component pictures a row of their own with the caller's conversion, if any.
+// Where decoded rows go: the raster's first row and the signed step between rows, or the
+// bands rows are handed over in; and for four-component pictures a row of their own with
+// the caller's conversion, if any.
 struct TRowTarget {
     std::uint8_t* Top;
     std::ptrdiff_t Stride;
     std::uint8_t* CmykBuffer;
     const TCmykToBgr* Convert;
+    TRowBands* Bands = nullptr;
 };
+
+void ConvertCmykRow(const jpeg_decompress_struct& info, const TRowTarget& target, std::uint8_t* out);
 
 // Reads rows until the decompressor's next row is last (or its data ends).
 void ReadRows(jpeg_decompress_struct& info, const TRowTarget& target, JDIMENSION last) {
     while (info.output_scanline < last) {
-        std::uint8_t* out = target.Top + static_cast<std::ptrdiff_t>(info.output_scanline) * target.Stride;
+        const JDIMENSION at = info.output_scanline;
+        std::uint8_t* out = target.Bands ? target.Bands->Row(static_cast<int>(at)) : target.Top + static_cast<std::ptrdiff_t>(at) * target.Stride;
         JSAMPROW row = target.CmykBuffer ? target.CmykBuffer : out;
         if (jpeg_read_scanlines(&info, &row, 1) != 1) break;
-        std::uint8_t* cmyk = target.CmykBuffer;
-        if (!cmyk) continue;
-        if (*target.Convert) {
-            // The samples are stored inverted: 255 is no ink.
-            for (std::size_t i = 0; i < 4 * static_cast<std::size_t>(info.output_width); ++i) cmyk[i] = static_cast<std::uint8_t>(255 - cmyk[i]);
-            (*target.Convert)(cmyk, out, info.output_width);
-            continue;
-        }
-        for (JDIMENSION x = 0; x < info.output_width; ++x) {
-            const std::uint8_t* in = cmyk + 4 * x;
-            out[3 * x] = static_cast<std::uint8_t>(in[2] * in[3] / 255);
-            out[3 * x + 1] = static_cast<std::uint8_t>(in[1] * in[3] / 255);
-            out[3 * x + 2] = static_cast<std::uint8_t>(in[0] * in[3] / 255);
-        }
+        if (target.CmykBuffer) ConvertCmykRow(info, target, out);
+        if (target.Bands) target.Bands->Done(static_cast<int>(at));
+    }
+    // Rows never read are 0, in a band as in a whole raster (four components become three).
+    const std::size_t rowBytes = static_cast<std::size_t>(info.output_width) * static_cast<std::size_t>(std::min(info.output_components, 3));
+    for (JDIMENSION at = info.output_scanline; target.Bands && at < last; ++at) {
+        std::memset(target.Bands->Row(static_cast<int>(at)), 0, rowBytes);
+        target.Bands->Done(static_cast<int>(at));
     }
 }
 
+// A row of four components, from the decompressor's own row, into out.
+void ConvertCmykRow(const jpeg_decompress_struct& info, const TRowTarget& target, std::uint8_t* out) {
+    std::uint8_t* cmyk = target.CmykBuffer;
+    if (*target.Convert) {
+        // The samples are stored inverted: 255 is no ink.
+        for (std::size_t i = 0; i < 4 * static_cast<std::size_t>(info.output_width); ++i) cmyk[i] = static_cast<std::uint8_t>(255 - cmyk[i]);
+        (*target.Convert)(cmyk, out, info.output_width);
+        return;
+    }
+    for (JDIMENSION x = 0; x < info.output_width; ++x) {
+        const std::uint8_t* in = cmyk + 4 * x;
+        out[3 * x] = static_cast<std::uint8_t>(in[2] * in[3] / 255);
+        out[3 * x + 1] = static_cast<std::uint8_t>(in[1] * in[3] / 255);
+        out[3 * x + 2] = static_cast<std::uint8_t>(in[0] * in[3] / 255);
+    }
+}
+
+// Decoded pictures of at most this many bytes may be held whole to be decoded in two parts.
+constexpr std::size_t HeldWholeUpTo = std::size_t{256} << 20;
 // Pictures of at least this many pixels are decoded in two parts at once.
 constexpr std::int64_t SplitPixels = 4'000'000;
 // The share of the rows the first part decodes. The second part still has to read past
@@ -294,8 +313,15 @@ TBitmap DecodeJpeg(std::span<const std::uint8_t> data, const TJpegDecodeParamete
     // always gave.
     // Asked while the header is fresh: the library answers only between start and finish.
     const bool multiScan = jpeg_has_multiple_scans(&info) != 0;
-    const bool split = p.Threads > 1 && !indexed && !cmyk && !multiScan &&
-                       std::int64_t{info.output_width} * info.output_height >= SplitPixels;
+    const std::int64_t pixels = std::int64_t{info.output_width} * info.output_height;
+    // Rows go to the sink where the decode gives them in turn, except that a picture small
+    // enough to hold keeps its decode in two parts; the two-pass colour quantiser needs
+    // the whole picture first.
+    const bool twoPass = indexed && !grey && info.two_pass_quantize;
+    const bool streamed = p.RowsTo && !twoPass &&
+                          (p.Threads <= 1 || pixels * info.output_components > static_cast<std::int64_t>(HeldWholeUpTo));
+    const bool split = p.Threads > 1 && !indexed && !cmyk && !multiScan && !streamed && pixels >= SplitPixels;
+    if (p.Streamed) *p.Streamed = streamed;
     TDecodeWarnings warnings;
     warnings.Info = &info;
     decompressor.Errors().warn = NoteWarning;
@@ -304,7 +330,8 @@ TBitmap DecodeJpeg(std::span<const std::uint8_t> data, const TJpegDecodeParamete
     Check(decompressor.Errors(), JpegGuarded(decompressor.Errors(), [&info] { jpeg_start_decompress(&info); }));
     TBitmap bitmap;
     bitmap.SetPixelFormat(indexed ? TPixelFormat::pf8bit : TPixelFormat::pf24bit);
-    bitmap.SetSize(static_cast<int>(info.output_width), static_cast<int>(info.output_height));
+    const int height = static_cast<int>(info.output_height);
+    bitmap.SetSize(static_cast<int>(info.output_width), streamed ? TRowBands::RowsFor(height) : height);
     if (indexed && info.colormap) {
         TPalette palette(static_cast<std::size_t>(info.actual_number_of_colors));
         for (std::size_t i = 0; i < palette.size(); ++i) {
@@ -317,7 +344,9 @@ TBitmap DecodeJpeg(std::span<const std::uint8_t> data, const TJpegDecodeParamete
     }
     std::uint8_t* top = bitmap.ScanLine(0);
     const std::ptrdiff_t stride = bitmap.Height() > 1 ? bitmap.ScanLine(1) - bitmap.ScanLine(0) : 0;
-    const TRowTarget target{top, stride, cmykRow.empty() ? nullptr : cmykRow.data(), &p.CmykToBgr};
+    std::optional<TRowBands> bands;
+    if (streamed) bands.emplace(bitmap, *p.RowsTo, height, true);
+    const TRowTarget target{top, stride, cmykRow.empty() ? nullptr : cmykRow.data(), &p.CmykToBgr, bands ? &*bands : nullptr};
     if (split) {
         const auto cut = static_cast<JDIMENSION>(info.output_height * FirstPartShare) / 16 * 16;
         bool lowerDecoded = false;

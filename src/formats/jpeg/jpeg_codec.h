@@ -11,6 +11,7 @@
 #include "formats/common/cmyk_to_bgr.h"
 
 #include "graphics/bitmap.h"
+#include "graphics/row_bands.h"
 #include "graphics/exceptions.h"
 
 namespace pictorand {
@@ -47,6 +48,12 @@ struct TJpegDecodeParameters {
     int Threads = 1;
     // Where what a user should know of the file goes (that it ends early); none when null.
     std::vector<std::string>* Warnings = nullptr;
+    // When set, the rows go to this sink a band at a time where the decode allows it (not
+    // through the two-pass colour quantiser, nor where a picture small enough to hold is
+    // decoded in two parts at once), and the bitmap returned holds only the last band.
+    const TRowSink* RowsTo = nullptr;
+    // Set to whether the rows went to RowsTo; may be null.
+    bool* Streamed = nullptr;
 };
 
 struct TJpegEncodeParameters {

@@ -26,11 +26,13 @@ TImageInfo Probe(std::span<const std::uint8_t> file) {
     return info;
 }
 
-TDecodedImage Decode(std::span<const std::uint8_t> file, const TDecodeRequest& request) {
+// The picture whole, or given to rows a band at a time when set and the decode allows.
+TDecodedImage DecodeTo(std::span<const std::uint8_t> file, const TDecodeRequest& request, const TRowSink* rows) {
     const TRasterCap cap(request.MaxPixels);
     TJPEGImage jpeg;
     jpeg.Options.CmykToBgr = request.CmykToBgr;
     jpeg.Options.Threads = request.Threads;
+    jpeg.Options.RowsTo = rows;
     TSpanStream stream(file);
     jpeg.LoadFromStream(stream);
     if (request.ShrinkDenominator > 1) {
@@ -43,7 +45,15 @@ TDecodedImage Decode(std::span<const std::uint8_t> file, const TDecodeRequest& r
     jpeg.ReleaseTo(image.Raster);
     image.Warnings = std::move(jpeg.Warnings);
     image.Raster.Warnings.clear();
+    image.Streamed = jpeg.Streamed();
+    if (image.Streamed) image.Raster = TBitmap();
     return image;
+}
+
+TDecodedImage Decode(std::span<const std::uint8_t> file, const TDecodeRequest& request) { return DecodeTo(file, request, nullptr); }
+
+TDecodedImage DecodeRows(std::span<const std::uint8_t> file, const TDecodeRequest& request, const TRowSink& rows) {
+    return DecodeTo(file, request, &rows);
 }
 
 void Encode(TStream& stream, const TBitmap& raster, const TWriteOptions& options) {
@@ -70,6 +80,7 @@ const TFormatDescriptor JpegFormat{
     .MimeTypes = MimeTypes,
     .Probe = Probe,
     .Decode = Decode,
+    .DecodeRows = DecodeRows,
     .Shrink = TShrinkOnLoad::Approximate,
     .Encode = Encode,
     .Carries = {.Icc = true, .Exif = true, .Xmp = true, .Iptc = true},

@@ -110,6 +110,8 @@ void TJPEGImage::DecodeToBitmap() {
     parameters.Thumbnail = Options.Thumbnail;
     parameters.Threads = Options.Threads;
     parameters.Warnings = &Warnings;
+    parameters.RowsTo = Options.RowsTo;
+    parameters.Streamed = &streamed_;
     Progress(TProgressStage::Starting, 0, {});
     auto decoded = std::make_unique<TBitmap>(DecodeJpeg(image_.Data().Compressed, parameters));
     bitmap_ = std::move(decoded);

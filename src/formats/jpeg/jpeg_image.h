@@ -41,6 +41,9 @@ struct TJpegOptions {
     bool Thumbnail = false;
     // Threads a large picture may be decoded on, with the same result for any number.
     int Threads = 1;
+    // When set, the decode may give its rows to this sink a band at a time instead of
+    // holding them; TJPEGImage::Streamed() tells whether it did.
+    const TRowSink* RowsTo = nullptr;
 };
 
 class TJPEGImage : public TGraphic {
@@ -69,10 +72,13 @@ public:
     TJpegOptions Options;
     const TJPEGData& Data() const { return image_.Data(); }
     bool SharesDataWith(const TJPEGImage& other) const { return image_.SharesWith(other.image_); }
+    // Whether the last decode gave its rows to Options.RowsTo; the bitmap then holds a band.
+    bool Streamed() const { return streamed_; }
 
 private:
     TSharedImage<TJPEGData> image_;
     std::unique_ptr<TBitmap> bitmap_;
+    bool streamed_ = false;
 };
 
 }  // namespace pictorand

@@ -143,6 +143,51 @@ TEST(JpegImage, LargePicturesDecodedInTwoPartsGiveTheSameRows) {
     }
 }
 
+// Whether a decode with the parameters gave its rows to a sink a band at a time, each
+// the row the whole decode has, in turn from the top.
+bool BandsAreTheWholeDecode(const std::vector<std::uint8_t>& file, TJpegDecodeParameters parameters) {
+    const TBitmap whole = DecodeJpeg(file, parameters);
+    int next = 0;
+    const TRowSink sink = [&](TBitmap& band, int first, int count) {
+        EXPECT_EQ(first, next);
+        next = first + count;
+        for (int r = 0; r < count; ++r) {
+            for (int x = 0; x < whole.Width(); ++x) ASSERT_EQ(band.GetPixel(x, r), whole.GetPixel(x, first + r)) << "row " << first + r;
+        }
+    };
+    bool streamed = false;
+    parameters.RowsTo = &sink;
+    parameters.Streamed = &streamed;
+    const TBitmap band = DecodeJpeg(file, parameters);
+    if (streamed) EXPECT_EQ(next, whole.Height());
+    else EXPECT_EQ(band.Height(), whole.Height());
+    return streamed;
+}
+
+TEST(JpegImage, RowsGoToASinkABandAtATimeWhereTheDecodeAllows) {
+    const TBitmap photo = testing::PhotoLike(83, 601);
+    const auto baseline = Encode(photo, 85);
+    const auto progressive = testing::SaveThrough<TJPEGImage>(photo, [](TJPEGImage& jpeg) {
+        jpeg.Options.Progressive = true;
+        jpeg.EncodeJpeg();
+    });
+    const auto grey = Encode(photo, 85, true);
+    const std::vector<std::uint8_t> cut(baseline.begin(), baseline.begin() + static_cast<std::ptrdiff_t>(baseline.size() / 2));
+    for (const auto* file : {&baseline, &progressive, &grey, &cut}) EXPECT_TRUE(BandsAreTheWholeDecode(*file, {}));
+    TJpegDecodeParameters thumbnail;
+    thumbnail.Thumbnail = true;
+    thumbnail.PreferSpeed = true;
+    EXPECT_TRUE(BandsAreTheWholeDecode(baseline, thumbnail));
+    // The two-pass quantiser needs the whole picture; a picture small enough to hold keeps
+    // its decode on two threads.
+    TJpegDecodeParameters depth8;
+    depth8.Depth8 = true;
+    EXPECT_FALSE(BandsAreTheWholeDecode(baseline, depth8));
+    TJpegDecodeParameters twoThreads;
+    twoThreads.Threads = 2;
+    EXPECT_FALSE(BandsAreTheWholeDecode(baseline, twoThreads));
+}
+
 // A progressive file whose last scan is repeated hundreds of times, a few kilobytes that
 // would keep the decoder busy for minutes, is refused at its 101st scan.
 TEST(JpegImage, FilesWithHundredsOfScansAreRefused) {
