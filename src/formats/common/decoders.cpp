@@ -127,19 +127,29 @@ void TPCXRLEDecoder::Decode(const std::uint8_t*& source, std::uint8_t*& dest, st
     const std::uint8_t* end = source + packedSize;
     std::uint8_t* out = dest;
     std::size_t remaining = unpackedSize;
-    while (remaining > 0 && in < end) {
+    while (remaining > 0) {
+        if (left_ > 0) {
+            const std::size_t n = std::min(left_, remaining);
+            std::memset(out, value_, n);
+            out += n;
+            remaining -= n;
+            left_ -= n;
+            continue;
+        }
+        if (in >= end) break;
         const std::uint8_t b = *in++;
         if (b < 0xC0) {
             *out++ = b;
             --remaining;
         } else {
+            // A run's count with no byte after it ends the data.
             if (in >= end) break;
-            const std::size_t n = std::min<std::size_t>(b & 0x3F, remaining);
-            std::memset(out, *in++, n);
-            out += n;
-            remaining -= n;
+            left_ = b & 0x3F;
+            value_ = *in++;
         }
     }
+    source = in;
+    dest = out;
 }
 
 void TPSPRLEDecoder::Decode(const std::uint8_t*& source, std::uint8_t*& dest, std::size_t packedSize, std::size_t unpackedSize) {

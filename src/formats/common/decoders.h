@@ -50,9 +50,17 @@ public:
     void Decode(const std::uint8_t*& source, std::uint8_t*& dest, std::size_t packedSize, std::size_t unpackedSize) override;
 };
 
+// PCX run-length data. A run may reach past the bytes asked for, as from one row into the
+// next: what it has left is given by the next call (DecodeInit forgets it), so a picture is
+// unpacked a row at a time. Source and dest are left past what was used and written.
 class TPCXRLEDecoder : public TDecoder {
 public:
     void Decode(const std::uint8_t*& source, std::uint8_t*& dest, std::size_t packedSize, std::size_t unpackedSize) override;
+    void DecodeInit() override { left_ = 0; }
+
+private:
+    std::uint8_t value_ = 0;  // the byte of the run that runs on
+    std::size_t left_ = 0;    // bytes the run that runs on still gives
 };
 
 class TPSPRLEDecoder : public TDecoder {

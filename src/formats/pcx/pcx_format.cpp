@@ -24,6 +24,7 @@ const TFormatDescriptor PcxFormat{
     .MimeTypes = MimeTypes,
     .Probe = ProbeHeader<TPCXGraphic>,
     .Decode = DecodeWithReader<TPCXGraphic>,
+    .DecodeRows = DecodeRowsWithReader<TPCXGraphic>,
     .Encode = Encode,
     .Classic = true,
     .Dialog = {"PCX", "RadioButtonFPCX", 2, 0},

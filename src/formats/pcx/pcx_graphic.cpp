@@ -1,6 +1,8 @@
 #include "formats/pcx/pcx_graphic.h"
 
+#include <algorithm>
 #include <array>
+#include <optional>
 #include <vector>
 
 #include "graphics/raster_limits.h"
@@ -156,7 +158,6 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
         CheckDataCanFill(claimed.value_or(MaxRasterBytes), data, h.Encoding == 1 ? expansion::RunLength : expansion::Uncompressed,
                          FormatName);
     }
-    SetSize(static_cast<int>(p.Width), static_cast<int>(p.Height));
     // Each row must hold the width's samples, or conversion would read past it.
     const std::size_t needed = bitPlanes || rgbaPlanes ? h.Planes * ((static_cast<std::size_t>(p.Width) * h.BitsPerPlane + 7) / 8)
                                                        : (static_cast<std::size_t>(p.Width) * p.BitsPerPixel + 7) / 8;
@@ -168,29 +169,36 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
     if (!CheckedProduct(static_cast<std::int64_t>(lineSize), p.Height, MaxRasterBytes)) {
         throw EInvalidGraphic(ReaderMessage(reader_messages::InvalidFormat, FormatName));
     }
-    // Only the rows the data can reach are held: two bytes of run-length data fill at
-    // most 63, raw data one byte each. Every row past them reads as the zero row kept
-    // after them, which is what a short file leaves there.
-    const std::size_t reachable = h.Encoding == 1 ? static_cast<std::size_t>(dataSize) / 2 * 63 + 1 : static_cast<std::size_t>(dataSize);
-    const std::size_t heldRows = std::min<std::size_t>(p.Height, (reachable + lineSize - 1) / lineSize);
-    const std::size_t heldBytes = heldRows * lineSize;
-    std::vector<std::uint8_t> pixels(heldBytes + (heldRows < p.Height ? lineSize : 0), 0);
-    if (h.Encoding == 1) {
-        std::vector<std::uint8_t> packed(static_cast<std::size_t>(dataSize));
-        stream.ReadBuffer(packed.data(), packed.size());
-        const std::uint8_t* source = packed.data();
-        std::uint8_t* dest = pixels.data();
-        TPCXRLEDecoder().Decode(source, dest, packed.size(), heldBytes);
-    } else {
-        stream.ReadBuffer(pixels.data(), std::min<std::size_t>(heldBytes, static_cast<std::size_t>(dataSize)));
-    }
+    streamed_ = RowsTo && !HasAlpha();
+    const int height = static_cast<int>(p.Height);
+    std::optional<TRowBands> bands;
+    if (streamed_) bands.emplace(*this, *RowsTo, height, true);
+    SetSize(static_cast<int>(p.Width), streamed_ ? TRowBands::RowsFor(height) : height);
+    // Rows are unpacked one at a time (a run may reach into the next row); the rows past
+    // the data's end are 0, as a short file leaves them.
+    const bool rle = h.Encoding == 1;
+    std::vector<std::uint8_t> packed(rle ? static_cast<std::size_t>(dataSize) : 0);
+    stream.ReadBuffer(packed.data(), packed.size());
+    const std::uint8_t* source = packed.data();
+    TPCXRLEDecoder runs;
+    std::int64_t rawLeft = rle ? 0 : dataSize;
+    std::vector<std::uint8_t> stored(lineSize);
+    const std::uint8_t* line = stored.data();
 
     Progress(TProgressStage::Ending, 0, {});
     Progress(TProgressStage::Starting, 0, reader_messages::Transfering);
     progressRect_ = {0, 0, Width(), 1};
-    for (int y = 0; y < Height(); ++y) {
-        const std::uint8_t* line = pixels.data() + std::min<std::size_t>(static_cast<std::size_t>(y), heldRows) * lineSize;
-        std::uint8_t* row = ScanLine(y);
+    for (int y = 0; y < height; ++y) {
+        std::fill(stored.begin(), stored.end(), 0);
+        if (rle) {
+            std::uint8_t* dest = stored.data();
+            runs.Decode(source, dest, static_cast<std::size_t>(packed.data() + packed.size() - source), lineSize);
+        } else {
+            const auto count = static_cast<std::size_t>(std::min<std::int64_t>(rawLeft, static_cast<std::int64_t>(lineSize)));
+            stream.ReadBuffer(stored.data(), count);
+            rawLeft -= static_cast<std::int64_t>(count);
+        }
+        std::uint8_t* row = bands ? bands->Row(y) : ScanLine(y);
         if (bitPlanes) {
             const std::size_t plane = h.BytesPerLine;
             for (int x = 0; x < Width(); ++x) {
@@ -206,7 +214,8 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
         } else {
             cm.ConvertRow(line, row, static_cast<std::size_t>(Width()), 0xFF);
         }
-        ReportRow(y);
+        if (bands) bands->Done(y);
+        else ReportRow(y);
     }
     Progress(TProgressStage::Ending, 100, {});
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "formats/common/graphic_ex.h"
+#include "graphics/row_bands.h"
 
 namespace pictorand {
 
@@ -12,6 +13,14 @@ public:
     bool ReadImageProperties(TStream& stream, int imageIndex) override;
     void LoadFromStream(TStream& stream) override;
     void SaveToStream(TStream& stream) override { TBitmap::SaveToStream(stream); }
+
+    // When set, a picture without alpha goes to this sink a band of rows at a time and
+    // the raster keeps only one band; Streamed() tells whether it did.
+    const TRowSink* RowsTo = nullptr;
+    bool Streamed() const { return streamed_; }
+
+private:
+    bool streamed_ = false;
 };
 
 }  // namespace pictorand

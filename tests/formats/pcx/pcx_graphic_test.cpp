@@ -4,8 +4,11 @@
 #include <sys/resource.h>
 
 #include "corpus.h"
+#include "formats/pcx/pcx_writer.h"
+#include "graphic_round_trip.h"
 #include "independent_decoder.h"
 #include "temp_dir.h"
+#include "test_images.h"
 
 namespace pictorand {
 namespace {
@@ -150,6 +153,29 @@ TEST(PcxGraphic, ThreeBitPlanesAndFourByteOfPlanes) {
     EXPECT_EQ(planes.GetPixel(1, 0), RGBColor(200, 150, 100));
     EXPECT_EQ(planes.ScanLine(0)[3], 255);
     EXPECT_EQ(planes.ScanLine(0)[7], 128);
+}
+
+// Runs reach from one row into the next; rows are read one at a time, and handed to a
+// row sink a band at a time as the same rows the whole picture has.
+TEST(PcxGraphic, RunsCrossRowsAndRowsAreGivenABandAtATime) {
+    auto crossing = Header(8, 4, 1, 1, 1);
+    crossing.insert(crossing.end(), {0xC3, 0xAA, 0xC1, 0x55});
+    const TBitmap bits = Load(crossing);
+    for (int y = 0; y < 4; ++y) EXPECT_EQ(bits.ScanLine(y)[0], y < 3 ? 0xAA : 0x55) << y;
+
+    for (const int layout : {1, 2, 3, 4}) {
+        TMemoryStream stream;
+        WritePcxStream(stream, testing::PhotoLike(61, 600), layout);
+        EXPECT_TRUE(testing::BandsAreTheWholePicture<TPCXGraphic>(stream.Bytes())) << layout;
+        // Cut short: the rows past the data's end are 0 either way.
+        std::vector<std::uint8_t> cut = stream.Bytes();
+        cut.resize(cut.size() * 2 / 3);
+        EXPECT_TRUE(testing::BandsAreTheWholePicture<TPCXGraphic>(cut)) << layout << " cut";
+    }
+    auto raw = Header(40, 300, 8, 1, 40);
+    raw[2] = 0;
+    for (int y = 0; y < 290; ++y) raw.insert(raw.end(), 40, static_cast<std::uint8_t>(y));
+    EXPECT_TRUE(testing::BandsAreTheWholePicture<TPCXGraphic>(raw));
 }
 
 TEST(PcxGraphic, CorpusFilesMatchAnIndependentDecoder) {
