@@ -32,10 +32,10 @@ struct TResamplePasses {
     // Source rows to work rows, one weight list per work column. block holds
     // source.Width * ResampleRowBlock * 3 floats of scratch space.
     void (*Horizontal)(const TRowView& source, const TRowView& work, const TWeightSpan& lists, float* block);
-    // Work rows to destination rows, one weight list per destination row. sums holds
-    // dest.Width * 3 floats and workRows work.Height row pointers of scratch space.
-    void (*Vertical)(const TRowView& work, const TRowView& dest, const TWeightSpan& lists, float* sums,
-                     const std::uint8_t** workRows);
+    // Work rows to destination rows, one weight list per destination row; workRows[i] is
+    // the work row of source row i, for every row the lists name. sums holds dest.Width * 3
+    // floats of scratch space.
+    void (*Vertical)(const std::uint8_t* const* workRows, const TRowView& dest, const TWeightSpan& lists, float* sums);
 };
 
 TResamplePasses GenericPasses();

@@ -20,10 +20,8 @@ inline void HorizontalPass(const TRowView& source, const TRowView& work, const T
     }
 }
 
-inline void VerticalPass(const TRowView& work, const TRowView& dest, const TWeightSpan& lists, float* sums,
-                         const std::uint8_t** workRows) {
+inline void VerticalPass(const std::uint8_t* const* workRows, const TRowView& dest, const TWeightSpan& lists, float* sums) {
     const int samples = dest.Width * 3;
-    for (int y = 0; y < work.Height; ++y) workRows[y] = RowOf(work, y);
     for (int i = 0; i < dest.Height; ++i) {
         VerticalRow(workRows, lists.Entries + lists.Starts[i], lists.Entries + lists.Starts[i + 1], sums, RowOf(dest, i),
                     samples);

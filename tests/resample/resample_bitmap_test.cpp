@@ -134,33 +134,48 @@ bool SamePixels(const TBitmap& a, const TBitmap& b) {
 // A picture given a band of rows at a time, as a decoder streams it, from the top or from
 // the bottom, in 24 bits or in another format, on one thread or two, scales to the bytes of
 // the whole picture at once; rows given twice, or missing at the end, are refused.
+// Bands from the top keep a window of rows and make destination rows as they can; from
+// the bottom, or out of turn after a start from the top, every row is kept. Each way the
+// bytes are those of the whole picture at once, reduced or enlarged.
 TEST(ResampleBitmap, ABandAtATimeIsTheWholePictureAtOnce) {
     std::mt19937 random(5);
     TBitmap wide = RandomImage(random, 53, 301);
     TBitmap grey = wide;
     grey.SetPixelFormat(TPixelFormat::pf8bit);
     const TResamplePasses passes = BestPasses();
-    for (TBitmap* source : {&wide, &grey}) {
-        TBitmap whole;
-        whole.SetSize(17, 40);
-        ResampleBitmap(*source, whole, &Lanczos3Kernel, 3.0f, passes, TSamplingGrid::Centres, 1);
-        for (const int bandRows : {1, 7, 64, 301})
-            for (const int threads : {1, 2}) {
-                TRowResampler resampler(53, 301, 17, 40, &Lanczos3Kernel, 3.0f, passes, TSamplingGrid::Centres, threads);
-                const bool upwards = threads == 2;
-                for (int at = 0; at < 301; at += bandRows) {
-                    const int count = std::min(bandRows, 301 - at);
-                    const int first = upwards ? 301 - at - count : at;
-                    TBitmap band = *source;
-                    band.SetSize(53, bandRows);  // rows beyond count stay as they are: unused
-                    for (int r = 0; r < count; ++r) std::memcpy(band.ScanLine(r), source->ScanLine(first + r), source->RowStride());
-                    resampler.Take(band, first, count);
+    enum class TOrder { FromTop, FromBottom, TopThenBottom };
+    for (TBitmap* source : {&wide, &grey})
+        for (const auto [width, height] : {std::pair{17, 40}, std::pair{80, 500}}) {
+            TBitmap whole;
+            whole.SetSize(width, height);
+            ResampleBitmap(*source, whole, &Lanczos3Kernel, 3.0f, passes, TSamplingGrid::Centres, 1);
+            for (const int bandRows : {1, 7, 64, 301})
+                for (const TOrder order : {TOrder::FromTop, TOrder::FromBottom, TOrder::TopThenBottom}) {
+                    const int threads = bandRows % 2 + 1;
+                    TRowResampler resampler(53, 301, width, height, &Lanczos3Kernel, 3.0f, passes, TSamplingGrid::Centres, threads);
+                    // The first band from the top or the bottom, the rest from the bottom
+                    // after the top half when out of turn.
+                    std::vector<int> firsts;
+                    for (int at = 0; at < 301; at += bandRows) firsts.push_back(at);
+                    if (order == TOrder::FromBottom) std::reverse(firsts.begin(), firsts.end());
+                    if (order == TOrder::TopThenBottom) std::reverse(firsts.begin() + static_cast<std::ptrdiff_t>(firsts.size() / 2), firsts.end());
+                    for (const int first : firsts) {
+                        const int count = std::min(bandRows, 301 - first);
+                        TBitmap band = *source;
+                        band.SetSize(53, bandRows);  // rows beyond count stay as they are: unused
+                        for (int r = 0; r < count; ++r) std::memcpy(band.ScanLine(r), source->ScanLine(first + r), source->RowStride());
+                        resampler.Take(band, first, count);
+                    }
+                    TBitmap banded;
+                    resampler.Finish(banded);
+                    const std::string what = "bands of " + std::to_string(bandRows) + ", order " + std::to_string(static_cast<int>(order)) +
+                                             ", to " + std::to_string(width) + " x " + std::to_string(height);
+                    EXPECT_TRUE(SamePixels(banded, whole)) << what;
+                    const bool window = order == TOrder::FromTop && bandRows < 301 && firsts.size() > 1;
+                    if (window) EXPECT_LT(resampler.HeldRowsAtMost(), 301 / 2) << what;
+                    else EXPECT_EQ(resampler.HeldRowsAtMost(), 301) << what;
                 }
-                TBitmap banded;
-                resampler.Finish(banded);
-                EXPECT_TRUE(SamePixels(banded, whole)) << "bands of " << bandRows << ", threads " << threads;
-            }
-    }
+        }
     TRowResampler resampler(53, 301, 17, 40, &Lanczos3Kernel, 3.0f, passes);
     EXPECT_THROW(resampler.Take(wide, 295, 10), EInvalidGraphicOperation) << "rows below the picture";
     resampler.Take(wide, 0, 10);
