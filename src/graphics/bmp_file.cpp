@@ -200,9 +200,12 @@ void DecodeRows(std::span<const std::uint8_t> data, const TBmpHeader& h, TBitmap
     const bool viaMasks = (h.bitCount == 16 || h.bitCount == 32) && format == TPixelFormat::pf24bit;
     const std::uint32_t masks[3] = {h.masks[0], h.masks[1], h.masks[2]};
     const TMaskChannel red(masks[0]), green(masks[1]), blue(masks[2]);
-    for (int fileRow = 0; fileRow < height; ++fileRow) {
+    // Rows go to bands from the top, read from where they are stored; into the bitmap in
+    // their stored order.
+    for (int i = 0; i < height; ++i) {
+        const int fileRow = bands && !topDown ? height - 1 - i : i;
         const std::uint8_t* in = data.data() + static_cast<std::size_t>(fileRow) * fileStride;
-        std::uint8_t* out = bands ? bands->Row(fileRow) : bitmap.ScanLine(topDown ? fileRow : height - 1 - fileRow);
+        std::uint8_t* out = bands ? bands->Row(i) : bitmap.ScanLine(topDown ? i : height - 1 - i);
         if (h.bitCount == 2) {
             for (int x = 0; x < width; ++x) WriteIndexPixel(out, x, 4, in[x >> 2] >> (6 - 2 * (x & 3)) & 3);
         } else if (viaMasks) {
@@ -215,7 +218,7 @@ void DecodeRows(std::span<const std::uint8_t> data, const TBmpHeader& h, TBitmap
         } else {
             std::memcpy(out, in, std::min(fileStride, bitmap.RowStride()));
         }
-        if (bands) bands->Done(fileRow);
+        if (bands) bands->Done(i);
     }
 }
 
@@ -307,7 +310,7 @@ TBitmap DecodeBmp(std::span<const std::uint8_t> file, bool keepAlpha, const TRow
     bitmap.SetSize(static_cast<int>(width), static_cast<int>(streamed ? TRowBands::RowsFor(static_cast<int>(height)) : height));
     if (IsIndexed(format)) bitmap.SetPalette(std::move(palette));
     if (streamed) {
-        TRowBands bands(bitmap, *rowsTo, static_cast<int>(height), topDown);
+        TRowBands bands(bitmap, *rowsTo, static_cast<int>(height), true);
         DecodeRows(data, h, bitmap, topDown, static_cast<int>(height), &bands);
         return TBitmap();
     }

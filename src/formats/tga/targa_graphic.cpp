@@ -173,15 +173,19 @@ void TTargaGraphic::LoadFromStream(TStream& stream) {
     // A picture without alpha whose rows all come from the data may go to the row sink a
     // band at a time.
     streamed_ = RowsTo && (rle || raw) && rowSize > 0 && !HasAlpha() && !Transparent() && !attributeAlpha;
+    // Uncompressed rows stored from the bottom are read from where they lie, so that the
+    // bands go from the top.
+    const bool seekRows = streamed_ && raw && !topDown;
+    const std::int64_t rowsStart = stream.Position();
     std::optional<TRowBands> bands;
-    if (streamed_) bands.emplace(*this, *RowsTo, h.Height, topDown);
+    if (streamed_) bands.emplace(*this, *RowsTo, h.Height, topDown || seekRows);
     SetSize(h.Width, streamed_ ? TRowBands::RowsFor(h.Height) : h.Height);
     progressRect_ = {0, 0, Width(), 1};
     Progress(TProgressStage::Ending, 0, {});
     Progress(TProgressStage::Starting, 0, reader_messages::Transfering);
     // Run-length rows are unpacked one at a time from the packed data, never the whole
     // picture at once; a packet running on into the next row is carried by the decoder.
-    const TByteBuffer packed = rle ? stream.ReadRemaining(static_cast<std::size_t>(MaxRasterBytes)) : TByteBuffer();
+    const TStreamBytes packed = rle ? TStreamBytes(stream, static_cast<std::size_t>(MaxRasterBytes)) : TStreamBytes();
     const std::uint8_t* packedAt = packed.data();
     TTargaRLEDecoder packets(h.PixelSize);
     const bool rightToLeft = (h.Descriptor & 0x10) != 0;
@@ -192,6 +196,7 @@ void TTargaGraphic::LoadFromStream(TStream& stream) {
         std::uint8_t* bitmapRow = bands ? bands->Row(i) : ScanLine(topDown ? i : Height() - 1 - i);
         std::uint8_t* row = greyAlpha ? greyRow.data() : bitmapRow;
         if (raw) {
+            if (seekRows) stream.SetPosition(rowsStart + static_cast<std::int64_t>(h.Height - 1 - i) * static_cast<std::int64_t>(rowSize));
             stream.ReadBuffer(row, rowSize);
         } else {
             std::uint8_t* end = row;
