@@ -63,35 +63,70 @@ inline TBitmap DecodeAs(const TFormatDescriptor& format, const std::uint8_t* dat
     return {};
 }
 
-// Loads data with a fresh T whose rows go to a row sink a band at a time, as for a picture
-// too large to hold whole (configure may lower the reader's bound). The sink traps on a
-// band outside the picture or a row given twice, reads each band's last pixel and stops
-// the load once the fuzzers' raster bound is passed; a streamed picture must have given
-// height(image) rows.
+// A row sink that traps on a band outside the picture or a row given twice, reads each
+// band's last pixel and stops the load once the fuzzers' raster bound is passed.
+class TBandChecker {
+public:
+    TBandChecker()
+        : sink_([this](TBitmap& band, int first, int count) {
+              if (first < 0 || count < 1 || count > band.Height()) __builtin_trap();
+              if (seen_.size() < static_cast<std::size_t>(first + count)) seen_.resize(static_cast<std::size_t>(first + count), 0);
+              for (int r = first; r < first + count; ++r) {
+                  if (seen_[static_cast<std::size_t>(r)]) __builtin_trap();
+                  seen_[static_cast<std::size_t>(r)] = 1;
+              }
+              (void)band.GetPixel(band.Width() - 1, count - 1);
+              pixels_ += std::int64_t{count} * band.Width();
+              if (pixels_ > SmallRasters) throw EInvalidGraphic("past the fuzzers' bound");
+          }) {}
+    TBandChecker(const TBandChecker&) = delete;
+    TBandChecker& operator=(const TBandChecker&) = delete;
+
+    const TRowSink& Sink() const { return sink_; }
+    // Traps unless every one of the picture's height rows was given.
+    void ExpectEveryRow(int height) const {
+        if (seen_.size() != static_cast<std::size_t>(height)) __builtin_trap();
+        if (std::find(seen_.begin(), seen_.end(), 0) != seen_.end()) __builtin_trap();
+    }
+
+private:
+    std::vector<char> seen_;
+    std::int64_t pixels_ = 0;
+    TRowSink sink_;
+};
+
+// Loads data with a fresh T whose rows go to a checking row sink a band at a time, as for
+// a picture too large to hold whole (configure may lower the reader's bound); a streamed
+// picture must have given height(image) rows.
 template <class T, class TConfigure, class THeight>
 void LoadBandByBand(const std::uint8_t* data, std::size_t size, TConfigure configure, THeight height) {
-    std::vector<char> seen;
-    std::int64_t pixels = 0;
-    const TRowSink sink = [&](TBitmap& band, int first, int count) {
-        if (first < 0 || count < 1 || count > band.Height()) __builtin_trap();
-        if (seen.size() < static_cast<std::size_t>(first + count)) seen.resize(static_cast<std::size_t>(first + count), 0);
-        for (int r = first; r < first + count; ++r) {
-            if (seen[static_cast<std::size_t>(r)]) __builtin_trap();
-            seen[static_cast<std::size_t>(r)] = 1;
-        }
-        (void)band.GetPixel(band.Width() - 1, count - 1);
-        pixels += std::int64_t{count} * band.Width();
-        if (pixels > SmallRasters) throw EInvalidGraphic("past the fuzzers' bound");
-    };
+    TBandChecker checker;
     const TRasterCap cap(SmallRasters);
     try {
         TMemoryStream stream(std::vector<std::uint8_t>(data, data + size));
         T image;
-        image.RowsTo = &sink;
+        image.RowsTo = &checker.Sink();
         configure(image);
         image.LoadFromStream(stream);
-        if (image.Streamed() && seen.size() != static_cast<std::size_t>(height(image))) __builtin_trap();
-        if (image.Streamed() && std::find(seen.begin(), seen.end(), 0) != seen.end()) __builtin_trap();
+        if (image.Streamed()) checker.ExpectEveryRow(height(image));
+    } catch (const Exception&) {
+    } catch (const std::bad_alloc&) {
+    }
+}
+
+// Probes and decodes data through the format's row decode to a checking row sink, as the
+// batch run does for a picture it only scales; a streamed picture must have given every
+// row the probe promised.
+inline void DecodeBandByBand(const TFormatDescriptor& format, const std::uint8_t* data, std::size_t size) {
+    const std::span<const std::uint8_t> file(data, size);
+    TBandChecker checker;
+    try {
+        const TImageInfo info = format.Probe(file);
+        if (std::int64_t{info.Width} * info.Height > SmallRasters) return;
+        const TRasterCap cap(SmallRasters);
+        TDecodeRequest request;
+        request.KeepAlpha = (size & 1) != 0;
+        if (format.DecodeRows(file, request, checker.Sink()).Streamed) checker.ExpectEveryRow(info.Height);
     } catch (const Exception&) {
     } catch (const std::bad_alloc&) {
     }

@@ -465,8 +465,9 @@ void TTIFFGraphic::ReadChunks(const TChunkLayout& layout, TDecoder* decoder) {
     const std::size_t sampleBytes = p.BitsPerSample == 16 ? 2 : 1;
     const bool wholeRows = !layout.Tiled && layout.Planes == 1;
     const std::size_t pieceRows = wholeRows && !decoder && !layout.YCbCrBlocks ? TRowBands::BandRows : layout.Length;
-    // Bits past a row's last pixel are converted as 0, as they are when put together.
-    const auto spareBits = static_cast<unsigned>(layout.LineBytes * 8 - static_cast<std::size_t>(p.Width) * layout.SampleBits);
+    // Bits past a row's last pixel (0 to 7 of them) are converted as 0, as they are when
+    // put together.
+    const auto spareBits = static_cast<unsigned>(layout.LineBytes * 8 - static_cast<std::size_t>(layout.Width) * layout.SampleBits);
     const auto lastByteMask = static_cast<std::uint8_t>(0xFF << spareBits);
     std::vector<std::uint8_t> band;
     for (std::uint32_t b = 0; b < layout.Bands && static_cast<std::size_t>(b) * layout.Across < chunkOffsets_.size(); ++b) {
