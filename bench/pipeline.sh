@@ -8,13 +8,16 @@
 # renders of 3840 x 2160 and 5120 x 2880, with ours, vipsthumbnail, ImageMagick and the
 # decoder alone (djpeg -scale at the reduction chosen, libdeflate's inflate), time, peak
 # memory and PSNR against a Lanczos reduction of the whole decode.
-# PARTS chooses the tables: "batch limit" (default both).
+# A third table takes pictures of 20000 x 20000 (a one-colour 1-bit PNG, a fax TIFF, a grey
+# JPEG and an uncompressed grey TIFF) to 800 pixels: time and peak memory, ours against
+# vipsthumbnail.
+# PARTS chooses the tables: "batch limit large" (default all three).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 JPEGS=${JPEGS:-200}
 PNGS=${PNGS:-50}
 RUNS=${RUNS:-3}
-PARTS=${PARTS:-batch limit}
+PARTS=${PARTS:-batch limit large}
 
 source bench/timing.sh
 install_peers convert:imagemagick vipsthumbnail:libvips-tools djpeg:libjpeg-turbo-progs
@@ -123,4 +126,27 @@ if [[ " $PARTS " == *" limit "* ]]; then
   print_table
   printf 'photographs, --shrink-on-load --sampling centre against vipsthumbnail: %s\n' \
     "$(/usr/bin/python3 bench/quality.py --compare "$work/psnr-$fast_row" "$work/psnr-$vips_row")"
+fi
+
+if [[ " $PARTS " == *" large "* ]]; then
+  large=$work/large
+  mkdir -p "$large"
+  if [ ! -f "$large/grey.tif" ]; then
+    vips black "$large/black.v" 20000 20000
+    vips linear "$large/black.v" "$large/white.v" 1 255 --uchar
+    vips linear "$large/black.v" "$large/grey.v" 1 128 --uchar
+    vips pngsave "$large/white.v" "$large/one.png" --bitdepth 1
+    vips tiffsave "$large/white.v" "$large/fax.tif" --compression ccittfax4 --bitdepth 1
+    vips jpegsave "$large/grey.v" "$large/grey.jpg"
+    vips tiffsave "$large/grey.v" "$large/grey.tif"
+    rm -f "$large"/*.v
+  fi
+  one="$cli --jobs 1 --output-dir $work/out --size pixels:800 --filter lanczos3 --naming keep --overwrite always --format png"
+  printf '\nPictures of 20000 x 20000 to 800 pixels on one core, %d runs each\n' "$RUNS"
+  for f in one.png fax.tif grey.jpg grey.tif; do
+    run "$f: pictorand" "$one $large/$f"
+    if [ "$f" = grey.jpg ]; then run "$f: pictorand --shrink-on-load" "$one --shrink-on-load $large/$f"; fi
+    run "$f: vipsthumbnail" "VIPS_CONCURRENCY=1 vipsthumbnail -s 800 -o $work/out/%s.png $large/$f"
+    print_table
+  done
 fi

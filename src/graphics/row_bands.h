@@ -36,6 +36,15 @@ public:
         sink_(band_, First(i), count);
     }
 
+    // The rows from the i-th decoded on are rows of zero bytes, as a whole raster leaves
+    // the rows a decode never reaches.
+    void ZeroRowsFrom(int i) {
+        for (; i < height_; ++i) {
+            std::fill_n(Row(i), band_.RowStride(), std::uint8_t{0});
+            Done(i);
+        }
+    }
+
 private:
     // The picture's first row in the band that holds the i-th row decoded.
     int First(int i) const {

@@ -1,7 +1,6 @@
 #include "formats/jpeg/jpeg_codec.h"
 
 #include <algorithm>
-#include <cstring>
 #include <optional>
 #include <memory>
 #include <string>
@@ -209,12 +208,8 @@ void ReadRows(jpeg_decompress_struct& info, const TRowTarget& target, JDIMENSION
         if (target.CmykBuffer) ConvertCmykRow(info, target, out);
         if (target.Bands) target.Bands->Done(static_cast<int>(at));
     }
-    // Rows never read are 0, in a band as in a whole raster (four components become three).
-    const std::size_t rowBytes = static_cast<std::size_t>(info.output_width) * static_cast<std::size_t>(std::min(info.output_components, 3));
-    for (JDIMENSION at = info.output_scanline; target.Bands && at < last; ++at) {
-        std::memset(target.Bands->Row(static_cast<int>(at)), 0, rowBytes);
-        target.Bands->Done(static_cast<int>(at));
-    }
+    // Rows never read are 0, in bands (which take every row) as in a whole raster.
+    if (target.Bands) target.Bands->ZeroRowsFrom(static_cast<int>(info.output_scanline));
 }
 
 // A row of four components, from the decompressor's own row, into out.

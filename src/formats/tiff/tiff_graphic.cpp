@@ -470,6 +470,7 @@ void TTIFFGraphic::ReadChunks(const TChunkLayout& layout, TDecoder* decoder) {
     const auto spareBits = static_cast<unsigned>(layout.LineBytes * 8 - static_cast<std::size_t>(layout.Width) * layout.SampleBits);
     const auto lastByteMask = static_cast<std::uint8_t>(0xFF << spareBits);
     std::vector<std::uint8_t> band;
+    std::uint32_t given = 0;
     for (std::uint32_t b = 0; b < layout.Bands && static_cast<std::size_t>(b) * layout.Across < chunkOffsets_.size(); ++b) {
         const std::uint32_t top = b * layout.Length;
         const std::size_t bandRows = std::min(layout.Length, p.Height - top);
@@ -484,6 +485,7 @@ void TTIFFGraphic::ReadChunks(const TChunkLayout& layout, TDecoder* decoder) {
                     ConvertRow(line, static_cast<int>(top + first + r), bands ? &*bands : nullptr);
                 }
             }
+            given = top + static_cast<std::uint32_t>(bandRows);
             continue;
         }
         // Tiles are whole at the picture's edges; the last strip holds only what remains.
@@ -506,7 +508,10 @@ void TTIFFGraphic::ReadChunks(const TChunkLayout& layout, TDecoder* decoder) {
             }
         }
         for (std::size_t r = 0; r < bandRows; ++r) ConvertRow(band.data() + r * bytesPerLine, static_cast<int>(top + r), bands ? &*bands : nullptr);
+        given = top + static_cast<std::uint32_t>(bandRows);
     }
+    // Strips or tiles the file does not list leave their rows 0.
+    if (bands) bands->ZeroRowsFrom(static_cast<int>(given));
 }
 
 // One stored row, whole across the picture, into the raster's row (or the band's).

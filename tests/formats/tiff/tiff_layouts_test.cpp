@@ -133,6 +133,15 @@ TEST(TiffLayouts, RowsAreGivenABandAtATime) {
         for (int i = 0; i < 4; ++i) cut[entry + 8 + i] = static_cast<std::uint8_t>(start >> (8 * i));
     }
     EXPECT_TRUE(testing::BandsAreTheWholePicture<TTIFFGraphic>(cut));
+    // Strips the file does not list: their rows are 0 either way, and every row is given.
+    ASSERT_TRUE(::pictorand::Run("tiffcp -r 100 '" + dir.File("rgb.tif") + "' '" + dir.File("strips.tif") + "'"));
+    std::vector<std::uint8_t> fewer = testing::ReadFileBytes(dir.File("strips.tif"));
+    cut.swap(fewer);
+    const std::uint32_t directory = u32(4);
+    for (std::size_t entry = directory + 2; entry < directory + 2 + 12 * (cut[directory] | cut[directory + 1] << 8); entry += 12) {
+        if ((cut[entry] | cut[entry + 1] << 8) == 273) cut[entry + 4] = 3;  // 3 of the 7 strips
+    }
+    EXPECT_TRUE(testing::BandsAreTheWholePicture<TTIFFGraphic>(cut));
 
     TBitmap withAlpha = testing::PhotoLike(5, 300);
     withAlpha.SetPixelFormat(TPixelFormat::pf32bit);
