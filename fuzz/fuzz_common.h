@@ -114,6 +114,17 @@ void LoadBandByBand(const std::uint8_t* data, std::size_t size, TConfigure confi
     }
 }
 
+// Every third input through LoadBandByBand, the picture's height the header's; the others
+// through LoadAs.
+template <class T, class TConfigure = void (*)(T&)>
+void LoadEveryThirdBandByBand(const std::uint8_t* data, std::size_t size, TConfigure configure = [](T&) {}) {
+    if (size % 3 != 0) {
+        LoadAs<T>(data, size);
+        return;
+    }
+    LoadBandByBand<T>(data, size, configure, [](const T& image) { return static_cast<int>(image.ImageProperties().Height); });
+}
+
 // Probes and decodes data through the format's row decode to a checking row sink, as the
 // batch run does for a picture it only scales; a streamed picture must have given every
 // row the probe promised.

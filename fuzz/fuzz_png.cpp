@@ -4,13 +4,6 @@
 #include "formats/png/png_graphic.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    using pictorand::TPNGGraphic;
-    if (size % 3 == 0) {
-        pictorand::fuzz::LoadBandByBand<TPNGGraphic>(
-            data, size, [](TPNGGraphic& png) { png.StreamFrom = 0; },
-            [](const TPNGGraphic& png) { return static_cast<int>(png.ImageProperties().Height); });
-    } else {
-        pictorand::fuzz::LoadAs<TPNGGraphic>(data, size);
-    }
+    pictorand::fuzz::LoadEveryThirdBandByBand<pictorand::TPNGGraphic>(data, size, [](pictorand::TPNGGraphic& png) { png.StreamFrom = 0; });
     return 0;
 }

@@ -4,12 +4,6 @@
 #include "formats/tga/targa_graphic.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    using pictorand::TTargaGraphic;
-    if (size % 3 == 0) {
-        pictorand::fuzz::LoadBandByBand<TTargaGraphic>(
-            data, size, [](TTargaGraphic&) {}, [](const TTargaGraphic& tga) { return static_cast<int>(tga.ImageProperties().Height); });
-    } else {
-        pictorand::fuzz::LoadAs<TTargaGraphic>(data, size);
-    }
+    pictorand::fuzz::LoadEveryThirdBandByBand<pictorand::TTargaGraphic>(data, size);
     return 0;
 }

@@ -4,12 +4,6 @@
 #include "formats/tiff/tiff_graphic.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    using pictorand::TTIFFGraphic;
-    if (size % 3 == 0) {
-        pictorand::fuzz::LoadBandByBand<TTIFFGraphic>(
-            data, size, [](TTIFFGraphic&) {}, [](const TTIFFGraphic& tiff) { return static_cast<int>(tiff.ImageProperties().Height); });
-    } else {
-        pictorand::fuzz::LoadAs<TTIFFGraphic>(data, size);
-    }
+    pictorand::fuzz::LoadEveryThirdBandByBand<pictorand::TTIFFGraphic>(data, size);
     return 0;
 }
