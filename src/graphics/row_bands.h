@@ -1,7 +1,7 @@
 // Row sinks, which take a picture a band of rows at a time, and TRowBands: a picture's
 // rows, decoded in turn from the top or from the bottom, handed to a row sink a band at a
-// time. The reader's raster holds one band (BandRows rows, fewer
-// for a short picture); the reader decodes each row into Row(i) and calls Done(i) after.
+// time. The reader's raster holds one band (BandRows rows, fewer for a short picture); the
+// reader decodes each row into Row(i) and calls Done(i) after.
 #pragma once
 
 #include <algorithm>

@@ -142,14 +142,14 @@ void TRowResampler::Vertical(int end) {
     const int low = std::min(lowestFrom_[static_cast<std::size_t>(emitted_)], sourceHeight_);
     int high = low;
     for (int i = emitted_; i < end; ++i) high = std::max(high, highest_[static_cast<std::size_t>(i)] + 1);
-    std::vector<const std::uint8_t*> workRows(static_cast<std::size_t>(sourceHeight_), nullptr);
-    for (int r = low; r < high; ++r) workRows[static_cast<std::size_t>(r)] = KeptRows(r, 1).First;
+    if (workRows_.empty()) workRows_.resize(static_cast<std::size_t>(sourceHeight_));
+    for (int r = low; r < high; ++r) workRows_[static_cast<std::size_t>(r)] = KeptRows(r, 1).First;
     const TRowView rows = ViewOf(destination_);
     const TWeightSpan span = SpanOf(*lists_.second);
     const int start = emitted_;
     SplitRows(end - start, threads_, 1, RowsPerThreadAtLeast, [&](int first, int count) {
         std::vector<float> sums(static_cast<std::size_t>(destWidth_) * 3);
-        passes_.Vertical(workRows.data(), RowsOf(rows, start + first, count), {span.Entries, span.Starts + start + first, count}, sums.data());
+        passes_.Vertical(workRows_.data(), RowsOf(rows, start + first, count), {span.Entries, span.Starts + start + first, count}, sums.data());
     });
     emitted_ = end;
 }
@@ -163,6 +163,7 @@ void TRowResampler::Finish(TBitmap& destination) {
     destination_ = TBitmap();
     work_ = TBitmap();
     window_ = {};
+    workRows_ = {};
 }
 
 }  // namespace pictorand

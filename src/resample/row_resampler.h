@@ -72,6 +72,8 @@ private:
     std::ptrdiff_t windowStride_ = 0;
     int ready_ = 0;
     int heldAtMost_ = 0;
+    // The kept row of each source row the vertical pass reads, set before each use.
+    std::vector<const std::uint8_t*> workRows_;
     // The destination, rows 0 .. emitted_ - 1 made.
     TBitmap destination_;
     int emitted_ = 0;

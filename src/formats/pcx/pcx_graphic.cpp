@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "graphics/raster_limits.h"
+#include "graphics/stream.h"
 #include "formats/common/decoders.h"
 
 namespace pictorand {
@@ -177,11 +179,10 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
     // Rows are unpacked one at a time (a run may reach into the next row); the rows past
     // the data's end are 0, as a short file leaves them.
     const bool rle = h.Encoding == 1;
-    std::vector<std::uint8_t> packed(rle ? static_cast<std::size_t>(dataSize) : 0);
-    stream.ReadBuffer(packed.data(), packed.size());
-    const std::uint8_t* source = packed.data();
+    const TStreamBytes file(stream, static_cast<std::size_t>(MaxRasterBytes));
+    const std::span<const std::uint8_t> data = file.Span().first(static_cast<std::size_t>(dataSize));
+    const std::uint8_t* source = data.data();
     TPCXRLEDecoder runs;
-    std::int64_t rawLeft = rle ? 0 : dataSize;
     std::vector<std::uint8_t> stored(lineSize);
     const std::uint8_t* line = stored.data();
 
@@ -190,13 +191,13 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
     progressRect_ = {0, 0, Width(), 1};
     for (int y = 0; y < height; ++y) {
         std::fill(stored.begin(), stored.end(), 0);
+        const auto left = static_cast<std::size_t>(data.data() + data.size() - source);
         if (rle) {
             std::uint8_t* dest = stored.data();
-            runs.Decode(source, dest, static_cast<std::size_t>(packed.data() + packed.size() - source), lineSize);
+            runs.Decode(source, dest, left, lineSize);
         } else {
-            const auto count = static_cast<std::size_t>(std::min<std::int64_t>(rawLeft, static_cast<std::int64_t>(lineSize)));
-            stream.ReadBuffer(stored.data(), count);
-            rawLeft -= static_cast<std::int64_t>(count);
+            std::copy_n(source, std::min(left, lineSize), stored.begin());
+            source += std::min(left, lineSize);
         }
         std::uint8_t* row = bands ? bands->Row(y) : ScanLine(y);
         if (bitPlanes) {
